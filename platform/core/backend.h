@@ -1,0 +1,94 @@
+// The driver table between the stand-in's portable core and a display
+// backend (x11 for a real display, headless for tests). The core owns every
+// window's pixels and its message queue; a backend only shows host windows,
+// presents pixels, tells the time and turns its native input into InputEvents.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace standin {
+
+using HostId = uintptr_t;  // a backend's host window; 0 means none
+
+struct HostWindowParams {
+    const char *title = "";
+    int x = 0;            // requested screen position of the outer window
+    int y = 0;
+    int width = 1;        // size of the host surface: client area plus the stand-in's menu bar
+    int height = 1;
+    HostId owner = 0;     // dialogs: shown transient for this host
+    bool resizable = false;
+    bool dialog = false;  // a modal dialog's frame (no minimise/maximise)
+};
+
+// Modifier and lock state carried by every key and button event.
+enum : unsigned {
+    kModShift = 1u << 0,
+    kModControl = 1u << 1,
+    kModAlt = 1u << 2,
+    kModCapsLock = 1u << 3,  // lock is on
+    kModNumLock = 1u << 4,   // lock is on
+};
+
+struct InputEvent {
+    enum class Kind {
+        KeyDown,      // vk, scan, extended, repeat, mods
+        KeyUp,        // vk, scan, extended, mods
+        ButtonDown,   // button, x, y, mods
+        ButtonUp,     // button, x, y, mods
+        Motion,       // x, y
+        CloseRequest, // the window manager's close box
+        Expose,       // x, y, width, height: host pixels to show again
+        FocusIn,
+        FocusOut,
+        Resize,       // width, height: new host surface size
+    };
+    Kind kind = Kind::Expose;
+    HostId host = 0;
+    int vk = 0;             // Win32 virtual-key code (US layout)
+    int scan = 0;           // OEM scan code (lParam bits 16-23)
+    bool extended = false;  // lParam bit 24
+    bool repeat = false;    // auto-repeat of a key already down
+    int button = 0;         // 1 left, 2 middle, 3 right
+    int x = 0;              // host-surface coordinates
+    int y = 0;
+    int width = 0;
+    int height = 0;
+    unsigned mods = 0;
+};
+
+struct BackendDriver {
+    const char *name;
+    // Connects to the display. On failure fills `error` with a one-line reason.
+    bool (*init)(std::string *error);
+    void (*shutdown)();
+    HostId (*create_host)(const HostWindowParams &params);
+    void (*destroy_host)(HostId host);
+    void (*show_host)(HostId host, bool visible);
+    void (*set_title)(HostId host, const char *title);
+    // Shows the rectangle (x, y, w, h) of a host surface whose pixels are 0x00RRGGBB.
+    void (*present)(HostId host, const uint32_t *pixels, int width, int height, ptrdiff_t stride, int x, int y,
+                    int w, int h);
+    // Blocks until native input is available or the clock reaches `deadline_ns`
+    // (-1: no deadline), then hands every pending input to core_input().
+    // Returns without blocking when input is already pending.
+    void (*wait)(int64_t deadline_ns);
+    void (*screen_size)(int *width, int *height);
+    // Monotonic clock in nanoseconds.
+    int64_t (*now_ns)();
+};
+
+// Backends deliver their input here; the core turns it into window messages.
+void core_input(const InputEvent &event);
+
+// The active backend: chosen on first use (STANDIN_BACKEND=headless|x11, or
+// headless when a test selected it); exits with a clear message when no
+// display can be opened and headless was not asked for.
+const BackendDriver &backend();
+
+extern const BackendDriver kX11Driver;
+extern const BackendDriver kHeadlessDriver;
+
+}  // namespace standin
