@@ -54,6 +54,7 @@ struct LibState {
     uint8_t playOne = 0;
     uint8_t playback = 0;
     FILE *scriptFile = nullptr;
+    uint8_t scriptWriting = 0;         // the open script file was opened by recording
     int32_t periodicCount = 0;
 
     // text window ring and line-input dialog

@@ -1,0 +1,79 @@
+// The event wait: pumps window messages until exactly one event is ready,
+// manufactures periodic events from the animation flags and timer ticks,
+// replays and records scripts, and copies the dirty back buffer to the window.
+#include "event_wait.h"
+
+#include "lib_state.h"
+#include "script.h"
+#include "telka.h"
+
+void pump_message(void) {
+    MSG msg;
+    if (GetMessageA(&msg, nullptr, 0, 0) == 0) {
+        lib.eventKind = TELKA_QUIT;
+        return;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+    if (lib.backBufferDirty) {
+        BitBlt(lib.graphicsDC, 0, 0, kBackBufferWidth, kBackBufferHeight, lib.memDC, 0, 0, SRCCOPY);
+        lib.backBufferDirty = 0;
+    }
+}
+
+// A prepared periodic event waits for the next timer tick.
+static bool event_ready(void) {
+    if (lib.eventKind == kNoEvent) return false;
+    return !(lib.eventKind == TELKA_PERIODIC && lib.timerFired == 0);
+}
+
+static void record_event(void) {
+    if (lib.eventKind == TELKA_PERIODIC) {
+        ++lib.periodicCount;  // runs of periodic events become one line
+        return;
+    }
+    if (lib.periodicCount > 0) {
+        script_record_event(TELKA_PERIODIC, lib.eventX, lib.eventY, lib.eventKey);
+        lib.periodicCount = 0;
+    }
+    script_record_event(lib.eventKind, lib.eventX, lib.eventY, lib.eventKey);
+}
+
+int TELKA_await_event_rec(EventRecord *rec) {
+    lib.eventKind = kNoEvent;
+    lib.eventKey = 0;
+    lib.eventY = 0;
+    lib.eventX = 0;
+
+    while (!event_ready()) {
+        pump_message();
+        if (lib.playOne || lib.playback) {
+            lib.playOne = 0;
+            if (script_play_event() == 1) break;  // a replayed event needs no tick
+            lib.playOne = 0;
+            lib.playback = 0;
+        }
+        if ((lib.singleStep || lib.animating) && lib.eventKind == kNoEvent) {
+            lib.eventKind = TELKA_PERIODIC;
+            lib.timerFired = 0;
+            lib.singleStep = 0;
+            lib.playOne = 0;
+        }
+    }
+
+    if (lib.recording) record_event();
+
+    rec->x = lib.eventX;
+    rec->y = lib.eventY;
+    rec->key = lib.eventKey;
+    return lib.quitRequested ? TELKA_QUIT : lib.eventKind;
+}
+
+int TELKA_await_event(int32_t *x, int32_t *y, char *key) {
+    EventRecord rec;
+    const int kind = TELKA_await_event_rec(&rec);
+    *x = rec.x;
+    *y = rec.y;
+    *key = rec.key;
+    return kind;
+}

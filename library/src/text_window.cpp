@@ -1,0 +1,126 @@
+// TELKA_printf's line ring and the text window that shows it. Each paint
+// rebuilds the picture off screen in black and white and copies it in one go.
+#include "text_window.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "lib_state.h"
+#include "telka.h"
+
+static int32_t next_slot(int32_t slot) { return (slot + 1) % kTextRingSize; }
+
+int32_t text_length(const char *text) {
+    int32_t n = 0;
+    while (text[n] != '\0') ++n;
+    return n;
+}
+
+int format_text(char *buffer, const char *format, va_list args) {
+    buffer[0] = '\0';
+    int count = std::vsnprintf(buffer, kFormatBufferSize, format, args);
+    buffer[kFormatBufferSize - 1] = '\0';
+    if (count >= kFormatBufferSize) count = kFormatBufferSize - 1;  // cut, never overrun
+    if (count < 0) buffer[0] = '\0';
+    return count;
+}
+
+int TELKA_printf(const char *format, ...) {
+    char buffer[kFormatBufferSize];
+    va_list args;
+    va_start(args, format);
+    const int count = format_text(buffer, format, args);
+    va_end(args);
+    const int32_t n = text_length(buffer);
+
+    // The block is taken before the oldest line is given up, so a failed
+    // allocation leaves the ring as it was.
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, static_cast<SIZE_T>(n) + 1);
+    if (block == nullptr) return count;
+
+    if (lib.textFirst == lib.textNext) {
+        GlobalFree(lib.textLines[lib.textFirst]);
+        lib.textFirst = next_slot(lib.textFirst);
+    }
+    lib.textLines[lib.textNext] = block;
+    char *line = static_cast<char *>(GlobalLock(block));
+    std::memcpy(line, buffer, static_cast<size_t>(n));
+    line[n] = '\0';
+    GlobalUnlock(block);
+    if (lib.textFirst < 0) lib.textFirst = lib.textNext;
+    lib.textNext = next_slot(lib.textNext);
+
+    if (lib.textWnd != nullptr) {
+        RECT r;
+        GetClientRect(lib.textWnd, &r);
+        InvalidateRect(lib.textWnd, &r, TRUE);
+    }
+    return count;
+}
+
+LRESULT CALLBACK text_window_proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_PAINT:
+            text_window_paint(window);
+            return 0;
+        case WM_KEYDOWN:
+            PostMessageA(lib.graphicsWnd, WM_KEYDOWN, wParam, lParam);
+            return 0;
+        case WM_KEYUP:
+            PostMessageA(lib.graphicsWnd, WM_KEYUP, wParam, lParam);
+            return 0;
+        default:
+            return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+void text_window_paint(HWND window) {
+    PAINTSTRUCT ps;
+    BeginPaint(window, &ps);
+    RECT client;
+    GetClientRect(window, &client);
+
+    HDC windowDC = GetDC(lib.textWnd);
+    HDC memory = CreateCompatibleDC(windowDC);
+    // A fresh memory DC is one bit deep, so the picture is black and white.
+    HBITMAP picture = CreateCompatibleBitmap(memory, client.right, client.bottom);
+    HGDIOBJ oldBitmap = SelectObject(memory, picture);
+
+    HBRUSH brush = CreateSolidBrush(GetBkColor(memory));
+    HGDIOBJ oldBrush = SelectObject(memory, brush);
+    FillRect(memory, &client, brush);
+
+    HGDIOBJ oldFont = SelectObject(memory, GetStockObject(ANSI_FIXED_FONT));
+    TEXTMETRICA tm;
+    GetTextMetricsA(memory, &tm);
+    const int h = tm.tmHeight + tm.tmExternalLeading;
+
+    RECT band = {client.left, client.bottom - h, client.right, client.bottom + 1};
+
+    if (lib.textFirst >= 0) {
+        int32_t slot = lib.textFirst;
+        do {
+            char *line = static_cast<char *>(GlobalLock(lib.textLines[slot]));
+            ScrollDC(memory, 0, -h, nullptr, nullptr, nullptr, nullptr);
+            FillRect(memory, &band, brush);
+            if (line != nullptr) {
+                int32_t n = text_length(line);
+                if (n > 0 && line[n - 1] == '\n') line[--n] = '\0';
+                TextOutA(memory, client.left + 5, client.bottom - h, line, n);
+            }
+            GlobalUnlock(lib.textLines[slot]);
+            slot = next_slot(slot);
+        } while (slot != lib.textNext);
+    }
+
+    BitBlt(windowDC, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
+    EndPaint(window, &ps);
+
+    SelectObject(memory, oldFont);
+    SelectObject(memory, oldBitmap);
+    SelectObject(memory, oldBrush);
+    DeleteObject(picture);
+    DeleteObject(brush);
+    DeleteDC(memory);
+    ReleaseDC(lib.textWnd, windowDC);
+}
