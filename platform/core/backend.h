@@ -73,7 +73,8 @@ struct BackendDriver {
                     int w, int h);
     // Blocks until native input is available or the clock reaches `deadline_ns`
     // (-1: no deadline), then hands every pending input to core_input().
-    // Returns without blocking when input is already pending.
+    // Returns without blocking when input is already pending. A deadline that
+    // has passed (the core polls with 0) only collects input already waiting.
     void (*wait)(int64_t deadline_ns);
     void (*screen_size)(int *width, int *height);
     // Monotonic clock in nanoseconds.

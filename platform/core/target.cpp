@@ -26,6 +26,17 @@ uint32_t mono_pixel(COLORREF c) {
 uint32_t Target::pixel(COLORREF c) const { return mono ? mono_pixel(c) : colorref_to_pixel(c); }
 
 bool dc_target(Dc *dc, Target *t) {
+    if (!dc_surface_target(dc, t)) return false;
+    if (dc->has_clip) {
+        t->cl = std::max<int64_t>(t->cl, dc->clip.left);
+        t->ct = std::max<int64_t>(t->ct, dc->clip.top);
+        t->cr = std::min<int64_t>(t->cr, dc->clip.right);
+        t->cb = std::min<int64_t>(t->cb, dc->clip.bottom);
+    }
+    return true;
+}
+
+bool dc_surface_target(Dc *dc, Target *t) {
     *t = Target{};
     if (!dc) return false;
     if (dc->kind == DcKind::Memory) {
@@ -44,12 +55,6 @@ bool dc_target(Dc *dc, Target *t) {
             return false;
         }
         t->window = dc->hwnd;
-    }
-    if (dc->has_clip) {
-        t->cl = std::max<int64_t>(t->cl, dc->clip.left);
-        t->ct = std::max<int64_t>(t->ct, dc->clip.top);
-        t->cr = std::min<int64_t>(t->cr, dc->clip.right);
-        t->cb = std::min<int64_t>(t->cb, dc->clip.bottom);
     }
     return true;
 }

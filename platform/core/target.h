@@ -43,6 +43,10 @@ uint32_t mono_pixel(COLORREF c);
 // without a surface); the target is then empty.
 bool dc_target(Dc *dc, Target *t);
 
+// Like dc_target but without the DC's paint clip: the whole selected bitmap or
+// client area. What a blit may read from, and ScrollDC's default area.
+bool dc_surface_target(Dc *dc, Target *t);
+
 // After drawing on a window surface: tells the windowing code what changed.
 void target_touched(const Target &t, int64_t l, int64_t top, int64_t r, int64_t b);
 
