@@ -1,6 +1,5 @@
-// The library's state record, the process entry that hands control to the
-// application's main, and opening and closing the library (windows, back
-// buffer, timer).
+// The library's state record, and opening and closing the library (windows,
+// back buffer, timer).
 #include "lib_state.h"
 
 #include "graphics_window.h"
@@ -10,14 +9,6 @@
 #include "text_window.h"
 
 LibState lib;
-
-int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nCmdShow) {
-    lib.instance = hInstance;
-    lib.prevInstance = hPrevInstance;
-    lib.cmdLine = lpCmdLine;
-    lib.cmdShow = nCmdShow;
-    return main();
-}
 
 static void register_window_classes() {
     // One white brush serves as the background of both classes.
