@@ -46,6 +46,11 @@ int TELKA_await_event_rec(EventRecord *rec) {
     lib.eventX = 0;
 
     while (!event_ready()) {
+        // A tick that arrives while nothing is prepared is the tick of the
+        // periodic event it prepares, so a running animation gets one event
+        // per timer message (every 50 ms) rather than one per two. Ticks from
+        // before this pump are stale.
+        if (lib.eventKind == kNoEvent) lib.timerFired = 0;
         pump_message();
         if (lib.playOne || lib.playback) {
             lib.playOne = 0;
@@ -54,8 +59,7 @@ int TELKA_await_event_rec(EventRecord *rec) {
             lib.playback = 0;
         }
         if ((lib.singleStep || lib.animating) && lib.eventKind == kNoEvent) {
-            lib.eventKind = TELKA_PERIODIC;
-            lib.timerFired = 0;
+            lib.eventKind = TELKA_PERIODIC;  // timerFired tells whether this pump was its tick
             lib.singleStep = 0;
             lib.playOne = 0;
         }
