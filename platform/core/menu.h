@@ -43,4 +43,9 @@ std::string menu_shortcut(const MenuItem &item);
 // The mnemonic character (lower case) after a single '&', or 0.
 char menu_mnemonic(const MenuItem &item);
 
+// Connects the bar and popup code to the windowing core (menu_hooks.cpp).
+// Called whenever a menu is made or attached, which also keeps that code
+// linked into every program that uses menus.
+void install_menu_hooks();
+
 }  // namespace standin

@@ -18,6 +18,7 @@ std::unordered_map<HMENU, std::unique_ptr<Menu>> &menus() {
 }
 
 HMENU create(bool popup) {
+    install_menu_hooks();
     auto menu = std::make_unique<Menu>();
     menu->popup = popup;
     HMENU handle = reinterpret_cast<HMENU>(menu.get());
@@ -177,6 +178,7 @@ HMENU WINAPI GetSubMenu(HMENU hMenu, int nPos) {
 }
 
 BOOL WINAPI SetMenu(HWND hWnd, HMENU hMenu) {
+    install_menu_hooks();
     if (hMenu && !menu_get(hMenu)) {
         SetLastError(ERROR_INVALID_MENU_HANDLE);
         return FALSE;

@@ -155,6 +155,8 @@ bool menu_input(HWND top, const InputEvent &event);
 // DefWindowProcA's WM_SYSKEYDOWN/WM_SYSKEYUP/WM_SYSCHAR.
 void menu_sys_key(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 void menu_window_destroyed(HWND hwnd);
+// A top-level window lost the focus to another tree, or was disabled.
+void menu_window_deactivated(HWND top);
 
 // ---- painting (painting.cpp) ----
 

@@ -23,6 +23,9 @@ void move_focus(HWND to) {
     const HWND from = window_get(s.focus) ? s.focus : nullptr;
     if (from == to) return;
     s.focus = to;
+    // An open menu does not outlive its window's focus.
+    Window *from_top = top_level_of(window_get(from));
+    if (from_top && from_top != top_level_of(window_get(to))) menu_window_deactivated(from_top->handle);
     if (Window *w = window_get(to)) {
         if (Window *top = top_level_of(w)) top->last_focus = to;
     }
@@ -135,6 +138,7 @@ BOOL WINAPI EnableWindow(HWND hWnd, BOOL bEnable) {
     const bool enable = bEnable != FALSE;
     if (enable == w->enabled) return was_disabled;
     w->enabled = enable;
+    if (!enable && !w->is_child()) menu_window_deactivated(hWnd);
     if (!enable && focus_inside(hWnd)) move_focus(nullptr);
     send_message(hWnd, WM_ENABLE, enable ? TRUE : FALSE, 0);
     return was_disabled;

@@ -48,6 +48,9 @@ struct MenuHooks {
     void (*sys_key)(HWND window, UINT message, WPARAM wParam, LPARAM lParam) = nullptr;
     // A window is being destroyed (close its popup, forget its state).
     void (*window_destroyed)(HWND window) = nullptr;
+    // A top-level window lost the focus to another window tree (or to none),
+    // or was disabled: its popup closes.
+    void (*window_deactivated)(HWND window) = nullptr;
 };
 
 // Installs the hooks (before the first window_set_menu; SetMenu may do it).

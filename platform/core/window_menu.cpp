@@ -45,6 +45,10 @@ void menu_window_destroyed(HWND hwnd) {
     if (hooks().window_destroyed) hooks().window_destroyed(hwnd);
 }
 
+void menu_window_deactivated(HWND top) {
+    if (hooks().window_deactivated) hooks().window_deactivated(top);
+}
+
 bool window_redraw_menu_bar(HWND window) {
     Window *w = window_get(window);
     if (!w || w->is_child()) return false;

@@ -114,6 +114,14 @@ TEST_F(GameE2E, CtrlHHaltsAndCtrlAResumesTheAnimation) {
     EXPECT_EQ(app_->wait_exit(), 0);
 }
 
+TEST_F(GameE2E, RunMenuQuitEndsTheGame) {
+    ASSERT_TRUE(shows(0, -100, kBlack));
+    app_->click(15, 10);  // "Run" on the menu bar
+    EXPECT_TRUE(app_->eventually([&] { return app_->pixel(150, 150) == 0xD4D0C8; })) << "the popup is open";
+    app_->click(40, 192);  // "Quit", the eleventh line of the popup
+    EXPECT_EQ(app_->wait_exit(), 0);
+}
+
 TEST_F(GameE2E, CtrlQQuits) {
     ASSERT_TRUE(shows(0, -100, kBlack));
     app_->keys("ctrl+q");
