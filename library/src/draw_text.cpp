@@ -12,6 +12,7 @@
 #include "text_window.h"
 
 int TELKA_text_pt(int32_t color, Point anchor, int32_t ptsize, const char *text) {
+    text = text_or_empty(text, "TELKA_text");
     ptsize = validate_ptsize(ptsize);
     color = validate_color(color);
     if (lib.logging) TELKA_printf("%s text at (%d,%d), \"%s\"\n", colorNames[color], anchor.x, anchor.y, text);
@@ -47,7 +48,7 @@ int TELKA_textf_pt(int32_t color, Point anchor, int32_t ptsize, const char *form
     char buffer[kFormatBufferSize];
     va_list args;
     va_start(args, format);
-    const int count = format_text(buffer, format, args);
+    const int count = format_text(buffer, text_or_empty(format, "formatted text"), args);
     va_end(args);
     TELKA_text_pt(color, anchor, ptsize, buffer);
     return count;
@@ -57,21 +58,22 @@ int TELKA_textf(int32_t color, int32_t x, int32_t y, int32_t ptsize, const char 
     char buffer[kFormatBufferSize];
     va_list args;
     va_start(args, format);
-    const int count = format_text(buffer, format, args);
+    const int count = format_text(buffer, text_or_empty(format, "formatted text"), args);
     va_end(args);
     TELKA_text(color, x, y, ptsize, buffer);
     return count;
 }
 
 int TELKA_text_size(int32_t ptsize, int32_t *height, int32_t *width, const char *text) {
+    text = text_or_empty(text, "TELKA_text_size");
     ptsize = validate_ptsize(ptsize);
     HFONT font = create_library_font(ptsize);
     HGDIOBJ oldFont = SelectObject(lib.memDC, font);
     const size_t count = std::strlen(text);
     SIZE size = {0, 0};
     GetTextExtentPointA(lib.memDC, text, count > INT32_MAX ? INT32_MAX : static_cast<int>(count), &size);
-    *height = size.cy;
-    *width = size.cx;
+    if (height != nullptr) *height = size.cy;
+    if (width != nullptr) *width = size.cx;
     SelectObject(lib.memDC, oldFont);
     DeleteObject(font);
     return 1;
@@ -81,7 +83,7 @@ int TELKA_textf_size(int32_t ptsize, int32_t *height, int32_t *width, const char
     char buffer[kFormatBufferSize];
     va_list args;
     va_start(args, format);
-    const int count = format_text(buffer, format, args);
+    const int count = format_text(buffer, text_or_empty(format, "formatted text"), args);
     va_end(args);
     TELKA_text_size(ptsize, height, width, buffer);
     return count;

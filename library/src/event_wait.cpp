@@ -67,17 +67,19 @@ int TELKA_await_event_rec(EventRecord *rec) {
 
     if (lib.recording) record_event();
 
-    rec->x = lib.eventX;
-    rec->y = lib.eventY;
-    rec->key = lib.eventKey;
+    if (rec != nullptr) {
+        rec->x = lib.eventX;
+        rec->y = lib.eventY;
+        rec->key = lib.eventKey;
+    }
     return lib.quitRequested ? TELKA_QUIT : lib.eventKind;
 }
 
 int TELKA_await_event(int32_t *x, int32_t *y, char *key) {
     EventRecord rec;
     const int kind = TELKA_await_event_rec(&rec);
-    *x = rec.x;
-    *y = rec.y;
-    *key = rec.key;
+    if (x != nullptr) *x = rec.x;
+    if (y != nullptr) *y = rec.y;
+    if (key != nullptr) *key = rec.key;
     return kind;
 }

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "lib_state.h"
+#include "text_window.h"
 #include "telka.h"
 
 namespace {
@@ -85,6 +86,11 @@ INT_PTR CALLBACK gets_dialog_proc(HWND dialog, UINT message, WPARAM wParam, LPAR
 }
 
 int TELKA_gets(const char *prompt, char *result) {
+    if (result == nullptr) {
+        TELKA_printf("TELKA_gets: no result buffer given; nothing asked\n");
+        return 0;
+    }
+    prompt = text_or_empty(prompt, "TELKA_gets");
     alignas(4) unsigned char buffer[kGetsTemplateSize];
     build_gets_template(buffer, prompt);
     const INT_PTR r = DialogBoxIndirectParamA(lib.dialogInstance, reinterpret_cast<LPCDLGTEMPLATEA>(buffer),

@@ -16,8 +16,15 @@ int32_t text_length(const char *text) {
     return n;
 }
 
+const char *text_or_empty(const char *text, const char *operation) {
+    if (text != nullptr) return text;
+    TELKA_printf("%s: no text given; using an empty text\n", operation);
+    return "";
+}
+
 int format_text(char *buffer, const char *format, va_list args) {
     buffer[0] = '\0';
+    if (format == nullptr) return 0;
     int count = std::vsnprintf(buffer, kFormatBufferSize, format, args);
     buffer[kFormatBufferSize - 1] = '\0';
     if (count >= kFormatBufferSize) count = kFormatBufferSize - 1;  // cut, never overrun
@@ -26,6 +33,10 @@ int format_text(char *buffer, const char *format, va_list args) {
 }
 
 int TELKA_printf(const char *format, ...) {
+    if (format == nullptr) {
+        TELKA_printf("TELKA_printf: no format given\n");
+        return 0;
+    }
     char buffer[kFormatBufferSize];
     va_list args;
     va_start(args, format);

@@ -307,3 +307,29 @@ TEST_F(DrawArgs, AnyInt32ArgumentsFinishWithoutHarm) {
 }
 
 }  // namespace
+
+namespace {
+
+// Null texts, formats and out-pointers are reported and treated as empty or
+// skipped; nothing crashes.
+using NullArguments = libtest::LibraryTest;
+
+TEST_F(NullArguments, AreReportedNotFollowed) {
+    TELKA_logging(0);
+    libtest::clear_ring();
+    EXPECT_EQ(TELKA_text(TELKA_RED, 0, 0, 12, nullptr), 1);
+    EXPECT_EQ(TELKA_textf(TELKA_RED, 0, 0, 12, nullptr), 0);
+    int32_t h = -1;
+    EXPECT_EQ(TELKA_text_size(12, &h, nullptr, "abc"), 1);
+    EXPECT_GT(h, 0);
+    EXPECT_EQ(TELKA_printf(nullptr), 0);
+    EXPECT_EQ(TELKA_gets("prompt", nullptr), 0);
+    const std::vector<std::string> lines = libtest::ring();
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[0], "TELKA_text: no text given; using an empty text\n");
+    EXPECT_EQ(lines[1], "formatted text: no text given; using an empty text\n");
+    EXPECT_EQ(lines[2], "TELKA_printf: no format given\n");
+    EXPECT_EQ(lines[3], "TELKA_gets: no result buffer given; nothing asked\n");
+}
+
+}  // namespace
