@@ -7,7 +7,10 @@
 
 #include <X11/Xutil.h>
 
+#include <fstream>
 #include <functional>
+#include <sstream>
+#include <string>
 #include <vector>
 
 namespace {
@@ -119,6 +122,50 @@ TEST_F(GameE2E, RunMenuQuitEndsTheGame) {
     app_->click(15, 10);  // "Run" on the menu bar
     EXPECT_TRUE(app_->eventually([&] { return app_->pixel(150, 150) == 0xD4D0C8; })) << "the popup is open";
     app_->click(40, 192);  // "Quit", the eleventh line of the popup
+    EXPECT_EQ(app_->wait_exit(), 0);
+}
+
+std::vector<std::string> lines_of(const std::string &path) {
+    std::ifstream in(path);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+TEST_F(GameE2E, RecordedSessionPlaysBackAndDrivesTheGame) {
+    ASSERT_TRUE(shows(0, -100, kBlack));
+    app_->keys("ctrl+r");
+    app_->keys("x");  // new game
+    ASSERT_TRUE(shows(0, 240, kBlue));
+    app_->keys("x");     // play
+    app_->keys("KP_6");  // move right
+    ASSERT_TRUE(app_->eventually([&] { return at(100, 10) == kYellow; }));
+    app_->keys("ctrl+r");  // the last run of ticks is written, the file closed
+    app_->keys("q");
+    ASSERT_EQ(app_->wait_exit(), 0);
+
+    const std::vector<std::string> lines = lines_of(dir_ + "/TELKA.SCR");
+    std::ostringstream all;
+    for (const std::string &l : lines) all << l << "\n";
+    ASSERT_GE(lines.size(), 7u) << all.str();
+    // Keys and runs of ticks alternate; the keys are x, x and 6.
+    std::vector<std::string> keys;
+    for (const std::string &l : lines) {
+        if (l.rfind("TELKA_KBD(", 0) == 0) keys.push_back(l);
+        else EXPECT_EQ(l.rfind("TELKA_PERIODIC(", 0), 0u) << l;
+    }
+    EXPECT_EQ(keys, (std::vector<std::string>{"TELKA_KBD(120);", "TELKA_KBD(120);", "TELKA_KBD(54);"})) << all.str();
+    EXPECT_EQ(lines.back().rfind("TELKA_PERIODIC(", 0), 0u) << "the run before Ctrl+R is written";
+
+    // A fresh run replays it: new game, play, and the square walks right.
+    app_ = std::make_unique<AppDriver>(TELKA_GAME_BINARY, dir_);
+    graphics_ = app_->find_window("TELKA Graphics");
+    ASSERT_NE(graphics_, 0u);
+    ASSERT_TRUE(shows(0, -100, kBlack));
+    app_->keys("ctrl+p");
+    EXPECT_TRUE(shows(0, 240, kBlue, 5000)) << "the replayed key started a game";
+    EXPECT_TRUE(app_->eventually([&] { return at(100, 10) == kYellow; }, 5000)) << "the replayed 6 moved the player";
+    app_->keys("q");
     EXPECT_EQ(app_->wait_exit(), 0);
 }
 
