@@ -2,7 +2,7 @@
 # build, and then start the game or run every test.
 JOBS ?= $(shell nproc)
 
-.PHONY: deps build build-asan run test test-unit test-asan clean
+.PHONY: deps build build-asan run test test-unit test-asan clean fuzz windows test-windows
 
 deps:
 	@scripts/install-deps
@@ -26,5 +26,34 @@ test-asan: build-asan
 
 test: test-unit test-asan
 
+# Fuzzes the script reader for FUZZ_SECONDS with clang's libFuzzer, starting
+# from a copy of the seed corpus (new inputs stay in build-fuzz/corpus, crash
+# inputs in build-fuzz/). The target works in a temporary directory of its
+# own, so every path handed to libFuzzer is absolute.
+FUZZ_SECONDS ?= 60
+
+fuzz: deps
+	@CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTELKA_FUZZ=ON -DTELKA_SANITIZE=ON >/dev/null
+	@cmake --build build-fuzz --target script_fuzz -j $(JOBS)
+	@rm -rf build-fuzz/corpus && cp -r tests/fuzz/corpus build-fuzz/corpus
+	ASAN_OPTIONS=detect_leaks=0 ./build-fuzz/bin/script_fuzz -max_total_time=$(FUZZ_SECONDS) -timeout=10 \
+		-artifact_prefix=$(CURDIR)/build-fuzz/ $(CURDIR)/build-fuzz/corpus
+
+# The 32-bit Windows executable, cross-built with mingw-w64, and its checks
+# under Wine (scripts/test-windows). LINUX_BUILD holds the Linux side of the
+# comparisons.
+WIN_BUILD ?= build-win32
+LINUX_BUILD ?= build
+
+windows:
+	@scripts/install-deps cross
+	@cmake -S . -B $(WIN_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@cmake --build $(WIN_BUILD) -j $(JOBS)
+
+test-windows: deps windows
+	@cmake -S . -B $(LINUX_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake --build $(LINUX_BUILD) -j $(JOBS) --target telka-game gdi_scene script_echo gdi_compare
+	@LINUX_BUILD=$(LINUX_BUILD) WIN_BUILD=$(WIN_BUILD) scripts/test-windows
+
 clean:
-	rm -rf build build-asan build-win32
+	rm -rf build build-asan build-win32 build-fuzz

@@ -149,6 +149,8 @@ BOOL WINAPI Ellipse(HDC hdc, int left, int top, int right, int bottom) {
     if (e.l == e.r || e.t == e.b || t.empty()) return TRUE;
     const Stroke pen = dc_stroke(dc, t);
     const Fill fill = brush_fill(dc->brush, t);
+    // A one-pixel box with a one-pixel pen draws nothing, as on Windows.
+    if (pen.on && pen.thin() && e.r - e.l == 1 && e.b - e.t == 1) return TRUE;
     if (!pen.on) {
         // Unlike Rectangle, a pen-less ellipse keeps its size: the brush covers
         // what a one-pixel pen and the brush together would.

@@ -96,6 +96,8 @@ BOOL WINAPI Rectangle(HDC hdc, int left, int top, int right, int bottom) {
     if (l == r || tp == b || t.empty()) return TRUE;
     Stroke pen = dc_stroke(dc, t);
     const Fill fill = brush_fill(dc->brush, t);
+    // A one-pixel box with a one-pixel pen draws nothing, as on Windows.
+    if (pen.on && pen.thin() && r - l == 1 && b - tp == 1) return TRUE;
     if (!pen.on) {
         // Without a pen the filled area is one pixel smaller to the right and below.
         if (fill.on && fill_rect(t, l, tp, r - 1, b - 1, fill.px)) target_touched(t, l, tp, r - 1, b - 1);

@@ -76,6 +76,7 @@ TEST(Ellipse, RadiusFiveCircleTakesTheNearestPixels) {
 TEST(Ellipse, SymmetricInsideTheBoxAndTouchingAllSides) {
     for (int w = 1; w <= 24; ++w) {
         for (int h = 1; h <= 24; ++h) {
+            if (w == 1 && h == 1) continue;  // left empty, as on Windows (DegenerateBoxesDrawLinesAndDots)
             Canvas c(w + 4, h + 4);
             c.pen(PS_SOLID, 1);
             c.brush();
@@ -182,12 +183,12 @@ TEST(Ellipse, DegenerateBoxesDrawLinesAndDots) {
     c.brush();
     Ellipse(c.dc(), 1, 1, 2, 6);  // one column
     Ellipse(c.dc(), 3, 1, 5, 6);  // two columns
-    Ellipse(c.dc(), 6, 1, 7, 2);  // one pixel
+    Ellipse(c.dc(), 6, 1, 7, 2);  // one pixel: nothing, as on Windows
     Ellipse(c.dc(), 6, 3, 10, 4);  // one row
     Ellipse(c.dc(), 8, 5, 8, 7);  // empty
     EXPECT_EQ(c.art(), picture({
                            "..........",
-                           ".#.##.#...",
+                           ".#.##.....",
                            ".#.##.....",
                            ".#.##.####",
                            ".#.##.....",

@@ -94,7 +94,7 @@ void draw_gallery(HDC dc) {
     with(dc, PS_SOLID, 1, RGB(0, 0, 0), RGB(255, 0, 0), false, [&] {
         Rectangle(dc, 190, 190, 191, 205);  // one column
         Rectangle(dc, 195, 190, 197, 205);  // two columns
-        Ellipse(dc, 200, 190, 201, 191);    // one pixel
+        Ellipse(dc, 200, 190, 201, 191);    // one pixel: nothing, as on Windows
         Ellipse(dc, 205, 190, 235, 192);    // flat
         Ellipse(dc, 240, 172, 243, 205);    // tall and thin
     });
