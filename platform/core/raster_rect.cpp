@@ -54,12 +54,14 @@ void thin_rectangle(const Target &t, int64_t l, int64_t top, int64_t r, int64_t 
         fill_rect(t, l, top, r, b, pen.px);
         return;
     }
+    // The brush first over the whole box, then the outline over it: a box as
+    // wide as the surface is then one contiguous fill instead of a fill per row.
+    if (fill.on) fill_rect(t, l, top, r, b, fill.px);
     fill_rect(t, l, top, r, top + 1, pen.px);
     if (b - top > 1) fill_rect(t, l, b - 1, r, b, pen.px);
     const int64_t y0 = std::max(top + 1, t.ct), y1 = std::min(b - 1, t.cb);
     for (int64_t y = y0; y < y1; ++y) {
         put_pixel(t, l, y, pen.px);
-        if (fill.on) fill_span(t, y, l + 1, r - 1, fill.px);
         put_pixel(t, r - 1, y, pen.px);
     }
 }
