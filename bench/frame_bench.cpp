@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "backend.h"
-#include "gdi_objects.h"
+#include "backends/backend.h"
+#include "gdi/gdi_objects.h"
 #include "lib_state.h"
 #include "screen.h"
 #include "standin.h"

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <vector>
 
-#include "gdi_objects.h"
+#include "gdi/gdi_objects.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 // GoogleTest first: Xlib's None and Bool macros would break its templates.
 #include <gtest/gtest.h>
 
-#include "x11_internal.h"
+#include "backends/x11/x11_internal.h"
 
 #include <functional>
 #include <string>

@@ -7,7 +7,7 @@
 #include "library_fixture.h"
 
 #include "gets_dialog.h"
-#include "window_hooks.h"
+#include "user/window_hooks.h"
 
 #include <cstring>
 #include <deque>

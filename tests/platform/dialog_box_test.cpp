@@ -5,10 +5,10 @@
 // the close box, mouse clicks, GetDlgItemTextA, and the failure results.
 #include "dialog_test_support.h"
 
-#include "controls.h"
-#include "gdi_objects.h"
-#include "window.h"
-#include "window_hooks.h"
+#include "dialog/controls.h"
+#include "gdi/gdi_objects.h"
+#include "user/window.h"
+#include "user/window_hooks.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // wrapping and breaking of long words, vertical scrolling, the length limit,
 // single-line behaviour and notifications. Checked on text, caret positions
 // and line counts, never on pixels.
-#include "controls.h"
+#include "dialog/controls.h"
 #include "window_recorder.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // ordinals, the font block, creation data, DWORD alignment of items), and
 // malformed templates that must be refused without reading past their bytes
 // (the buffers are exactly as large as the template, so ASan sees overreads).
-#include "dialog_template.h"
+#include "dialog/dialog_template.h"
 #include "dialog_test_support.h"
 
 #include <gtest/gtest.h>

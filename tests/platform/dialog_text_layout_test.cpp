@@ -2,7 +2,7 @@
 // where every break can be worked out by hand: word breaks, hanging spaces,
 // hard breaks, words longer than the line, degenerate widths; and the '&'
 // mnemonic prefixes of labels.
-#include "control_text_layout.h"
+#include "dialog/control_text_layout.h"
 
 #include <gtest/gtest.h>
 

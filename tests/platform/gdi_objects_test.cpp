@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "gdi_objects.h"
+#include "gdi/gdi_objects.h"
 
 namespace {
 

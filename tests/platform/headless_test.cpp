@@ -2,11 +2,11 @@
 // when input can never come, the wait hook, the virtual clock, window pixel
 // access, PNG dumps of presented frames, and the clear failures of a bad
 // STANDIN_BACKEND or a missing display.
-#include "backend.h"
-#include "png_io.h"
-#include "target.h"
-#include "gdi_objects.h"
-#include "window_hooks.h"
+#include "backends/backend.h"
+#include "backends/headless/png_io.h"
+#include "gdi/target.h"
+#include "gdi/gdi_objects.h"
+#include "user/window_hooks.h"
 #include "window_recorder.h"
 
 #include <unistd.h>

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "png_io.h"
+#include "backends/headless/png_io.h"
 
 namespace image_compare {
 

@@ -2,7 +2,7 @@
 // Shift and CapsLock, digits and punctuation, Ctrl+letter control codes,
 // Enter, keypad digits with NumLock), keys without characters, system keys,
 // the lParam bits, and which window receives keys.
-#include "window_hooks.h"
+#include "user/window_hooks.h"
 #include "window_recorder.h"
 
 using namespace user_test;

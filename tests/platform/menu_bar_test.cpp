@@ -2,7 +2,7 @@
 // drawn with the mnemonic underlined, and how the selected item stands out.
 #include "menu_test_support.h"
 
-#include "window_hooks.h"
+#include "user/window_hooks.h"
 
 using namespace user_test;
 using namespace menu_test;

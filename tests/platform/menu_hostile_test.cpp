@@ -3,8 +3,8 @@
 // must draw clipped to the window, stay responsive and never crash.
 #include "menu_test_support.h"
 
-#include "menu.h"
-#include "window_hooks.h"
+#include "menu/menu.h"
+#include "user/window_hooks.h"
 
 #include <string>
 

@@ -5,7 +5,7 @@
 // texts are only labels.
 #include "menu_test_support.h"
 
-#include "window_hooks.h"
+#include "user/window_hooks.h"
 
 using namespace user_test;
 using namespace menu_test;

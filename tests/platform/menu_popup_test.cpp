@@ -6,8 +6,8 @@
 // follow CheckMenuItem, and timers and painting that go on meanwhile.
 #include "menu_test_support.h"
 
-#include "gdi_objects.h"
-#include "window_hooks.h"
+#include "gdi/gdi_objects.h"
+#include "user/window_hooks.h"
 
 using namespace user_test;
 using namespace menu_test;

@@ -3,11 +3,11 @@
 // drop-down's rows are.
 #include "menu_test_support.h"
 
-#include "menu.h"
-#include "menu_draw.h"
-#include "png_io.h"
-#include "window.h"
-#include "window_hooks.h"
+#include "menu/menu.h"
+#include "menu/menu_draw.h"
+#include "backends/headless/png_io.h"
+#include "user/window.h"
+#include "user/window_hooks.h"
 
 #include <unistd.h>
 

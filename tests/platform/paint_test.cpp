@@ -2,9 +2,9 @@
 // validates and clips, children repaint after their parent, window DCs draw
 // on the host surface only inside their window, and only damaged pixels are
 // presented, once per pump.
-#include "gdi_objects.h"
-#include "target.h"
-#include "window_hooks.h"
+#include "gdi/gdi_objects.h"
+#include "gdi/target.h"
+#include "user/window_hooks.h"
 #include "window_recorder.h"
 
 using namespace user_test;

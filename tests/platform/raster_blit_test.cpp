@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "raster_canvas.h"
-#include "target.h"
+#include "gdi/target.h"
 
 namespace {
 

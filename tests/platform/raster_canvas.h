@@ -11,7 +11,7 @@
 #include <initializer_list>
 #include <string>
 
-#include "gdi_objects.h"
+#include "gdi/gdi_objects.h"
 
 namespace raster_test {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "image_compare.h"
-#include "png_io.h"
+#include "backends/headless/png_io.h"
 #include "raster_canvas.h"
 
 namespace {

@@ -8,8 +8,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "font_face.h"
-#include "gdi_objects.h"
+#include "text/font_face.h"
+#include "gdi/gdi_objects.h"
 
 namespace {
 

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "font_cache.h"
-#include "gdi_objects.h"
-#include "target.h"
+#include "text/font_cache.h"
+#include "gdi/gdi_objects.h"
+#include "gdi/target.h"
 
 namespace {
 

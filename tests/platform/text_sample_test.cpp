@@ -8,8 +8,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "gdi_objects.h"
-#include "png_io.h"
+#include "gdi/gdi_objects.h"
+#include "backends/headless/png_io.h"
 
 namespace {
 

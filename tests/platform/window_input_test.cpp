@@ -1,7 +1,7 @@
 // Routing of backend input: mouse buttons to the deepest enabled child under
 // the point in its client coordinates, the menu bar strip to the menu code,
 // close requests, host focus changes and host resizes.
-#include "window_hooks.h"
+#include "user/window_hooks.h"
 #include "window_recorder.h"
 
 using namespace user_test;

@@ -1,7 +1,7 @@
 // The recording window procedure and the fixture of the windowing tests.
 #include "window_recorder.h"
 
-#include "window_hooks.h"
+#include "user/window_hooks.h"
 
 #include <cstdio>
 #include <map>

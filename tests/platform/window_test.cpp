@@ -1,7 +1,7 @@
 // Window classes and the life of a window: the messages of creation (with and
 // without a menu bar), showing, hiding, destruction, closing; text, enabling,
 // focus, parents and owners, geometry, and hostile arguments.
-#include "window_hooks.h"
+#include "user/window_hooks.h"
 #include "window_recorder.h"
 
 #include <climits>

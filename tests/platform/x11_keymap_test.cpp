@@ -1,7 +1,7 @@
 // The x11 backend's key table against what Windows reports for the same
 // physical keys of a US keyboard: virtual-key code, set-1 scan code and the
 // extended flag. Pure: keysyms and evdev keycodes, no X server.
-#include "x11_keymap.h"
+#include "backends/x11/x11_keymap.h"
 
 #include <windows.h>
 

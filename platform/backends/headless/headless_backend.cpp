@@ -2,9 +2,9 @@
 // clock that jumps to the core's deadline instead of sleeping, input injected
 // by tests and delivered in order, and optional PNG dumps of presented frames
 // (through png_io). A wait that could never end exits with code 3.
-#include "headless_backend.h"
+#include "backends/headless/headless_backend.h"
 
-#include "../../core/png_io.h"
+#include "backends/headless/png_io.h"
 #include "standin.h"
 
 #include <algorithm>

@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "../../core/backend.h"
+#include "backends/backend.h"
 
 #include <vector>
 

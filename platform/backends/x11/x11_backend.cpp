@@ -1,7 +1,7 @@
 // The x11 backend's driver table, connection set-up and tear-down, X error
 // reporting, screen size and clock. Relies on Xlib, XKB (auto-repeat) and the
 // MIT-SHM extension query; the other x11_*.cpp files do hosts, present, input.
-#include "x11_internal.h"
+#include "backends/x11/x11_internal.h"
 
 #include <X11/XKBlib.h>
 

@@ -1,9 +1,9 @@
 // Host windows on X: one top-level X window per host, sized exactly as the
 // host surface, with the ICCCM/EWMH hints a window manager needs (position,
 // fixed size, close protocol, dialog type, title). Relies on Xlib and cp1252.h.
-#include "x11_internal.h"
+#include "backends/x11/x11_internal.h"
 
-#include "cp1252.h"
+#include "text/cp1252.h"
 
 #include <X11/Xatom.h>
 

@@ -2,8 +2,8 @@
 // layout, auto-repeat, lock state), the three mouse buttons, compressed
 // motion, close requests, exposure, size and focus changes. Relies on Xlib and
 // on x11_keymap for the key tables.
-#include "x11_internal.h"
-#include "x11_keymap.h"
+#include "backends/x11/x11_internal.h"
+#include "backends/x11/x11_keymap.h"
 
 namespace standin {
 

@@ -3,7 +3,7 @@
 // Included only by the backend and by its tests under Xvfb.
 #pragma once
 
-#include "backend.h"
+#include "backends/backend.h"
 
 namespace standin {
 // Xlib defines macros named Expose, FocusIn and FocusOut, so these kinds are

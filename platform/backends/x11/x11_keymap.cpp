@@ -1,7 +1,7 @@
 // Keysym -> Win32 virtual-key table of a US keyboard, with the scan codes and
 // extended flags Windows reports. Relies on X keysym values (X11/keysym.h) and
 // on evdev keycodes (keycode - 8 = set-1 scan code) for the main block.
-#include "x11_keymap.h"
+#include "backends/x11/x11_keymap.h"
 
 #include <windows.h>
 

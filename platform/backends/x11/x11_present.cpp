@@ -1,7 +1,7 @@
 // Shows host-surface pixels on X: MIT-SHM (copy into a per-host shared segment,
 // XShmPutImage with a completion event) when the server allows it, otherwise
 // XPutImage straight from the core's buffer. Relies on Xlib, XShm, SysV shm.
-#include "x11_internal.h"
+#include "backends/x11/x11_internal.h"
 
 #include <poll.h>
 #include <sys/ipc.h>

@@ -1,7 +1,7 @@
 // The x11 backend's event wait: hands pending X events to the core, or sleeps
 // in ppoll() on the connection until one arrives or the deadline passes.
 // Relies on Xlib's event queue and the monotonic clock of x11_now_ns().
-#include "x11_internal.h"
+#include "backends/x11/x11_internal.h"
 
 #include <poll.h>
 

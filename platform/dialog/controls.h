@@ -1,0 +1,102 @@
+// The dialog controls (Button, Edit, Static): their class registration, the
+// messages and notification codes they share with dialogs, the classic
+// colours, and drawing helpers built on the stand-in's own GDI calls.
+#pragma once
+
+#include <windows.h>
+
+#include "dialog/control_text_layout.h"
+
+// Control messages and codes beyond the subset in windows.h (Win32 values).
+#ifndef BM_GETSTATE
+#define BM_GETSTATE 0x00F2
+#define BM_SETSTATE 0x00F3
+#define BM_CLICK 0x00F5
+#define BST_PUSHED 0x0004
+#endif
+#ifndef EM_GETSEL
+#define EM_GETSEL 0x00B0
+#define EM_SETSEL 0x00B1
+#define EM_GETLINECOUNT 0x00BA
+#define EM_LINEINDEX 0x00BB
+#define EM_LINELENGTH 0x00C1
+#define EM_LIMITTEXT 0x00C5
+#define EM_LINEFROMCHAR 0x00C9
+#define EM_GETFIRSTVISIBLELINE 0x00CE
+#endif
+#ifndef EN_SETFOCUS
+#define EN_SETFOCUS 0x0100
+#define EN_KILLFOCUS 0x0200
+#define EN_CHANGE 0x0300
+#define EN_MAXTEXT 0x0501
+#endif
+#ifndef DLGC_HASSETSEL
+#define DLGC_HASSETSEL 0x0008
+#define DLGC_DEFPUSHBUTTON 0x0010
+#define DLGC_UNDEFPUSHBUTTON 0x0020
+#define DLGC_STATIC 0x0100
+#define DLGC_BUTTON 0x2000
+#endif
+#ifndef DM_SETDEFID
+#define DM_SETDEFID (WM_USER + 1)
+#endif
+#ifndef SS_CENTER
+#define SS_CENTER 0x00000001L
+#define SS_RIGHT 0x00000002L
+#define SS_TYPEMASK 0x0000001FL
+#define SS_NOPREFIX 0x00000080L
+#endif
+#ifndef BS_TYPEMASK
+#define BS_TYPEMASK 0x0000000FL
+#endif
+#ifndef WS_EX_CLIENTEDGE
+#define WS_EX_CLIENTEDGE 0x00000200L
+#endif
+
+namespace standin {
+
+// Characters an edit control takes before refusing more typing (Windows'
+// default limit); EM_LIMITTEXT changes it.
+constexpr size_t kEditDefaultLimit = 30000;
+// Text set by WM_SETTEXT is cut here, whatever the typing limit.
+constexpr size_t kEditMaxText = 1 << 16;
+
+// Classic 3D colours.
+constexpr COLORREF kFaceColour = RGB(212, 208, 200);
+constexpr COLORREF kHighlightColour = RGB(255, 255, 255);
+constexpr COLORREF kShadowColour = RGB(128, 128, 128);
+constexpr COLORREF kDarkShadowColour = RGB(64, 64, 64);
+constexpr COLORREF kTextColour = RGB(0, 0, 0);
+constexpr COLORREF kGreyTextColour = RGB(128, 128, 128);
+constexpr COLORREF kWindowColour = RGB(255, 255, 255);
+
+// The window procedures of the three classes.
+LRESULT CALLBACK button_window_proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK edit_window_proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK static_window_proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+// Registers "Button", "Edit" and "Static" unless a class of that name exists
+// (they go with every class when the stand-in's state is reset).
+void ensure_control_classes();
+// Class of a template ordinal (0x0080 Button, 0x0081 Edit, 0x0082 Static),
+// or null for one the stand-in does not offer.
+const char *control_class_for_ordinal(WORD ordinal);
+
+// The font a control draws with: the one given by WM_SETFONT if it is still
+// a live font, else the system font.
+HFONT control_font(HFONT chosen);
+// Advances of every byte and the line height of `font` (null: system font).
+void measure_font(HFONT font, Advances *adv, int *line_height);
+
+// Drawing helpers on a DC in client coordinates.
+void fill_solid(HDC dc, int l, int t, int r, int b, COLORREF colour);
+// A one-pixel frame: top and left in `top_left`, bottom and right in `bottom_right`.
+void frame_3d(HDC dc, int l, int t, int r, int b, COLORREF top_left, COLORREF bottom_right);
+// Draws text[start, end) with its top-left at (x, y), skipping the bytes that
+// have no glyph in a control ('\r', '\n', tab), which still advance by `adv`.
+void draw_text_run(HDC dc, int x, int y, const char *text, size_t start, size_t end, const Advances &adv);
+
+// WM_COMMAND to the parent with the control's id and a notification code.
+void notify_parent(HWND control, WORD code);
+
+}  // namespace standin

@@ -1,0 +1,90 @@
+// The drawing target of a device context: which pixels a DC writes and the
+// one clipping rectangle every primitive goes through. Coordinates handed to
+// these helpers are device coordinates as 64-bit integers, so callers never
+// overflow int32 before clipping; what lies outside the clip costs nothing.
+#pragma once
+
+#include "gdi/gdi_objects.h"
+
+#include <cstddef>
+#include <cstdint>
+
+namespace standin {
+
+struct Target {
+    uint32_t *pixels = nullptr;  // surface origin (top-left pixel)
+    int width = 0;               // surface size
+    int height = 0;
+    ptrdiff_t stride = 0;        // pixels per row
+    bool mono = false;           // 1-bit bitmap: only black and white are stored
+    int ox = 0;                  // device (0,0) in surface coordinates
+    int oy = 0;
+    // Clip in device coordinates, right and bottom exclusive; always inside the surface.
+    int64_t cl = 0, ct = 0, cr = 0, cb = 0;
+    HWND window = nullptr;       // window DCs: the window whose surface this is
+
+    bool empty() const { return cl >= cr || ct >= cb; }
+    uint32_t *row(int64_t y) const { return pixels + (y + oy) * stride + ox; }
+    // Device pixel value for a COLORREF on this surface.
+    uint32_t pixel(COLORREF c) const;
+};
+
+// Pixel value 0x00RRGGBB from COLORREF 0x00BBGGRR, and back.
+inline uint32_t colorref_to_pixel(COLORREF c) {
+    return ((c & 0xFFu) << 16) | (c & 0xFF00u) | ((c >> 16) & 0xFFu);
+}
+inline COLORREF pixel_to_colorref(uint32_t p) {
+    return ((p >> 16) & 0xFFu) | (p & 0xFF00u) | ((p & 0xFFu) << 16);
+}
+// Nearest of black and white, as a monochrome surface stores a colour.
+uint32_t mono_pixel(COLORREF c);
+
+// Resolves what `dc` draws on. False when there is nothing to draw on (a window
+// without a surface); the target is then empty.
+bool dc_target(Dc *dc, Target *t);
+
+// Like dc_target but without the DC's paint clip: the whole selected bitmap or
+// client area. What a blit may read from, and ScrollDC's default area.
+bool dc_surface_target(Dc *dc, Target *t);
+
+// After drawing on a window surface: tells the windowing code what changed.
+void target_touched(const Target &t, int64_t l, int64_t top, int64_t r, int64_t b);
+
+// Hooks through which the windowing code lends window surfaces to window DCs
+// without the GDI code depending on it.
+struct WindowSurfaceHooks {
+    // Fills pixels/size/stride/origin and the client clip (device coordinates).
+    bool (*surface)(HWND hwnd, Target *t) = nullptr;
+    // Marks a device rectangle of the window's client area as changed.
+    void (*touched)(HWND hwnd, int64_t l, int64_t t, int64_t r, int64_t b) = nullptr;
+};
+void set_window_surface_hooks(const WindowSurfaceHooks &hooks);
+
+// ---- the one place that clips ----
+
+// Fills n 32-bit pixels; vectorised by the C library.
+void fill_pixels(uint32_t *p, size_t n, uint32_t v);
+
+// Clamps a 64-bit value into int32 range (for callers that compute in 64 bits).
+inline int32_t saturate32(int64_t v) {
+    return v < INT32_MIN ? INT32_MIN : v > INT32_MAX ? INT32_MAX : static_cast<int32_t>(v);
+}
+
+// Fills [l, r) x [t, b) clipped; returns false when nothing was visible.
+bool fill_rect(const Target &t, int64_t l, int64_t top, int64_t r, int64_t b, uint32_t px);
+// Fills the row span [x0, x1) of row y, clipped.
+inline void fill_span(const Target &t, int64_t y, int64_t x0, int64_t x1, uint32_t px) {
+    if (y < t.ct || y >= t.cb) return;
+    if (x0 < t.cl) x0 = t.cl;
+    if (x1 > t.cr) x1 = t.cr;
+    if (x0 >= x1) return;
+    fill_pixels(t.row(y) + x0, static_cast<size_t>(x1 - x0), px);
+}
+inline bool inside(const Target &t, int64_t x, int64_t y) {
+    return x >= t.cl && x < t.cr && y >= t.ct && y < t.cb;
+}
+inline void put_pixel(const Target &t, int64_t x, int64_t y, uint32_t px) {
+    if (inside(t, x, y)) t.row(y)[x] = px;
+}
+
+}  // namespace standin

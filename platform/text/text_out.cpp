@@ -1,0 +1,167 @@
+// TextOutA: places the cell by the DC's text alignment, fills it in OPAQUE
+// mode and blends cached glyph coverage in the text colour (thresholded
+// glyphs on 1-bit surfaces). Everything is clipped through target.h in 64-bit
+// device coordinates, and glyphs outside the clip are never rendered.
+#include "text/font_cache.h"
+#include "gdi/gdi_objects.h"
+#include "gdi/target.h"
+
+#include <algorithm>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+using namespace standin;
+
+namespace {
+
+// The union of what a call changed, reported to the windowing code once.
+struct Touched {
+    int64_t l = INT64_MAX, t = INT64_MAX, r = INT64_MIN, b = INT64_MIN;
+    void add(int64_t l2, int64_t t2, int64_t r2, int64_t b2) {
+        l = std::min(l, l2);
+        t = std::min(t, t2);
+        r = std::max(r, r2);
+        b = std::max(b, b2);
+    }
+};
+
+inline uint32_t blend(uint32_t fg, uint32_t bg, uint32_t a) {
+    const uint32_t na = 255 - a;
+    // Red and blue share one multiply; each product fits its 16-bit lane.
+    uint32_t rb = (fg & 0xFF00FFu) * a + (bg & 0xFF00FFu) * na + 0x800080u;
+    uint32_t g = (fg & 0x00FF00u) * a + (bg & 0x00FF00u) * na + 0x008000u;
+    rb = ((rb + ((rb >> 8) & 0xFF00FFu)) >> 8) & 0xFF00FFu;  // divide by 255, rounded
+    g = ((g + ((g >> 8) & 0x00FF00u)) >> 8) & 0x00FF00u;
+    return rb | g;
+}
+
+// Blends one row of coverage in the text colour. Four pixels at a time where
+// SSE2 is available, with exactly the scalar arithmetic; runs of empty or
+// full coverage are skipped or stored without arithmetic.
+void blend_row(uint32_t *dst, const uint8_t *cov, size_t n, uint32_t px) {
+    size_t i = 0;
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i fg = _mm_unpacklo_epi8(_mm_set1_epi32(static_cast<int>(px)), zero);
+    const __m128i full = _mm_set1_epi32(static_cast<int>(px));
+    const __m128i c255 = _mm_set1_epi16(255), c128 = _mm_set1_epi16(128);
+    for (; i + 4 <= n; i += 4) {
+        uint32_t a4;
+        std::memcpy(&a4, cov + i, sizeof a4);
+        if (a4 == 0) continue;
+        if (a4 == 0xFFFFFFFFu) {
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + i), full);
+            continue;
+        }
+        __m128i a = _mm_cvtsi32_si128(static_cast<int>(a4));
+        a = _mm_unpacklo_epi8(a, a);
+        a = _mm_unpacklo_epi16(a, a);  // each coverage byte in all four channels of its pixel
+        const __m128i alo = _mm_unpacklo_epi8(a, zero), ahi = _mm_unpackhi_epi8(a, zero);
+        const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i *>(dst + i));
+        const __m128i dlo = _mm_unpacklo_epi8(d, zero), dhi = _mm_unpackhi_epi8(d, zero);
+        __m128i lo = _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(fg, alo), _mm_mullo_epi16(dlo, _mm_sub_epi16(c255, alo))), c128);
+        __m128i hi = _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(fg, ahi), _mm_mullo_epi16(dhi, _mm_sub_epi16(c255, ahi))), c128);
+        lo = _mm_srli_epi16(_mm_add_epi16(lo, _mm_srli_epi16(lo, 8)), 8);  // divide by 255, rounded
+        hi = _mm_srli_epi16(_mm_add_epi16(hi, _mm_srli_epi16(hi, 8)), 8);
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + i), _mm_packus_epi16(lo, hi));
+    }
+#endif
+    for (; i < n; ++i) {
+        const uint32_t a = cov[i];
+        if (a == 255) dst[i] = px;
+        else if (a != 0) dst[i] = blend(px, dst[i], a);
+    }
+}
+
+// Draws a coverage bitmap whose top-left lands on device (gx, gy); returns
+// false when none of it is inside the clip.
+bool blit_glyph(const Target &t, const uint8_t *cov, const GlyphBox &box, int64_t gx, int64_t gy, uint32_t px,
+                Touched *touched) {
+    const int64_t x0 = std::max(gx, t.cl), x1 = std::min(gx + box.width, t.cr);
+    const int64_t y0 = std::max(gy, t.ct), y1 = std::min(gy + box.rows, t.cb);
+    if (x0 >= x1 || y0 >= y1) return false;
+    const size_t n = static_cast<size_t>(x1 - x0);
+    for (int64_t y = y0; y < y1; ++y) {
+        const uint8_t *src = cov + (y - gy) * box.width + (x0 - gx);
+        uint32_t *dst = t.row(y) + x0;
+        if (t.mono) {
+            // Monochrome coverage is already thresholded to 0 or 255.
+            for (size_t i = 0; i < n; ++i)
+                if (src[i]) dst[i] = px;
+        } else {
+            blend_row(dst, src, n, px);
+        }
+    }
+    touched->add(x0, y0, x1, y1);
+    return true;
+}
+
+}  // namespace
+
+extern "C" {
+
+BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR lpString, int c) {
+    Dc *dc = gdi_dc(hdc);
+    if (!dc || c < 0 || (!lpString && c > 0)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    if (c == 0) return TRUE;
+    FontInstance *fi = font_instance(dc->font);
+    const TEXTMETRICA &tm = fi->tm;
+    const size_t n = static_cast<size_t>(c);
+    const int64_t width = text_width(fi, lpString, n);
+
+    const bool update_cp = (dc->text_align & TA_UPDATECP) != 0;
+    const int64_t ax = update_cp ? dc->pos.x : x;
+    const int64_t ay = update_cp ? dc->pos.y : y;
+    const UINT horizontal = dc->text_align & TA_CENTER;
+    const UINT vertical = dc->text_align & TA_BASELINE;
+    int64_t left = ax;
+    if (horizontal == TA_CENTER) left -= width / 2;
+    else if (horizontal == TA_RIGHT) left -= width;
+    int64_t top = ay;
+    if (vertical == TA_BASELINE) top -= tm.tmAscent;
+    else if (vertical == TA_BOTTOM) top -= tm.tmHeight;
+    if (update_cp) {
+        if (horizontal == TA_LEFT) dc->pos.x = saturate32(ax + width);
+        else if (horizontal == TA_RIGHT) dc->pos.x = saturate32(ax - width);
+    }
+
+    Target t;
+    if (!dc_target(dc, &t) || t.empty()) return TRUE;  // nothing to draw on is not a failure
+    Touched touched;
+    if (dc->bk_mode == OPAQUE && fill_rect(t, left, top, left + width, top + tm.tmHeight, t.pixel(dc->bk_color)))
+        touched.add(left, top, left + width, top + tm.tmHeight);
+
+    // Ink stays within the cell's rows: a descender reaching a fraction of a
+    // pixel below the rounded cell would otherwise smudge the next line.
+    Target cell = t;
+    cell.ct = std::max(t.ct, top);
+    cell.cb = std::min(t.cb, top + tm.tmHeight);
+    const uint32_t px = t.pixel(dc->text_color);
+    // 1-bit glyphs are hinted differently and may stray a little from the
+    // antialiased box that decides whether a glyph is visible.
+    const int64_t margin = t.mono ? mono_margin(fi) : 0;
+    const int64_t baseline = top + tm.tmAscent;
+    int64_t pen = left;
+    for (size_t i = 0; i < n && !cell.empty(); pen += glyph_advance(fi, static_cast<uint8_t>(lpString[i])), ++i) {
+        const uint8_t b = static_cast<uint8_t>(lpString[i]);
+        const GlyphBox &box = glyph_box(fi, b);
+        if (box.width <= 0 || box.rows <= 0) continue;
+        const int64_t gx = pen + box.left - margin, gy = baseline - box.top - margin;
+        if (gx >= cell.cr || gx + box.width + 2 * margin <= cell.cl || gy >= cell.cb ||
+            gy + box.rows + 2 * margin <= cell.ct)
+            continue;
+        GlyphBox drawn;
+        const uint8_t *cov = glyph_coverage(fi, b, t.mono, &drawn);
+        if (cov) blit_glyph(cell, cov, drawn, pen + drawn.left, baseline - drawn.top, px, &touched);
+    }
+    if (touched.l < touched.r) target_touched(t, touched.l, touched.t, touched.r, touched.b);
+    return TRUE;
+}
+
+}  // extern "C"

@@ -1,0 +1,171 @@
+// Key messages and TranslateMessage as Windows gives them with a US layout:
+// lParam bits from the key event, system keys (Alt held, F10), and the
+// characters of letters, digits, punctuation, control keys and the keypad.
+#include "user/keyboard.h"
+
+#include "user/window.h"
+
+#include <array>
+
+namespace standin {
+
+namespace {
+
+struct KeyboardState {
+    std::array<bool, 256> down{};  // by virtual-key code
+    bool shift = false;
+    bool control = false;
+    bool alt = false;
+    bool caps = false;  // CapsLock on
+    bool num = false;   // NumLock on
+};
+
+KeyboardState &kb() {
+    static KeyboardState s;
+    return s;
+}
+
+// Window messages carry the generic modifier codes; left/right variants
+// become VK_SHIFT/VK_CONTROL/VK_MENU, the right-hand Ctrl and Alt extended.
+int generic_vk(int vk, bool *extended) {
+    switch (vk) {
+        case VK_LSHIFT:
+        case VK_RSHIFT: return VK_SHIFT;
+        case VK_LCONTROL: return VK_CONTROL;
+        case VK_RCONTROL: *extended = true; return VK_CONTROL;
+        case VK_LMENU: return VK_MENU;
+        case VK_RMENU: *extended = true; return VK_MENU;
+        default: return vk;
+    }
+}
+
+void take_mods(unsigned mods) {
+    KeyboardState &s = kb();
+    s.shift = (mods & kModShift) != 0;
+    s.control = (mods & kModControl) != 0;
+    s.alt = (mods & kModAlt) != 0;
+    s.caps = (mods & kModCapsLock) != 0;
+    s.num = (mods & kModNumLock) != 0;
+}
+
+int shifted_digit(int vk) { return ")!@#$%^&*("[vk - '0']; }
+
+// US punctuation keys: unshifted and shifted character.
+int oem_char(int vk, bool shift) {
+    switch (vk) {
+        case VK_OEM_1: return shift ? ':' : ';';
+        case VK_OEM_PLUS: return shift ? '+' : '=';
+        case VK_OEM_COMMA: return shift ? '<' : ',';
+        case VK_OEM_MINUS: return shift ? '_' : '-';
+        case VK_OEM_PERIOD: return shift ? '>' : '.';
+        case VK_OEM_2: return shift ? '?' : '/';
+        case VK_OEM_3: return shift ? '~' : '`';
+        case VK_OEM_4: return shift ? '{' : '[';
+        case VK_OEM_5: return shift ? '|' : '\\';
+        case VK_OEM_6: return shift ? '}' : ']';
+        case VK_OEM_7: return shift ? '"' : '\'';
+        default: return -1;
+    }
+}
+
+int control_char(int vk) {
+    if (vk >= 'A' && vk <= 'Z') return vk - 'A' + 1;  // Ctrl+A 0x01 ... Ctrl+Z 0x1A, Shift irrelevant
+    switch (vk) {
+        case VK_RETURN: return 0x0A;  // linefeed
+        case VK_BACK: return 0x7F;
+        case VK_ESCAPE: return 0x1B;
+        case VK_SPACE: return 0x20;
+        case VK_OEM_4: return 0x1B;  // Ctrl+[
+        case VK_OEM_5: return 0x1C;  // Ctrl+backslash
+        case VK_OEM_6: return 0x1D;  // Ctrl+]
+        default: return -1;
+    }
+}
+
+}  // namespace
+
+void keyboard_event(const InputEvent &event, UINT *message, WPARAM *wParam, LPARAM *lParam) {
+    KeyboardState &s = kb();
+    bool extended = event.extended;
+    const int vk = generic_vk(event.vk, &extended) & 0xFF;
+    const bool down = event.kind == InputEvent::Kind::KeyDown;
+    take_mods(event.mods);
+    // The modifier keys themselves change the state they report.
+    if (vk == VK_SHIFT) s.shift = down;
+    if (vk == VK_CONTROL) s.control = down;
+    if (vk == VK_MENU) s.alt = down;
+
+    const bool was_down = s.down[static_cast<size_t>(vk)];
+    s.down[static_cast<size_t>(vk)] = down;
+
+    // Alt (without Ctrl) makes system keys; F10 is one on its own.
+    const bool alt_held = (event.mods & kModAlt) != 0 || vk == VK_MENU;
+    const bool system = (alt_held && !s.control) || vk == VK_F10;
+
+    uint32_t bits = 1u;                                           // repeat count
+    bits |= (static_cast<uint32_t>(event.scan) & 0xFFu) << 16;   // scan code
+    if (extended) bits |= 1u << 24;
+    if (system && alt_held) bits |= 1u << 29;                     // context: Alt held
+    if (!down || was_down || event.repeat) bits |= 1u << 30;      // previous state
+    if (!down) bits |= 1u << 31;                                  // transition
+
+    *message = down ? (system ? WM_SYSKEYDOWN : WM_KEYDOWN) : (system ? WM_SYSKEYUP : WM_KEYUP);
+    *wParam = static_cast<WPARAM>(vk);
+    *lParam = static_cast<LPARAM>(static_cast<int32_t>(bits));
+}
+
+void keyboard_note_mods(unsigned mods) { take_mods(mods); }
+bool keyboard_shift() { return kb().shift; }
+bool keyboard_control() { return kb().control; }
+
+int keyboard_char(int vk, bool system) {
+    const KeyboardState &s = kb();
+    if (s.control && (s.alt || system)) return -1;  // Ctrl+Alt gives nothing on a US layout
+    if (s.control) return control_char(vk);
+    if (vk >= 'A' && vk <= 'Z') return (s.shift != s.caps) ? vk : vk + ('a' - 'A');
+    if (vk >= '0' && vk <= '9') return s.shift ? shifted_digit(vk) : vk;
+    if (vk >= VK_NUMPAD0 && vk <= VK_NUMPAD9) return '0' + (vk - VK_NUMPAD0);
+    switch (vk) {
+        case VK_SPACE: return ' ';
+        case VK_RETURN: return 0x0D;
+        case VK_BACK: return 0x08;
+        case VK_TAB: return 0x09;
+        case VK_ESCAPE: return 0x1B;
+        case VK_MULTIPLY: return '*';
+        case VK_ADD: return '+';
+        case VK_SUBTRACT: return '-';
+        case VK_DIVIDE: return '/';
+        case VK_DECIMAL: return '.';
+        default: return oem_char(vk, s.shift);
+    }
+}
+
+void reset_keyboard_state() { kb() = KeyboardState{}; }
+
+}  // namespace standin
+
+using namespace standin;
+
+extern "C" {
+
+BOOL WINAPI TranslateMessage(const MSG *lpMsg) {
+    if (!lpMsg) return FALSE;
+    switch (lpMsg->message) {
+        case WM_KEYDOWN:
+        case WM_SYSKEYDOWN: {
+            const bool system = lpMsg->message == WM_SYSKEYDOWN;
+            const int ch = keyboard_char(static_cast<int>(lpMsg->wParam & 0xFF), system);
+            // Posted, so it arrives right after the key-down and before the key-up.
+            if (ch >= 0)
+                PostMessageA(lpMsg->hwnd, system ? WM_SYSCHAR : WM_CHAR, static_cast<WPARAM>(ch), lpMsg->lParam);
+            return TRUE;
+        }
+        case WM_KEYUP:
+        case WM_SYSKEYUP:
+            return TRUE;
+        default:
+            return FALSE;
+    }
+}
+
+}  // extern "C"

@@ -1,0 +1,206 @@
+// The thread's message queue: posted messages (FIFO), the quit flag, queued
+// input, then WM_PAINT and WM_TIMER generated on demand. GetMessageA presents
+// damaged host surfaces before it blocks or returns, and blocks only in
+// backend().wait with the next timer's due time as deadline: it never spins.
+#include "user/message_queue.h"
+
+#include "user/timers.h"
+#include "user/window.h"
+
+#include <cstdio>
+#include <deque>
+
+namespace standin {
+
+namespace {
+
+// Win32 refuses posts beyond 10000 queued messages; so do we, rather than grow without end.
+constexpr size_t kMaxPosted = 10000;
+constexpr size_t kMaxInput = 4096;
+
+struct QueuedInput {
+    InputEvent event;
+    bool routed = false;  // `msg` holds the message the event became
+    MSG msg{};
+};
+
+struct Queue {
+    std::deque<MSG> posted;
+    std::deque<QueuedInput> input;
+    bool quit = false;
+    int quit_code = 0;
+    POINT cursor{0, 0};
+    bool warned_full = false;
+};
+
+Queue &queue() {
+    static Queue q;
+    return q;
+}
+
+bool take_posted(const MessageFilter &f, MSG *msg) {
+    auto &posted = queue().posted;
+    for (auto it = posted.begin(); it != posted.end(); ++it) {
+        if (!f.matches(it->hwnd, it->message)) continue;
+        *msg = *it;
+        posted.erase(it);
+        return true;
+    }
+    return false;
+}
+
+enum class InputStep { None, Message, Progress };
+
+InputStep take_input(const MessageFilter &f, MSG *msg) {
+    auto &input = queue().input;
+    if (input.empty()) return InputStep::None;
+    // Taken off the queue first: routing may run window procedures (focus
+    // changes), and they may run message loops of their own.
+    QueuedInput item = input.front();
+    input.pop_front();
+    if (!item.routed) {
+        MSG routed{};
+        if (!route_input(item.event, &routed)) return InputStep::Progress;
+        item.routed = true;
+        item.msg = routed;
+    }
+    if (!f.matches(item.msg.hwnd, item.msg.message)) {
+        // Input that the filter does not take waits at the front, in order.
+        input.push_front(item);
+        return InputStep::None;
+    }
+    *msg = item.msg;
+    return InputStep::Message;
+}
+
+bool take_paint(const MessageFilter &f, MSG *msg) {
+    if (!f.takes(WM_PAINT)) return false;
+    const HWND h = next_window_to_paint(f.hwnd);
+    if (!h) return false;
+    *msg = MSG{h, WM_PAINT, 0, 0, message_time(), queue().cursor};
+    return true;
+}
+
+}  // namespace
+
+bool MessageFilter::matches(HWND target, UINT message) const {
+    if (!takes(message)) return false;
+    return !hwnd || (target && is_descendant(target, hwnd));
+}
+
+DWORD message_time() { return static_cast<DWORD>(backend().now_ns() / 1000000); }
+POINT message_cursor() { return queue().cursor; }
+void set_message_cursor(POINT screen) { queue().cursor = screen; }
+
+void purge_posted_messages(HWND hwnd) {
+    auto &posted = queue().posted;
+    std::erase_if(posted, [hwnd](const MSG &m) { return m.hwnd == hwnd; });
+}
+
+void reset_message_queue() { queue() = Queue{}; }
+
+void core_input(const InputEvent &event) {
+    Queue &q = queue();
+    if (event.kind == InputEvent::Kind::Expose) {
+        handle_expose(event);
+        return;
+    }
+    if (event.kind == InputEvent::Kind::Motion && !q.input.empty()) {
+        // Motion coalesces: only the latest position matters.
+        QueuedInput &last = q.input.back();
+        if (!last.routed && last.event.kind == InputEvent::Kind::Motion && last.event.host == event.host) {
+            last.event = event;
+            return;
+        }
+    }
+    if (q.input.size() >= kMaxInput) {
+        if (!q.warned_full) std::fprintf(stderr, "standin: input queue full; dropping input until it drains\n");
+        q.warned_full = true;
+        return;
+    }
+    q.warned_full = false;
+    q.input.push_back(QueuedInput{event});
+}
+
+LRESULT send_message(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    Window *w = window_get(hwnd);
+    if (!w || !w->proc) return 0;
+    return w->proc(hwnd, msg, wParam, lParam);
+}
+
+}  // namespace standin
+
+using namespace standin;
+
+extern "C" {
+
+BOOL WINAPI GetMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax) {
+    if (!lpMsg) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return -1;
+    }
+    const MessageFilter filter{hWnd, wMsgFilterMin, wMsgFilterMax};
+    const BackendDriver &driver = backend();
+    Queue &q = queue();
+    driver.wait(0);  // collect input that already arrived, so it keeps its place before paint and timers
+    for (;;) {
+        if (hWnd && !window_get(hWnd)) {
+            SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+            return -1;
+        }
+        if (take_posted(filter, lpMsg)) break;
+        if (q.quit) {
+            // The quit flag pre-empts input, paint and timers, and ignores the filter.
+            q.quit = false;
+            *lpMsg = MSG{nullptr, WM_QUIT, static_cast<WPARAM>(q.quit_code), 0, message_time(), q.cursor};
+            present_damaged();
+            return FALSE;
+        }
+        const InputStep step = take_input(filter, lpMsg);
+        if (step == InputStep::Message) break;
+        if (step == InputStep::Progress) continue;
+        if (take_paint(filter, lpMsg)) break;
+        if (timer_take_due(filter, lpMsg)) break;
+        present_damaged();
+        driver.wait(filter.takes(WM_TIMER) ? timer_next_deadline(filter) : -1);
+    }
+    present_damaged();
+    // Whatever way WM_QUIT arrives, GetMessageA reports it with 0.
+    return lpMsg->message == WM_QUIT ? FALSE : TRUE;
+}
+
+BOOL WINAPI PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
+    if (hWnd && !window_checked(hWnd)) return FALSE;
+    Queue &q = queue();
+    if (q.posted.size() >= kMaxPosted) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return FALSE;
+    }
+    q.posted.push_back(MSG{hWnd, Msg, wParam, lParam, message_time(), q.cursor});
+    return TRUE;
+}
+
+LRESULT WINAPI SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
+    if (!window_checked(hWnd)) return 0;
+    return send_message(hWnd, Msg, wParam, lParam);
+}
+
+void WINAPI PostQuitMessage(int nExitCode) {
+    Queue &q = queue();
+    q.quit = true;
+    q.quit_code = nExitCode;
+}
+
+LRESULT WINAPI DispatchMessageA(const MSG *lpMsg) {
+    if (!lpMsg) return 0;
+    if (lpMsg->message == WM_TIMER && lpMsg->lParam) {
+        const auto proc = reinterpret_cast<TIMERPROC>(lpMsg->lParam);
+        if (timer_proc_known(proc)) {
+            proc(lpMsg->hwnd, WM_TIMER, lpMsg->wParam, lpMsg->time);
+            return 0;
+        }
+    }
+    return send_message(lpMsg->hwnd, lpMsg->message, lpMsg->wParam, lpMsg->lParam);
+}
+
+}  // extern "C"

@@ -1,0 +1,33 @@
+// Internals of the message queue shared with the timer and input code: the
+// GetMessageA filter and the message clock.
+#pragma once
+
+#include <windows.h>
+
+#include "backends/backend.h"
+
+namespace standin {
+
+// GetMessageA's window and message-range filter.
+struct MessageFilter {
+    HWND hwnd = nullptr;  // null: any window; else that window and its descendants
+    UINT min = 0;         // min = max = 0: any message
+    UINT max = 0;
+    bool matches(HWND target, UINT message) const;
+    bool takes(UINT message) const { return (min == 0 && max == 0) || (message >= min && message <= max); }
+};
+
+// MSG.time: milliseconds on the backend's clock.
+DWORD message_time();
+// Where the cursor was at the last mouse input, in screen coordinates.
+POINT message_cursor();
+void set_message_cursor(POINT screen);
+
+// Turns one queued input event into a message for its window. Returns false
+// when it becomes no message (swallowed, dropped, or handled in place, such as
+// focus changes, which may send messages).
+bool route_input(const InputEvent &event, MSG *msg);
+// Expose events are handled as they arrive: they only invalidate and damage.
+void handle_expose(const InputEvent &event);
+
+}  // namespace standin
