@@ -1,7 +1,7 @@
 // The US keyboard that the headless backend pretends to have: which key types
 // an ASCII character, and the set-1 scan code of each virtual key, so injected
 // keys carry the lParam bits a real keyboard would give.
-#include "backends/headless/headless_backend.h"
+#include "backends/headless/headless_internal.h"
 
 #include <cstring>
 

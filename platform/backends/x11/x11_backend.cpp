@@ -179,17 +179,17 @@ int64_t x11_now_ns() {
 }
 
 const BackendDriver kX11Driver = {
-    "x11",
-    x11_init,
-    x11_shutdown,
-    x11_create_host,
-    x11_destroy_host,
-    x11_show_host,
-    x11_set_title,
-    x11_present,
-    x11_wait,
-    x11_screen_size,
-    x11_now_ns,
+    .name = "x11",
+    .init = x11_init,
+    .shutdown = x11_shutdown,
+    .create_host = x11_create_host,
+    .destroy_host = x11_destroy_host,
+    .show_host = x11_show_host,
+    .set_title = x11_set_title,
+    .present = x11_present,
+    .wait = x11_wait,
+    .screen_size = x11_screen_size,
+    .now_ns = x11_now_ns,
 };
 
 }  // namespace standin

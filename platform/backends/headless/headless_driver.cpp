@@ -1,0 +1,143 @@
+// The headless backend's driver table: host windows that exist only in
+// memory, and a virtual clock that jumps to the core's deadline instead of
+// sleeping. A wait delivers injected input in order; one that could never end
+// exits with code 3.
+#include "backends/headless/headless_internal.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+namespace standin {
+
+namespace {
+
+// An idle hook that keeps saying "more" without ever injecting input would
+// loop for ever; after this many fruitless calls in a row the run ends.
+constexpr uint64_t kMaxFruitlessIdleCalls = 1000000;
+
+[[noreturn]] void never_ending_wait(const char *why) {
+    std::fprintf(stderr, "headless: %s\n", why);
+    std::fflush(stderr);
+    std::exit(3);
+}
+
+void deliver_pending() {
+    HeadlessState &s = headless_state();
+    s.fruitless_idle = 0;
+    std::deque<InputEvent> events;
+    events.swap(s.pending);
+    for (const InputEvent &e : events) core_input(e);
+}
+
+bool headless_init(std::string *error) {
+    (void)error;
+    if (const char *dir = std::getenv("STANDIN_HEADLESS_DUMP"); dir && *dir) headless_set_dump_dir(dir);
+    return true;
+}
+
+void headless_shutdown() {}
+
+HostId headless_create_host(const HostWindowParams &params) {
+    HeadlessState &s = headless_state();
+    const HostId id = s.next_host++;
+    HeadlessHost host;
+    host.title = params.title ? params.title : "";
+    host.x = params.x;
+    host.y = params.y;
+    host.width = params.width;
+    host.height = params.height;
+    s.hosts.emplace(id, std::move(host));
+    return id;
+}
+
+void headless_destroy_host(HostId host) { headless_state().hosts.erase(host); }
+
+HeadlessHost *find_host(HostId host) {
+    auto &hosts = headless_state().hosts;
+    auto it = hosts.find(host);
+    return it == hosts.end() ? nullptr : &it->second;
+}
+
+void headless_show_host(HostId host, bool visible) {
+    if (HeadlessHost *h = find_host(host)) h->visible = visible;
+}
+
+void headless_set_title(HostId host, const char *title) {
+    if (HeadlessHost *h = find_host(host)) h->title = title ? title : "";
+}
+
+void headless_present(HostId host, const uint32_t *pixels, int width, int height, ptrdiff_t stride, int x, int y,
+                      int w, int h) {
+    HeadlessHost *target = find_host(host);
+    if (!target) return;
+    target->presents.push_back(RECT{x, y, x + w, y + h});
+    headless_dump_frame(host, pixels, width, height, stride);
+}
+
+void headless_wait(int64_t deadline_ns) {
+    HeadlessState &s = headless_state();
+    if (!s.pending.empty()) {
+        deliver_pending();
+        return;
+    }
+    if (deadline_ns >= 0 && deadline_ns <= s.clock) return;  // a poll, or a deadline already reached
+    s.waits.push_back(deadline_ns);
+    if (s.wait_hook) {
+        s.wait_hook(deadline_ns);
+        if (!s.pending.empty()) {
+            deliver_pending();
+            return;
+        }
+    }
+    if (deadline_ns >= 0) {
+        // Nothing will happen before the deadline: time jumps there.
+        s.clock = std::max(s.clock, deadline_ns);
+        s.fruitless_idle = 0;
+        return;
+    }
+    if (!s.idle_hook) never_ending_wait("the program waits for input that will never come");
+    const int64_t before = s.clock;
+    const bool more = s.idle_hook();
+    if (!s.pending.empty()) {
+        deliver_pending();
+        return;
+    }
+    if (!more) never_ending_wait("the program waits for input that will never come");
+    if (s.clock != before) {
+        s.fruitless_idle = 0;
+    } else if (++s.fruitless_idle > kMaxFruitlessIdleCalls) {
+        never_ending_wait("the idle hook keeps returning without giving input; the program would wait for ever");
+    }
+}
+
+void headless_screen_size(int *width, int *height) {
+    *width = headless_state().screen_w;
+    *height = headless_state().screen_h;
+}
+
+}  // namespace
+
+HeadlessState &headless_state() {
+    static HeadlessState s;
+    return s;
+}
+
+// The driver's clock and the test API's view of it.
+int64_t headless_now_ns() { return headless_state().clock; }
+
+const BackendDriver kHeadlessDriver = {
+    .name = "headless",
+    .init = headless_init,
+    .shutdown = headless_shutdown,
+    .create_host = headless_create_host,
+    .destroy_host = headless_destroy_host,
+    .show_host = headless_show_host,
+    .set_title = headless_set_title,
+    .present = headless_present,
+    .wait = headless_wait,
+    .screen_size = headless_screen_size,
+    .now_ns = headless_now_ns,
+};
+
+}  // namespace standin

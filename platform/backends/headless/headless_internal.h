@@ -1,0 +1,58 @@
+// State shared by the headless backend's files: the in-memory hosts, the
+// virtual clock, the queue of injected input and the test hooks, plus the
+// frame dumps and the US keyboard tables that the driver and the controls use.
+#pragma once
+
+#include "backends/headless/headless_backend.h"
+#include "standin.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace standin {
+
+struct HeadlessHost {
+    std::string title;
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+    bool visible = false;
+    std::vector<RECT> presents;  // host-surface rectangles since headless_take_host_presents
+};
+
+struct HeadlessState {
+    int64_t clock = 0;             // virtual nanoseconds
+    int screen_w = 1024;
+    int screen_h = 768;
+    std::map<HostId, HeadlessHost> hosts;
+    HostId next_host = 1;
+    std::deque<InputEvent> pending;  // injected, delivered at the next wait
+    unsigned locks = 0;              // kKeyCapsLock, kKeyNumLock
+    std::function<bool()> idle_hook;
+    std::function<void(int64_t)> wait_hook;
+    std::vector<int64_t> waits;      // deadlines of blocking waits (-1: none)
+    uint64_t fruitless_idle = 0;     // idle-hook calls in a row that gave nothing
+};
+
+HeadlessState &headless_state();
+
+// True when the headless backend is the running one (starting the backend if
+// nothing has yet); otherwise warns once on stderr and returns false.
+bool headless_controls_ready();
+
+// Counts a presented frame and writes it as PNG when headless_set_dump_dir
+// turned the dumps on.
+void headless_dump_frame(HostId host, const uint32_t *pixels, int width, int height, ptrdiff_t stride);
+
+// US keyboard: the key (and whether Shift is needed) that types `c`.
+bool us_key_for_char(char c, int *vk, bool *shift);
+// Set-1 scan code of a virtual key and whether it is an extended key.
+void us_scan_code(int vk, int *scan, bool *extended);
+
+}  // namespace standin
