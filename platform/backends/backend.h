@@ -4,6 +4,8 @@
 // presents pixels, tells the time and turns its native input into InputEvents.
 #pragma once
 
+#include "standin.h"  // the modifier bits (kKey*) that InputEvent::mods carries
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -21,15 +23,6 @@ struct HostWindowParams {
     HostId owner = 0;     // dialogs: shown transient for this host
     bool resizable = false;
     bool dialog = false;  // a modal dialog's frame (no minimise/maximise)
-};
-
-// Modifier and lock state carried by every key and button event.
-enum : unsigned {
-    kModShift = 1u << 0,
-    kModControl = 1u << 1,
-    kModAlt = 1u << 2,
-    kModCapsLock = 1u << 3,  // lock is on
-    kModNumLock = 1u << 4,   // lock is on
 };
 
 struct InputEvent {
@@ -56,7 +49,7 @@ struct InputEvent {
     int y = 0;
     int width = 0;
     int height = 0;
-    unsigned mods = 0;
+    unsigned mods = 0;      // kKeyShift, kKeyControl, kKeyAlt held; kKeyCapsLock, kKeyNumLock on
 };
 
 struct BackendDriver {

@@ -23,7 +23,8 @@ bool headless_backend_active();
 
 // ---- headless controls (they need the headless backend) ----
 
-// Modifier and lock bits of injected input.
+// Modifier and lock bits of key and button input, injected here and
+// reported by every backend.
 enum : unsigned {
     kKeyShift = 1u << 0,
     kKeyControl = 1u << 1,

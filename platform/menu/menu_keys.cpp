@@ -29,7 +29,7 @@ bool is_alt(int vk) { return vk == VK_MENU || vk == VK_LMENU || vk == VK_RMENU; 
 // Ctrl held a letter types a control character, which matches nothing.
 char key_char(const InputEvent &event) {
     const int vk = event.vk & 0xFF;
-    if (event.mods & kModControl) return 0;
+    if (event.mods & kKeyControl) return 0;
     if (vk >= 'A' && vk <= 'Z') return static_cast<char>(vk - 'A' + 'a');
     if (vk >= '0' && vk <= '9') return static_cast<char>(vk);
     return 0;

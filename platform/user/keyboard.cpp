@@ -41,11 +41,11 @@ int generic_vk(int vk, bool *extended) {
 
 void take_mods(unsigned mods) {
     KeyboardState &s = kb();
-    s.shift = (mods & kModShift) != 0;
-    s.control = (mods & kModControl) != 0;
-    s.alt = (mods & kModAlt) != 0;
-    s.caps = (mods & kModCapsLock) != 0;
-    s.num = (mods & kModNumLock) != 0;
+    s.shift = (mods & kKeyShift) != 0;
+    s.control = (mods & kKeyControl) != 0;
+    s.alt = (mods & kKeyAlt) != 0;
+    s.caps = (mods & kKeyCapsLock) != 0;
+    s.num = (mods & kKeyNumLock) != 0;
 }
 
 int shifted_digit(int vk) { return ")!@#$%^&*("[vk - '0']; }
@@ -99,7 +99,7 @@ void keyboard_event(const InputEvent &event, UINT *message, WPARAM *wParam, LPAR
     s.down[static_cast<size_t>(vk)] = down;
 
     // Alt (without Ctrl) makes system keys; F10 is one on its own.
-    const bool alt_held = (event.mods & kModAlt) != 0 || vk == VK_MENU;
+    const bool alt_held = (event.mods & kKeyAlt) != 0 || vk == VK_MENU;
     const bool system = (alt_held && !s.control) || vk == VK_F10;
 
     uint32_t bits = 1u;                                           // repeat count

@@ -13,10 +13,10 @@
 namespace x11test {
 namespace {
 
-using standin::kModAlt;
-using standin::kModCapsLock;
-using standin::kModNumLock;
-using standin::kModShift;
+using standin::kKeyAlt;
+using standin::kKeyCapsLock;
+using standin::kKeyNumLock;
+using standin::kKeyShift;
 using Keys = std::vector<std::string>;
 
 class X11Input : public X11Fixture {
@@ -81,14 +81,14 @@ TEST_F(X11Input, ShiftedLetterKeepsItsCodeAndCarriesShift) {
     auto got = keys_after("key shift+a", 4);
     ASSERT_EQ(got.size(), 4u);
     EXPECT_EQ(got[0], key(true, VK_SHIFT, 0x2A, false));
-    EXPECT_EQ(got[1], key(true, 'A', 0x1E, false, kModShift));
+    EXPECT_EQ(got[1], key(true, 'A', 0x1E, false, kKeyShift));
 }
 
 TEST_F(X11Input, AltLetterCarriesAlt) {
     auto got = keys_after("key alt+x", 4);
     ASSERT_EQ(got.size(), 4u);
     EXPECT_EQ(got[0], key(true, VK_MENU, 0x38, false));
-    EXPECT_EQ(got[1], key(true, 'X', 0x2D, false, kModAlt));
+    EXPECT_EQ(got[1], key(true, 'X', 0x2D, false, kKeyAlt));
 }
 
 TEST_F(X11Input, ExtendedKeysAsWindowsReportsThem) {
@@ -119,9 +119,9 @@ TEST_F(X11Input, RightControlAndAltAreExtended) {
     pump_until([&] { return recorded_of({Kind::KeyDown, Kind::KeyUp}).size() >= 4; });
     const Keys expected{
         key(true, VK_CONTROL, 0x1D, true),
-        key(false, VK_CONTROL, 0x1D, true, standin::kModControl),
+        key(false, VK_CONTROL, 0x1D, true, standin::kKeyControl),
         key(true, VK_MENU, 0x38, true),
-        key(false, VK_MENU, 0x38, true, kModAlt),
+        key(false, VK_MENU, 0x38, true, kKeyAlt),
     };
     EXPECT_EQ(describe_all(recorded_of({Kind::KeyDown, Kind::KeyUp})), expected);
 }
@@ -130,12 +130,12 @@ TEST_F(X11Input, RightControlAndAltAreExtended) {
 // keys (not extended) with it off; the lock key reports the new state.
 TEST_F(X11Input, KeypadFollowsNumLock) {
     const Keys expected{
-        key(true, VK_NUMLOCK, 0x45, true, kModNumLock),
-        key(false, VK_NUMLOCK, 0x45, true, kModNumLock),
-        key(true, VK_NUMPAD1, 0x4F, false, kModNumLock),
-        key(false, VK_NUMPAD1, 0x4F, false, kModNumLock),
-        key(true, VK_NUMPAD5, 0x4C, false, kModNumLock),
-        key(false, VK_NUMPAD5, 0x4C, false, kModNumLock),
+        key(true, VK_NUMLOCK, 0x45, true, kKeyNumLock),
+        key(false, VK_NUMLOCK, 0x45, true, kKeyNumLock),
+        key(true, VK_NUMPAD1, 0x4F, false, kKeyNumLock),
+        key(false, VK_NUMPAD1, 0x4F, false, kKeyNumLock),
+        key(true, VK_NUMPAD5, 0x4C, false, kKeyNumLock),
+        key(false, VK_NUMPAD5, 0x4C, false, kKeyNumLock),
         key(true, VK_NUMLOCK, 0x45, true),
         key(false, VK_NUMLOCK, 0x45, true),
         key(true, VK_END, 0x4F, false),
@@ -148,10 +148,10 @@ TEST_F(X11Input, KeypadFollowsNumLock) {
 
 TEST_F(X11Input, CapsLockStateTravelsWithKeys) {
     const Keys expected{
-        key(true, VK_CAPITAL, 0x3A, false, kModCapsLock),
-        key(false, VK_CAPITAL, 0x3A, false, kModCapsLock),
-        key(true, 'A', 0x1E, false, kModCapsLock),
-        key(false, 'A', 0x1E, false, kModCapsLock),
+        key(true, VK_CAPITAL, 0x3A, false, kKeyCapsLock),
+        key(false, VK_CAPITAL, 0x3A, false, kKeyCapsLock),
+        key(true, 'A', 0x1E, false, kKeyCapsLock),
+        key(false, 'A', 0x1E, false, kKeyCapsLock),
         key(true, VK_CAPITAL, 0x3A, false),
         key(false, VK_CAPITAL, 0x3A, false),
         key(true, 'A', 0x1E, false),
@@ -171,8 +171,8 @@ TEST_F(X11Input, SentKeypadEventsUseTheirOwnNumLockState) {
     send_key(false, kp1, 0);
     pump_until([&] { return recorded_of({Kind::KeyDown, Kind::KeyUp}).size() >= 4; });
     const Keys expected{
-        key(true, VK_NUMPAD1, 0x4F, false, kModNumLock),
-        key(false, VK_NUMPAD1, 0x4F, false, kModNumLock),
+        key(true, VK_NUMPAD1, 0x4F, false, kKeyNumLock),
+        key(false, VK_NUMPAD1, 0x4F, false, kKeyNumLock),
         key(true, VK_END, 0x4F, false),
         key(false, VK_END, 0x4F, false),
     };

@@ -67,11 +67,11 @@ std::string mods_text(unsigned mods) {
         if (!s.empty()) s += '|';
         s += name;
     };
-    add(standin::kModShift, "Shift");
-    add(standin::kModControl, "Ctrl");
-    add(standin::kModAlt, "Alt");
-    add(standin::kModCapsLock, "Caps");
-    add(standin::kModNumLock, "Num");
+    add(standin::kKeyShift, "Shift");
+    add(standin::kKeyControl, "Ctrl");
+    add(standin::kKeyAlt, "Alt");
+    add(standin::kKeyCapsLock, "Caps");
+    add(standin::kKeyNumLock, "Num");
     return s.empty() ? "-" : s;
 }
 

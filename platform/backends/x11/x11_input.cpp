@@ -16,11 +16,11 @@ constexpr int kVkNumLock = 0x90;
 unsigned mods_of(unsigned state) {
     const X11State &st = x11();
     unsigned mods = 0;
-    if (state & ShiftMask) mods |= kModShift;
-    if (state & ControlMask) mods |= kModControl;
-    if (state & Mod1Mask) mods |= kModAlt;
-    if (state & LockMask) mods |= kModCapsLock;
-    if (st.numlock_mask != 0 && (state & st.numlock_mask) != 0) mods |= kModNumLock;
+    if (state & ShiftMask) mods |= kKeyShift;
+    if (state & ControlMask) mods |= kKeyControl;
+    if (state & Mod1Mask) mods |= kKeyAlt;
+    if (state & LockMask) mods |= kKeyCapsLock;
+    if (st.numlock_mask != 0 && (state & st.numlock_mask) != 0) mods |= kKeyNumLock;
     return mods;
 }
 
@@ -73,7 +73,7 @@ void deliver_key(X11State &st, XKeyEvent &key, bool press) {
     // X reports the state before the key acts, and a lock switched off stays
     // on until its key is released; Windows toggles at the press. So the
     // press reports the new lock state, and its release repeats it.
-    const unsigned lock = k.vk == kVkCapital ? unsigned{kModCapsLock} : k.vk == kVkNumLock ? unsigned{kModNumLock} : 0u;
+    const unsigned lock = k.vk == kVkCapital ? unsigned{kKeyCapsLock} : k.vk == kVkNumLock ? unsigned{kKeyNumLock} : 0u;
     if (lock != 0) {
         if (press && !was_down) st.lock_mods_at_press[code] = (e.mods & lock) == 0 ? 1 : 0;
         if (press || was_down) e.mods = st.lock_mods_at_press[code] ? (e.mods | lock) : (e.mods & ~lock);
