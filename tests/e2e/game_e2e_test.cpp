@@ -39,7 +39,6 @@ protected:
     bool shows(int x, int y, uint32_t colour, int timeout_ms = 3000) {
         return app_->eventually([&] { return at(x, y) == colour; }, timeout_ms);
     }
-    // Checksum of the client area, to tell a still picture from a moving one.
     // The square has left its starting place towards the right.
     bool moved_right() {
         if (at(5, 10) == kYellow) return false;
@@ -47,6 +46,7 @@ protected:
             if (at(x, 10) == kYellow) return true;
         return false;
     }
+    // Checksum of the client area, to tell a still picture from a moving one.
     uint64_t client_checksum() {
         Display *d = XOpenDisplay(nullptr);
         XImage *image = XGetImage(d, DefaultRootWindow(d), 0, 20, 601, 520, AllPlanes, ZPixmap);
