@@ -51,7 +51,7 @@ windows:
 	@cmake --build $(WIN_BUILD) -j $(JOBS)
 
 test-windows: deps windows
-	@cmake -S . -B $(LINUX_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake --preset default -B $(LINUX_BUILD) >/dev/null
 	@cmake --build $(LINUX_BUILD) -j $(JOBS) --target telka-game gdi_scene script_echo gdi_compare
 	@LINUX_BUILD=$(LINUX_BUILD) WIN_BUILD=$(WIN_BUILD) scripts/test-windows
 

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <thread>
 
 namespace e2e {
@@ -21,9 +22,11 @@ double now_ms() {
 void sleep_ms(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
 std::string make_temp_dir() {
-    char pattern[] = "/tmp/telka-e2e.XXXXXX";
-    const char *dir = mkdtemp(pattern);
-    return dir ? dir : "/tmp";
+    std::error_code ec;
+    std::filesystem::path tmp = std::filesystem::temp_directory_path(ec);
+    if (ec) tmp = "/tmp";
+    std::string pattern = (tmp / "telka-e2e.XXXXXX").string();
+    return mkdtemp(pattern.data()) ? pattern : std::string();
 }
 
 AppDriver::AppDriver(const std::string &binary, const std::string &workdir) {

@@ -47,6 +47,7 @@ private:
 
 double now_ms();
 void sleep_ms(int ms);
+// A new directory under TMPDIR (or /tmp); empty when none can be made.
 std::string make_temp_dir();
 
 template <class Pred>

@@ -7,6 +7,8 @@
 
 #include <X11/Xutil.h>
 
+#include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <sstream>
@@ -26,6 +28,7 @@ class GameE2E : public ::testing::Test {
 protected:
     void SetUp() override {
         dir_ = e2e::make_temp_dir();
+        ASSERT_FALSE(dir_.empty()) << "no temporary directory";
         app_ = std::make_unique<AppDriver>(TELKA_GAME_BINARY, dir_);
         graphics_ = app_->find_window("TELKA Graphics");
         ASSERT_NE(graphics_, 0u) << "no \"TELKA Graphics\" window";
@@ -33,7 +36,16 @@ protected:
         std::system("xdotool mousemove 300 300 >/dev/null 2>&1");
     }
     void TearDown() override {
-        if (HasFailure()) app_->screenshot(dir_ + "/failure.png");
+        if (!app_) return;
+        // A failed test keeps its directory, with a screenshot, for a look.
+        if (HasFailure()) {
+            app_->screenshot(dir_ + "/failure.png");
+            std::fprintf(stderr, "kept %s\n", dir_.c_str());
+            return;
+        }
+        app_.reset();
+        std::error_code ec;
+        std::filesystem::remove_all(dir_, ec);
     }
     uint32_t at(int x, int y) { return app_->pixel(sx(x), sy(y)); }
     bool shows(int x, int y, uint32_t colour, int timeout_ms = 3000) {

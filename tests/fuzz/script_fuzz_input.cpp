@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "lib_state.h"
@@ -30,8 +31,10 @@ void remove_private_dir() {
 
 bool enter_private_dir() {
     static const bool entered = [] {
-        char tmpl[] = "/tmp/telka-fuzz-XXXXXX";
-        if (mkdtemp(tmpl) == nullptr || chdir(tmpl) != 0) {
+        std::error_code ec;
+        const std::filesystem::path tmp = std::filesystem::temp_directory_path(ec);
+        std::string tmpl = ((ec ? std::filesystem::path("/tmp") : tmp) / "telka-fuzz-XXXXXX").string();
+        if (mkdtemp(tmpl.data()) == nullptr || chdir(tmpl.c_str()) != 0) {
             std::perror("script fuzz: cannot enter a private directory");
             return false;
         }

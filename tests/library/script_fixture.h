@@ -21,8 +21,8 @@ class ScriptTest : public LibraryTest {
 protected:
     void SetUp() override {
         old_dir_ = std::filesystem::current_path();
-        char tmpl[] = "/tmp/telka-script-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
+        std::string tmpl = (std::filesystem::temp_directory_path() / "telka-script-XXXXXX").string();
+        ASSERT_NE(mkdtemp(tmpl.data()), nullptr) << tmpl;
         dir_ = tmpl;
         std::filesystem::current_path(dir_);
         LibraryTest::SetUp();
