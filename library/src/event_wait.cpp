@@ -7,7 +7,18 @@
 #include "script.h"
 #include "telka.h"
 
+// Copies the back buffer to the window if it holds drawing not shown yet.
+static void show_back_buffer(void) {
+    if (lib.backBufferDirty) {
+        BitBlt(lib.graphicsDC, 0, 0, kBackBufferWidth, kBackBufferHeight, lib.memDC, 0, 0, SRCCOPY);
+        lib.backBufferDirty = 0;
+    }
+}
+
 void pump_message(void) {
+    // What the application drew is shown before GetMessageA may block, so a
+    // frame reaches the screen now and not after the next timer tick.
+    show_back_buffer();
     MSG msg;
     if (GetMessageA(&msg, nullptr, 0, 0) == 0) {
         lib.eventKind = TELKA_QUIT;
@@ -15,10 +26,7 @@ void pump_message(void) {
     }
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
-    if (lib.backBufferDirty) {
-        BitBlt(lib.graphicsDC, 0, 0, kBackBufferWidth, kBackBufferHeight, lib.memDC, 0, 0, SRCCOPY);
-        lib.backBufferDirty = 0;
-    }
+    show_back_buffer();
 }
 
 // A prepared periodic event waits for the next timer tick.
@@ -35,6 +43,7 @@ static void record_event(void) {
     if (lib.periodicCount > 0) {
         script_record_event(TELKA_PERIODIC, lib.eventX, lib.eventY, lib.eventKey);
         lib.periodicCount = 0;
+        if (!lib.recording) return;  // the write failed and ended the recording
     }
     script_record_event(lib.eventKind, lib.eventX, lib.eventY, lib.eventKey);
 }
@@ -52,6 +61,12 @@ int TELKA_await_event_rec(EventRecord *rec) {
         // before this pump are stale.
         if (lib.eventKind == kNoEvent) lib.timerFired = 0;
         pump_message();
+        if (lib.eventKind == TELKA_QUIT) {
+            // The user's quit (Ctrl+Q, Run > Quit, closing the window) wins
+            // over a replayed event and ends the playback.
+            if (lib.playOne || lib.playback) script_stop_playback();
+            break;
+        }
         if (lib.playOne || lib.playback) {
             lib.playOne = 0;
             if (script_play_event() == 1) break;  // a replayed event needs no tick

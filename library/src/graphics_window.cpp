@@ -77,6 +77,9 @@ void toggle_recording(void) {
         script_close();
     } else {
         lib.recording = 1;
+        // The first run of the new recording counts from zero, whatever a
+        // playback left in the shared count.
+        lib.periodicCount = 0;
         set_check(CMD_RECORD, true);
     }
 }

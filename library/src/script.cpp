@@ -1,16 +1,21 @@
-// Script writer and reader. The writer flushes every line, so a recording
-// survives a crash of the application. The reader accepts lines ending in
-// "\r\n" as well as "\n", so files move between platforms, and it never
-// overruns a buffer: numbers are converted straight from the line, and values
-// beyond 32 bits saturate.
+// Script writer and reader. Every line is on disk once written, so a
+// recording survives a crash of the application; a write that fails stops
+// the recording with one message and leaves only whole lines in the file.
+// The reader accepts lines ending in "\r\n" as well as "\n", so files move
+// between platforms, and it never overruns a buffer: numbers are converted
+// straight from the line, and values beyond 32 bits saturate.
 #include "script.h"
 
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <string>
 
 #include "graphics_window.h"
 #include "lib_state.h"
+#include "script_file.h"
 #include "telka.h"
 
 const char *const kScriptFileName = "TELKA.SCR";
@@ -61,17 +66,38 @@ bool read_piece(char *line) {
     return true;
 }
 
-bool open_script(const char *mode, bool writing) {
-    lib.scriptFile = std::fopen(kScriptFileName, mode);
+bool open_script(bool writing) {
+    lib.scriptFile = script_file_open(kScriptFileName, writing);
     lib.scriptWriting = writing ? 1 : 0;
     return lib.scriptFile != nullptr;
+}
+
+// A playback that finds no file says where it looked, and that Ctrl+P left
+// the animation halted, so the user is not left with a still window.
+void report_missing_script(void) {
+    TELKA_printf("Cannot open script file %s for reading\n", kScriptFileName);
+    std::error_code ec;
+    const std::string dir = std::filesystem::current_path(ec).string();
+    if (!ec) TELKA_printf("(looked in %s)\n", dir.c_str());
+    TELKA_printf("Animation is halted; Ctrl+A resumes it\n");
+}
+
+// The disk refused a line: the part it took is cut off again, the file is
+// closed and recording ends, so the message comes once and not per event.
+void stop_recording_after_write_error(long complete_size, int error) {
+    TELKA_printf("Cannot write script file %s: %s\n", kScriptFileName, std::strerror(error));
+    script_file_cut(lib.scriptFile, complete_size);
+    script_close();
+    lib.recording = 0;
+    lib.periodicCount = 0;
+    CheckMenuItem(lib.runMenu, CMD_RECORD, MF_BYCOMMAND | MF_UNCHECKED);
 }
 
 }  // namespace
 
 void script_record_event(int32_t kind, int32_t x, int32_t y, char key) {
     if (lib.scriptFile == nullptr) {
-        if (!open_script("wt", true)) {
+        if (!open_script(true)) {
             TELKA_printf("Cannot open script file %s for writing\n", kScriptFileName);
             return;
         }
@@ -80,19 +106,26 @@ void script_record_event(int32_t kind, int32_t x, int32_t y, char key) {
         TELKA_printf("Script file %s is being played back; event not recorded\n", kScriptFileName);
         return;
     }
+    const long complete_size = std::ftell(lib.scriptFile);
+    int written = 0;
+    errno = 0;
     switch (kind) {
-        case TELKA_MOUSE: std::fprintf(lib.scriptFile, "TELKA_MOUSE(%d, %d);\n", x, y); break;
-        case TELKA_KBD: std::fprintf(lib.scriptFile, "TELKA_KBD(%d);\n", static_cast<int>(static_cast<signed char>(key))); break;
-        case TELKA_PERIODIC: std::fprintf(lib.scriptFile, "TELKA_PERIODIC(%d);\n", lib.periodicCount); break;
+        case TELKA_MOUSE: written = std::fprintf(lib.scriptFile, "TELKA_MOUSE(%d, %d);\n", x, y); break;
+        case TELKA_KBD:
+            written = std::fprintf(lib.scriptFile, "TELKA_KBD(%d);\n", static_cast<int>(static_cast<signed char>(key)));
+            break;
+        case TELKA_PERIODIC: written = std::fprintf(lib.scriptFile, "TELKA_PERIODIC(%d);\n", lib.periodicCount); break;
         default: return;
     }
-    std::fflush(lib.scriptFile);
+    if (written < 0 || std::fflush(lib.scriptFile) != 0) {
+        stop_recording_after_write_error(complete_size, errno != 0 ? errno : EIO);
+    }
 }
 
 int script_play_event(void) {
     if (lib.scriptFile == nullptr) {
-        if (!open_script("rt", false)) {
-            TELKA_printf("Cannot open script file %s for reading\n", kScriptFileName);
+        if (!open_script(false)) {
+            report_missing_script();
             script_end_playback();
             return 0;
         }
@@ -150,7 +183,16 @@ int script_play_event(void) {
 void script_end_playback(void) {
     lib.playOne = 0;
     lib.playback = 0;
+    // A count left by the last line (-1 after a PERIODIC(0) line, or events
+    // not yet handed out) must not leak into the next playback or recording;
+    // a recording in progress owns the count.
+    if (!lib.recording) lib.periodicCount = 0;
     CheckMenuItem(lib.runMenu, CMD_PLAYBACK, MF_BYCOMMAND | MF_UNCHECKED);
+}
+
+void script_stop_playback(void) {
+    script_end_playback();
+    if (!lib.scriptWriting) script_close();
 }
 
 void script_close(void) {

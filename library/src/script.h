@@ -17,5 +17,9 @@ int script_play_event(void);
 // Ends both playback modes and unchecks the Playback Script item.
 void script_end_playback(void);
 
+// Ends a playback the user cut short (a quit): both modes end and the file
+// is closed unless a recording owns it.
+void script_stop_playback(void);
+
 // Closes the script file if one is open.
 void script_close(void);

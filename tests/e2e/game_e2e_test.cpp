@@ -194,6 +194,15 @@ TEST_F(GameE2E, CtrlQQuits) {
     EXPECT_EQ(app_->wait_exit(), 0);
 }
 
+TEST_F(GameE2E, CtrlQQuitsDuringPlayback) {
+    ASSERT_TRUE(shows(0, -100, kBlack));
+    std::ofstream(dir_ + "/TELKA.SCR") << "TELKA_PERIODIC(2147483647);\n";
+    app_->keys("ctrl+p");
+    e2e::sleep_ms(300);
+    app_->keys("ctrl+q");
+    EXPECT_EQ(app_->wait_exit(), 0);
+}
+
 TEST_F(GameE2E, ClosingTheGraphicsWindowQuits) {
     ASSERT_TRUE(shows(0, -100, kBlack));
     app_->close_window(graphics_);

@@ -123,7 +123,7 @@ TEST_F(ScriptReader, MissingFileIsReportedAndEndsPlayback) {
     lib.playOne = 1;
     CheckMenuItem(lib.runMenu, 6, MF_BYCOMMAND | MF_CHECKED);
     EXPECT_EQ(play().result, 0);
-    EXPECT_EQ(ring(), std::vector<std::string>{"Cannot open script file TELKA.SCR for reading\n"});
+    EXPECT_EQ(ring().front(), "Cannot open script file TELKA.SCR for reading\n");
     EXPECT_EQ(lib.playback, 0);
     EXPECT_EQ(lib.playOne, 0);
     EXPECT_FALSE(checked(6));
