@@ -32,10 +32,7 @@ static void record_event(void) {
         ++lib.periodicCount;  // runs of periodic events become one line
         return;
     }
-    if (lib.periodicCount > 0) {
-        script_record_event(TELKA_PERIODIC, lib.eventX, lib.eventY, lib.eventKey);
-        lib.periodicCount = 0;
-    }
+    script_record_periodic_run();
     script_record_event(lib.eventKind, lib.eventX, lib.eventY, lib.eventKey);
 }
 
