@@ -25,16 +25,16 @@ HFONT make_font(int height, const char *face = "TELKA-font") {
 
 // A memory DC drawing on a bitmap of known contents, with an optional font
 // that it owns and deletes.
-class Canvas {
+class TextCanvas {
 public:
-    Canvas(int w, int h, int bpp = 32, uint32_t fill = kGrey) : w_(w), h_(h) {
+    TextCanvas(int w, int h, int bpp = 32, uint32_t fill = kGrey) : w_(w), h_(h) {
         dc_ = CreateCompatibleDC(nullptr);
         bitmap_ = standin::gdi_new_bitmap(w, h, bpp);
         standin::gdi_register(bitmap_);
         std::fill(bitmap_->pixels.begin(), bitmap_->pixels.end(), fill);
         prev_bitmap_ = SelectObject(dc_, bitmap_);
     }
-    ~Canvas() {
+    ~TextCanvas() {
         if (font_) {
             SelectObject(dc_, prev_font_);
             DeleteObject(font_);
@@ -43,8 +43,8 @@ public:
         DeleteDC(dc_);
         DeleteObject(bitmap_);
     }
-    Canvas(const Canvas &) = delete;
-    Canvas &operator=(const Canvas &) = delete;
+    TextCanvas(const TextCanvas &) = delete;
+    TextCanvas &operator=(const TextCanvas &) = delete;
 
     void use_font(HFONT f) {
         HGDIOBJ prev = SelectObject(dc_, f);
@@ -101,7 +101,7 @@ bool is_blend(uint32_t p, uint32_t from, uint32_t to) {
 }
 
 TEST(TextOutOpaque, PaintsExactlyTheCell) {
-    Canvas c(140, 40);
+    TextCanvas c(140, 40);
     c.use_font(make_font(-12));
     SetBkColor(c.dc(), RGB(0, 200, 0));
     SetTextColor(c.dc(), RGB(0, 0, 255));
@@ -125,7 +125,7 @@ TEST(TextOutOpaque, PaintsExactlyTheCell) {
 }
 
 TEST(TextOutTransparent, ChangesOnlyGlyphBoxesInsideTheCell) {
-    Canvas c(160, 40);
+    TextCanvas c(160, 40);
     HFONT font = make_font(-14);
     c.use_font(font);
     SetBkMode(c.dc(), TRANSPARENT);
@@ -234,9 +234,9 @@ TEST(TextOutMono, ThresholdKeepsTheInkArea) {
     const std::string s = "The quick brown fox jumps over the lazy dog 0123456789 WMmwgj";
     for (int size : {10, 13, 24}) {
         SCOPED_TRACE(size);
-        Canvas colour(700, 40, 32, 0xFFFFFF), mono(700, 40, 1, 0xFFFFFF);
+        TextCanvas colour(700, 40, 32, 0xFFFFFF), mono(700, 40, 1, 0xFFFFFF);
         double covered = 0;
-        for (Canvas *c : {&colour, &mono}) {
+        for (TextCanvas *c : {&colour, &mono}) {
             c->use_font(make_font(-size));
             SetBkMode(c->dc(), TRANSPARENT);
             ASSERT_TRUE(c->text(4, 4, s));
@@ -255,10 +255,10 @@ TEST(TextOutClip, EdgesCutTheSameTextAsALargerSurface) {
     for (int mode : {OPAQUE, TRANSPARENT}) {
         for (POINT at : spots) {
             SCOPED_TRACE(std::to_string(at.x) + "," + std::to_string(at.y) + " mode " + std::to_string(mode));
-            Canvas small(100, 40), big(300, 200);
+            TextCanvas small(100, 40), big(300, 200);
             small.use_font(make_font(-16));
             big.use_font(make_font(-16));
-            for (const Canvas *c : {&small, &big}) {
+            for (const TextCanvas *c : {&small, &big}) {
                 SetBkMode(c->dc(), mode);
                 SetBkColor(c->dc(), RGB(255, 255, 0));
                 SetTextColor(c->dc(), RGB(0, 0, 128));
@@ -273,7 +273,7 @@ TEST(TextOutClip, EdgesCutTheSameTextAsALargerSurface) {
 }
 
 TEST(TextOutClip, WhollyOutsideOrExtremePositionsChangeNothing) {
-    Canvas c(64, 32);
+    TextCanvas c(64, 32);
     c.use_font(make_font(-12));
     SetBkColor(c.dc(), RGB(255, 255, 255));
     const POINT spots[] = {{-1000, 10}, {200, 10},           {10, -100},         {10, 100},
@@ -289,7 +289,7 @@ TEST(TextOutClip, LongStringShowsOnlyItsVisibleTail) {
     // Drawn to end at the same point, a very long string shows what a short
     // one does; the invisible part costs no rendering.
     const std::string long_text(200000, 'x'), short_text(30, 'x');
-    Canvas a(100, 30), b(100, 30);
+    TextCanvas a(100, 30), b(100, 30);
     a.use_font(make_font(-12));
     b.use_font(make_font(-12));
     ASSERT_TRUE(a.text(90 - a.extent(long_text).cx, 5, long_text));
@@ -300,7 +300,7 @@ TEST(TextOutClip, LongStringShowsOnlyItsVisibleTail) {
 TEST(TextOutHeight, AbsurdHeightsDrawAClampedFont) {
     for (int h : {INT_MIN, INT_MAX}) {
         SCOPED_TRACE(h);
-        Canvas c(64, 64);
+        TextCanvas c(64, 64);
         c.use_font(make_font(h));
         SetBkColor(c.dc(), RGB(255, 255, 255));
         const TEXTMETRICA tm = c.metrics();
@@ -313,13 +313,13 @@ TEST(TextOutHeight, AbsurdHeightsDrawAClampedFont) {
 }
 
 TEST(TextOutBytes, EveryVisibleByteDrawsInk) {
-    Canvas probe(1, 1);
+    TextCanvas probe(1, 1);
     probe.use_font(make_font(-16));
     for (int b = 1; b < 256; ++b) {
         // Space and no-break space are blank by design.
         if (b == ' ' || b == 0xA0) continue;
         SCOPED_TRACE(b);
-        Canvas c(40, 30);
+        TextCanvas c(40, 30);
         c.use_font(make_font(-16));
         SetBkMode(c.dc(), TRANSPARENT);
         const char ch = static_cast<char>(b);
@@ -330,7 +330,7 @@ TEST(TextOutBytes, EveryVisibleByteDrawsInk) {
 
 // The pixels of one byte drawn alone, for comparing glyphs with each other.
 std::vector<uint32_t> render_byte(uint8_t b) {
-    Canvas c(48, 32);
+    TextCanvas c(48, 32);
     c.use_font(make_font(-18));
     SetBkMode(c.dc(), TRANSPARENT);
     const char ch = static_cast<char>(b);
@@ -355,7 +355,7 @@ TEST(TextOutBytes, UpperHalfIsWindows1252) {
 }
 
 TEST(TextOutBytes, NewlineIsAGlyphNotALineBreak) {
-    Canvas c(120, 50);
+    TextCanvas c(120, 50);
     c.use_font(make_font(-14));
     SetBkMode(c.dc(), TRANSPARENT);
     ASSERT_TRUE(c.text(4, 4, "a\nb"));
@@ -372,7 +372,7 @@ TEST(TextOutBytes, NewlineIsAGlyphNotALineBreak) {
 }
 
 TEST(TextOutArgs, EmptyAndInvalidCalls) {
-    Canvas c(20, 20);
+    TextCanvas c(20, 20);
     EXPECT_TRUE(TextOutA(c.dc(), 0, 0, "abc", 0));
     EXPECT_TRUE(TextOutA(c.dc(), 0, 0, nullptr, 0));
     EXPECT_EQ(c.count(kGrey), 400);  // nothing drawn, not even the background
@@ -388,17 +388,17 @@ TEST(TextOutArgs, EmptyAndInvalidCalls) {
 TEST(TextOutCache, GlyphsDrawAlikeAfterTheCacheIsTrimmed) {
     // Large glyphs at many sizes overflow the glyph cache, which then drops
     // its bitmaps; text drawn before and after must be identical.
-    auto draw = [](Canvas &c) {
+    auto draw = [](TextCanvas &c) {
         c.use_font(make_font(-12));
         SetTextColor(c.dc(), RGB(0, 90, 0));
         ASSERT_TRUE(c.text(3, 3, "Cached glyphs: Hello\n\xE9"));
     };
-    Canvas before(160, 24), after(160, 24);
+    TextCanvas before(160, 24), after(160, 24);
     draw(before);
     std::string all;
     for (int b = 0x21; b < 0x100; ++b) all += static_cast<char>(b);
     for (int size = 118; size <= 127; ++size) {
-        Canvas big(200, 200);
+        TextCanvas big(200, 200);
         big.use_font(make_font(-size));
         ASSERT_TRUE(big.text(-20, -10, all));
         HDC mono_dc = CreateCompatibleDC(nullptr);
