@@ -1,7 +1,8 @@
 // TextOutA: puts the cell's top-left corner at the given point (GDI's default
-// alignment, the only one the stand-in has), fills it in OPAQUE mode and blends cached glyph coverage in the text colour (thresholded
-// glyphs on 1-bit surfaces). Everything is clipped through target.h in 64-bit
-// device coordinates, and glyphs outside the clip are never rendered.
+// alignment, the only one the stand-in has), fills it in OPAQUE mode and
+// blends cached glyph coverage in the text colour (thresholded glyphs on 1-bit
+// surfaces). Everything is clipped through target.h in 64-bit device
+// coordinates, and glyphs outside the clip are never rendered.
 #include "text/font_cache.h"
 #include "gdi/gdi_objects.h"
 #include "gdi/target.h"

@@ -303,7 +303,9 @@ TEST(Capsule, RowsMatchTheExactPointTest) {
         const Real px = static_cast<Real>(qx) + (cap ? -dx : -dy) * off;
         const Real py = static_cast<Real>(qy) + (cap ? -dy : dx) * off;
         const Real reach = small ? Real{4096} : Real{4294967296.0};
-        auto to_int = [](Real v) { return static_cast<int64_t>(std::clamp<Real>(std::round(v), INT32_MIN, INT32_MAX)); };
+        auto to_int = [](Real v) {
+            return static_cast<int64_t>(std::clamp<Real>(std::round(v), INT32_MIN, INT32_MAX));
+        };
         const int64_t ax = to_int(px - dx * reach), ay = to_int(py - dy * reach);
         const int64_t bx = to_int(cap ? px : px + dx * reach), by = to_int(cap ? py : py + dy * reach);
         const standin::Capsule c = standin::make_capsule(ax, ay, bx, by, width);
