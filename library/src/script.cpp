@@ -122,6 +122,12 @@ void script_record_event(int32_t kind, int32_t x, int32_t y, char key) {
     }
 }
 
+void script_record_periodic_run(void) {
+    if (lib.periodicCount <= 0) return;
+    script_record_event(TELKA_PERIODIC, lib.eventX, lib.eventY, lib.eventKey);
+    lib.periodicCount = 0;
+}
+
 int script_play_event(void) {
     if (lib.scriptFile == nullptr) {
         if (!open_script(false)) {

@@ -483,18 +483,6 @@ typedef struct tagBITMAP {
 #define TRANSPARENT 1
 #define OPAQUE 2
 
-#define ALTERNATE 1
-#define WINDING 2
-
-#define TA_NOUPDATECP 0
-#define TA_UPDATECP 1
-#define TA_LEFT 0
-#define TA_RIGHT 2
-#define TA_CENTER 6
-#define TA_TOP 0
-#define TA_BOTTOM 8
-#define TA_BASELINE 24
-
 #define SRCCOPY (DWORD)0x00CC0020
 
 #define CLR_INVALID 0xFFFFFFFF
@@ -516,6 +504,7 @@ typedef struct tagBITMAP {
 #define FF_ROMAN 0x10
 #define FF_SWISS 0x20
 #define FF_MODERN 0x30
+#define LF_FACESIZE 32 /* a font face name, NUL included */
 
 /* ---- global memory ---- */
 #define GMEM_FIXED 0x0000
@@ -636,10 +625,6 @@ COLORREF WINAPI SetBkColor(HDC hdc, COLORREF color);
 COLORREF WINAPI GetBkColor(HDC hdc);
 int WINAPI SetBkMode(HDC hdc, int mode);
 int WINAPI GetBkMode(HDC hdc);
-UINT WINAPI SetTextAlign(HDC hdc, UINT align);
-UINT WINAPI GetTextAlign(HDC hdc);
-int WINAPI SetPolyFillMode(HDC hdc, int mode);
-int WINAPI GetPolyFillMode(HDC hdc);
 
 /* GDI: drawing */
 COLORREF WINAPI SetPixel(HDC hdc, int x, int y, COLORREF color);

@@ -1,7 +1,8 @@
-// TextOutA: places the cell by the DC's text alignment, fills it in OPAQUE
-// mode and blends cached glyph coverage in the text colour (thresholded
-// glyphs on 1-bit surfaces). Everything is clipped through target.h in 64-bit
-// device coordinates, and glyphs outside the clip are never rendered.
+// TextOutA: puts the cell's top-left corner at the given point (GDI's default
+// alignment, the only one the stand-in has), fills it in OPAQUE mode and
+// blends cached glyph coverage in the text colour (thresholded glyphs on 1-bit
+// surfaces). Everything is clipped through target.h in 64-bit device
+// coordinates, and glyphs outside the clip are never rendered.
 #include "text/font_cache.h"
 #include "gdi/gdi_objects.h"
 #include "gdi/target.h"
@@ -115,21 +116,7 @@ BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR lpString, int c) {
     const size_t n = static_cast<size_t>(c);
     const int64_t width = text_width(fi, lpString, n);
 
-    const bool update_cp = (dc->text_align & TA_UPDATECP) != 0;
-    const int64_t ax = update_cp ? dc->pos.x : x;
-    const int64_t ay = update_cp ? dc->pos.y : y;
-    const UINT horizontal = dc->text_align & TA_CENTER;
-    const UINT vertical = dc->text_align & TA_BASELINE;
-    int64_t left = ax;
-    if (horizontal == TA_CENTER) left -= width / 2;
-    else if (horizontal == TA_RIGHT) left -= width;
-    int64_t top = ay;
-    if (vertical == TA_BASELINE) top -= tm.tmAscent;
-    else if (vertical == TA_BOTTOM) top -= tm.tmHeight;
-    if (update_cp) {
-        if (horizontal == TA_LEFT) dc->pos.x = saturate32(ax + width);
-        else if (horizontal == TA_RIGHT) dc->pos.x = saturate32(ax - width);
-    }
+    const int64_t left = x, top = y;
 
     Target t;
     if (!dc_target(dc, &t) || t.empty()) return TRUE;  // nothing to draw on is not a failure
