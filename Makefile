@@ -1,5 +1,6 @@
-# The README's commands. `make run` and `make test` install what is missing,
-# build, and then start the game or run every test.
+# The README's commands. `make run` installs and builds only what the game
+# needs, then starts it; `make test` installs the test tools too, builds
+# everything and runs every test.
 JOBS ?= $(shell nproc)
 
 .PHONY: deps build build-asan run test test-unit test-asan clean fuzz windows test-windows
@@ -15,7 +16,10 @@ build-asan: deps
 	@cmake --preset asan >/dev/null
 	@cmake --build build-asan -j $(JOBS)
 
-run: build
+run:
+	@scripts/install-deps game
+	@cmake --preset default >/dev/null
+	@cmake --build build -j $(JOBS) --target telka-game
 	./build/bin/telka-game
 
 test-unit: build

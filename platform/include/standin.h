@@ -85,7 +85,8 @@ void headless_set_idle_hook(std::function<bool()> hook);
 // or the idle hook runs; input it injects is delivered at once.
 void headless_set_wait_hook(std::function<void(int64_t deadline_ns)> hook);
 
-// Deadlines of the blocking waits since the last call (-1: no deadline).
+// Deadlines of the blocking waits since the last call (-1: no deadline); the
+// newest few thousand are kept, like the presents below.
 std::vector<int64_t> headless_take_waits();
 // Host-surface rectangles presented for a top-level window since the last call.
 std::vector<RECT> headless_take_presents(HWND window);

@@ -16,6 +16,17 @@
 
 namespace standin {
 
+// The logs of presents and waits keep this many entries, the newest: a test
+// that takes them as it goes sees them all, and a program that waits for
+// hours of virtual time does not grow.
+constexpr size_t kMaxLoggedEntries = 4096;
+
+template <class T>
+void log_entry(std::vector<T> *log, const T &entry) {
+    if (log->size() >= kMaxLoggedEntries) log->erase(log->begin(), log->begin() + kMaxLoggedEntries / 2);
+    log->push_back(entry);
+}
+
 struct HeadlessHost {
     std::string title;
     int x = 0;
@@ -38,6 +49,7 @@ struct HeadlessState {
     std::function<void(int64_t)> wait_hook;
     std::vector<int64_t> waits;      // deadlines of blocking waits (-1: none)
     uint64_t fruitless_idle = 0;     // idle-hook calls in a row that gave nothing
+    int64_t last_input = 0;          // virtual time input was last delivered
 };
 
 HeadlessState &headless_state();
