@@ -5,10 +5,10 @@
 
 #include "dialog/controls.h"
 #include "dialog/dialog_template.h"
+#include "gdi/target.h"
 #include "user/window.h"
 #include "user/window_hooks.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -76,9 +76,8 @@ RECT dialog_rect(const DialogTemplate &t, HWND owner, const DialogState &s) {
     } else if (owner && !(t.style & DS_ABSALIGN)) {
         window_client_origin(owner, &origin);
     }
-    const auto clamp = [](int64_t v) { return static_cast<LONG>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); };
-    return RECT{clamp(int64_t{origin.x} + x), clamp(int64_t{origin.y} + y), clamp(int64_t{origin.x} + x + w),
-                clamp(int64_t{origin.y} + y + h)};
+    return RECT{saturate32(int64_t{origin.x} + x), saturate32(int64_t{origin.y} + y),
+                saturate32(int64_t{origin.x} + x + w), saturate32(int64_t{origin.y} + y + h)};
 }
 
 bool create_controls(HINSTANCE instance, const DialogTemplate &t, const DialogState &s) {

@@ -38,8 +38,6 @@ FontInstance *menu_font_instance() { return font_instance(gdi_font(menu_font()))
 
 int64_t width_of(FontInstance *fi, const std::string &s) { return text_width(fi, s.data(), s.size()); }
 
-int clamp32(int64_t v) { return saturate32(v); }
-
 // A 32-bit memory bitmap with a DC on it, set up for menu text.
 class Canvas {
 public:
@@ -64,7 +62,7 @@ public:
 
     void fill(int64_t l, int64_t t, int64_t r, int64_t b, COLORREF c) const {
         if (l >= r || t >= b) return;
-        const RECT rc{clamp32(l), clamp32(t), clamp32(r), clamp32(b)};
+        const RECT rc{saturate32(l), saturate32(t), saturate32(r), saturate32(b)};
         HBRUSH brush = CreateSolidBrush(c);
         FillRect(dc_, &rc, brush);
         DeleteObject(brush);
@@ -74,7 +72,7 @@ public:
     void text(FontInstance *fi, int64_t x, int64_t y, const ShownText &t, COLORREF c) const {
         if (t.text.empty()) return;
         SetTextColor(dc_, c);
-        TextOutA(dc_, clamp32(x), clamp32(y), t.text.data(), static_cast<int>(std::min<size_t>(t.text.size(), INT_MAX)));
+        TextOutA(dc_, saturate32(x), saturate32(y), t.text.data(), static_cast<int>(std::min<size_t>(t.text.size(), INT_MAX)));
         if (t.underline < 0) return;
         const int64_t ux = x + text_width(fi, t.text.data(), static_cast<size_t>(t.underline));
         const int64_t uw = glyph_advance(fi, static_cast<uint8_t>(t.text[static_cast<size_t>(t.underline)]));
