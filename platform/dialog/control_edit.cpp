@@ -4,8 +4,6 @@
 #include "dialog/control_edit_model.h"
 #include "dialog/controls.h"
 #include "user/keyboard.h"
-#include "user/window.h"
-#include "user/window_hooks.h"
 
 #include <algorithm>
 #include <cstring>
@@ -34,8 +32,6 @@ struct EditState {
     int client_w = 0;
     int client_h = 0;
 };
-
-EditState *state_of(HWND hwnd) { return static_cast<EditState *>(window_user_data(hwnd)); }
 
 int border_of(const EditState &s) {
     if (s.ex_style & WS_EX_CLIENTEDGE) return 2;
@@ -220,7 +216,7 @@ void paint(HWND hwnd, EditState &s) {
     fill_solid(dc, 0, 0, tr.left, h, bg);
     fill_solid(dc, tr.right, 0, w, h, bg);
     if (s.ex_style & WS_EX_CLIENTEDGE) {
-        frame_3d(dc, 0, 0, w, h, kShadowColour, kHighlightColour);
+        frame_3d(dc, 0, 0, w, h, kShadowColour, kLightColour);
         frame_3d(dc, 1, 1, w - 1, h - 1, kDarkShadowColour, kFaceColour);
     } else if (s.style & WS_BORDER) {
         frame_3d(dc, 0, 0, w, h, kTextColour, kTextColour);
@@ -272,34 +268,30 @@ LRESULT line_from_char(const EditState &s, WPARAM pos) {
     return static_cast<LRESULT>(s.model.line_of(std::min<size_t>(pos, s.model.text.size())));
 }
 
+EditState *new_edit_state(const CreateParams *cs) {
+    auto *fresh = new EditState;
+    fresh->style = cs ? static_cast<DWORD>(cs->style) : 0;
+    fresh->ex_style = cs ? cs->dwExStyle : 0;
+    fresh->model.multiline = (fresh->style & ES_MULTILINE) != 0;
+    // Multi-line edits wrap words unless they scroll sideways.
+    fresh->model.wrap = fresh->model.multiline && !(fresh->style & (ES_AUTOHSCROLL | WS_HSCROLL));
+    fresh->model.limit = kEditDefaultLimit;
+    fresh->client_w = cs ? std::max(0, cs->cx) : 0;
+    fresh->client_h = cs ? std::max(0, cs->cy) : 0;
+    measure_font(nullptr, &fresh->model.adv, &fresh->line_height);
+    fresh->model.set_text(cs ? cs->lpszName : nullptr, kEditMaxText);
+    apply_geometry(*fresh);
+    return fresh;
+}
+
 }  // namespace
 
 LRESULT CALLBACK edit_window_proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    EditState *s = state_of(hwnd);
-    if (msg == WM_NCCREATE) {
-        const auto *cs = reinterpret_cast<const CreateParams *>(lParam);
-        auto *fresh = new EditState;
-        fresh->style = cs ? static_cast<DWORD>(cs->style) : 0;
-        fresh->ex_style = cs ? cs->dwExStyle : 0;
-        fresh->model.multiline = (fresh->style & ES_MULTILINE) != 0;
-        // Multi-line edits wrap words unless they scroll sideways.
-        fresh->model.wrap = fresh->model.multiline && !(fresh->style & (ES_AUTOHSCROLL | WS_HSCROLL));
-        fresh->model.limit = kEditDefaultLimit;
-        fresh->client_w = cs ? std::max(0, cs->cx) : 0;
-        fresh->client_h = cs ? std::max(0, cs->cy) : 0;
-        measure_font(nullptr, &fresh->model.adv, &fresh->line_height);
-        fresh->model.set_text(cs ? cs->lpszName : nullptr, kEditMaxText);
-        apply_geometry(*fresh);
-        window_set_user_data(hwnd, fresh);
-        return TRUE;
-    }
-    if (!s) return DefWindowProcA(hwnd, msg, wParam, lParam);
+    LRESULT done = 0;
+    EditState *s = control_opening<EditState>(hwnd, msg, wParam, lParam, &done, new_edit_state);
+    if (!s) return done;
 
     switch (msg) {
-        case WM_NCDESTROY:
-            window_set_user_data(hwnd, nullptr);
-            delete s;
-            return 0;
         case WM_SIZE:
             s->client_w = LOWORD(lParam);
             s->client_h = HIWORD(lParam);
@@ -309,8 +301,6 @@ LRESULT CALLBACK edit_window_proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
         case WM_SETFONT:
             set_font(hwnd, *s, reinterpret_cast<HFONT>(wParam), LOWORD(lParam) != 0);
             return 0;
-        case WM_GETFONT:
-            return reinterpret_cast<LRESULT>(s->font);
         case WM_SETTEXT:
             s->model.set_text(reinterpret_cast<const char *>(lParam), kEditMaxText);
             s->first_line = 0;
@@ -342,17 +332,12 @@ LRESULT CALLBACK edit_window_proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
             InvalidateRect(hwnd, nullptr, FALSE);
             notify_parent(hwnd, EN_KILLFOCUS);
             return 0;
-        case WM_ENABLE:
-            InvalidateRect(hwnd, nullptr, FALSE);
-            return 0;
         case WM_GETDLGCODE: {
             LRESULT code = DLGC_WANTCHARS | DLGC_WANTARROWS | DLGC_HASSETSEL;
             // Enter belongs to the dialog's default button unless the edit asks for it.
             if (s->model.multiline && (s->style & ES_WANTRETURN) && wParam == VK_RETURN) code |= DLGC_WANTALLKEYS;
             return code;
         }
-        case WM_ERASEBKGND:
-            return 1;  // WM_PAINT covers every pixel
         case WM_PAINT:
             paint(hwnd, *s);
             return 0;
@@ -386,7 +371,7 @@ LRESULT CALLBACK edit_window_proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
         case EM_GETFIRSTVISIBLELINE:
             return static_cast<LRESULT>(s->model.multiline ? s->first_line : 0);
         default:
-            return DefWindowProcA(hwnd, msg, wParam, lParam);
+            return control_default(hwnd, msg, wParam, lParam);
     }
 }
 

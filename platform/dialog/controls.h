@@ -1,11 +1,15 @@
 // The dialog controls (Button, Edit, Static): their class registration, the
-// messages and notification codes they share with dialogs, the classic
-// colours, and drawing helpers built on the stand-in's own GDI calls.
+// messages and notification codes they share with dialogs, what their window
+// procedures have in common, and drawing helpers built on the stand-in's own
+// GDI calls in the system colours (user/sys_colours.h).
 #pragma once
 
 #include <windows.h>
 
 #include "dialog/control_text_layout.h"
+#include "user/sys_colours.h"
+#include "user/window.h"
+#include "user/window_hooks.h"
 
 // Control messages and codes beyond the subset in windows.h (Win32 values).
 #ifndef BM_GETSTATE
@@ -61,19 +65,42 @@ constexpr size_t kEditDefaultLimit = 30000;
 // Text set by WM_SETTEXT is cut here, whatever the typing limit.
 constexpr size_t kEditMaxText = 1 << 16;
 
-// Classic 3D colours.
-constexpr COLORREF kFaceColour = RGB(212, 208, 200);
-constexpr COLORREF kHighlightColour = RGB(255, 255, 255);
-constexpr COLORREF kShadowColour = RGB(128, 128, 128);
-constexpr COLORREF kDarkShadowColour = RGB(64, 64, 64);
-constexpr COLORREF kTextColour = RGB(0, 0, 0);
-constexpr COLORREF kGreyTextColour = RGB(128, 128, 128);
-constexpr COLORREF kWindowColour = RGB(255, 255, 255);
-
 // The window procedures of the three classes.
 LRESULT CALLBACK button_window_proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK edit_window_proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK static_window_proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+// How each of them opens: WM_NCCREATE attaches the State that `make` builds
+// from the CREATESTRUCT, WM_NCDESTROY deletes it, WM_GETFONT answers with
+// its `font`, and a window without state goes to DefWindowProcA. Returns the
+// state for the procedure's own switch, or null when the message is done
+// (*result is then its result).
+template <typename State, typename Make>
+State *control_opening(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT *result, Make make) {
+    auto *s = static_cast<State *>(window_user_data(hwnd));
+    *result = 0;
+    switch (msg) {
+        case WM_NCCREATE:
+            delete s;
+            window_set_user_data(hwnd, make(reinterpret_cast<const CreateParams *>(lParam)));
+            *result = TRUE;
+            return nullptr;
+        case WM_NCDESTROY:
+            window_set_user_data(hwnd, nullptr);
+            delete s;
+            return nullptr;
+        case WM_GETFONT:
+            *result = reinterpret_cast<LRESULT>(s ? s->font : nullptr);
+            return nullptr;
+        default:
+            if (!s) *result = DefWindowProcA(hwnd, msg, wParam, lParam);
+            return s;
+    }
+}
+// And how each of them ends, for what it leaves: a new text or enabled state
+// repaints the control, WM_ERASEBKGND is done (WM_PAINT covers every pixel),
+// the rest goes to DefWindowProcA.
+LRESULT control_default(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
 // Registers "Button", "Edit" and "Static" unless a class of that name exists
 // (they go with every class when the stand-in's state is reset).
