@@ -159,8 +159,9 @@ void install_surface_hooks();
 
 // ---- menu bar (window_menu.cpp) ----
 
-// Asks the menu code for the bar height and repaints the strip. Returns true
-// when the client size changed (the caller sends WM_SIZE).
+// Asks the menu code for the bar height, tells it the bar changed (MenuHooks::
+// bar_changed) and repaints the strip. Returns true when the client size
+// changed (the caller sends WM_SIZE).
 bool menu_bar_update(Window *w);
 void menu_bar_paint(Window *w);
 // Input that the menu code may take first (MenuHooks::input); true: swallowed.

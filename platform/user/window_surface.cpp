@@ -148,7 +148,15 @@ void present_damaged() {
     }
 }
 
-// ---- overlay (window_hooks.h) ----
+// ---- for the menu code (window_hooks.h) ----
+
+bool window_surface_size(HWND window, int *width, int *height) {
+    Window *w = window_get(window);
+    if (!w || w->is_child()) return false;
+    *width = w->surface_w;
+    *height = w->surface_h;
+    return true;
+}
 
 bool window_set_overlay(HWND window, const RECT &rect, const uint32_t *pixels, ptrdiff_t stride) {
     Window *w = window_get(window);
