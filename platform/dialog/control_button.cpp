@@ -162,7 +162,7 @@ LRESULT CALLBACK button_window_proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
             repaint_push_buttons(hwnd);
             return 0;
         case BM_GETSTATE:
-            return (s->pushed ? BST_PUSHED : 0) | (GetFocus() == hwnd ? 0x0008 : 0);
+            return (s->pushed ? BST_PUSHED : 0) | (GetFocus() == hwnd ? BST_FOCUS : 0);
         case BM_SETSTATE:
             if (!wParam) s->mouse_down = s->space_down = false;
             set_pushed(hwnd, *s, wParam != 0);

@@ -13,11 +13,8 @@ namespace standin {
 
 namespace {
 
-#ifndef ES_UPPERCASE
-constexpr DWORD ES_UPPERCASE = 0x0008;
-constexpr DWORD ES_LOWERCASE = 0x0010;
+#ifndef ES_READONLY
 constexpr DWORD ES_READONLY = 0x0800;
-constexpr DWORD ES_NUMBER = 0x2000;
 #endif
 
 struct EditState {
@@ -127,9 +124,6 @@ void on_char(HWND hwnd, EditState &s, unsigned char c) {
         return;
     }
     if (c < 0x20 || c == 0x7F) return;  // other control characters type nothing
-    if ((s.style & ES_NUMBER) && (c < '0' || c > '9')) return;
-    if ((s.style & ES_UPPERCASE) && c >= 'a' && c <= 'z') c = static_cast<unsigned char>(c - 'a' + 'A');
-    if ((s.style & ES_LOWERCASE) && c >= 'A' && c <= 'Z') c = static_cast<unsigned char>(c - 'A' + 'a');
     const char b = static_cast<char>(c);
     type_text(hwnd, s, &b, 1);
 }
@@ -257,17 +251,6 @@ LRESULT get_text(const EditState &s, WPARAM max, char *buffer) {
     return static_cast<LRESULT>(n);
 }
 
-LRESULT line_index(const EditState &s, WPARAM line) {
-    const size_t k = static_cast<int>(line) == -1 ? s.model.caret_line() : static_cast<size_t>(line);
-    if (k >= s.model.lines.size()) return -1;
-    return static_cast<LRESULT>(s.model.lines[k].start);
-}
-
-LRESULT line_from_char(const EditState &s, WPARAM pos) {
-    if (static_cast<int>(pos) == -1) return static_cast<LRESULT>(s.model.caret_line());
-    return static_cast<LRESULT>(s.model.line_of(std::min<size_t>(pos, s.model.text.size())));
-}
-
 EditState *new_edit_state(const CreateParams *cs) {
     auto *fresh = new EditState;
     fresh->style = cs ? static_cast<DWORD>(cs->style) : 0;
@@ -354,25 +337,20 @@ LRESULT CALLBACK edit_window_proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
             changed(hwnd, *s);
             return 0;
         }
-        case EM_GETLINECOUNT:
-            return static_cast<LRESULT>(s->model.lines.size());
-        case EM_LINEINDEX:
-            return line_index(*s, wParam);
-        case EM_LINELENGTH: {
-            const size_t pos = static_cast<int>(wParam) == -1 ? s->model.caret : static_cast<size_t>(wParam);
-            const TextLine &l = s->model.lines[s->model.line_of(std::min(pos, s->model.text.size()))];
-            return static_cast<LRESULT>(l.end - l.start);
-        }
-        case EM_LINEFROMCHAR:
-            return line_from_char(*s, wParam);
         case EM_LIMITTEXT:
             s->model.limit = wParam ? static_cast<size_t>(wParam) : static_cast<size_t>(0x7FFFFFFE);
             return 0;
-        case EM_GETFIRSTVISIBLELINE:
-            return static_cast<LRESULT>(s->model.multiline ? s->first_line : 0);
         default:
             return control_default(hwnd, msg, wParam, lParam);
     }
+}
+
+bool edit_lines(HWND edit, EditLines *out) {
+    const Window *w = window_get(edit);
+    const auto *s = w && w->proc == edit_window_proc ? static_cast<const EditState *>(w->user_data) : nullptr;
+    if (!s) return false;
+    *out = EditLines{s->model.lines, s->model.caret_line(), s->model.multiline ? s->first_line : 0};
+    return true;
 }
 
 }  // namespace standin

@@ -12,21 +12,10 @@
 #include "user/window_hooks.h"
 
 // Control messages and codes beyond the subset in windows.h (Win32 values).
-#ifndef BM_GETSTATE
-#define BM_GETSTATE 0x00F2
-#define BM_SETSTATE 0x00F3
-#define BM_CLICK 0x00F5
-#define BST_PUSHED 0x0004
-#endif
 #ifndef EM_GETSEL
 #define EM_GETSEL 0x00B0
 #define EM_SETSEL 0x00B1
-#define EM_GETLINECOUNT 0x00BA
-#define EM_LINEINDEX 0x00BB
-#define EM_LINELENGTH 0x00C1
 #define EM_LIMITTEXT 0x00C5
-#define EM_LINEFROMCHAR 0x00C9
-#define EM_GETFIRSTVISIBLELINE 0x00CE
 #endif
 #ifndef EN_SETFOCUS
 #define EN_SETFOCUS 0x0100
@@ -40,9 +29,6 @@
 #define DLGC_UNDEFPUSHBUTTON 0x0020
 #define DLGC_STATIC 0x0100
 #define DLGC_BUTTON 0x2000
-#endif
-#ifndef DM_SETDEFID
-#define DM_SETDEFID (WM_USER + 1)
 #endif
 #ifndef SS_CENTER
 #define SS_CENTER 0x00000001L
@@ -101,6 +87,16 @@ State *control_opening(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESUL
 // repaints the control, WM_ERASEBKGND is done (WM_PAINT covers every pixel),
 // the rest goes to DefWindowProcA.
 LRESULT control_default(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+// What an edit control shows, for tests: its lines as byte ranges of its
+// text, the line of the caret and the top visible line. False for a window
+// that is not an edit.
+struct EditLines {
+    std::vector<TextLine> lines;
+    size_t caret_line = 0;
+    size_t first_visible = 0;
+};
+bool edit_lines(HWND edit, EditLines *out);
 
 // Registers "Button", "Edit" and "Static" unless a class of that name exists
 // (they go with every class when the stand-in's state is reset).

@@ -30,13 +30,12 @@ void subtract(RECT *u, const RECT &v) {
     if (rect_empty(*u)) *u = RECT{0, 0, 0, 0};
 }
 
-HWND find_paint(HWND hwnd, HWND filter, bool inside_filter) {
+HWND find_paint(HWND hwnd) {
     Window *w = window_get(hwnd);
     if (!w || !w->visible) return nullptr;
-    inside_filter = inside_filter || hwnd == filter;
-    if (inside_filter && !rect_empty(w->update)) return hwnd;
+    if (!rect_empty(w->update)) return hwnd;
     for (HWND c : w->children)
-        if (HWND found = find_paint(c, filter, inside_filter)) return found;
+        if (HWND found = find_paint(c)) return found;
     return nullptr;
 }
 
@@ -60,9 +59,9 @@ void invalidate_tree(Window *w, bool erase) {
     }
 }
 
-HWND next_window_to_paint(HWND filter) {
+HWND next_window_to_paint() {
     for (HWND top : top_level_windows())
-        if (HWND found = find_paint(top, filter, filter == nullptr)) return found;
+        if (HWND found = find_paint(top)) return found;
     return nullptr;
 }
 

@@ -187,8 +187,8 @@ void invalidate_client(Window *w, const RECT *rect, bool erase);
 // The window and its visible descendants get their whole client area invalidated.
 void invalidate_tree(Window *w, bool erase);
 // The first visible window in painting order (parents before children) that
-// has a non-empty update region and lies in `filter`'s tree (null: any).
-HWND next_window_to_paint(HWND filter);
+// has a non-empty update region.
+HWND next_window_to_paint();
 
 // ---- sizing (window_geometry.cpp) ----
 
