@@ -1,7 +1,7 @@
 // What the three control classes share: registration, font measurement,
 // default message handling, the classic flat and 3D drawing helpers and
-// parent notification. Drawing
-// goes through the stand-in's own GDI calls, like any window procedure.
+// parent notification. Drawing goes through the stand-in's own GDI calls,
+// like any window procedure.
 #include "dialog/controls.h"
 
 #include "gdi/gdi_objects.h"

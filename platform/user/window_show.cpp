@@ -1,6 +1,7 @@
 // Showing and hiding windows (ShowWindow, IsWindowVisible) and synchronous
 // painting (UpdateWindow). Showing sends WM_SHOWWINDOW, activates top-level
-// windows and invalidates the whole client area; hiding gives the focus away.
+// windows and invalidates the whole client area; hiding (hide_window, which
+// DestroyWindow uses too) gives the focus away.
 #include "user/window.h"
 
 namespace standin {
