@@ -110,10 +110,11 @@ struct PixelView {
 
 // The whole host surface of a top-level window: menu bar strip and client area.
 bool window_host_pixels(HWND window, PixelView *view);
-// A window's client area as far as it lies on its top-level window's surface
-// (children are cut by their ancestors).
+// A window's client area as far as it shows on its top-level window's surface
+// (children are cut by their ancestors); false when it is hidden or its
+// top-left pixel does not show.
 bool window_client_pixels(HWND window, PixelView *view);
-// One client pixel, 0x00RRGGBB; 0xFFFFFFFF outside the client area.
+// One client pixel, 0x00RRGGBB; 0xFFFFFFFF where the client area does not show.
 uint32_t window_pixel(HWND window, int x, int y);
 // Writes a top-level window's host surface as a PNG.
 bool write_window_png(HWND window, const std::string &path);
