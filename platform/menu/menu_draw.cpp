@@ -30,9 +30,9 @@ FontInstance *menu_font_instance() { return font_instance(gdi_font(menu_font()))
 int64_t width_of(FontInstance *fi, const std::string &s) { return text_width(fi, s.data(), s.size()); }
 
 // A 32-bit memory bitmap with a DC on it, set up for menu text.
-class Canvas {
+class MenuBitmap {
 public:
-    Canvas(int width, int height) : width_(width), height_(height) {
+    MenuBitmap(int width, int height) : width_(width), height_(height) {
         bitmap_ = gdi_new_bitmap(width, height, 32);
         handle_ = gdi_register(bitmap_);
         dc_ = CreateCompatibleDC(nullptr);
@@ -40,14 +40,14 @@ public:
         old_font_ = SelectObject(dc_, menu_font());
         SetBkMode(dc_, TRANSPARENT);
     }
-    ~Canvas() {
+    ~MenuBitmap() {
         SelectObject(dc_, old_font_);
         SelectObject(dc_, old_bitmap_);
         DeleteDC(dc_);
         DeleteObject(handle_);
     }
-    Canvas(const Canvas &) = delete;
-    Canvas &operator=(const Canvas &) = delete;
+    MenuBitmap(const MenuBitmap &) = delete;
+    MenuBitmap &operator=(const MenuBitmap &) = delete;
 
     HDC dc() const { return dc_; }
 
@@ -98,7 +98,7 @@ constexpr const char *kCheckMark[7] = {
     "......#", ".....##", "#...###", "##.###.", "#####..", ".###...", "..#....",
 };
 
-void draw_check(const Canvas &c, int64_t x, int64_t y, COLORREF colour) {
+void draw_check(const MenuBitmap &c, int64_t x, int64_t y, COLORREF colour) {
     for (int row = 0; row < 7; ++row)
         for (int col = 0; col < 7; ++col)
             if (kCheckMark[row][col] == '#') c.fill(x + col, y + row, x + col + 1, y + row + 1, colour);
@@ -130,7 +130,7 @@ void draw_bar(const Menu &bar, int selected, BarLook look, uint32_t *pixels, int
               ptrdiff_t stride) {
     if (!pixels || width <= 0 || height <= 0) return;
     FontInstance *fi = menu_font_instance();
-    Canvas c(width, height);
+    MenuBitmap c(width, height);
     c.fill(0, 0, width, height, kFaceColour);
     const std::vector<BarItemBox> boxes = layout_bar(bar);
     const int64_t text_y = (height - fi->tm.tmHeight) / 2;
@@ -195,7 +195,7 @@ void draw_popup(const Menu &popup, const PopupLayout &l, int highlight, uint32_t
                 ptrdiff_t stride) {
     if (!pixels || width <= 0 || height <= 0) return;
     FontInstance *fi = menu_font_instance();
-    Canvas c(width, height);
+    MenuBitmap c(width, height);
     c.fill(0, 0, width, height, kFaceColour);
     // Raised frame: dark outline, then a light top-left and a shadowed bottom-right edge.
     c.fill(0, 0, l.width, 1, kDarkShadowColour);
