@@ -3,6 +3,7 @@
 // per shape, as the library does), through the library's public drawing
 // operations (draw_screen, logging off), and presented to an X window.
 // Relies on Google Benchmark; the present needs DISPLAY (run under Xvfb).
+// With Cairo installed, cairo_frame.cpp adds the same frame drawn by Cairo.
 #include <benchmark/benchmark.h>
 #include <windows.h>
 

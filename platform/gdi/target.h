@@ -22,6 +22,8 @@ struct Target {
     // Clip in device coordinates, right and bottom exclusive; always inside the surface.
     int64_t cl = 0, ct = 0, cr = 0, cb = 0;
     HWND window = nullptr;       // window DCs: the window whose surface this is
+    // 32-bit bitmaps: the store that can record opaque fills (bitmap_pixels.h).
+    BitmapPixels *store = nullptr;
 
     bool empty() const { return cl >= cr || ct >= cb; }
     uint32_t *row(int64_t y) const { return pixels + (y + oy) * stride + ox; }
@@ -40,12 +42,19 @@ inline COLORREF pixel_to_colorref(uint32_t p) {
 uint32_t mono_pixel(COLORREF c);
 
 // Resolves what `dc` draws on. False when there is nothing to draw on (a window
-// without a surface); the target is then empty.
-bool dc_target(Dc *dc, Target *t);
+// without a surface); the target is then empty. The fills a bitmap still
+// records are written first, unless `keep_fills` (for code that records fills
+// itself and calls target_settle before it touches a pixel otherwise).
+bool dc_target(Dc *dc, Target *t, bool keep_fills = false);
 
 // Like dc_target but without the DC's paint clip: the whole selected bitmap or
 // client area. What a blit may read from, and ScrollDC's default area.
-bool dc_surface_target(Dc *dc, Target *t);
+bool dc_surface_target(Dc *dc, Target *t, bool keep_fills = false);
+
+// Writes the fills the target's bitmap still records.
+inline void target_settle(const Target &t) {
+    if (t.store) t.store->settle();
+}
 
 // After drawing on a window surface: tells the windowing code what changed.
 void target_touched(const Target &t, int64_t l, int64_t top, int64_t r, int64_t b);
@@ -62,7 +71,7 @@ void set_window_surface_hooks(const WindowSurfaceHooks &hooks);
 
 // ---- the one place that clips ----
 
-// Fills n 32-bit pixels; vectorised by the C library.
+// Fills n 32-bit pixels with vector stores (the C library for long runs).
 void fill_pixels(uint32_t *p, size_t n, uint32_t v);
 
 // Clamps a 64-bit value into int32 range (for callers that compute in 64 bits).
@@ -72,6 +81,9 @@ inline int32_t saturate32(int64_t v) {
 
 // Fills [l, r) x [t, b) clipped; returns false when nothing was visible.
 bool fill_rect(const Target &t, int64_t l, int64_t top, int64_t r, int64_t b, uint32_t px);
+// The same fill, recorded instead of written where the target can record
+// (a 32-bit bitmap); elsewhere written at once.
+bool defer_fill(const Target &t, int64_t l, int64_t top, int64_t r, int64_t b, uint32_t px);
 // Fills the row span [x0, x1) of row y, clipped.
 inline void fill_span(const Target &t, int64_t y, int64_t x0, int64_t x1, uint32_t px) {
     if (y < t.ct || y >= t.cb) return;
