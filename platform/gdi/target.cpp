@@ -62,13 +62,28 @@ bool dc_surface_target(Dc *dc, Target *t, bool keep_fills) {
     return true;
 }
 
-void target_touched(const Target &t, int64_t l, int64_t top, int64_t r, int64_t b) {
-    if (!t.window || !g_hooks.touched) return;
+namespace {
+
+void report(void (*hook)(HWND, int64_t, int64_t, int64_t, int64_t), const Target &t, int64_t l, int64_t top,
+            int64_t r, int64_t b) {
+    if (!t.window || !hook) return;
     l = std::max(l, t.cl);
     top = std::max(top, t.ct);
     r = std::min(r, t.cr);
     b = std::min(b, t.cb);
-    if (l < r && top < b) g_hooks.touched(t.window, l, top, r, b);
+    if (l < r && top < b) hook(t.window, l, top, r, b);
+}
+
+}  // namespace
+
+void target_touched(const Target &t, int64_t l, int64_t top, int64_t r, int64_t b) {
+    report(g_hooks.touched, t, l, top, r, b);
+}
+
+bool target_takes_changes(const Target &t) { return t.window && g_hooks.changed; }
+
+void target_changed(const Target &t, int64_t l, int64_t top, int64_t r, int64_t b) {
+    report(g_hooks.changed, t, l, top, r, b);
 }
 
 namespace {

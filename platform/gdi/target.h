@@ -58,6 +58,11 @@ inline void target_settle(const Target &t) {
 
 // After drawing on a window surface: tells the windowing code what changed.
 void target_touched(const Target &t, int64_t l, int64_t top, int64_t r, int64_t b);
+// Whether the windowing code takes exact changes of this target (target_changed).
+bool target_takes_changes(const Target &t);
+// A rectangle whose pixels a copy found different: reported as it is, not
+// merged into the bounding box of drawing.
+void target_changed(const Target &t, int64_t l, int64_t top, int64_t r, int64_t b);
 
 // Hooks through which the windowing code lends window surfaces to window DCs
 // without the GDI code depending on it.
@@ -66,6 +71,9 @@ struct WindowSurfaceHooks {
     bool (*surface)(HWND hwnd, Target *t) = nullptr;
     // Marks a device rectangle of the window's client area as changed.
     void (*touched)(HWND hwnd, int64_t l, int64_t t, int64_t r, int64_t b) = nullptr;
+    // Optional: marks a device rectangle that a copy found different, pixel by
+    // pixel. Without it a copy reports its whole rectangle through touched.
+    void (*changed)(HWND hwnd, int64_t l, int64_t t, int64_t r, int64_t b) = nullptr;
 };
 void set_window_surface_hooks(const WindowSurfaceHooks &hooks);
 

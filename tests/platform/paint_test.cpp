@@ -329,6 +329,60 @@ TEST_F(Painting, OnlyDamagedRectanglesArePresentedOncePerPump) {
     ReleaseDC(h, dc);
 }
 
+// A back buffer copied whole into the window each frame: only the pixels
+// that differ from what the window holds are presented.
+TEST_F(Painting, CopiesIntoTheWindowPresentOnlyWhatChanged) {
+    HWND h = top("Rec", WS_CAPTION | WS_VISIBLE, 40, 30);
+    drain();
+    standin::headless_take_presents(h);
+    HDC win = GetDC(h);
+    HDC mem = CreateCompatibleDC(win);
+    HBITMAP bm = CreateCompatibleBitmap(win, 40, 30);
+    HGDIOBJ old = SelectObject(mem, bm);
+    auto frame = [&](COLORREF background) {
+        HBRUSH b = CreateSolidBrush(background);
+        const RECT all{0, 0, 40, 30};
+        FillRect(mem, &all, b);
+        DeleteObject(b);
+    };
+    auto show = [&] {
+        BitBlt(win, 0, 0, 40, 30, mem, 0, 0, SRCCOPY);
+        PostMessageA(h, WM_USER, 0, 0);
+        MSG m;
+        GetMessageA(&m, nullptr, 0, 0);
+        return standin::headless_take_presents(h);
+    };
+    frame(RGB(10, 20, 30));
+    std::vector<RECT> shown = show();
+    ASSERT_EQ(shown.size(), 1u);  // every pixel changed
+    EXPECT_TRUE(same(shown[0], RECT{0, 0, 40, 30}));
+
+    frame(RGB(10, 20, 30));
+    EXPECT_TRUE(show().empty());  // redrawn, but nothing changed
+
+    frame(RGB(10, 20, 30));
+    SetPixel(mem, 7, 5, RGB(255, 0, 0));
+    shown = show();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_TRUE(same(shown[0], RECT{7, 5, 8, 6}));
+    EXPECT_EQ(standin::window_pixel(h, 7, 5), 0x00FF0000u);
+
+    frame(RGB(10, 20, 30));  // the pixel goes back, and two far apart change
+    SetPixel(mem, 2, 25, RGB(0, 255, 0));
+    SetPixel(mem, 30, 26, RGB(0, 255, 0));
+    shown = show();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_TRUE(same(shown[0], RECT{7, 5, 8, 6}));
+    EXPECT_TRUE(same(shown[1], RECT{2, 25, 31, 27}));  // neighbouring rows: one rectangle
+    EXPECT_EQ(standin::window_pixel(h, 7, 5), 0x000A141Eu);
+    EXPECT_EQ(standin::window_pixel(h, 30, 26), 0x0000FF00u);
+
+    SelectObject(mem, old);
+    DeleteObject(bm);
+    DeleteDC(mem);
+    ReleaseDC(h, win);
+}
+
 TEST_F(Painting, ExposeRepaintsTheClientAndRepresentsTheBar) {
     int bar_paints = 0;
     static int *counter = nullptr;
