@@ -76,9 +76,13 @@ struct BackendDriver {
     // core then keeps the surface in its own memory. Valid until the next
     // surface() or destroy_host() of that host; its content is undefined.
     uint32_t *(*surface)(HostId host, int width, int height);
+    // Optional (null when surface is). Returns once the display has finished
+    // reading that memory for earlier presents; the core calls it before it
+    // touches the memory again, so a present need not wait.
+    void (*await_surface)(HostId host);
     // Shows rects[0..count) of a host surface whose pixels are 0x00RRGGBB:
-    // the memory surface() gave, or the core's own. When it returns, the core
-    // may write the pixels again.
+    // the memory surface() gave, or the core's own, which the core may write
+    // again as soon as this returns.
     void (*present)(HostId host, const uint32_t *pixels, int width, int height, ptrdiff_t stride,
                     const HostRect *rects, int count);
     // Blocks until native input is available or the clock reaches `deadline_ns`

@@ -49,23 +49,32 @@ struct Overlay {
 
 // A host surface's pixels: in memory the backend provides, which its display
 // reads without a copy (backend.h, surface), or else in the core's own.
+// Writable access to the backend's memory first waits until the display has
+// read it for the last present (await_surface).
 class SurfacePixels {
 public:
     // width x height pixels of value v, asking the backend of `host` first.
     void allocate(HostId host, int width, int height, uint32_t v);
     // Forgets them; before the host they may live in goes.
     void release();
-    uint32_t *data() { return data_; }
+    uint32_t *data() {
+        if (shared_) await_display();
+        return data_;
+    }
     const uint32_t *data() const { return data_; }
-    uint32_t &operator[](size_t i) { return data_[i]; }
+    uint32_t &operator[](size_t i) { return data()[i]; }
     uint32_t operator[](size_t i) const { return data_[i]; }
     size_t size() const { return size_; }
     bool empty() const { return size_ == 0; }
 
 private:
+    void await_display();
+
     std::vector<uint32_t> own_;  // used when the backend offers no memory
     uint32_t *data_ = nullptr;
     size_t size_ = 0;
+    HostId host_ = 0;
+    bool shared_ = false;        // data_ is the backend's memory for host_
 };
 
 struct Window {

@@ -107,7 +107,10 @@ constexpr size_t kMaxChanged = 16;
 
 void SurfacePixels::allocate(HostId host, int width, int height, uint32_t v) {
     const size_t n = static_cast<size_t>(width) * static_cast<size_t>(height);
-    uint32_t *shared = host && backend().surface ? backend().surface(host, width, height) : nullptr;
+    const BackendDriver &driver = backend();
+    uint32_t *shared = host && driver.surface ? driver.surface(host, width, height) : nullptr;
+    host_ = host;
+    shared_ = shared != nullptr;
     if (shared) {
         own_.clear();
         own_.shrink_to_fit();
@@ -125,6 +128,12 @@ void SurfacePixels::release() {
     own_.shrink_to_fit();
     data_ = nullptr;
     size_ = 0;
+    host_ = 0;
+    shared_ = false;
+}
+
+void SurfacePixels::await_display() {
+    if (const BackendDriver &driver = backend(); driver.await_surface) driver.await_surface(host_);
 }
 
 void install_surface_hooks() {

@@ -171,6 +171,7 @@ const BackendDriver kHeadlessDriver = {
     .show_host = headless_show_host,
     .set_title = headless_set_title,
     .surface = nullptr,  // the core's own memory: tests read it, dumps write it
+    .await_surface = nullptr,
     .present = headless_present,
     .wait = headless_wait,
     .screen_size = headless_screen_size,

@@ -187,6 +187,7 @@ const BackendDriver kX11Driver = {
     .show_host = x11_show_host,
     .set_title = x11_set_title,
     .surface = x11_surface,
+    .await_surface = x11_await_surface,
     .present = x11_present,
     .wait = x11_wait,
     .screen_size = x11_screen_size,

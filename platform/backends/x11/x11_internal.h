@@ -103,6 +103,7 @@ void x11_destroy_host(HostId host);
 void x11_show_host(HostId host, bool visible);
 void x11_set_title(HostId host, const char *title);
 uint32_t *x11_surface(HostId host, int width, int height);
+void x11_await_surface(HostId host);
 void x11_present(HostId host, const uint32_t *pixels, int width, int height, ptrdiff_t stride, const HostRect *rects,
                  int count);
 void x11_wait(int64_t deadline_ns);

@@ -1,6 +1,7 @@
 // Shows host-surface pixels on X. With MIT-SHM the host surface itself lives
 // in a shared segment (x11_surface), so a present only asks the server to
-// read the damaged rectangles from it and waits until it has; otherwise
+// read the damaged rectangles from it, and the core waits for the server's
+// completion before it writes there again (x11_await_surface); otherwise
 // XPutImage sends them from the core's buffer. Relies on Xlib, XShm, SysV shm.
 #include "backends/x11/x11_internal.h"
 
@@ -130,10 +131,8 @@ void present_shm(X11State &st, X11Host &host, int width, int height, const HostR
                      static_cast<unsigned>(b - t), i == last ? True : False);
     }
     if (last < 0) return;
-    host.shm_busy = true;
+    host.shm_busy = true;  // until then the core waits before it writes (x11_await_surface)
     XFlush(st.display);
-    // The core writes into the segment as soon as this returns.
-    wait_for_completion(st, host);
 }
 
 // XPutImage copies the pixels into the request before it returns, so the
@@ -194,6 +193,11 @@ uint32_t *x11_surface(HostId id, int width, int height) {
         return nullptr;
     }
     return reinterpret_cast<uint32_t *>(host->shm_image->data);
+}
+
+void x11_await_surface(HostId id) {
+    X11Host *host = x11_host(id);
+    if (host != nullptr && host->shm_busy) wait_for_completion(x11(), *host);
 }
 
 void x11_present(HostId id, const uint32_t *pixels, int width, int height, ptrdiff_t stride, const HostRect *rects,
