@@ -61,15 +61,21 @@ bool changed_span(const uint32_t *have, const uint32_t *want, size_t n, size_t *
 // differs from what the window holds and reporting exactly that: runs of
 // changed rows become one rectangle each, as wide as their changed spans. A
 // frame redrawn whole but changed in a few places is then presented as those
-// few places.
+// few places, and when the copy repeats the last one, only the rows the
+// bitmap changed since are compared.
 void copy_changed(const Target &dst, const Target &src, const Rect64 &d, int64_t ox, int64_t oy) {
     const size_t n = static_cast<size_t>(d.r - d.l);
+    // The same copy as last time onto a surface nothing else touched since:
+    // only the rows the bitmap changed meanwhile can differ.
+    BitmapPixels::Sync sync{dst.pixels, ox + dst.ox - src.ox, oy + dst.oy - src.oy, d.l - ox + src.ox,
+                            d.t - oy + src.oy, d.r - ox + src.ox, d.b - oy + src.oy, dst.prev_version};
+    const bool known = src.store && dst.version != 0 && src.store->sync() == sync;
     Rect64 run;  // changed rows so far that the next changed row extends
     for (int64_t y = d.t; y < d.b; ++y) {
         uint32_t *out = dst.row(y) + d.l;
         const uint32_t *in = src.row(y - oy) + (d.l - ox);
         size_t a = 0, b = 0;
-        if (!changed_span(out, in, n, &a, &b)) {
+        if ((known && !src.store->row_changed(y - oy + src.oy)) || !changed_span(out, in, n, &a, &b)) {
             if (!run.empty()) target_changed(dst, run.l, run.t, run.r, run.b);
             run = Rect64{};
             continue;
@@ -83,6 +89,10 @@ void copy_changed(const Target &dst, const Target &src, const Rect64 &d, int64_t
         }
     }
     if (!run.empty()) target_changed(dst, run.l, run.t, run.r, run.b);
+    if (src.store && dst.version != 0) {
+        sync.version = dst.version;
+        src.store->synced(sync);
+    }
 }
 
 // Monochrome -> colour: white takes the destination's background colour, black its text colour.

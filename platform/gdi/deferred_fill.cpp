@@ -1,10 +1,12 @@
 // The deferred fills of a bitmap: recording solid rectangles and writing them
 // out front to back, so that a pixel covered by several fills is written once
-// with the colour of the newest. Relies on target.h's fill_pixels.
+// with the colour of the newest; and the rows changed since the bitmap was
+// last copied into a window. Relies on target.h's fill_pixels.
 #include "gdi/bitmap_pixels.h"
 #include "gdi/target.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace standin {
 
@@ -57,8 +59,22 @@ size_t band_pieces(const std::vector<DeferredFill> &fills, int32_t y0, int32_t y
 
 void BitmapPixels::reset(int width, int height, uint32_t v) {
     width_ = width;
+    height_ = height;
     px_.assign(static_cast<size_t>(width) * static_cast<size_t>(height), v);
     fills_.clear();
+    changed_.assign(static_cast<size_t>(height), 1);
+    sync_ = Sync{};
+}
+
+void BitmapPixels::mark_rows(int64_t top, int64_t bottom) {
+    top = std::max<int64_t>(top, 0);
+    bottom = std::min<int64_t>(bottom, height_);
+    if (top < bottom) std::fill(changed_.begin() + top, changed_.begin() + bottom, uint8_t{1});
+}
+
+void BitmapPixels::synced(const Sync &s) {
+    sync_ = s;
+    std::fill(changed_.begin(), changed_.end(), uint8_t{0});
 }
 
 void BitmapPixels::record(const DeferredFill &f) {
@@ -84,18 +100,23 @@ void BitmapPixels::settle() const {
     std::sort(ys, ys + ny);
     ny = static_cast<size_t>(std::unique(ys, ys + ny) - ys);
     Seg pieces[2 * kMaxFills];
+    static std::vector<uint32_t> pattern;  // one run of the piece's colour
     for (size_t band = 0; band + 1 < ny; ++band) {
         const int32_t y0 = ys[band], y1 = ys[band + 1];
         const size_t n = band_pieces(fills_, y0, y1, width_, pieces);
-        if (n == 1 && pieces[0].l == 0 && pieces[0].r == width_) {
-            // Whole rows: one contiguous fill.
-            fill_pixels(base + static_cast<size_t>(y0) * w, w * static_cast<size_t>(y1 - y0), pieces[0].px);
-            continue;
-        }
-        for (int32_t y = y0; y < y1; ++y) {
-            uint32_t *row = base + static_cast<size_t>(y) * w;
-            for (size_t i = 0; i < n; ++i)
-                fill_pixels(row + pieces[i].l, static_cast<size_t>(pieces[i].r - pieces[i].l), pieces[i].px);
+        // Runs that already hold their colour (the last frame's) are only
+        // read, against a row of that colour; a row where one changes counts
+        // as changed.
+        for (size_t i = 0; i < n; ++i) {
+            const size_t len = static_cast<size_t>(pieces[i].r - pieces[i].l);
+            if (pattern.size() < len) pattern.resize(len);
+            fill_pixels(pattern.data(), len, pieces[i].px);
+            for (int32_t y = y0; y < y1; ++y) {
+                uint32_t *run = base + static_cast<size_t>(y) * w + pieces[i].l;
+                if (std::memcmp(run, pattern.data(), len * sizeof(uint32_t)) == 0) continue;
+                std::memcpy(run, pattern.data(), len * sizeof(uint32_t));
+                changed_[static_cast<size_t>(y)] = 1;
+            }
         }
     }
     fills_.clear();

@@ -34,7 +34,7 @@ int WINAPI FillRect(HDC hDC, const RECT *lprc, HBRUSH hbr) {
     const Fill fill = brush_fill(brush, t);
     // FillRect does not reorder its corners: an inverted rectangle is empty.
     if (fill.on && defer_fill(t, lprc->left, lprc->top, lprc->right, lprc->bottom, fill.px))
-        target_touched(t, lprc->left, lprc->top, lprc->right, lprc->bottom);
+        target_filled(t, lprc->left, lprc->top, lprc->right, lprc->bottom);
     return 1;
 }
 

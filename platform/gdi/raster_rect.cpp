@@ -100,7 +100,7 @@ BOOL WINAPI Rectangle(HDC hdc, int left, int top, int right, int bottom) {
     if (pen.on && pen.thin() && r - l == 1 && b - tp == 1) return TRUE;
     if (!pen.on) {
         // Without a pen the filled area is one pixel smaller to the right and below.
-        if (fill.on && defer_fill(t, l, tp, r - 1, b - 1, fill.px)) target_touched(t, l, tp, r - 1, b - 1);
+        if (fill.on && defer_fill(t, l, tp, r - 1, b - 1, fill.px)) target_filled(t, l, tp, r - 1, b - 1);
         return TRUE;
     }
     if (pen.inside_frame) {
@@ -108,14 +108,14 @@ BOOL WINAPI Rectangle(HDC hdc, int left, int top, int right, int bottom) {
         // outline reaches w/2 beyond the box above and left, (w-1)/2 below and right.
         const int64_t before = pen.width / 2, after = (pen.width - 1) / 2;
         if (r - l <= before + after || b - tp <= before + after) {
-            if (defer_fill(t, l, tp, r, b, pen.px)) target_touched(t, l, tp, r, b);
+            if (defer_fill(t, l, tp, r, b, pen.px)) target_filled(t, l, tp, r, b);
             return TRUE;
         }
         l += before, tp += before, r -= after, b -= after;
     }
     if (pen.thin()) {
         thin_rectangle(t, l, tp, r, b, pen, fill);
-        target_touched(t, l, tp, r, b);
+        target_filled(t, l, tp, r, b);
     } else {
         target_settle(t);
         wide_rectangle(t, l, tp, r, b, pen, fill);

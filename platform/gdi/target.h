@@ -24,6 +24,11 @@ struct Target {
     HWND window = nullptr;       // window DCs: the window whose surface this is
     // 32-bit bitmaps: the store that can record opaque fills (bitmap_pixels.h).
     BitmapPixels *store = nullptr;
+    // Window surfaces: a number unique to the surface's state since this target
+    // was made, and the one before (0: not kept). Equal numbers: nothing else
+    // touched the surface in between.
+    uint64_t version = 0;
+    uint64_t prev_version = 0;
 
     bool empty() const { return cl >= cr || ct >= cb; }
     uint32_t *row(int64_t y) const { return pixels + (y + oy) * stride + ox; }
@@ -58,6 +63,9 @@ inline void target_settle(const Target &t) {
 
 // After drawing on a window surface: tells the windowing code what changed.
 void target_touched(const Target &t, int64_t l, int64_t top, int64_t r, int64_t b);
+// target_touched after defer_fill: a bitmap's record tells itself which rows
+// its fills change when it writes them.
+void target_filled(const Target &t, int64_t l, int64_t top, int64_t r, int64_t b);
 // Whether the windowing code takes exact changes of this target (target_changed).
 bool target_takes_changes(const Target &t);
 // A rectangle whose pixels a copy found different: reported as it is, not
@@ -81,6 +89,9 @@ void set_window_surface_hooks(const WindowSurfaceHooks &hooks);
 
 // Fills n 32-bit pixels with vector stores (the C library for long runs).
 void fill_pixels(uint32_t *p, size_t n, uint32_t v);
+// The same, writing only what differs (mostly reads where a frame repeats
+// the last one); true when anything changed.
+bool refill_pixels(uint32_t *p, size_t n, uint32_t v);
 
 // Clamps a 64-bit value into int32 range (for callers that compute in 64 bits).
 inline int32_t saturate32(int64_t v) {

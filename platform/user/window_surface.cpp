@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace standin {
 
@@ -33,6 +34,8 @@ bool surface_for_dc(HWND hwnd, Target *t) {
     // origin within int range of the surface.
     if (!top || top->pixels.empty() || !visible_client_clip(w, &clip)) return false;
     t->pixels = top->pixels.data();
+    t->version = top->pixels.version();
+    t->prev_version = top->pixels.prev_version();
     t->width = top->surface_w;
     t->height = top->surface_h;
     t->stride = top->surface_w;
@@ -82,12 +85,13 @@ std::vector<HostRect> take_damage(Window *w) {
 void present_window(Window *w) {
     const std::vector<HostRect> rects = take_damage(w);
     if (rects.empty() || !w->host) return;
-    const uint32_t *src = w->pixels.data();
+    const uint32_t *src = std::as_const(w->pixels).data();
     if (w->overlay.pixels) {
         // The whole picture is composed (a backend may keep or dump all of
         // it); only the damaged rectangles are presented.
         const RECT o = rect_intersect(w->overlay.rect, RECT{0, 0, w->surface_w, w->surface_h});
-        w->composite.assign(w->pixels.data(), w->pixels.data() + w->pixels.size());
+        const uint32_t *px = std::as_const(w->pixels).data();
+        w->composite.assign(px, px + w->pixels.size());
         const size_t sw = static_cast<size_t>(w->surface_w);
         for (LONG y = o.top; y < o.bottom; ++y) {
             const uint32_t *row = w->overlay.pixels + (y - w->overlay.rect.top) * w->overlay.stride +
@@ -130,6 +134,11 @@ void SurfacePixels::release() {
     size_ = 0;
     host_ = 0;
     shared_ = false;
+}
+
+uint64_t SurfacePixels::next_version() {
+    static uint64_t last = 0;
+    return ++last;
 }
 
 void SurfacePixels::await_display() {
