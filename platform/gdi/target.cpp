@@ -123,35 +123,6 @@ constexpr size_t kLongRun = 16384;  // pixels; from here the C library's fill is
 
 }  // namespace
 
-#if defined(__x86_64__) && defined(__linux__)
-__attribute__((target_clones("avx2", "default")))
-#endif
-bool refill_pixels(uint32_t *p, size_t n, uint32_t v) {
-    using Wide = uint64_t __attribute__((vector_size(32)));
-    const Lanes x = {v, v, v, v, v, v, v, v};
-    constexpr size_t k = sizeof(Lanes) / sizeof(uint32_t);
-    bool changed = false;
-    size_t i = 0;
-    // Blocks of four vectors, tested together: one reduction per 128 bytes.
-    for (; i + 4 * k <= n; i += 4 * k) {
-        Lanes a, b, c, d;
-        __builtin_memcpy(&a, p + i, sizeof a);
-        __builtin_memcpy(&b, p + i + k, sizeof b);
-        __builtin_memcpy(&c, p + i + 2 * k, sizeof c);
-        __builtin_memcpy(&d, p + i + 3 * k, sizeof d);
-        const Wide any = reinterpret_cast<Wide>((a ^ x) | (b ^ x) | (c ^ x) | (d ^ x));
-        if ((any[0] | any[1] | any[2] | any[3]) == 0) continue;
-        for (size_t j = 0; j < 4; ++j) __builtin_memcpy(p + i + j * k, &x, sizeof x);
-        changed = true;
-    }
-    for (; i < n; ++i)
-        if (p[i] != v) {
-            p[i] = v;
-            changed = true;
-        }
-    return changed;
-}
-
 void fill_pixels(uint32_t *p, size_t n, uint32_t v) {
     if (n < kLongRun) {
         store_run(p, n, v);

@@ -89,9 +89,6 @@ void set_window_surface_hooks(const WindowSurfaceHooks &hooks);
 
 // Fills n 32-bit pixels with vector stores (the C library for long runs).
 void fill_pixels(uint32_t *p, size_t n, uint32_t v);
-// The same, writing only what differs (mostly reads where a frame repeats
-// the last one); true when anything changed.
-bool refill_pixels(uint32_t *p, size_t n, uint32_t v);
 
 // Clamps a 64-bit value into int32 range (for callers that compute in 64 bits).
 inline int32_t saturate32(int64_t v) {
