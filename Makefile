@@ -26,7 +26,7 @@ test-unit: build
 	ctest --preset default -j $(JOBS)
 
 test-asan: build-asan
-	ASAN_OPTIONS=detect_leaks=0 ctest --preset asan -j $(JOBS)
+	ctest --preset asan -j $(JOBS)
 
 test: test-unit test-asan
 
