@@ -1,0 +1,13 @@
+// Every line a window shows in its paints, written to a file in order: the
+// strings TextOutA draws while that window paints, whatever DC they go to.
+#pragma once
+
+#include <string>
+
+namespace standin {
+
+// Captures the window titled `title` into `path` (replaced); false, with a
+// message, when the file cannot be made.
+bool start_text_capture(const std::string &path, const std::string &title);
+
+}  // namespace standin
