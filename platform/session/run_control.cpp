@@ -6,6 +6,8 @@
 // Everything is measured on the virtual clock, so two runs end alike.
 #include "session/run_control.h"
 
+#include "session/text_capture.h"
+
 #include "standin.h"
 #include "user/window.h"
 
@@ -98,6 +100,7 @@ void choose_item() {
     std::fprintf(stderr, "headless: %s%s; stopping it\n", why,
                  dialog ? " (a dialog is open, which no script can answer)" : "");
     std::fflush(stderr);
+    flush_text_capture();
     std::exit(4);
 }
 

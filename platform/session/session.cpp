@@ -63,4 +63,6 @@ void start_session_from_environment() {
     start_run_control(run);
 }
 
+void finish_session() { flush_text_capture(); }
+
 }  // namespace standin

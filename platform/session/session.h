@@ -9,5 +9,7 @@ namespace standin {
 // and _FRAMES (backends/headless/README.md) and starts what they ask for;
 // does nothing when none is set.
 void start_session_from_environment();
+// What is left to do when WinMain has returned (the windows still exist).
+void finish_session();
 
 }  // namespace standin

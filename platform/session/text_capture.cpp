@@ -1,16 +1,20 @@
 // Text capture. A window that shows a log repaints its last lines on every
 // paint, so a paint alone does not say which lines are new: the program's
 // InvalidateRect calls since the previous paint do (one per printed line),
-// and the newest lines are the last ones drawn. The window is painted as
-// soon as the program invalidates it, so no line scrolls away unseen between
-// two paints; the first paint of the window brings every line it shows.
+// and the newest lines are the last ones drawn. Once the program has
+// invalidated the window as many times as it has ever shown lines, it is
+// painted at once, so no line scrolls away unseen between two paints (and a
+// log of thousands of lines costs one paint per screenful); the first paint
+// of the window brings every line it shows.
 #include "session/text_capture.h"
 
 #include "text/text_out.h"
 #include "user/paint_observer.h"
+#include "user/window.h"
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -25,6 +29,7 @@ struct Capture {
     bool updating = false;               // inside our own UpdateWindow of it
     bool painted_before = false;
     unsigned long long invalidations = 0;  // the program's, since the window's last paint
+    size_t most_drawn = 0;               // the most strings one paint of it has drawn
     std::vector<std::string> drawn;      // strings of the paint in progress, in order
 };
 
@@ -50,14 +55,20 @@ void write_lines(size_t first) {
     std::fflush(c.file);
 }
 
+// Sent, not waited for; a hidden window paints too, so its lines count.
+void paint_now(HWND window) {
+    Capture &c = capture();
+    c.updating = true;
+    SendMessageA(window, WM_PAINT, 0, 0);
+    c.updating = false;
+}
+
 void on_invalidated(HWND window) {
     Capture &c = capture();
     if (!is_captured(window)) return;
     ++c.invalidations;
-    if (c.painting || c.updating) return;
-    c.updating = true;
-    UpdateWindow(window);
-    c.updating = false;
+    if (c.painting || c.updating || c.invalidations < std::max<size_t>(c.most_drawn, 1)) return;
+    paint_now(window);
 }
 
 void on_paint_begins(HWND window) {
@@ -84,11 +95,22 @@ void on_paint_ends(HWND window) {
         }
     }
     write_lines(first);
+    c.most_drawn = std::max(c.most_drawn, c.drawn.size());
     c.painted_before = true;
     c.invalidations = 0;
 }
 
 }  // namespace
+
+void flush_text_capture() {
+    Capture &c = capture();
+    if (!c.file || c.invalidations == 0 || c.painting) return;
+    for (HWND h : top_level_windows())
+        if (is_captured(h)) {
+            paint_now(h);
+            return;
+        }
+}
 
 bool start_text_capture(const std::string &path, const std::string &title) {
     Capture &c = capture();

@@ -10,4 +10,9 @@ namespace standin {
 // message, when the file cannot be made.
 bool start_text_capture(const std::string &path, const std::string &title);
 
+// Paints the window once more if it has lines not yet captured: the lines
+// printed after the program's last wait. Called before the program ends,
+// while its windows still exist.
+void flush_text_capture();
+
 }  // namespace standin
