@@ -3,7 +3,7 @@
 # everything and runs every test.
 JOBS ?= $(shell nproc)
 
-.PHONY: deps build build-asan run test test-unit test-asan clean fuzz windows test-windows
+.PHONY: deps build build-asan run test test-unit test-asan clean fuzz windows test-windows install package test-package
 
 deps:
 	@scripts/install-deps
@@ -26,9 +26,34 @@ test-unit: build
 	ctest --preset default -j $(JOBS)
 
 test-asan: build-asan
-	ASAN_OPTIONS=detect_leaks=0 ctest --preset asan -j $(JOBS)
+	ctest --preset asan -j $(JOBS)
 
 test: test-unit test-asan
+
+# The library for programs of one's own: `make install` puts the header,
+# libtelka.a, the CMake and pkg-config files, telka-run and the documentation
+# under PREFIX (DESTDIR stages them elsewhere); `make package` makes the
+# Debian package build/telka-dev_VERSION_amd64.deb. Both build only what is
+# installed.
+PREFIX ?= /usr/local
+DESTDIR ?=
+
+install:
+	@scripts/install-deps game
+	@cmake --preset default >/dev/null
+	@cmake --build build -j $(JOBS) --target telka_package telka-run
+	DESTDIR="$(DESTDIR)" cmake --install build --prefix "$(PREFIX)" --strip
+
+package:
+	@scripts/install-deps game
+	@cmake --preset default >/dev/null
+	@cmake --build build -j $(JOBS) --target telka_package telka-run
+	cd build && cpack -G DEB
+
+# Programs outside the tree built against the installed library, the
+# package and the Debian package (scripts/test-package).
+test-package: package
+	@scripts/test-package
 
 # Fuzzes the script reader for FUZZ_SECONDS with clang's libFuzzer, starting
 # from a copy of the seed corpus (new inputs stay in build-fuzz/corpus, crash

@@ -92,8 +92,13 @@ std::vector<int64_t> headless_take_waits();
 std::vector<RECT> headless_take_presents(HWND window);
 
 // Writes every presented frame as DIR/frame-NNNNNN-hostN.png (the whole host
-// surface). Empty turns it off. STANDIN_HEADLESS_DUMP=DIR does the same.
+// surface). Empty turns it off. STANDIN_HEADLESS_DUMP=DIR does the same; the
+// other STANDIN_HEADLESS_ variables of backends/headless/README.md select
+// frames of one window.
 bool headless_set_dump_dir(const std::string &dir);
+// Frames presented so far: of the window STANDIN_HEADLESS_WINDOW names, or of
+// every window when it names none.
+uint64_t headless_frame_count();
 
 // Forgets injected input, hooks, logs and the dump directory (not the clock).
 void headless_reset();

@@ -10,7 +10,8 @@
 #include "user/window_hooks.h"
 
 #if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/allocator_interface.h>
+// The sanitizer runtime's count of live heap bytes (GCC ships no header for it).
+extern "C" size_t __sanitizer_get_current_allocated_bytes(void);
 #endif
 
 #include <malloc.h>

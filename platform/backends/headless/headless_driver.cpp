@@ -58,11 +58,11 @@ void deliver_pending() {
 
 bool headless_init(std::string *error) {
     (void)error;
-    if (const char *dir = std::getenv("STANDIN_HEADLESS_DUMP"); dir && *dir) headless_set_dump_dir(dir);
+    headless_frames_from_environment();
     return true;
 }
 
-void headless_shutdown() {}
+void headless_shutdown() { headless_frames_finish(); }
 
 HostId headless_create_host(const HostWindowParams &params) {
     HeadlessState &s = headless_state();
@@ -77,12 +77,15 @@ HostId headless_create_host(const HostWindowParams &params) {
     return id;
 }
 
-void headless_destroy_host(HostId host) { headless_state().hosts.erase(host); }
-
 HeadlessHost *find_host(HostId host) {
     auto &hosts = headless_state().hosts;
     auto it = hosts.find(host);
     return it == hosts.end() ? nullptr : &it->second;
+}
+
+void headless_destroy_host(HostId host) {
+    if (const HeadlessHost *h = find_host(host)) headless_frames_host_gone(*h);
+    headless_state().hosts.erase(host);
 }
 
 void headless_show_host(HostId host, bool visible) {
@@ -99,7 +102,7 @@ void headless_present(HostId host, const uint32_t *pixels, int width, int height
     if (!target) return;
     for (int i = 0; i < count; ++i)
         log_entry(&target->presents, RECT{rects[i].x, rects[i].y, rects[i].x + rects[i].w, rects[i].y + rects[i].h});
-    headless_dump_frame(host, pixels, width, height, stride);
+    headless_dump_frame(host, *target, pixels, width, height, stride);
 }
 
 void headless_wait(int64_t deadline_ns) {

@@ -58,9 +58,16 @@ HeadlessState &headless_state();
 // nothing has yet); otherwise warns once on stderr and returns false.
 bool headless_controls_ready();
 
-// Counts a presented frame and writes it as PNG when headless_set_dump_dir
-// turned the dumps on.
-void headless_dump_frame(HostId host, const uint32_t *pixels, int width, int height, ptrdiff_t stride);
+// Frame selection from STANDIN_HEADLESS_DUMP, _WINDOW, _DUMP_EVERY,
+// _DUMP_LAST and _FRAMES (README.md in this folder); read once, at init.
+void headless_frames_from_environment();
+// Counts a presented frame of `h` and writes it as PNG when the dumps are on
+// and the selection takes it.
+void headless_dump_frame(HostId host, const HeadlessHost &h, const uint32_t *pixels, int width, int height,
+                         ptrdiff_t stride);
+// The host is going, or the program ends: the last frame is written then.
+void headless_frames_host_gone(const HeadlessHost &h);
+void headless_frames_finish();
 
 // US keyboard: the key (and whether Shift is needed) that types `c`.
 bool us_key_for_char(char c, int *vk, bool *shift);
