@@ -65,6 +65,7 @@ bool changed_span(const uint32_t *have, const uint32_t *want, size_t n, size_t *
 // bitmap changed since are compared.
 void copy_changed(const Target &dst, const Target &src, const Rect64 &d, int64_t ox, int64_t oy) {
     const size_t n = static_cast<size_t>(d.r - d.l);
+    target_copied(dst);
     // The same copy as last time onto a surface nothing else touched since:
     // only the rows the bitmap changed meanwhile can differ.
     BitmapPixels::Sync sync{dst.pixels, ox + dst.ox - src.ox, oy + dst.oy - src.oy, d.l - ox + src.ox,

@@ -91,6 +91,10 @@ void target_changed(const Target &t, int64_t l, int64_t top, int64_t r, int64_t 
     report(g_hooks.changed, t, l, top, r, b);
 }
 
+void target_copied(const Target &t) {
+    if (t.window && g_hooks.copied) g_hooks.copied(t.window);
+}
+
 namespace {
 
 using Lanes = uint32_t __attribute__((vector_size(32)));

@@ -71,6 +71,8 @@ bool target_takes_changes(const Target &t);
 // A rectangle whose pixels a copy found different: reported as it is, not
 // merged into the bounding box of drawing.
 void target_changed(const Target &t, int64_t l, int64_t top, int64_t r, int64_t b);
+// A copy into this target happened, changed or not.
+void target_copied(const Target &t);
 
 // Hooks through which the windowing code lends window surfaces to window DCs
 // without the GDI code depending on it.
@@ -82,6 +84,9 @@ struct WindowSurfaceHooks {
     // Optional: marks a device rectangle that a copy found different, pixel by
     // pixel. Without it a copy reports its whole rectangle through touched.
     void (*changed)(HWND hwnd, int64_t l, int64_t t, int64_t r, int64_t b) = nullptr;
+    // With changed: a copy reached the window, whether or not a pixel differed
+    // (the window has a frame to show, perhaps one like the last).
+    void (*copied)(HWND hwnd) = nullptr;
 };
 void set_window_surface_hooks(const WindowSurfaceHooks &hooks);
 

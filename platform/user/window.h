@@ -118,6 +118,7 @@ struct Window {
     int menu_height = 0;           // menu bar strip at the top of the surface
     RECT damage{};                 // host-surface pixels not yet presented: what drawing touched
     std::vector<RECT> changed;     // and what copies into the surface found different (exact)
+    bool copied = false;           // a copy came since the last present: a frame, changed or not
     Overlay overlay;
     std::vector<uint32_t> composite;  // surface plus overlay, while an overlay is shown
 

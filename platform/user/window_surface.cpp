@@ -65,6 +65,10 @@ void dc_changed(HWND hwnd, int64_t l, int64_t t, int64_t r, int64_t b) {
     surface_changed(top_level_of(w), l + ox, t + oy, r + ox, b + oy);
 }
 
+void dc_copied(HWND hwnd) {
+    if (Window *top = top_level_of(window_get(hwnd))) top->copied = true;
+}
+
 HostRect host_rect(const RECT &r) { return HostRect{r.left, r.top, r.right - r.left, r.bottom - r.top}; }
 
 // Drawing's bounding box, then the exact rectangles of copies that it does not hold.
@@ -79,12 +83,16 @@ std::vector<HostRect> take_damage(Window *w) {
     }
     w->damage = RECT{0, 0, 0, 0};
     w->changed.clear();
+    w->copied = false;
     return rects;
 }
 
+// A frame copied again unchanged is still presented, with no rectangles: a
+// backend that counts or dumps frames sees every frame it saw before.
 void present_window(Window *w) {
+    const bool copied = w->copied;
     const std::vector<HostRect> rects = take_damage(w);
-    if (rects.empty() || !w->host) return;
+    if ((rects.empty() && !copied) || !w->host) return;
     const uint32_t *src = std::as_const(w->pixels).data();
     if (w->overlay.pixels) {
         // The whole picture is composed (a backend may keep or dump all of
@@ -153,6 +161,7 @@ void install_surface_hooks() {
     hooks.surface = surface_for_dc;
     hooks.touched = dc_touched;
     hooks.changed = dc_changed;
+    hooks.copied = dc_copied;
     set_window_surface_hooks(hooks);
 }
 
@@ -177,6 +186,7 @@ void surface_destroy(Window *w) {
     if (w->host) backend().destroy_host(w->host);
     w->host = 0;
     w->changed.clear();
+    w->copied = false;
     w->composite.clear();
     w->composite.shrink_to_fit();
     w->overlay = Overlay{};
@@ -238,7 +248,7 @@ void present_damaged() {
     const std::vector<HWND> tops = top_level_windows();
     for (HWND h : tops) {
         Window *w = window_get(h);
-        if (w && w->visible && (!rect_empty(w->damage) || !w->changed.empty())) present_window(w);
+        if (w && w->visible && (!rect_empty(w->damage) || !w->changed.empty() || w->copied)) present_window(w);
     }
 }
 

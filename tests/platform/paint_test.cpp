@@ -358,7 +358,9 @@ TEST_F(Painting, CopiesIntoTheWindowPresentOnlyWhatChanged) {
     EXPECT_TRUE(same(shown[0], RECT{0, 0, 40, 30}));
 
     frame(RGB(10, 20, 30));
+    const uint64_t frames = standin::headless_frame_count();
     EXPECT_TRUE(show().empty());  // redrawn, but nothing changed
+    EXPECT_EQ(standin::headless_frame_count(), frames + 1);  // yet a frame, which dumps and limits count
 
     frame(RGB(10, 20, 30));
     SetPixel(mem, 7, 5, RGB(255, 0, 0));
