@@ -1,7 +1,11 @@
 // The process entry of every application on the stand-in: the real main()
-// builds a Win32-style command line and calls the application's WinMain.
-// Compiled into applications only (STANDIN_ENTRY_SOURCE), never into tests.
+// starts a steered headless run if the environment asks for one, builds a
+// Win32-style command line, calls the application's WinMain, and lets the
+// run finish its output. Compiled
+// into applications only (the standin_entry objects), never into tests.
 #include <windows.h>
+
+#include "session/session.h"
 
 #include <string>
 
@@ -14,5 +18,8 @@ int main(int argc, char **argv) {
     }
     // Any non-null, unique value serves as the instance handle.
     static HINSTANCE__ module{};
-    return WinMain(&module, nullptr, command_line.data(), SW_SHOWNORMAL);
+    standin::start_session_from_environment();
+    const int result = WinMain(&module, nullptr, command_line.data(), SW_SHOWNORMAL);
+    standin::finish_session();
+    return result;
 }
