@@ -3,6 +3,7 @@
 // Compiled into applications only (STANDIN_ENTRY_SOURCE), never into tests.
 #include <windows.h>
 
+#include <cstdlib>
 #include <string>
 
 int main(int argc, char **argv) {
@@ -14,5 +15,7 @@ int main(int argc, char **argv) {
     }
     // Any non-null, unique value serves as the instance handle.
     static HINSTANCE__ module{};
-    return WinMain(&module, nullptr, command_line.data(), SW_SHOWNORMAL);
+    // exit() rather than a return: in the browser, main comes back only after
+    // the page has resumed the suspended program, when nobody waits for it.
+    std::exit(WinMain(&module, nullptr, command_line.data(), SW_SHOWNORMAL));
 }

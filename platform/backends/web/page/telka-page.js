@@ -51,13 +51,23 @@
     onExit: function(code) {
       page.state = 'ended';
       page.exitCode = code;
-      say(program + ' has ended (exit code ' + code + '). Reload the page to run it again.');
+      say(program + ' has ended (exit code ' + code + ').');
+      var end = document.createElement('p');
+      end.className = 'telka-ended';
+      end.textContent = program + ' has ended. Reload the page to run it again.';
+      document.getElementById('telka-desktop').appendChild(end);
     },
     onAbort: function(what) {
       page.state = 'failed';
       say(program + ' stopped with an error: ' + what);
     },
   };
+
+  // exit() ends the program by throwing out of the resumed program's stack:
+  // that is its end, not an error of the page.
+  window.addEventListener('error', function(e) {
+    if (e.error && e.error.name === 'ExitStatus') e.preventDefault();
+  });
 
   function fs() { return window.Module.FS; }
 
@@ -100,7 +110,7 @@
         return;
       }
       FS.writeFile(SCRIPT, new Uint8Array(buffer));
-      note.textContent = 'Loaded ' + file.name + ' as TELKA.SCR: play it back with Run > Playback Script (Ctrl+P).';
+      note.textContent = 'Loaded ' + file.name + ' (' + buffer.byteLength + ' bytes): Run > Playback Script (Ctrl+P) plays it.';
       upload.value = '';
     }, function(err) {
       note.textContent = 'Could not read ' + file.name + ': ' + err;
