@@ -165,3 +165,17 @@ export async function numpad(page, digit) {
   await session.send('Input.dispatchKeyEvent', {type: 'keyUp', ...key});
   await session.detach();
 }
+
+// Types text as a person does: Shift held for capitals (puppeteer's own
+// type() sends them without it, which no keyboard does).
+export async function typeText(page, text) {
+  for (const c of text) {
+    if (c >= 'A' && c <= 'Z') {
+      await page.keyboard.down('Shift');
+      await page.keyboard.press(`Key${c}`);
+      await page.keyboard.up('Shift');
+    } else {
+      await page.keyboard.press(c === ' ' ? 'Space' : c);
+    }
+  }
+}

@@ -14,6 +14,7 @@ mergeInto(LibraryManager.library, {
     keysDown: {},     // keyCode -> location, released when the page loses focus
     presents: {},     // id -> number of presents, for the page and its tests
     firstPresentMs: 0,  // performance.now() of the first present
+    onPresent: null,    // function(id) after each present, for measurements
     listening: false,
 
     desktop: function() {
@@ -256,6 +257,7 @@ mergeInto(LibraryManager.library, {
     host.ctx.putImageData(host.image, 0, 0, x, y, w, h);
     WebHosts.presents[id]++;
     if (!WebHosts.firstPresentMs) WebHosts.firstPresentMs = performance.now();
+    if (WebHosts.onPresent) WebHosts.onPresent(id);
   },
 
   web_js_wait__deps: ['$WebHosts'],
