@@ -15,6 +15,7 @@ mergeInto(LibraryManager.library, {
     presents: {},     // id -> number of presents, for the page and its tests
     firstPresentMs: 0,  // performance.now() of the first present
     onPresent: null,    // function(id) after each present, for measurements
+    presentMs: 0,       // time spent presenting, all hosts
     listening: false,
 
     desktop: function() {
@@ -236,6 +237,7 @@ mergeInto(LibraryManager.library, {
   web_js_present: function(id, ptr, width, height, stride, x, y, w, h) {
     var host = WebHosts.hosts[id];
     if (!host) return;
+    var start = performance.now();
     if (!host.image || host.image.width !== width || host.image.height !== height) {
       if (host.canvas.width !== width) host.canvas.width = width;
       if (host.canvas.height !== height) host.canvas.height = height;
@@ -255,6 +257,7 @@ mergeInto(LibraryManager.library, {
       }
     }
     host.ctx.putImageData(host.image, 0, 0, x, y, w, h);
+    WebHosts.presentMs += performance.now() - start;
     WebHosts.presents[id]++;
     if (!WebHosts.firstPresentMs) WebHosts.firstPresentMs = performance.now();
     if (WebHosts.onPresent) WebHosts.onPresent(id);

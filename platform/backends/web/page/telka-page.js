@@ -7,8 +7,9 @@
 
   var SCRIPT = '/TELKA.SCR';
   var programs = window.TELKA_PROGRAMS || [];
+  var runnable = programs.concat(window.TELKA_TOOLS || []);
   var asked = new URLSearchParams(location.search).get('program');
-  var program = asked && programs.indexOf(asked) >= 0 ? asked : programs[0];
+  var program = asked && runnable.indexOf(asked) >= 0 ? asked : programs[0];
 
   var status = document.getElementById('telka-status');
   var output = document.getElementById('telka-output');

@@ -1,0 +1,26 @@
+// Figures, not a test: the game's ready frame drawn in the browser (the
+// web-frame-bench page) and the time a present of the playing game takes.
+// Run after make web: node tests/web/frame_bench.mjs
+import * as s from './support.mjs';
+
+const env = await s.start();
+try {
+  const {page} = await s.open(env, 'web-frame-bench', {timeout: 60000});
+  await s.eventually(() => page.evaluate(() => window.telkaPage.state === 'ended'), 60000);
+  for (const line of await page.evaluate(() => window.telkaPage.output)) console.log(line);
+  await page.close();
+
+  const game = (await s.open(env, 'telka-game')).page;
+  await s.presses(game, 'x', 'x');
+  await s.sleep(500);
+  const r = await game.evaluate(async () => {
+    const h = Module.webHosts;
+    const count = () => Object.values(h.presents).reduce((a, b) => a + b, 0);
+    const n0 = count(), ms0 = h.presentMs;
+    await new Promise((resolve) => setTimeout(resolve, 3000));
+    return (h.presentMs - ms0) / (count() - n0);
+  });
+  console.log(`present of a playing frame (601 x 540 and smaller): mean ${(r * 1000).toFixed(0)} us`);
+} finally {
+  await env.close();
+}
