@@ -1,8 +1,9 @@
-# The README's commands. `make run` and `make test` install what is missing,
-# build, and then start the game or run every test.
+# The README's commands. `make run` installs and builds only what the game
+# needs, then starts it; `make test` installs the test tools too, builds
+# everything and runs every test.
 JOBS ?= $(shell nproc)
 
-.PHONY: deps build build-asan run test test-unit test-asan clean fuzz windows test-windows web web-run test-web
+.PHONY: deps build build-asan run test test-unit test-asan clean fuzz windows test-windows install package test-package web web-run test-web
 
 deps:
 	@scripts/install-deps
@@ -15,16 +16,44 @@ build-asan: deps
 	@cmake --preset asan >/dev/null
 	@cmake --build build-asan -j $(JOBS)
 
-run: build
+run:
+	@scripts/install-deps game
+	@cmake --preset default >/dev/null
+	@cmake --build build -j $(JOBS) --target telka-game
 	./build/bin/telka-game
 
 test-unit: build
 	ctest --preset default -j $(JOBS)
 
 test-asan: build-asan
-	ASAN_OPTIONS=detect_leaks=0 ctest --preset asan -j $(JOBS)
+	ctest --preset asan -j $(JOBS)
 
 test: test-unit test-asan
+
+# The library for programs of one's own: `make install` puts the header,
+# libtelka.a, the CMake and pkg-config files, telka-run and the documentation
+# under PREFIX (DESTDIR stages them elsewhere); `make package` makes the
+# Debian package build/telka-dev_VERSION_amd64.deb. Both build only what is
+# installed.
+PREFIX ?= /usr/local
+DESTDIR ?=
+
+install:
+	@scripts/install-deps game
+	@cmake --preset default >/dev/null
+	@cmake --build build -j $(JOBS) --target telka_package telka-run
+	DESTDIR="$(DESTDIR)" cmake --install build --prefix "$(PREFIX)" --strip
+
+package:
+	@scripts/install-deps game
+	@cmake --preset default >/dev/null
+	@cmake --build build -j $(JOBS) --target telka_package telka-run
+	cd build && cpack -G DEB
+
+# Programs outside the tree built against the installed library, the
+# package and the Debian package (scripts/test-package).
+test-package: package
+	@scripts/test-package
 
 # Fuzzes the script reader for FUZZ_SECONDS with clang's libFuzzer, starting
 # from a copy of the seed corpus (new inputs stay in build-fuzz/corpus, crash

@@ -2,9 +2,13 @@
  *
  * An application includes this header and writes `int main(void)`; the
  * library owns the process entry, calls that main, and offers a 601 x 540
- * graphics window with a control menu, a text window, 24 colours, and an
+ * graphics window with a "Run" menu, a text window, 24 colours, and an
  * event stream (mouse clicks, keys, 50 ms periodic ticks, quit) pulled one
- * event at a time. Coordinates: origin at the window's centre, y upwards. */
+ * event at a time. Coordinates: one unit per pixel, origin at the centre of
+ * the window's drawing area, x to the right, y upwards.
+ *
+ * A bad argument never stops the program: it is replaced by a safe value and
+ * reported in one line of the text window. Reference: docs/README.md. */
 #ifndef TELKA_H
 #define TELKA_H
 
@@ -26,7 +30,8 @@ extern "C" {
 #define TELKA_PERIODIC 3
 #define TELKA_QUIT 4
 
-/* Colour indices of the palette. */
+/* Colour indices of the palette (docs/colours.md). Any other index is
+ * reported ("Illegal color %d; using RED.") and red is used. */
 #define TELKA_BLACK 0
 #define TELKA_WHITE 1
 #define TELKA_RED 2
@@ -59,9 +64,9 @@ extern "C" {
 #define TELKA_ANIMATE_QUIT 5
 
 typedef struct EventRecord {
-    int32_t x;  /* mouse: centred coordinates, y up */
+    int32_t x;  /* mouse: where the click was, centred coordinates, y up; else 0 */
     int32_t y;
-    char key;   /* key event: the character typed */
+    char key;   /* key event: the character typed; else 0 */
 } EventRecord;
 
 typedef struct Point {
@@ -69,47 +74,74 @@ typedef struct Point {
     int32_t y;
 } Point;
 
-/* Start-up and shut-down: the first and the last library call. */
+/* The first and the last library call: open the windows (animation halted,
+ * logging on) and close. Both return 1. */
 int TELKA_open(void);
 int TELKA_close(void);
 
-/* Waits for the next event; all out-parameters are written for every kind. */
+/* Waits for the next event and returns its kind (TELKA_MOUSE, TELKA_KBD,
+ * TELKA_PERIODIC or TELKA_QUIT); x, y and key are written for every kind
+ * (0 where the kind has no value). Drawing reaches the window while it waits. */
 int TELKA_await_event(int32_t *x, int32_t *y, char *key);
+/* The same wait, filling a record. */
 int TELKA_await_event_rec(EventRecord *rec);
 
-/* Animation control (0 halt, 1 one frame, 2 run, 5 quit) and logging switch;
- * both return 0 before TELKA_open and 1 afterwards. */
+/* Animation: TELKA_ANIMATE_HALT, _STEP (one periodic event), _RUN (one every
+ * 50 ms) or _QUIT (every later wait returns TELKA_QUIT); other codes do nothing.
+ * Logging (non-zero: on) describes each drawing call in the text window and,
+ * when switched on, shows that window. Both return 0 before TELKA_open, else 1. */
 int TELKA_animate(int code);
 int TELKA_logging(int on);
 
-/* One line into the text window; returns the number of characters formatted. */
+/* printf into one line of the text window (which keeps the last 25 lines);
+ * returns the number of characters formatted (at most 1023 are kept). */
 int TELKA_printf(const char *format, ...) TELKA_PRINTF(1, 2);
 
-/* Asks for a line of text; `result` must hold 256 bytes. 1 when shown, 0 when not. */
+/* Asks for a line of text in a dialog and waits for Okay or Enter; `result`
+ * must hold 256 bytes (255 characters). 1 when asked, 0 when it could not be. */
 int TELKA_gets(const char *prompt, char *result);
 
-/* Drawing into the back buffer; each integer form has a Point form. */
+/* Drawing goes into a back buffer that reaches the window at the next wait or
+ * TELKA_flush. Each shape has an integer form and a Point form (_pt). A width
+ * of 0 fills a triangle, rectangle or oval; a width above 0 draws its outline.
+ * Negative widths, radii and point sizes are reported and made positive;
+ * point sizes above 127 become 127. All return 1 unless said otherwise. */
+
+/* One pixel at (x, y). */
 int TELKA_pixel(int32_t color, int32_t x, int32_t y);
 int TELKA_pixel_pt(int32_t color, Point p);
+/* A line from (x1, y1) to (x2, y2), width pixels wide (0 draws 1). */
 int TELKA_line(int32_t color, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t width);
 int TELKA_line_pt(int32_t color, Point p1, Point p2, int32_t width);
+/* A rectangle with opposite corners (x1, y1) and (x2, y2), both included. */
 int TELKA_rectangle(int32_t color, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t width);
 int TELKA_rectangle_pt(int32_t color, Point p1, Point p2, int32_t width);
+/* The oval that fits the box with corners (x1, y1) and (x2, y2). */
 int TELKA_oval(int32_t color, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t width);
 int TELKA_oval_pt(int32_t color, Point p1, Point p2, int32_t width);
+/* A triangle with the three corners given. */
 int TELKA_triangle(int32_t color, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, int32_t y3,
                    int32_t width);
 int TELKA_triangle_pt(int32_t color, Point p1, Point p2, Point p3, int32_t width);
+/* A filled disc of the given radius around (x, y). */
 int TELKA_circle(int32_t color, int32_t x, int32_t y, int32_t radius);
 int TELKA_circle_pt(int32_t color, Point centre, int32_t radius);
+/* Text whose first line stands on (x, y), the lower-left corner of its cell;
+ * ptsize is the character height in pixels; a newline starts a line below. */
 int TELKA_text(int32_t color, int32_t x, int32_t y, int32_t ptsize, const char *text);
 int TELKA_text_pt(int32_t color, Point anchor, int32_t ptsize, const char *text);
+/* TELKA_text with printf formatting; returns the number of characters. */
 int TELKA_textf(int32_t color, int32_t x, int32_t y, int32_t ptsize, const char *format, ...) TELKA_PRINTF(5, 6);
 int TELKA_textf_pt(int32_t color, Point anchor, int32_t ptsize, const char *format, ...) TELKA_PRINTF(4, 5);
+/* Measures text (as one line) at ptsize: its height and width in pixels.
+ * Draws nothing. The _f form formats first and returns the characters. */
 int TELKA_text_size(int32_t ptsize, int32_t *height, int32_t *width, const char *text);
 int TELKA_textf_size(int32_t ptsize, int32_t *height, int32_t *width, const char *format, ...) TELKA_PRINTF(4, 5);
+/* Fills the back buffer with white (its outermost pixels black). */
 int TELKA_clear(void);
+/* Copies the back buffer to the window now, if anything was drawn. */
 int TELKA_flush(void);
+/* No longer supported: only prints a line saying so. */
 int TELKA_undo(void);
 
 /* The application's entry. The library owns the process entry and calls it;

@@ -9,7 +9,7 @@
 #include "palette.h"
 #include "render.h"
 #include "telka.h"
-#include "text_window.h"
+#include "text_util.h"
 
 int TELKA_text_pt(int32_t color, Point anchor, int32_t ptsize, const char *text) {
     text = text_or_empty(text, "TELKA_text");
@@ -69,9 +69,8 @@ int TELKA_text_size(int32_t ptsize, int32_t *height, int32_t *width, const char 
     ptsize = validate_ptsize(ptsize);
     HFONT font = create_library_font(ptsize);
     HGDIOBJ oldFont = SelectObject(lib.memDC, font);
-    const size_t count = std::strlen(text);
     SIZE size = {0, 0};
-    GetTextExtentPointA(lib.memDC, text, count > INT32_MAX ? INT32_MAX : static_cast<int>(count), &size);
+    GetTextExtentPointA(lib.memDC, text, text_length(text), &size);
     if (height != nullptr) *height = size.cy;
     if (width != nullptr) *width = size.cx;
     SelectObject(lib.memDC, oldFont);

@@ -40,11 +40,8 @@ static void record_event(void) {
         ++lib.periodicCount;  // runs of periodic events become one line
         return;
     }
-    if (lib.periodicCount > 0) {
-        script_record_event(TELKA_PERIODIC, lib.eventX, lib.eventY, lib.eventKey);
-        lib.periodicCount = 0;
-        if (!lib.recording) return;  // the write failed and ended the recording
-    }
+    script_record_periodic_run();
+    if (!lib.recording) return;  // a failed write ended the recording
     script_record_event(lib.eventKind, lib.eventX, lib.eventY, lib.eventKey);
 }
 

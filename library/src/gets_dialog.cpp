@@ -6,8 +6,8 @@
 #include <cstring>
 
 #include "lib_state.h"
-#include "text_window.h"
 #include "telka.h"
+#include "text_util.h"
 
 namespace {
 

@@ -70,10 +70,7 @@ void toggle_recording(void) {
     if (lib.recording) {
         lib.recording = 0;
         set_check(CMD_RECORD, false);
-        if (lib.periodicCount > 0) {
-            script_record_event(TELKA_PERIODIC, lib.eventX, lib.eventY, lib.eventKey);
-            lib.periodicCount = 0;
-        }
+        script_record_periodic_run();
         script_close();
     } else {
         lib.recording = 1;

@@ -7,16 +7,18 @@
 
 #include "lib_state.h"
 #include "palette.h"
+#include "text_util.h"
 
 namespace {
 
-int device(int64_t v) {
+// A device coordinate computed in 64 bits, saturated to the int32 range.
+int saturated(int64_t v) {
     if (v < INT32_MIN) return INT32_MIN;
     if (v > INT32_MAX) return INT32_MAX;
     return static_cast<int>(v);
 }
-int device_x(int64_t x) { return device(lib.originX + x); }
-int device_y(int64_t y) { return device(lib.originY - y); }
+int device_x(int64_t x) { return saturated(lib.originX + x); }
+int device_y(int64_t y) { return saturated(lib.originY - y); }
 
 void render_line(const DrawRecord &r, COLORREF rgb) {
     HPEN pen = CreatePen(PS_SOLID, r.width, rgb);
@@ -36,8 +38,8 @@ void render_shape(const DrawRecord &r, COLORREF rgb) {
     // One more on the far edges makes both corners of the record part of the shape.
     const int left = device_x(r.x1);
     const int top = device_y(r.y1);
-    const int right = device(lib.originX + int64_t{r.x2} + 1);
-    const int bottom = device(lib.originY - r.y2 + 1);
+    const int right = saturated(lib.originX + int64_t{r.x2} + 1);
+    const int bottom = saturated(lib.originY - r.y2 + 1);
     if (r.kind == DRAW_RECTANGLE) {
         Rectangle(lib.memDC, left, top, right, bottom);
     } else if (r.kind == DRAW_OVAL) {
@@ -67,10 +69,8 @@ void render_text(const DrawRecord &r, COLORREF rgb) {
     HGLOBAL block = reinterpret_cast<HGLOBAL>(r.y2);
     const char *text = static_cast<const char *>(GlobalLock(block));
     if (text != nullptr) {
-        size_t length = 0;
-        while (text[length] != '\0') ++length;
         SIZE size;
-        GetTextExtentPointA(lib.memDC, text, length > INT32_MAX ? INT32_MAX : static_cast<int>(length), &size);
+        GetTextExtentPointA(lib.memDC, text, text_length(text), &size);
         const int64_t h = size.cy;
 
         // The first line's cell stands on the anchor; each further line is one
@@ -82,7 +82,7 @@ void render_text(const DrawRecord &r, COLORREF rgb) {
             size_t stop = start;
             while (text[stop] != '\n' && text[stop] != '\0') ++stop;
             if (text[stop] == '\0') done = true;
-            TextOutA(lib.memDC, device_x(r.x1), device(lib.originY - int64_t{r.y1} + (k - 1) * h), text + start,
+            TextOutA(lib.memDC, device_x(r.x1), saturated(lib.originY - int64_t{r.y1} + (k - 1) * h), text + start,
                      static_cast<int>(stop - start));
             ++k;
             start = stop + 1;

@@ -96,6 +96,8 @@ void stop_recording_after_write_error(long complete_size, int error) {
 }  // namespace
 
 void script_record_event(int32_t kind, int32_t x, int32_t y, char key) {
+    // A quit writes no line, so it must not open (and truncate) the file.
+    if (kind != TELKA_MOUSE && kind != TELKA_KBD && kind != TELKA_PERIODIC) return;
     if (lib.scriptFile == nullptr) {
         if (!open_script(true)) {
             TELKA_printf("Cannot open script file %s for writing\n", kScriptFileName);
@@ -120,6 +122,12 @@ void script_record_event(int32_t kind, int32_t x, int32_t y, char key) {
     if (written < 0 || std::fflush(lib.scriptFile) != 0) {
         stop_recording_after_write_error(complete_size, errno != 0 ? errno : EIO);
     }
+}
+
+void script_record_periodic_run(void) {
+    if (lib.periodicCount <= 0) return;
+    script_record_event(TELKA_PERIODIC, lib.eventX, lib.eventY, lib.eventKey);
+    lib.periodicCount = 0;
 }
 
 int script_play_event(void) {

@@ -10,6 +10,10 @@ extern const char *const kScriptFileName;
 // carries periodicCount); opens the file for writing on first use.
 void script_record_event(int32_t kind, int32_t x, int32_t y, char key);
 
+// Writes the run of periodic events counted so far as one line, if there is
+// one, and starts a new count.
+void script_record_periodic_run(void);
+
 // Produces the next replayed event in the pending-event fields: 1 when it
 // did, 0 when it did not (no file, end of file, unreadable line).
 int script_play_event(void);

@@ -2,35 +2,13 @@
 // rebuilds the picture off screen in black and white and copies it in one go.
 #include "text_window.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "lib_state.h"
 #include "telka.h"
+#include "text_util.h"
 
 static int32_t next_slot(int32_t slot) { return (slot + 1) % kTextRingSize; }
-
-int32_t text_length(const char *text) {
-    int32_t n = 0;
-    while (text[n] != '\0') ++n;
-    return n;
-}
-
-const char *text_or_empty(const char *text, const char *operation) {
-    if (text != nullptr) return text;
-    TELKA_printf("%s: no text given; using an empty text\n", operation);
-    return "";
-}
-
-int format_text(char *buffer, const char *format, va_list args) {
-    buffer[0] = '\0';
-    if (format == nullptr) return 0;
-    int count = std::vsnprintf(buffer, kFormatBufferSize, format, args);
-    buffer[kFormatBufferSize - 1] = '\0';
-    if (count >= kFormatBufferSize) count = kFormatBufferSize - 1;  // cut, never overrun
-    if (count < 0) buffer[0] = '\0';
-    return count;
-}
 
 int TELKA_printf(const char *format, ...) {
     if (format == nullptr) {

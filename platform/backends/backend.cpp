@@ -1,10 +1,11 @@
 // Chooses the display backend once per process: STANDIN_BACKEND names one of
 // the backends this build has, nothing picks the first of them (x11 natively,
 // web in the browser build), and a test's use_headless_backend() selects the
-// in-memory one. A display that cannot be opened ends the program with one
-// clear line instead of falling back silently.
+// in-memory one. A display that cannot be opened ends the program with plain
+// words on how to get a display instead of falling back silently.
 #include "backends/backend.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -32,10 +33,30 @@ constexpr Choice kChoices[] = {
 const BackendDriver *g_active = nullptr;
 bool g_headless_requested = false;
 
-constexpr const char *kHint = "set DISPLAY, or STANDIN_BACKEND=headless for a display-less run";
+// The name the user started the program by, for messages they can act on.
+const char *program_name() {
+#ifdef __GLIBC__
+    if (program_invocation_name && *program_invocation_name) return program_invocation_name;
+#endif
+    return "PROGRAM";
+}
 
 [[noreturn]] void fail(const std::string &reason) {
-    std::fprintf(stderr, "standin: %s\n", reason.c_str());
+    std::fprintf(stderr, "%s: %s\n", program_name(), reason.c_str());
+    std::exit(1);
+}
+
+// A learner's first run may be on a machine without a desktop: say what is
+// missing and the two ways to get a display. The headless runner is only for
+// programs that end by themselves (an interactive one would wait for ever).
+[[noreturn]] void fail_without_display(const std::string &reason) {
+    const char *name = program_name();
+    std::fprintf(stderr,
+                 "%s: this program needs a graphical display, and none could be opened (%s).\n"
+                 "  Run it from a desktop session, or on a virtual display: xvfb-run %s\n"
+                 "  A program that ends by itself can also run without a display: telka-run PROGRAM"
+                 " (see docs/headless.md)\n",
+                 name, reason.c_str(), name);
     std::exit(1);
 }
 
@@ -71,7 +92,8 @@ const BackendDriver &backend() {
     std::string error;
     if (!driver->init(&error)) {
         if (error.empty()) error = std::string("the ") + driver->name + " backend failed to start";
-        fail(std::strcmp(driver->name, "x11") == 0 ? error + "; " + kHint : error);
+        if (std::strcmp(driver->name, "x11") == 0) fail_without_display(error);
+        fail(error);
     }
     g_active = driver;
     std::atexit(shutdown_active);

@@ -2,8 +2,7 @@
 // text, a dark frame on the default (or focused) button, a pushed look while
 // the mouse button or Space is held, and BN_CLICKED to the parent on release.
 #include "dialog/controls.h"
-#include "user/window.h"
-#include "user/window_hooks.h"
+#include "user/mnemonic.h"
 
 namespace standin {
 
@@ -15,8 +14,6 @@ struct ButtonState {
     bool mouse_down = false;
     bool space_down = false;
 };
-
-ButtonState *state_of(HWND hwnd) { return static_cast<ButtonState *>(window_user_data(hwnd)); }
 
 DWORD style_of(HWND hwnd) {
     const Window *w = window_get(hwnd);
@@ -76,14 +73,15 @@ void paint(HWND hwnd, const ButtonState &s) {
     if (s.pushed) {
         frame_3d(dc, l, t, r, b, kShadowColour, kShadowColour);
     } else {
-        frame_3d(dc, l, t, r, b, kHighlightColour, kDarkShadowColour);
+        frame_3d(dc, l, t, r, b, kLightColour, kDarkShadowColour);
         frame_3d(dc, l + 1, t + 1, r - 1, b - 1, kFaceColour, kShadowColour);
     }
 
     char raw[256];
     const int n = GetWindowTextA(hwnd, raw, sizeof raw);
-    size_t underline = std::string::npos;
-    const std::string text = strip_prefix(std::string(raw, static_cast<size_t>(n)), &underline);
+    const MnemonicText shown = strip_mnemonic(std::string_view(raw, static_cast<size_t>(n)));
+    const std::string &text = shown.text;
+    const size_t underline = shown.underline;
     HGDIOBJ old_font = SelectObject(dc, control_font(s.font));
     SIZE size{0, 0};
     GetTextExtentPointA(dc, text.data(), static_cast<int>(text.size()), &size);
@@ -113,18 +111,12 @@ void click(HWND hwnd) { notify_parent(hwnd, BN_CLICKED); }
 }  // namespace
 
 LRESULT CALLBACK button_window_proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    ButtonState *s = state_of(hwnd);
-    if (msg == WM_NCCREATE) {
-        window_set_user_data(hwnd, new ButtonState);
-        return TRUE;
-    }
-    if (!s) return DefWindowProcA(hwnd, msg, wParam, lParam);
+    LRESULT done = 0;
+    ButtonState *s = control_opening<ButtonState>(hwnd, msg, wParam, lParam, &done,
+                                                  [](const CreateParams *) { return new ButtonState; });
+    if (!s) return done;
 
     switch (msg) {
-        case WM_NCDESTROY:
-            window_set_user_data(hwnd, nullptr);
-            delete s;
-            return 0;
         case WM_GETDLGCODE:
             return DLGC_BUTTON |
                    ((style_of(hwnd) & BS_TYPEMASK) == BS_DEFPUSHBUTTON ? DLGC_DEFPUSHBUTTON : DLGC_UNDEFPUSHBUTTON);
@@ -132,8 +124,6 @@ LRESULT CALLBACK button_window_proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
             s->font = reinterpret_cast<HFONT>(wParam);
             if (LOWORD(lParam)) InvalidateRect(hwnd, nullptr, FALSE);
             return 0;
-        case WM_GETFONT:
-            return reinterpret_cast<LRESULT>(s->font);
         case WM_LBUTTONDOWN:
             SetFocus(hwnd);
             s->mouse_down = true;
@@ -172,7 +162,7 @@ LRESULT CALLBACK button_window_proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
             repaint_push_buttons(hwnd);
             return 0;
         case BM_GETSTATE:
-            return (s->pushed ? BST_PUSHED : 0) | (GetFocus() == hwnd ? 0x0008 : 0);
+            return (s->pushed ? BST_PUSHED : 0) | (GetFocus() == hwnd ? BST_FOCUS : 0);
         case BM_SETSTATE:
             if (!wParam) s->mouse_down = s->space_down = false;
             set_pushed(hwnd, *s, wParam != 0);
@@ -180,21 +170,11 @@ LRESULT CALLBACK button_window_proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
         case BM_CLICK:
             click(hwnd);
             return 0;
-        case WM_SETTEXT: {
-            const LRESULT r = DefWindowProcA(hwnd, msg, wParam, lParam);
-            InvalidateRect(hwnd, nullptr, FALSE);
-            return r;
-        }
-        case WM_ENABLE:
-            InvalidateRect(hwnd, nullptr, FALSE);
-            return 0;
-        case WM_ERASEBKGND:
-            return 1;  // WM_PAINT covers every pixel
         case WM_PAINT:
             paint(hwnd, *s);
             return 0;
         default:
-            return DefWindowProcA(hwnd, msg, wParam, lParam);
+            return control_default(hwnd, msg, wParam, lParam);
     }
 }
 

@@ -1,11 +1,10 @@
 // What the three control classes share: registration, font measurement,
-// the classic flat and 3D drawing helpers and parent notification. Drawing
-// goes through the stand-in's own GDI calls, like any window procedure.
+// default message handling, the classic flat and 3D drawing helpers and
+// parent notification. Drawing goes through the stand-in's own GDI calls,
+// like any window procedure.
 #include "dialog/controls.h"
 
 #include "gdi/gdi_objects.h"
-#include "user/window.h"
-#include "user/window_hooks.h"
 
 namespace standin {
 
@@ -97,6 +96,23 @@ void draw_text_run(HDC dc, int x, int y, const char *text, size_t start, size_t 
         pen += adv[c];
     }
     flush(end);
+}
+
+LRESULT control_default(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+        case WM_SETTEXT: {
+            const LRESULT r = DefWindowProcA(hwnd, msg, wParam, lParam);
+            InvalidateRect(hwnd, nullptr, FALSE);
+            return r;
+        }
+        case WM_ENABLE:
+            InvalidateRect(hwnd, nullptr, FALSE);
+            return 0;
+        case WM_ERASEBKGND:
+            return 1;
+        default:
+            return DefWindowProcA(hwnd, msg, wParam, lParam);
+    }
 }
 
 void notify_parent(HWND control, WORD code) {

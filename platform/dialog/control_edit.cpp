@@ -4,8 +4,6 @@
 #include "dialog/control_edit_model.h"
 #include "dialog/controls.h"
 #include "user/keyboard.h"
-#include "user/window.h"
-#include "user/window_hooks.h"
 
 #include <algorithm>
 #include <cstring>
@@ -15,11 +13,8 @@ namespace standin {
 
 namespace {
 
-#ifndef ES_UPPERCASE
-constexpr DWORD ES_UPPERCASE = 0x0008;
-constexpr DWORD ES_LOWERCASE = 0x0010;
+#ifndef ES_READONLY
 constexpr DWORD ES_READONLY = 0x0800;
-constexpr DWORD ES_NUMBER = 0x2000;
 #endif
 
 struct EditState {
@@ -34,8 +29,6 @@ struct EditState {
     int client_w = 0;
     int client_h = 0;
 };
-
-EditState *state_of(HWND hwnd) { return static_cast<EditState *>(window_user_data(hwnd)); }
 
 int border_of(const EditState &s) {
     if (s.ex_style & WS_EX_CLIENTEDGE) return 2;
@@ -131,9 +124,6 @@ void on_char(HWND hwnd, EditState &s, unsigned char c) {
         return;
     }
     if (c < 0x20 || c == 0x7F) return;  // other control characters type nothing
-    if ((s.style & ES_NUMBER) && (c < '0' || c > '9')) return;
-    if ((s.style & ES_UPPERCASE) && c >= 'a' && c <= 'z') c = static_cast<unsigned char>(c - 'a' + 'A');
-    if ((s.style & ES_LOWERCASE) && c >= 'A' && c <= 'Z') c = static_cast<unsigned char>(c - 'A' + 'a');
     const char b = static_cast<char>(c);
     type_text(hwnd, s, &b, 1);
 }
@@ -220,7 +210,7 @@ void paint(HWND hwnd, EditState &s) {
     fill_solid(dc, 0, 0, tr.left, h, bg);
     fill_solid(dc, tr.right, 0, w, h, bg);
     if (s.ex_style & WS_EX_CLIENTEDGE) {
-        frame_3d(dc, 0, 0, w, h, kShadowColour, kHighlightColour);
+        frame_3d(dc, 0, 0, w, h, kShadowColour, kLightColour);
         frame_3d(dc, 1, 1, w - 1, h - 1, kDarkShadowColour, kFaceColour);
     } else if (s.style & WS_BORDER) {
         frame_3d(dc, 0, 0, w, h, kTextColour, kTextColour);
@@ -261,45 +251,30 @@ LRESULT get_text(const EditState &s, WPARAM max, char *buffer) {
     return static_cast<LRESULT>(n);
 }
 
-LRESULT line_index(const EditState &s, WPARAM line) {
-    const size_t k = static_cast<int>(line) == -1 ? s.model.caret_line() : static_cast<size_t>(line);
-    if (k >= s.model.lines.size()) return -1;
-    return static_cast<LRESULT>(s.model.lines[k].start);
-}
-
-LRESULT line_from_char(const EditState &s, WPARAM pos) {
-    if (static_cast<int>(pos) == -1) return static_cast<LRESULT>(s.model.caret_line());
-    return static_cast<LRESULT>(s.model.line_of(std::min<size_t>(pos, s.model.text.size())));
+EditState *new_edit_state(const CreateParams *cs) {
+    auto *fresh = new EditState;
+    fresh->style = cs ? static_cast<DWORD>(cs->style) : 0;
+    fresh->ex_style = cs ? cs->dwExStyle : 0;
+    fresh->model.multiline = (fresh->style & ES_MULTILINE) != 0;
+    // Multi-line edits wrap words unless they scroll sideways.
+    fresh->model.wrap = fresh->model.multiline && !(fresh->style & (ES_AUTOHSCROLL | WS_HSCROLL));
+    fresh->model.limit = kEditDefaultLimit;
+    fresh->client_w = cs ? std::max(0, cs->cx) : 0;
+    fresh->client_h = cs ? std::max(0, cs->cy) : 0;
+    measure_font(nullptr, &fresh->model.adv, &fresh->line_height);
+    fresh->model.set_text(cs ? cs->lpszName : nullptr, kEditMaxText);
+    apply_geometry(*fresh);
+    return fresh;
 }
 
 }  // namespace
 
 LRESULT CALLBACK edit_window_proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    EditState *s = state_of(hwnd);
-    if (msg == WM_NCCREATE) {
-        const auto *cs = reinterpret_cast<const CreateParams *>(lParam);
-        auto *fresh = new EditState;
-        fresh->style = cs ? static_cast<DWORD>(cs->style) : 0;
-        fresh->ex_style = cs ? cs->dwExStyle : 0;
-        fresh->model.multiline = (fresh->style & ES_MULTILINE) != 0;
-        // Multi-line edits wrap words unless they scroll sideways.
-        fresh->model.wrap = fresh->model.multiline && !(fresh->style & (ES_AUTOHSCROLL | WS_HSCROLL));
-        fresh->model.limit = kEditDefaultLimit;
-        fresh->client_w = cs ? std::max(0, cs->cx) : 0;
-        fresh->client_h = cs ? std::max(0, cs->cy) : 0;
-        measure_font(nullptr, &fresh->model.adv, &fresh->line_height);
-        fresh->model.set_text(cs ? cs->lpszName : nullptr, kEditMaxText);
-        apply_geometry(*fresh);
-        window_set_user_data(hwnd, fresh);
-        return TRUE;
-    }
-    if (!s) return DefWindowProcA(hwnd, msg, wParam, lParam);
+    LRESULT done = 0;
+    EditState *s = control_opening<EditState>(hwnd, msg, wParam, lParam, &done, new_edit_state);
+    if (!s) return done;
 
     switch (msg) {
-        case WM_NCDESTROY:
-            window_set_user_data(hwnd, nullptr);
-            delete s;
-            return 0;
         case WM_SIZE:
             s->client_w = LOWORD(lParam);
             s->client_h = HIWORD(lParam);
@@ -309,8 +284,6 @@ LRESULT CALLBACK edit_window_proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
         case WM_SETFONT:
             set_font(hwnd, *s, reinterpret_cast<HFONT>(wParam), LOWORD(lParam) != 0);
             return 0;
-        case WM_GETFONT:
-            return reinterpret_cast<LRESULT>(s->font);
         case WM_SETTEXT:
             s->model.set_text(reinterpret_cast<const char *>(lParam), kEditMaxText);
             s->first_line = 0;
@@ -342,17 +315,12 @@ LRESULT CALLBACK edit_window_proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
             InvalidateRect(hwnd, nullptr, FALSE);
             notify_parent(hwnd, EN_KILLFOCUS);
             return 0;
-        case WM_ENABLE:
-            InvalidateRect(hwnd, nullptr, FALSE);
-            return 0;
         case WM_GETDLGCODE: {
             LRESULT code = DLGC_WANTCHARS | DLGC_WANTARROWS | DLGC_HASSETSEL;
             // Enter belongs to the dialog's default button unless the edit asks for it.
             if (s->model.multiline && (s->style & ES_WANTRETURN) && wParam == VK_RETURN) code |= DLGC_WANTALLKEYS;
             return code;
         }
-        case WM_ERASEBKGND:
-            return 1;  // WM_PAINT covers every pixel
         case WM_PAINT:
             paint(hwnd, *s);
             return 0;
@@ -369,25 +337,20 @@ LRESULT CALLBACK edit_window_proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
             changed(hwnd, *s);
             return 0;
         }
-        case EM_GETLINECOUNT:
-            return static_cast<LRESULT>(s->model.lines.size());
-        case EM_LINEINDEX:
-            return line_index(*s, wParam);
-        case EM_LINELENGTH: {
-            const size_t pos = static_cast<int>(wParam) == -1 ? s->model.caret : static_cast<size_t>(wParam);
-            const TextLine &l = s->model.lines[s->model.line_of(std::min(pos, s->model.text.size()))];
-            return static_cast<LRESULT>(l.end - l.start);
-        }
-        case EM_LINEFROMCHAR:
-            return line_from_char(*s, wParam);
         case EM_LIMITTEXT:
             s->model.limit = wParam ? static_cast<size_t>(wParam) : static_cast<size_t>(0x7FFFFFFE);
             return 0;
-        case EM_GETFIRSTVISIBLELINE:
-            return static_cast<LRESULT>(s->model.multiline ? s->first_line : 0);
         default:
-            return DefWindowProcA(hwnd, msg, wParam, lParam);
+            return control_default(hwnd, msg, wParam, lParam);
     }
+}
+
+bool edit_lines(HWND edit, EditLines *out) {
+    const Window *w = window_get(edit);
+    const auto *s = w && w->proc == edit_window_proc ? static_cast<const EditState *>(w->user_data) : nullptr;
+    if (!s) return false;
+    *out = EditLines{s->model.lines, s->model.caret_line(), s->model.multiline ? s->first_line : 0};
+    return true;
 }
 
 }  // namespace standin

@@ -2,8 +2,7 @@
 // many lines as the box holds (left, centred or right), on the dialog
 // background, with '&' mnemonic prefixes unless SS_NOPREFIX.
 #include "dialog/controls.h"
-#include "user/window.h"
-#include "user/window_hooks.h"
+#include "user/mnemonic.h"
 
 namespace standin {
 
@@ -20,8 +19,6 @@ struct StaticState {
     int line_height = 16;
 };
 
-StaticState *state_of(HWND hwnd) { return static_cast<StaticState *>(window_user_data(hwnd)); }
-
 void paint(HWND hwnd, const StaticState &s) {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(hwnd, &ps);
@@ -36,8 +33,9 @@ void paint(HWND hwnd, const StaticState &s) {
     const bool text_type = type == SS_LEFT || type == SS_CENTER || type == SS_RIGHT || type == SS_SIMPLE ||
                            type == SS_LEFTNOWORDWRAP;
     if (w && text_type) {
-        size_t underline = std::string::npos;
-        const std::string text = (style & SS_NOPREFIX) ? w->text : strip_prefix(w->text, &underline);
+        const MnemonicText shown = (style & SS_NOPREFIX) ? MnemonicText{w->text} : strip_mnemonic(w->text);
+        const std::string &text = shown.text;
+        const size_t underline = shown.underline;
         const bool wrap = type == SS_LEFT || type == SS_CENTER || type == SS_RIGHT;
         const std::vector<TextLine> lines = layout_lines(text.data(), text.size(), s.adv, rc.right, wrap);
         const bool enabled = IsWindowEnabled(hwnd) != FALSE;
@@ -74,20 +72,15 @@ void paint(HWND hwnd, const StaticState &s) {
 }  // namespace
 
 LRESULT CALLBACK static_window_proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    StaticState *s = state_of(hwnd);
-    if (msg == WM_NCCREATE) {
+    LRESULT done = 0;
+    StaticState *s = control_opening<StaticState>(hwnd, msg, wParam, lParam, &done, [](const CreateParams *) {
         auto *fresh = new StaticState;
         measure_font(nullptr, &fresh->adv, &fresh->line_height);
-        window_set_user_data(hwnd, fresh);
-        return TRUE;
-    }
-    if (!s) return DefWindowProcA(hwnd, msg, wParam, lParam);
+        return fresh;
+    });
+    if (!s) return done;
 
     switch (msg) {
-        case WM_NCDESTROY:
-            window_set_user_data(hwnd, nullptr);
-            delete s;
-            return 0;
         case WM_GETDLGCODE:
             return DLGC_STATIC;
         case WM_SETFONT:
@@ -95,24 +88,14 @@ LRESULT CALLBACK static_window_proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
             measure_font(s->font, &s->adv, &s->line_height);
             if (LOWORD(lParam)) InvalidateRect(hwnd, nullptr, FALSE);
             return 0;
-        case WM_GETFONT:
-            return reinterpret_cast<LRESULT>(s->font);
-        case WM_SETTEXT: {
-            const LRESULT r = DefWindowProcA(hwnd, msg, wParam, lParam);
-            InvalidateRect(hwnd, nullptr, FALSE);
-            return r;
-        }
-        case WM_ENABLE:
         case WM_SIZE:
             InvalidateRect(hwnd, nullptr, FALSE);
             return 0;
-        case WM_ERASEBKGND:
-            return 1;  // WM_PAINT covers every pixel
         case WM_PAINT:
             paint(hwnd, *s);
             return 0;
         default:
-            return DefWindowProcA(hwnd, msg, wParam, lParam);
+            return control_default(hwnd, msg, wParam, lParam);
     }
 }
 

@@ -1,5 +1,5 @@
-// Word-wrapping and mnemonic prefixes for the controls: one pass over the
-// bytes per layout, using a table of advances (control_text_layout.h).
+// Word-wrapping for the controls: one pass over the bytes per layout, using
+// a table of advances (control_text_layout.h).
 #include "dialog/control_text_layout.h"
 
 namespace standin {
@@ -55,25 +55,6 @@ long long text_span_width(const char *text, size_t start, size_t end, const Adva
     long long w = 0;
     for (size_t i = start; i < end; ++i) w += adv[static_cast<unsigned char>(text[i])];
     return w;
-}
-
-std::string strip_prefix(const std::string &text, size_t *underline) {
-    std::string out;
-    out.reserve(text.size());
-    *underline = std::string::npos;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '&') {
-            out.push_back(text[i]);
-            continue;
-        }
-        if (i + 1 < text.size() && text[i + 1] == '&') {
-            out.push_back('&');
-            ++i;
-        } else if (i + 1 < text.size() && *underline == std::string::npos) {
-            *underline = out.size();  // the byte appended next
-        }
-    }
-    return out;
 }
 
 }  // namespace standin

@@ -30,9 +30,4 @@ std::vector<TextLine> layout_lines(const char *text, size_t n, const Advances &a
 // Width of text[start, end) in pixels.
 long long text_span_width(const char *text, size_t start, size_t end, const Advances &adv);
 
-// Mnemonic prefixes of button and static texts: a single '&' is removed and
-// underlines the byte after it; "&&" shows one '&'. *underline is the index
-// of the underlined byte in the result, or npos.
-std::string strip_prefix(const std::string &text, size_t *underline);
-
 }  // namespace standin

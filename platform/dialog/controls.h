@@ -1,28 +1,21 @@
 // The dialog controls (Button, Edit, Static): their class registration, the
-// messages and notification codes they share with dialogs, the classic
-// colours, and drawing helpers built on the stand-in's own GDI calls.
+// messages and notification codes they share with dialogs, what their window
+// procedures have in common, and drawing helpers built on the stand-in's own
+// GDI calls in the system colours (user/sys_colours.h).
 #pragma once
 
 #include <windows.h>
 
 #include "dialog/control_text_layout.h"
+#include "user/sys_colours.h"
+#include "user/window.h"
+#include "user/window_hooks.h"
 
 // Control messages and codes beyond the subset in windows.h (Win32 values).
-#ifndef BM_GETSTATE
-#define BM_GETSTATE 0x00F2
-#define BM_SETSTATE 0x00F3
-#define BM_CLICK 0x00F5
-#define BST_PUSHED 0x0004
-#endif
 #ifndef EM_GETSEL
 #define EM_GETSEL 0x00B0
 #define EM_SETSEL 0x00B1
-#define EM_GETLINECOUNT 0x00BA
-#define EM_LINEINDEX 0x00BB
-#define EM_LINELENGTH 0x00C1
 #define EM_LIMITTEXT 0x00C5
-#define EM_LINEFROMCHAR 0x00C9
-#define EM_GETFIRSTVISIBLELINE 0x00CE
 #endif
 #ifndef EN_SETFOCUS
 #define EN_SETFOCUS 0x0100
@@ -36,9 +29,6 @@
 #define DLGC_UNDEFPUSHBUTTON 0x0020
 #define DLGC_STATIC 0x0100
 #define DLGC_BUTTON 0x2000
-#endif
-#ifndef DM_SETDEFID
-#define DM_SETDEFID (WM_USER + 1)
 #endif
 #ifndef SS_CENTER
 #define SS_CENTER 0x00000001L
@@ -61,19 +51,52 @@ constexpr size_t kEditDefaultLimit = 30000;
 // Text set by WM_SETTEXT is cut here, whatever the typing limit.
 constexpr size_t kEditMaxText = 1 << 16;
 
-// Classic 3D colours.
-constexpr COLORREF kFaceColour = RGB(212, 208, 200);
-constexpr COLORREF kHighlightColour = RGB(255, 255, 255);
-constexpr COLORREF kShadowColour = RGB(128, 128, 128);
-constexpr COLORREF kDarkShadowColour = RGB(64, 64, 64);
-constexpr COLORREF kTextColour = RGB(0, 0, 0);
-constexpr COLORREF kGreyTextColour = RGB(128, 128, 128);
-constexpr COLORREF kWindowColour = RGB(255, 255, 255);
-
 // The window procedures of the three classes.
 LRESULT CALLBACK button_window_proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK edit_window_proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK static_window_proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+// How each of them opens: WM_NCCREATE attaches the State that `make` builds
+// from the CREATESTRUCT, WM_NCDESTROY deletes it, WM_GETFONT answers with
+// its `font`, and a window without state goes to DefWindowProcA. Returns the
+// state for the procedure's own switch, or null when the message is done
+// (*result is then its result).
+template <typename State, typename Make>
+State *control_opening(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT *result, Make make) {
+    auto *s = static_cast<State *>(window_user_data(hwnd));
+    *result = 0;
+    switch (msg) {
+        case WM_NCCREATE:
+            delete s;
+            window_set_user_data(hwnd, make(reinterpret_cast<const CreateParams *>(lParam)));
+            *result = TRUE;
+            return nullptr;
+        case WM_NCDESTROY:
+            window_set_user_data(hwnd, nullptr);
+            delete s;
+            return nullptr;
+        case WM_GETFONT:
+            *result = reinterpret_cast<LRESULT>(s ? s->font : nullptr);
+            return nullptr;
+        default:
+            if (!s) *result = DefWindowProcA(hwnd, msg, wParam, lParam);
+            return s;
+    }
+}
+// And how each of them ends, for what it leaves: a new text or enabled state
+// repaints the control, WM_ERASEBKGND is done (WM_PAINT covers every pixel),
+// the rest goes to DefWindowProcA.
+LRESULT control_default(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+// What an edit control shows, for tests: its lines as byte ranges of its
+// text, the line of the caret and the top visible line. False for a window
+// that is not an edit.
+struct EditLines {
+    std::vector<TextLine> lines;
+    size_t caret_line = 0;
+    size_t first_visible = 0;
+};
+bool edit_lines(HWND edit, EditLines *out);
 
 // Registers "Button", "Edit" and "Static" unless a class of that name exists
 // (they go with every class when the stand-in's state is reset).

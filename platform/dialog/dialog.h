@@ -17,7 +17,6 @@ struct DialogState {
     HFONT font = nullptr;          // the DS_SETFONT font (owned), or null: the system font
     int base_x = 8;                // dialog base units of that font, pixels
     int base_y = 16;
-    int def_id = 0;                // set by DM_SETDEFID; 0: the BS_DEFPUSHBUTTON control's id
     bool ended = false;            // EndDialog was called
     bool tearing_down = false;     // DialogBoxIndirectParamA is destroying it
     INT_PTR result = 0;

@@ -5,10 +5,10 @@
 
 #include "dialog/controls.h"
 #include "dialog/dialog_template.h"
+#include "gdi/target.h"
 #include "user/window.h"
 #include "user/window_hooks.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -64,21 +64,14 @@ HFONT create_template_font(const DialogTemplate &t) {
 // Screen rectangle of the dialog: x/y from the owner's client area (or the
 // screen), cx/cy the client size.
 RECT dialog_rect(const DialogTemplate &t, HWND owner, const DialogState &s) {
-    int x = dialog_units_to_pixels_x(t.x, s.base_x);
-    int y = dialog_units_to_pixels_y(t.y, s.base_y);
+    const int x = dialog_units_to_pixels_x(t.x, s.base_x);
+    const int y = dialog_units_to_pixels_y(t.y, s.base_y);
     const int w = dialog_units_to_pixels_x(t.cx, s.base_x);
     const int h = dialog_units_to_pixels_y(t.cy, s.base_y);
     POINT origin{0, 0};
-    if (t.style & DS_CENTER) {
-        const int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
-        x = (sw - w) / 2;
-        y = (sh - h) / 2;
-    } else if (owner && !(t.style & DS_ABSALIGN)) {
-        window_client_origin(owner, &origin);
-    }
-    const auto clamp = [](int64_t v) { return static_cast<LONG>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); };
-    return RECT{clamp(int64_t{origin.x} + x), clamp(int64_t{origin.y} + y), clamp(int64_t{origin.x} + x + w),
-                clamp(int64_t{origin.y} + y + h)};
+    if (owner) window_client_origin(owner, &origin);
+    return RECT{saturate32(int64_t{origin.x} + x), saturate32(int64_t{origin.y} + y),
+                saturate32(int64_t{origin.x} + x + w), saturate32(int64_t{origin.y} + y + h)};
 }
 
 bool create_controls(HINSTANCE instance, const DialogTemplate &t, const DialogState &s) {

@@ -15,16 +15,13 @@ namespace standin {
 
 namespace {
 
-constexpr DWORD kErrorControlIdNotFound = 1421;  // ERROR_CONTROL_ID_NOT_FOUND
-
 std::vector<DialogState *> &running() {
     static std::vector<DialogState *> r;
     return r;
 }
 
-// DM_GETDEFID: the id set by DM_SETDEFID, else the first BS_DEFPUSHBUTTON.
-LRESULT default_id(HWND dialog, const DialogState *s) {
-    if (s && s->def_id) return MAKELONG(s->def_id, DC_HASDEFID);
+// DM_GETDEFID: the first BS_DEFPUSHBUTTON control.
+LRESULT default_id(HWND dialog) {
     for (HWND c : window_children(dialog))
         if (SendMessageA(c, WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON)
             return MAKELONG(window_control_id(c), DC_HASDEFID);
@@ -43,10 +40,7 @@ LRESULT default_handling(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, Dial
         case WM_GETFONT:
             return reinterpret_cast<LRESULT>(s ? s->font : nullptr);
         case DM_GETDEFID:
-            return default_id(hwnd, s);
-        case DM_SETDEFID:
-            if (s) s->def_id = static_cast<int>(wParam);
-            return TRUE;
+            return default_id(hwnd);
         case WM_SETFOCUS:
             // The dialog itself holds nothing to type into: pass the focus on.
             if (HWND first = dialog_first_tab_stop(hwnd)) SetFocus(first);
@@ -144,7 +138,7 @@ HWND WINAPI GetDlgItem(HWND hDlg, int nIDDlgItem) {
     if (!window_checked(hDlg)) return nullptr;
     for (HWND c : window_children(hDlg))
         if (window_control_id(c) == nIDDlgItem) return c;
-    SetLastError(kErrorControlIdNotFound);
+    SetLastError(ERROR_CONTROL_ID_NOT_FOUND);
     return nullptr;
 }
 

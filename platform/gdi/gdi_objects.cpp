@@ -5,6 +5,7 @@
 #include <array>
 #include <cstring>
 #include <memory>
+#include <type_traits>
 #include <unordered_set>
 
 namespace standin {
@@ -14,9 +15,19 @@ namespace {
 // Bitmaps beyond this many pixels are refused, as a real driver would fail them.
 constexpr int64_t kMaxBitmapPixels = int64_t{1} << 27;
 
+// Every live object, stock ones included. What the program still holds when
+// the process ends is freed here, as Windows frees a process's GDI objects,
+// so a leak checker reports only memory that nothing owns.
+struct Registry {
+    std::unordered_set<GdiObject *> live;
+    ~Registry() {
+        for (GdiObject *obj : live) delete obj;
+    }
+};
+
 std::unordered_set<GdiObject *> &registry() {
-    static std::unordered_set<GdiObject *> live;
-    return live;
+    static Registry r;
+    return r.live;
 }
 
 template <class T>
@@ -89,23 +100,41 @@ Stock &stock() {
     return s;
 }
 
-void select_into(Dc *dc, GdiObject *obj) {
-    ++obj->selected;
-    (void)dc;
-}
-
-void deselect(GdiObject *obj) {
+// An object's count of the DCs that hold it, which keeps DeleteObject off it.
+void mark_selected(GdiObject *obj) { ++obj->selected; }
+void mark_deselected(GdiObject *obj) {
     if (obj && obj->selected > 0) --obj->selected;
 }
+
+// The attribute calls of a DC: Set* stores the value and returns the previous
+// one, Get* returns it; both return `fail` when hdc is not a live DC.
+template <class T>
+T set_attribute(HDC hdc, T Dc::*field, std::type_identity_t<T> value, std::type_identity_t<T> fail) {
+    Dc *dc = gdi_dc(hdc);
+    if (!dc) return fail;
+    const T prev = dc->*field;
+    dc->*field = value;
+    return prev;
+}
+template <class T>
+T get_attribute(HDC hdc, T Dc::*field, std::type_identity_t<T> fail) {
+    const Dc *dc = gdi_dc(hdc);
+    return dc ? dc->*field : fail;
+}
+// Colours are stored without the high byte, as GDI keeps them.
+COLORREF set_color(HDC hdc, COLORREF Dc::*field, COLORREF c) {
+    return set_attribute(hdc, field, c & 0x00FFFFFFu, CLR_INVALID);
+}
+bool is_bk_mode(int mode) { return mode == TRANSPARENT || mode == OPAQUE; }
 
 void dc_defaults(Dc *dc) {
     Stock &s = stock();
     dc->pen = static_cast<Pen *>(s.objects[BLACK_PEN]);
     dc->brush = static_cast<Brush *>(s.objects[WHITE_BRUSH]);
     dc->font = static_cast<Font *>(s.objects[SYSTEM_FONT]);
-    select_into(dc, dc->pen);
-    select_into(dc, dc->brush);
-    select_into(dc, dc->font);
+    mark_selected(dc->pen);
+    mark_selected(dc->brush);
+    mark_selected(dc->font);
 }
 
 }  // namespace
@@ -159,11 +188,11 @@ Dc *gdi_new_window_dc(HWND hwnd) {
 
 bool gdi_delete_dc(Dc *dc) {
     if (!dc) return false;
-    deselect(dc->pen);
-    deselect(dc->brush);
-    deselect(dc->font);
+    mark_deselected(dc->pen);
+    mark_deselected(dc->brush);
+    mark_deselected(dc->font);
     if (dc->bitmap) {
-        deselect(dc->bitmap);
+        mark_deselected(dc->bitmap);
         dc->bitmap->dc = nullptr;
     }
     registry().erase(dc);
@@ -205,7 +234,7 @@ HDC WINAPI CreateCompatibleDC(HDC hdc) {
     dc->kind = DcKind::Memory;
     dc_defaults(dc);
     dc->bitmap = stock().default_bitmap;
-    select_into(dc, dc->bitmap);
+    mark_selected(dc->bitmap);
     return static_cast<HDC>(gdi_register(dc));
 }
 
@@ -264,8 +293,8 @@ HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ h) {
             return nullptr;
     }
     if (prev == obj) return prev;
-    deselect(prev);
-    select_into(dc, obj);
+    mark_deselected(prev);
+    mark_selected(obj);
     return prev;
 }
 
@@ -306,70 +335,12 @@ int WINAPI GetObjectA(HANDLE h, int c, LPVOID pv) {
     return sizeof(BITMAP);
 }
 
-COLORREF WINAPI SetTextColor(HDC hdc, COLORREF color) {
-    Dc *dc = gdi_dc(hdc);
-    if (!dc) return CLR_INVALID;
-    COLORREF prev = dc->text_color;
-    dc->text_color = color & 0x00FFFFFFu;
-    return prev;
-}
-
-COLORREF WINAPI GetTextColor(HDC hdc) {
-    Dc *dc = gdi_dc(hdc);
-    return dc ? dc->text_color : CLR_INVALID;
-}
-
-COLORREF WINAPI SetBkColor(HDC hdc, COLORREF color) {
-    Dc *dc = gdi_dc(hdc);
-    if (!dc) return CLR_INVALID;
-    COLORREF prev = dc->bk_color;
-    dc->bk_color = color & 0x00FFFFFFu;
-    return prev;
-}
-
-COLORREF WINAPI GetBkColor(HDC hdc) {
-    Dc *dc = gdi_dc(hdc);
-    return dc ? dc->bk_color : CLR_INVALID;
-}
-
-int WINAPI SetBkMode(HDC hdc, int mode) {
-    Dc *dc = gdi_dc(hdc);
-    if (!dc || (mode != TRANSPARENT && mode != OPAQUE)) return 0;
-    int prev = dc->bk_mode;
-    dc->bk_mode = mode;
-    return prev;
-}
-
-int WINAPI GetBkMode(HDC hdc) {
-    Dc *dc = gdi_dc(hdc);
-    return dc ? dc->bk_mode : 0;
-}
-
-UINT WINAPI SetTextAlign(HDC hdc, UINT align) {
-    Dc *dc = gdi_dc(hdc);
-    if (!dc) return GDI_ERROR;
-    UINT prev = dc->text_align;
-    dc->text_align = align;
-    return prev;
-}
-
-UINT WINAPI GetTextAlign(HDC hdc) {
-    Dc *dc = gdi_dc(hdc);
-    return dc ? dc->text_align : GDI_ERROR;
-}
-
-int WINAPI SetPolyFillMode(HDC hdc, int mode) {
-    Dc *dc = gdi_dc(hdc);
-    if (!dc || (mode != ALTERNATE && mode != WINDING)) return 0;
-    int prev = dc->poly_fill_mode;
-    dc->poly_fill_mode = mode;
-    return prev;
-}
-
-int WINAPI GetPolyFillMode(HDC hdc) {
-    Dc *dc = gdi_dc(hdc);
-    return dc ? dc->poly_fill_mode : 0;
-}
+COLORREF WINAPI SetTextColor(HDC hdc, COLORREF color) { return set_color(hdc, &Dc::text_color, color); }
+COLORREF WINAPI GetTextColor(HDC hdc) { return get_attribute(hdc, &Dc::text_color, CLR_INVALID); }
+COLORREF WINAPI SetBkColor(HDC hdc, COLORREF color) { return set_color(hdc, &Dc::bk_color, color); }
+COLORREF WINAPI GetBkColor(HDC hdc) { return get_attribute(hdc, &Dc::bk_color, CLR_INVALID); }
+int WINAPI SetBkMode(HDC hdc, int mode) { return is_bk_mode(mode) ? set_attribute(hdc, &Dc::bk_mode, mode, 0) : 0; }
+int WINAPI GetBkMode(HDC hdc) { return get_attribute(hdc, &Dc::bk_mode, 0); }
 
 HFONT WINAPI CreateFontA(int cHeight, int cWidth, int cEscapement, int cOrientation, int cWeight, DWORD bItalic,
                          DWORD bUnderline, DWORD bStrikeOut, DWORD iCharSet, DWORD iOutPrecision,
@@ -388,7 +359,7 @@ HFONT WINAPI CreateFontA(int cHeight, int cWidth, int cEscapement, int cOrientat
     f->italic = bItalic != 0;
     f->charset = static_cast<int>(iCharSet);
     f->pitch_family = static_cast<int>(iPitchAndFamily);
-    if (pszFaceName) f->face.assign(pszFaceName, strnlen(pszFaceName, 31));  // LF_FACESIZE - 1
+    if (pszFaceName) f->face.assign(pszFaceName, strnlen(pszFaceName, LF_FACESIZE - 1));
     return static_cast<HFONT>(gdi_register(f));
 }
 

@@ -76,8 +76,6 @@ struct Dc final : GdiObject {
     COLORREF text_color = RGB(0, 0, 0);
     COLORREF bk_color = RGB(255, 255, 255);
     int bk_mode = OPAQUE;
-    UINT text_align = TA_TOP | TA_LEFT;
-    int poly_fill_mode = ALTERNATE;
     POINT pos{0, 0};            // current position for LineTo
     bool has_clip = false;      // BeginPaint limits drawing to the update rectangle
     RECT clip{0, 0, 0, 0};      // device coordinates

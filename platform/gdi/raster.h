@@ -66,5 +66,8 @@ struct Capsule {
 Capsule make_capsule(int64_t x0, int64_t y0, int64_t x1, int64_t y1, int64_t width);
 // The capsule's pixels on row y within columns [cl, cr); false when none.
 bool capsule_row(const Capsule &c, int64_t y, int64_t cl, int64_t cr, Span *out);
+// Exact: is the doubled point (X, Y) within c.r of the segment? X and Y are
+// visible pixel centres, so below 2^29 in magnitude.
+bool capsule_contains(const Capsule &c, int64_t X, int64_t Y);
 
 }  // namespace standin

@@ -1,5 +1,5 @@
-// Polygon: closed automatically, filled by scanline with the DC's fill mode
-// (ALTERNATE even-odd, WINDING non-zero), then outlined with the pen. Only
+// Polygon: closed automatically, filled by scanline with the even-odd rule
+// (GDI's default ALTERNATE mode), then outlined with the pen. Only
 // visible rows are scanned; each edge's crossing advances by an exact
 // integer step. Relies on raster.h, raster_math.h and target.h.
 //
@@ -23,7 +23,6 @@ struct Edge {
     int64_t top = 0, bottom = 0;  // rows [top, bottom)
     int64_t xa = 0, ya = 0;       // upper end
     int64_t dx = 0, dy = 0;       // dy > 0
-    int dir = 0;                  // +1 when the outline runs downwards
     // Crossing on the current row: xa + ceil((y - ya) dx / dy) = xa + q + (rem > 0).
     int64_t q = 0, rem = 0;       // (y - ya) dx = q dy + rem, 0 <= rem < dy
     int64_t step_q = 0, step_rem = 0;  // dx = step_q dy + step_rem
@@ -46,12 +45,7 @@ struct Edge {
     }
 };
 
-struct Crossing {
-    int64_t x;
-    int dir;
-};
-
-void fill_polygon(const Target &t, const POINT *pts, int n, bool winding, uint32_t px) {
+void fill_polygon(const Target &t, const POINT *pts, int n, uint32_t px) {
     std::vector<Edge> edges;
     edges.reserve(static_cast<size_t>(n));
     for (int i = 0; i < n; ++i) {
@@ -66,7 +60,6 @@ void fill_polygon(const Target &t, const POINT *pts, int n, bool winding, uint32
         e.ya = upper.y;
         e.dx = int64_t{lower.x} - upper.x;
         e.dy = int64_t{lower.y} - upper.y;
-        e.dir = down ? 1 : -1;
         edges.push_back(e);
     }
     if (edges.empty()) return;
@@ -76,7 +69,7 @@ void fill_polygon(const Target &t, const POINT *pts, int n, bool winding, uint32
     const int64_t y0 = std::max(edges.front().top, t.ct), y1 = std::min(lowest, t.cb);
 
     std::vector<Edge *> active;
-    std::vector<Crossing> xs;
+    std::vector<int64_t> xs;  // the active edges' crossings of row y
     size_t next = 0;
     int64_t first_end = INT64_MAX;  // the earliest bottom among active edges
     for (int64_t y = y0; y < y1; ++y) {
@@ -95,21 +88,13 @@ void fill_polygon(const Target &t, const POINT *pts, int n, bool winding, uint32
         // Crossings stay nearly sorted from row to row: insertion sort.
         xs.clear();
         for (const Edge *e : active) {
-            const Crossing c{e->x(), e->dir};
+            const int64_t x = e->x();
             size_t i = xs.size();
-            xs.push_back(c);
-            for (; i > 0 && xs[i - 1].x > c.x; --i) xs[i] = xs[i - 1];
-            xs[i] = c;
+            xs.push_back(x);
+            for (; i > 0 && xs[i - 1] > x; --i) xs[i] = xs[i - 1];
+            xs[i] = x;
         }
-        if (winding) {
-            int w = 0;
-            for (size_t i = 0; i + 1 < xs.size(); ++i) {
-                w += xs[i].dir;
-                if (w != 0) fill_span(t, y, xs[i].x, xs[i + 1].x, px);
-            }
-        } else {
-            for (size_t i = 0; i + 1 < xs.size(); i += 2) fill_span(t, y, xs[i].x, xs[i + 1].x, px);
-        }
+        for (size_t i = 0; i + 1 < xs.size(); i += 2) fill_span(t, y, xs[i], xs[i + 1], px);
         for (Edge *e : active) e->step();
     }
 }
@@ -165,7 +150,7 @@ BOOL WINAPI Polygon(HDC hdc, const POINT *apt, int cpt) {
         b = std::max<int64_t>(b, apt[i].y);
     }
     try {
-        if (fill.on) fill_polygon(t, apt, cpt, dc->poly_fill_mode == WINDING, fill.px);
+        if (fill.on) fill_polygon(t, apt, cpt, fill.px);
         if (pen.on && pen.thin()) {
             for (int i = 0; i < cpt; ++i) {
                 const POINT &p = apt[i], &q = apt[(i + 1) % cpt];

@@ -85,14 +85,20 @@ void headless_set_idle_hook(std::function<bool()> hook);
 // or the idle hook runs; input it injects is delivered at once.
 void headless_set_wait_hook(std::function<void(int64_t deadline_ns)> hook);
 
-// Deadlines of the blocking waits since the last call (-1: no deadline).
+// Deadlines of the blocking waits since the last call (-1: no deadline); the
+// newest few thousand are kept, like the presents below.
 std::vector<int64_t> headless_take_waits();
 // Host-surface rectangles presented for a top-level window since the last call.
 std::vector<RECT> headless_take_presents(HWND window);
 
 // Writes every presented frame as DIR/frame-NNNNNN-hostN.png (the whole host
-// surface). Empty turns it off. STANDIN_HEADLESS_DUMP=DIR does the same.
+// surface). Empty turns it off. STANDIN_HEADLESS_DUMP=DIR does the same; the
+// other STANDIN_HEADLESS_ variables of backends/headless/README.md select
+// frames of one window.
 bool headless_set_dump_dir(const std::string &dir);
+// Frames presented so far: of the window STANDIN_HEADLESS_WINDOW names, or of
+// every window when it names none.
+uint64_t headless_frame_count();
 
 // Forgets injected input, hooks, logs and the dump directory (not the clock).
 void headless_reset();
@@ -109,10 +115,11 @@ struct PixelView {
 
 // The whole host surface of a top-level window: menu bar strip and client area.
 bool window_host_pixels(HWND window, PixelView *view);
-// A window's client area as far as it lies on its top-level window's surface
-// (children are cut by their ancestors).
+// A window's client area as far as it shows on its top-level window's surface
+// (children are cut by their ancestors); false when it is hidden or its
+// top-left pixel does not show.
 bool window_client_pixels(HWND window, PixelView *view);
-// One client pixel, 0x00RRGGBB; 0xFFFFFFFF outside the client area.
+// One client pixel, 0x00RRGGBB; 0xFFFFFFFF where the client area does not show.
 uint32_t window_pixel(HWND window, int x, int y);
 // Writes a top-level window's host surface as a PNG.
 bool write_window_png(HWND window, const std::string &path);

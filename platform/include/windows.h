@@ -383,11 +383,9 @@ typedef DLGTEMPLATE *LPDLGTEMPLATEA;
 typedef const DLGTEMPLATE *LPCDLGTEMPLATEA;
 typedef DLGITEMTEMPLATE *PDLGITEMTEMPLATEA;
 
-#define DS_ABSALIGN 0x01L
 #define DS_SYSMODAL 0x02L
 #define DS_SETFONT 0x40L
 #define DS_MODALFRAME 0x80L
-#define DS_CENTER 0x0800L
 
 #define IDOK 1
 #define IDCANCEL 2
@@ -395,6 +393,11 @@ typedef DLGITEMTEMPLATE *PDLGITEMTEMPLATEA;
 #define BN_CLICKED 0
 #define BS_PUSHBUTTON 0x00000000L
 #define BS_DEFPUSHBUTTON 0x00000001L
+#define BM_GETSTATE 0x00F2
+#define BM_SETSTATE 0x00F3
+#define BM_CLICK 0x00F5
+#define BST_PUSHED 0x0004
+#define BST_FOCUS 0x0008
 
 #define ES_LEFT 0x0000L
 #define ES_MULTILINE 0x0004L
@@ -483,18 +486,6 @@ typedef struct tagBITMAP {
 #define TRANSPARENT 1
 #define OPAQUE 2
 
-#define ALTERNATE 1
-#define WINDING 2
-
-#define TA_NOUPDATECP 0
-#define TA_UPDATECP 1
-#define TA_LEFT 0
-#define TA_RIGHT 2
-#define TA_CENTER 6
-#define TA_TOP 0
-#define TA_BOTTOM 8
-#define TA_BASELINE 24
-
 #define SRCCOPY (DWORD)0x00CC0020
 
 #define CLR_INVALID 0xFFFFFFFF
@@ -516,6 +507,7 @@ typedef struct tagBITMAP {
 #define FF_ROMAN 0x10
 #define FF_SWISS 0x20
 #define FF_MODERN 0x30
+#define LF_FACESIZE 32 /* a font face name, NUL included */
 
 /* ---- global memory ---- */
 #define GMEM_FIXED 0x0000
@@ -532,8 +524,10 @@ typedef struct tagBITMAP {
 #define ERROR_NOT_LOCKED 158L
 #define ERROR_INVALID_WINDOW_HANDLE 1400L
 #define ERROR_INVALID_MENU_HANDLE 1401L
+#define ERROR_TLW_WITH_WSCHILD 1406L
 #define ERROR_CANNOT_FIND_WND_CLASS 1407L
 #define ERROR_CLASS_ALREADY_EXISTS 1410L
+#define ERROR_CONTROL_ID_NOT_FOUND 1421L
 
 /* ================= calls ================= */
 
@@ -636,10 +630,6 @@ COLORREF WINAPI SetBkColor(HDC hdc, COLORREF color);
 COLORREF WINAPI GetBkColor(HDC hdc);
 int WINAPI SetBkMode(HDC hdc, int mode);
 int WINAPI GetBkMode(HDC hdc);
-UINT WINAPI SetTextAlign(HDC hdc, UINT align);
-UINT WINAPI GetTextAlign(HDC hdc);
-int WINAPI SetPolyFillMode(HDC hdc, int mode);
-int WINAPI GetPolyFillMode(HDC hdc);
 
 /* GDI: drawing */
 COLORREF WINAPI SetPixel(HDC hdc, int x, int y, COLORREF color);

@@ -40,7 +40,7 @@ MenuItemRef menu_find(HMENU handle, UINT item, UINT flags);
 // The label before '\t' and the shortcut text after it, '&' kept in the label.
 std::string menu_label(const MenuItem &item);
 std::string menu_shortcut(const MenuItem &item);
-// The mnemonic character (lower case) after a single '&', or 0.
+// The mnemonic character of the label (lower case, user/mnemonic.h), or 0.
 char menu_mnemonic(const MenuItem &item);
 
 // Connects the bar and popup code to the windowing core (menu_hooks.cpp).

@@ -6,6 +6,7 @@
 #include "text/font_cache.h"
 #include "gdi/gdi_objects.h"
 #include "gdi/target.h"
+#include "user/sys_colours.h"
 
 #include <algorithm>
 #include <climits>
@@ -14,16 +15,6 @@
 namespace standin {
 
 namespace {
-
-// Classic system colours.
-constexpr COLORREF kFace = RGB(212, 208, 200);
-constexpr COLORREF kLight = RGB(255, 255, 255);
-constexpr COLORREF kShadow = RGB(128, 128, 128);
-constexpr COLORREF kDark = RGB(64, 64, 64);
-constexpr COLORREF kText = RGB(0, 0, 0);
-constexpr COLORREF kHighlight = RGB(0, 0, 128);
-constexpr COLORREF kHighlightText = RGB(255, 255, 255);
-constexpr COLORREF kGrayText = RGB(128, 128, 128);
 
 constexpr int kBarPad = 4;            // space left and right of a bar label
 constexpr int kFrame = 3;             // drop-down: dark outline, light edge, one pixel of padding
@@ -38,12 +29,10 @@ FontInstance *menu_font_instance() { return font_instance(gdi_font(menu_font()))
 
 int64_t width_of(FontInstance *fi, const std::string &s) { return text_width(fi, s.data(), s.size()); }
 
-int clamp32(int64_t v) { return saturate32(v); }
-
 // A 32-bit memory bitmap with a DC on it, set up for menu text.
-class Canvas {
+class MenuBitmap {
 public:
-    Canvas(int width, int height) : width_(width), height_(height) {
+    MenuBitmap(int width, int height) : width_(width), height_(height) {
         bitmap_ = gdi_new_bitmap(width, height, 32);
         handle_ = gdi_register(bitmap_);
         dc_ = CreateCompatibleDC(nullptr);
@@ -51,41 +40,41 @@ public:
         old_font_ = SelectObject(dc_, menu_font());
         SetBkMode(dc_, TRANSPARENT);
     }
-    ~Canvas() {
+    ~MenuBitmap() {
         SelectObject(dc_, old_font_);
         SelectObject(dc_, old_bitmap_);
         DeleteDC(dc_);
         DeleteObject(handle_);
     }
-    Canvas(const Canvas &) = delete;
-    Canvas &operator=(const Canvas &) = delete;
+    MenuBitmap(const MenuBitmap &) = delete;
+    MenuBitmap &operator=(const MenuBitmap &) = delete;
 
     HDC dc() const { return dc_; }
 
     void fill(int64_t l, int64_t t, int64_t r, int64_t b, COLORREF c) const {
         if (l >= r || t >= b) return;
-        const RECT rc{clamp32(l), clamp32(t), clamp32(r), clamp32(b)};
+        const RECT rc{saturate32(l), saturate32(t), saturate32(r), saturate32(b)};
         HBRUSH brush = CreateSolidBrush(c);
         FillRect(dc_, &rc, brush);
         DeleteObject(brush);
     }
 
     // Text with its mnemonic underlined, top-left of the cell at (x, y).
-    void text(FontInstance *fi, int64_t x, int64_t y, const ShownText &t, COLORREF c) const {
+    void text(FontInstance *fi, int64_t x, int64_t y, const MnemonicText &t, COLORREF c) const {
         if (t.text.empty()) return;
         SetTextColor(dc_, c);
-        TextOutA(dc_, clamp32(x), clamp32(y), t.text.data(), static_cast<int>(std::min<size_t>(t.text.size(), INT_MAX)));
-        if (t.underline < 0) return;
-        const int64_t ux = x + text_width(fi, t.text.data(), static_cast<size_t>(t.underline));
-        const int64_t uw = glyph_advance(fi, static_cast<uint8_t>(t.text[static_cast<size_t>(t.underline)]));
+        TextOutA(dc_, saturate32(x), saturate32(y), t.text.data(), static_cast<int>(std::min<size_t>(t.text.size(), INT_MAX)));
+        if (t.underline == std::string::npos) return;
+        const int64_t ux = x + text_width(fi, t.text.data(), t.underline);
+        const int64_t uw = glyph_advance(fi, static_cast<uint8_t>(t.text[t.underline]));
         const int64_t uy = y + fi->tm.tmAscent + 1;
         fill(ux, uy, ux + uw, uy + 1, c);
     }
 
     // Greyed text: grey with a white emboss one pixel down and right.
-    void grey_text(FontInstance *fi, int64_t x, int64_t y, const ShownText &t) const {
-        text(fi, x + 1, y + 1, t, kLight);
-        text(fi, x, y, t, kGrayText);
+    void grey_text(FontInstance *fi, int64_t x, int64_t y, const MnemonicText &t) const {
+        text(fi, x + 1, y + 1, t, kLightColour);
+        text(fi, x, y, t, kGreyTextColour);
     }
 
     void copy_to(uint32_t *pixels, ptrdiff_t stride) const {
@@ -109,7 +98,7 @@ constexpr const char *kCheckMark[7] = {
     "......#", ".....##", "#...###", "##.###.", "#####..", ".###...", "..#....",
 };
 
-void draw_check(const Canvas &c, int64_t x, int64_t y, COLORREF colour) {
+void draw_check(const MenuBitmap &c, int64_t x, int64_t y, COLORREF colour) {
     for (int row = 0; row < 7; ++row)
         for (int col = 0; col < 7; ++col)
             if (kCheckMark[row][col] == '#') c.fill(x + col, y + row, x + col + 1, y + row + 1, colour);
@@ -117,34 +106,13 @@ void draw_check(const Canvas &c, int64_t x, int64_t y, COLORREF colour) {
 
 }  // namespace
 
-ShownText shown_text(const std::string &label) {
-    ShownText out;
-    out.text.reserve(label.size());
-    for (size_t i = 0; i < label.size(); ++i) {
-        if (label[i] != '&') {
-            out.text += label[i];
-            continue;
-        }
-        if (i + 1 >= label.size()) break;  // a trailing '&' marks nothing
-        if (label[i + 1] == '&') {
-            out.text += '&';
-        } else {
-            // The first marker wins, as menu_mnemonic reads it.
-            if (out.underline < 0) out.underline = static_cast<int64_t>(out.text.size());
-            out.text += label[i + 1];
-        }
-        ++i;
-    }
-    return out;
-}
-
 std::vector<BarItemBox> layout_bar(const Menu &bar) {
     FontInstance *fi = menu_font_instance();
     std::vector<BarItemBox> boxes;
     boxes.reserve(bar.items.size());
     int64_t x = 0;
     for (const MenuItem &item : bar.items) {
-        const int64_t w = width_of(fi, shown_text(menu_label(item)).text) + 2 * kBarPad;
+        const int64_t w = width_of(fi, strip_mnemonic(menu_label(item)).text) + 2 * kBarPad;
         boxes.push_back(BarItemBox{x, x + w});
         x += w;
     }
@@ -162,28 +130,28 @@ void draw_bar(const Menu &bar, int selected, BarLook look, uint32_t *pixels, int
               ptrdiff_t stride) {
     if (!pixels || width <= 0 || height <= 0) return;
     FontInstance *fi = menu_font_instance();
-    Canvas c(width, height);
-    c.fill(0, 0, width, height, kFace);
+    MenuBitmap c(width, height);
+    c.fill(0, 0, width, height, kFaceColour);
     const std::vector<BarItemBox> boxes = layout_bar(bar);
     const int64_t text_y = (height - fi->tm.tmHeight) / 2;
     for (size_t i = 0; i < boxes.size() && boxes[i].left < width; ++i) {
         const BarItemBox &b = boxes[i];
         if (static_cast<int>(i) == selected) {
-            const COLORREF top_left = look == BarLook::Raised ? kLight : kShadow;
-            const COLORREF bottom_right = look == BarLook::Raised ? kShadow : kLight;
+            const COLORREF top_left = look == BarLook::Raised ? kLightColour : kShadowColour;
+            const COLORREF bottom_right = look == BarLook::Raised ? kShadowColour : kLightColour;
             c.fill(b.left, 1, b.right, 2, top_left);
             c.fill(b.left, 1, b.left + 1, height - 1, top_left);
             c.fill(b.left, height - 2, b.right, height - 1, bottom_right);
             c.fill(b.right - 1, 1, b.right, height - 1, bottom_right);
         }
         const MenuItem &item = bar.items[i];
-        const ShownText t = shown_text(menu_label(item));
+        const MnemonicText t = strip_mnemonic(menu_label(item));
         // A sunken item's text sits one pixel down and right, as if pressed.
         const int64_t shift = static_cast<int>(i) == selected && look == BarLook::Sunken ? 1 : 0;
         if (item.grayed())
             c.grey_text(fi, b.left + kBarPad + shift, text_y + shift, t);
         else
-            c.text(fi, b.left + kBarPad + shift, text_y + shift, t, kText);
+            c.text(fi, b.left + kBarPad + shift, text_y + shift, t, kTextColour);
     }
     c.copy_to(pixels, stride);
 }
@@ -211,8 +179,8 @@ PopupLayout layout_popup(const Menu &popup) {
             continue;
         }
         y += row_height;
-        label_w = std::max(label_w, width_of(fi, shown_text(menu_label(item)).text));
-        shortcut_w = std::max(shortcut_w, width_of(fi, shown_text(menu_shortcut(item)).text));
+        label_w = std::max(label_w, width_of(fi, strip_mnemonic(menu_label(item)).text));
+        shortcut_w = std::max(shortcut_w, width_of(fi, strip_mnemonic(menu_shortcut(item)).text));
     }
     l.row_top.push_back(y);
     l.label_x = kFrame + kCheckColumn;
@@ -227,17 +195,17 @@ void draw_popup(const Menu &popup, const PopupLayout &l, int highlight, uint32_t
                 ptrdiff_t stride) {
     if (!pixels || width <= 0 || height <= 0) return;
     FontInstance *fi = menu_font_instance();
-    Canvas c(width, height);
-    c.fill(0, 0, width, height, kFace);
+    MenuBitmap c(width, height);
+    c.fill(0, 0, width, height, kFaceColour);
     // Raised frame: dark outline, then a light top-left and a shadowed bottom-right edge.
-    c.fill(0, 0, l.width, 1, kDark);
-    c.fill(0, 0, 1, l.height, kDark);
-    c.fill(0, l.height - 1, l.width, l.height, kDark);
-    c.fill(l.width - 1, 0, l.width, l.height, kDark);
-    c.fill(1, 1, l.width - 1, 2, kLight);
-    c.fill(1, 1, 2, l.height - 1, kLight);
-    c.fill(1, l.height - 2, l.width - 1, l.height - 1, kShadow);
-    c.fill(l.width - 2, 1, l.width - 1, l.height - 1, kShadow);
+    c.fill(0, 0, l.width, 1, kDarkShadowColour);
+    c.fill(0, 0, 1, l.height, kDarkShadowColour);
+    c.fill(0, l.height - 1, l.width, l.height, kDarkShadowColour);
+    c.fill(l.width - 1, 0, l.width, l.height, kDarkShadowColour);
+    c.fill(1, 1, l.width - 1, 2, kLightColour);
+    c.fill(1, 1, 2, l.height - 1, kLightColour);
+    c.fill(1, l.height - 2, l.width - 1, l.height - 1, kShadowColour);
+    c.fill(l.width - 2, 1, l.width - 1, l.height - 1, kShadowColour);
 
     const size_t n = std::min(popup.items.size(), l.row_top.size() - 1);
     for (size_t i = 0; i < n && l.row_top[i] < height; ++i) {
@@ -247,23 +215,23 @@ void draw_popup(const Menu &popup, const PopupLayout &l, int highlight, uint32_t
         if (item.separator()) {
             // A sunken groove: shadow line over a light one.
             const int64_t mid = top + (bottom - top) / 2 - 1;
-            c.fill(kFrame + 1, mid, l.width - kFrame - 1, mid + 1, kShadow);
-            c.fill(kFrame + 1, mid + 1, l.width - kFrame - 1, mid + 2, kLight);
+            c.fill(kFrame + 1, mid, l.width - kFrame - 1, mid + 1, kShadowColour);
+            c.fill(kFrame + 1, mid + 1, l.width - kFrame - 1, mid + 2, kLightColour);
             continue;
         }
         const bool lit = static_cast<int>(i) == highlight;
-        if (lit) c.fill(kFrame, top, l.width - kFrame, bottom, kHighlight);
+        if (lit) c.fill(kFrame, top, l.width - kFrame, bottom, kSelectionColour);
         const int64_t text_y = top + (bottom - top - l.text_height) / 2;
-        const ShownText label = shown_text(menu_label(item));
+        const MnemonicText label = strip_mnemonic(menu_label(item));
         // Only the label carries the mnemonic.
-        const ShownText plain_shortcut{shown_text(menu_shortcut(item)).text, -1};
-        COLORREF colour = lit ? kHighlightText : kText;
+        const MnemonicText plain_shortcut{strip_mnemonic(menu_shortcut(item)).text};
+        COLORREF colour = lit ? kSelectionTextColour : kTextColour;
         if (item.grayed() && !lit) {
             c.grey_text(fi, l.label_x, text_y, label);
             c.grey_text(fi, l.shortcut_x, text_y, plain_shortcut);
-            colour = kGrayText;
+            colour = kGreyTextColour;
         } else {
-            if (item.grayed()) colour = kGrayText;
+            if (item.grayed()) colour = kGreyTextColour;
             c.text(fi, l.label_x, text_y, label, colour);
             c.text(fi, l.shortcut_x, text_y, plain_shortcut, colour);
         }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "menu/menu.h"
+#include "user/mnemonic.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -13,14 +14,6 @@
 namespace standin {
 
 constexpr int kMenuBarHeight = 20;  // pixels; the client area starts below it
-
-// A label as drawn: '&' markers removed ("&&" is a literal '&') and the
-// position of the underlined mnemonic character.
-struct ShownText {
-    std::string text;
-    int64_t underline = -1;  // index into text, -1 for none
-};
-ShownText shown_text(const std::string &label);
 
 // Horizontal extent of a top-level item in the bar strip, host pixels.
 struct BarItemBox {

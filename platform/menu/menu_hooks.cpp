@@ -1,41 +1,27 @@
 // Connects the menu code to the windowing core through MenuHooks
-// (window_hooks.h): the bar's height and pixels, first look at input, system
-// keys, and closing the menu when its window goes away or loses the focus.
+// (window_hooks.h). The hooks only measure, draw and pass events on: what a
+// window's change does to an open menu is decided in menu_session.cpp.
 // The menu model installs the hooks whenever a menu is made or attached.
 #include "menu/menu.h"
 #include "menu/menu_session.h"
 
-#include "user/window.h"
 #include "user/window_hooks.h"
 
 namespace standin {
 
 namespace {
 
-int hook_bar_height(HWND window, HMENU menu, int) {
-    MenuSession &s = menu_session();
-    // The active bar was detached, replaced or destroyed.
-    if (s.mode != MenuMode::Closed && s.window == window && (s.bar != menu || !menu_get(menu))) menu_forget();
-    return menu_get(menu) ? kMenuBarHeight : 0;
-}
+int hook_bar_height(HWND, HMENU menu, int) { return menu_get(menu) ? kMenuBarHeight : 0; }
 
+// The bar as the session shows it: its active item raised (selected from the
+// keyboard) or sunken (drop-down open).
 void hook_paint_bar(HWND window, HMENU menu, uint32_t *pixels, int width, int height, ptrdiff_t stride) {
-    Menu *bar = menu_get(menu);
+    const Menu *bar = menu_get(menu);
     if (!bar) return;
-    MenuSession &s = menu_session();
-    int selected = -1;
-    if (s.mode != MenuMode::Closed && s.window == window) {
-        if (s.bar != menu) {
-            // Another bar was attached while this one was active.
-            menu_forget();
-        } else {
-            selected = s.bar_item;
-            // The window may have been resized or the items changed (DrawMenuBar).
-            if (!s.repainting) menu_refresh_popup();
-        }
-    }
+    const MenuSession &s = menu_session();
+    const bool active = s.mode != MenuMode::Closed && s.window == window && s.bar == menu;
     const BarLook look = s.mode == MenuMode::Popup ? BarLook::Sunken : BarLook::Raised;
-    draw_bar(*bar, selected, look, pixels, width, height, stride);
+    draw_bar(*bar, active ? s.bar_item : -1, look, pixels, width, height, stride);
 }
 
 bool hook_input(HWND window, const InputEvent &event) {
@@ -53,24 +39,17 @@ bool hook_input(HWND window, const InputEvent &event) {
     }
 }
 
-void hook_window_destroyed(HWND window) {
-    if (menu_session().window == window) menu_forget();
-}
-
-void hook_window_deactivated(HWND window) {
-    if (menu_session().window == window) menu_close();
-}
-
 }  // namespace
 
 void install_menu_hooks() {
     MenuHooks hooks;
     hooks.bar_height = hook_bar_height;
     hooks.paint_bar = hook_paint_bar;
+    hooks.bar_changed = menu_session_bar_changed;
     hooks.input = hook_input;
     hooks.sys_key = menu_handle_sys_key;
-    hooks.window_destroyed = hook_window_destroyed;
-    hooks.window_deactivated = hook_window_deactivated;
+    hooks.window_destroyed = menu_session_window_destroyed;
+    hooks.window_deactivated = menu_session_window_deactivated;
     set_menu_hooks(hooks);
 }
 

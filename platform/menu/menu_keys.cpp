@@ -4,8 +4,6 @@
 // Releases of keys pressed before the menu opened still reach the window.
 #include "menu/menu_session.h"
 
-#include "user/window.h"
-
 #include <array>
 #include <cctype>
 
@@ -163,18 +161,16 @@ bool menu_key_input(HWND top, const InputEvent &event) {
     return true;
 }
 
-void menu_handle_sys_key(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+void menu_handle_sys_key(HWND top, UINT message, WPARAM wParam, LPARAM lParam) {
     (void)lParam;
-    Window *top = top_level_of(window_get(window));
-    if (!top) return;
-    Menu *bar = window_bar(top->handle);
+    Menu *bar = window_bar(top);
     if (!bar || bar->items.empty()) return;
     KeyState &k = keys();
     switch (message) {
         case WM_SYSCHAR: {
             const char c = static_cast<char>(std::tolower(static_cast<unsigned char>(wParam & 0xFF)));
             if (const int item = bar_item_for(*bar, c); item >= 0)
-                menu_activate_bar_item(top->handle, item, true, true);
+                menu_activate_bar_item(top, item, true, true);
             return;
         }
         case WM_SYSKEYUP: {
@@ -182,7 +178,7 @@ void menu_handle_sys_key(HWND window, UINT message, WPARAM wParam, LPARAM lParam
             const bool alt = wParam == VK_MENU && k.alt_alone;
             k.alt_alone = false;
             if ((alt || wParam == VK_F10) && menu_session().mode == MenuMode::Closed)
-                menu_select_bar(top->handle, 0);
+                menu_select_bar(top, 0);
             return;
         }
         default:

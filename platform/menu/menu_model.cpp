@@ -2,11 +2,11 @@
 // Win32's results. Handles are validated against the set of live menus.
 #include "menu/menu.h"
 
-#include <cctype>
+#include "user/mnemonic.h"
+#include "user/window_hooks.h"
+
 #include <memory>
 #include <unordered_map>
-
-#include "user/window_hooks.h"
 
 namespace standin {
 
@@ -62,18 +62,7 @@ std::string menu_shortcut(const MenuItem &item) {
     return tab == std::string::npos ? std::string() : item.text.substr(tab + 1);
 }
 
-char menu_mnemonic(const MenuItem &item) {
-    const std::string label = menu_label(item);
-    for (size_t i = 0; i + 1 < label.size(); ++i) {
-        if (label[i] != '&') continue;
-        if (label[i + 1] == '&') {
-            ++i;  // "&&" is a literal ampersand
-            continue;
-        }
-        return static_cast<char>(std::tolower(static_cast<unsigned char>(label[i + 1])));
-    }
-    return 0;
-}
+char menu_mnemonic(const MenuItem &item) { return mnemonic_char(menu_label(item)); }
 
 }  // namespace standin
 

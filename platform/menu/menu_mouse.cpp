@@ -4,7 +4,7 @@
 // without reaching the window. Releases of swallowed presses are swallowed.
 #include "menu/menu_session.h"
 
-#include "user/window.h"
+#include "user/window_hooks.h"
 
 #include <array>
 
@@ -33,18 +33,18 @@ int popup_item_at(const MenuSession &s, int64_t x, int64_t y) {
     return popup->items[static_cast<size_t>(i)].separator() ? -1 : i;
 }
 
-int bar_item_under(const Window *w, int64_t x, int64_t y) {
-    Menu *bar = menu_get(w->menu);
+int bar_item_under(HWND top, int64_t x, int64_t y) {
+    Menu *bar = window_bar(top);
     if (!bar) return -1;
-    return bar_item_at(layout_bar(*bar), x, y, w->menu_height);
+    return bar_item_at(layout_bar(*bar), x, y, window_menu_bar_height(top));
 }
 
-bool press(Window *w, const InputEvent &e) {
+bool press(HWND top, const InputEvent &e) {
     MenuSession &s = menu_session();
-    const int item = bar_item_under(w, e.x, e.y);
+    const int item = bar_item_under(top, e.x, e.y);
     if (s.mode == MenuMode::Closed) {
         if (e.button != 1 || item < 0) return false;  // the core drops other clicks in the strip itself
-        menu_activate_bar_item(w->handle, item, false, true);
+        menu_activate_bar_item(top, item, false, true);
         if (s.mode == MenuMode::Popup) s.dragging = true;
         taken_buttons()[button_slot(e.button)] = true;
         return true;
@@ -58,7 +58,7 @@ bool press(Window *w, const InputEvent &e) {
         if (s.mode == MenuMode::Popup && item == s.bar_item) {
             menu_close();
         } else {
-            menu_activate_bar_item(w->handle, item, false, true);
+            menu_activate_bar_item(top, item, false, true);
             if (s.mode == MenuMode::Popup) s.dragging = true;
         }
         return true;
@@ -67,27 +67,27 @@ bool press(Window *w, const InputEvent &e) {
     return true;
 }
 
-bool release(Window *w, const InputEvent &e) {
+bool release(HWND top, const InputEvent &e) {
     MenuSession &s = menu_session();
     bool &taken = taken_buttons()[button_slot(e.button)];
-    const bool swallow = taken || (s.mode != MenuMode::Closed && s.window == w->handle);
+    const bool swallow = taken || (s.mode != MenuMode::Closed && s.window == top);
     taken = false;
-    if (s.mode != MenuMode::Popup || s.window != w->handle || e.button != 1) return swallow;
+    if (s.mode != MenuMode::Popup || s.window != top || e.button != 1) return swallow;
     const bool dragging = s.dragging;
     s.dragging = false;
     if (in_popup(s, e.x, e.y)) {
         const int item = popup_item_at(s, e.x, e.y);
         if (item >= 0) menu_choose(item);  // greyed items stay open and post nothing
-    } else if (bar_item_under(w, e.x, e.y) != s.bar_item && dragging) {
+    } else if (bar_item_under(top, e.x, e.y) != s.bar_item && dragging) {
         // Pressed on the bar and released elsewhere: the menu goes away.
         menu_close();
     }
     return swallow;
 }
 
-void motion(Window *w, const InputEvent &e) {
+void motion(HWND top, const InputEvent &e) {
     MenuSession &s = menu_session();
-    if (s.mode != MenuMode::Popup || s.window != w->handle) return;
+    if (s.mode != MenuMode::Popup || s.window != top) return;
     if (in_popup(s, e.x, e.y)) {
         s.pointer_inside = true;
         menu_set_highlight(popup_item_at(s, e.x, e.y));
@@ -98,15 +98,14 @@ void motion(Window *w, const InputEvent &e) {
         menu_set_highlight(-1);
     }
     // Sliding along the bar opens the neighbouring drop-downs.
-    const int item = bar_item_under(w, e.x, e.y);
-    if (item >= 0 && item != s.bar_item) menu_activate_bar_item(w->handle, item, false, false);
+    const int item = bar_item_under(top, e.x, e.y);
+    if (item >= 0 && item != s.bar_item) menu_activate_bar_item(top, item, false, false);
 }
 
 }  // namespace
 
 bool menu_mouse_input(HWND top, const InputEvent &event) {
-    Window *w = window_get(top);
-    if (!w) return false;
+    if (!IsWindow(top)) return false;
     MenuSession &s = menu_session();
     using Kind = InputEvent::Kind;
     if (event.kind == Kind::ButtonDown) menu_cancel_alt_release();
@@ -119,11 +118,11 @@ bool menu_mouse_input(HWND top, const InputEvent &event) {
     if (s.mode != MenuMode::Closed) menu_session_valid();
     switch (event.kind) {
         case Kind::ButtonDown:
-            return press(w, event);
+            return press(top, event);
         case Kind::ButtonUp:
-            return release(w, event);
+            return release(top, event);
         case Kind::Motion:
-            motion(w, event);
+            motion(top, event);
             return false;
         default:
             return false;

@@ -1,10 +1,10 @@
 // The active menu: opening a bar item's drop-down as an overlay below the
 // bar (window_hooks.h), moving its highlight, choosing (close first, then
-// post WM_COMMAND) and closing. Menus are looked up by handle at every step,
-// so a menu destroyed or replaced while open just closes the session.
+// post WM_COMMAND), and every way the session ends. Menus are looked up by
+// handle at every step, so a menu destroyed or replaced while open just
+// closes the session.
 #include "menu/menu_session.h"
 
-#include "user/window.h"
 #include "user/window_hooks.h"
 
 #include <algorithm>
@@ -17,23 +17,14 @@ bool selectable(const MenuItem &item) { return !item.separator(); }
 
 bool choosable(const MenuItem &item) { return !item.separator() && !item.grayed() && !item.popup; }
 
-void repaint_bar(HWND window) {
-    Window *w = window_get(window);
-    if (!w) return;
-    MenuSession &s = menu_session();
-    s.repainting = true;
-    menu_bar_paint(w);
-    s.repainting = false;
-}
-
 // Draws the drop-down's visible part and lays it over the window.
 void show_popup() {
     MenuSession &s = menu_session();
-    Window *w = window_get(s.window);
     Menu *popup = menu_get(s.popup);
-    if (!w || !popup) return;
-    const int64_t right = std::min<int64_t>(s.popup_x + s.layout.width, w->surface_w);
-    const int64_t bottom = std::min<int64_t>(s.popup_y + s.layout.height, w->surface_h);
+    int surface_w = 0, surface_h = 0;
+    if (!popup || !window_surface_size(s.window, &surface_w, &surface_h)) return;
+    const int64_t right = std::min<int64_t>(s.popup_x + s.layout.width, surface_w);
+    const int64_t bottom = std::min<int64_t>(s.popup_y + s.layout.height, surface_h);
     if (right <= s.popup_x || bottom <= s.popup_y) {
         // The window is too small to show any of it; the keyboard still drives it.
         window_clear_overlay(s.window);
@@ -52,19 +43,28 @@ void show_popup() {
 
 void place_popup() {
     MenuSession &s = menu_session();
-    Window *w = window_get(s.window);
     Menu *bar = menu_get(s.bar);
     Menu *popup = menu_get(s.popup);
-    if (!w || !bar || !popup) return;
+    int surface_w = 0, surface_h = 0;
+    if (!bar || !popup || !window_surface_size(s.window, &surface_w, &surface_h)) return;
     s.layout = layout_popup(*popup);
     const std::vector<BarItemBox> boxes = layout_bar(*bar);
     int64_t x = static_cast<size_t>(s.bar_item) < boxes.size() ? boxes[static_cast<size_t>(s.bar_item)].left : 0;
     // Shifted left rather than cut at the window's right edge, where there is room.
-    if (x + s.layout.width > w->surface_w) x = std::max<int64_t>(0, w->surface_w - s.layout.width);
+    if (x + s.layout.width > surface_w) x = std::max<int64_t>(0, surface_w - s.layout.width);
     s.popup_x = x;
-    s.popup_y = w->menu_height;
+    s.popup_y = window_menu_bar_height(s.window);
     if (s.highlight >= static_cast<int>(popup->items.size())) s.highlight = -1;
     show_popup();
+}
+
+// Ends the session without touching the bar: the window is going away, or
+// the core repaints the strip anyway.
+void forget() {
+    MenuSession &s = menu_session();
+    if (s.mode == MenuMode::Closed) return;
+    window_clear_overlay(s.window);
+    s = MenuSession{};
 }
 
 }  // namespace
@@ -74,11 +74,7 @@ MenuSession &menu_session() {
     return s;
 }
 
-Menu *window_bar(HWND window) {
-    Window *w = window_get(window);
-    if (!w || w->is_child()) return nullptr;
-    return menu_get(w->menu);
-}
+Menu *window_bar(HWND window) { return menu_get(window_menu(window)); }
 
 int menu_next_selectable(const Menu &popup, int from, int step) {
     const int n = static_cast<int>(popup.items.size());
@@ -92,29 +88,41 @@ int menu_next_selectable(const Menu &popup, int from, int step) {
     return -1;
 }
 
-void menu_forget() {
-    MenuSession &s = menu_session();
-    if (s.mode == MenuMode::Closed) return;
-    window_clear_overlay(s.window);
-    s = MenuSession{};
-}
-
 void menu_close() {
     MenuSession &s = menu_session();
     if (s.mode == MenuMode::Closed) return;
     const HWND window = s.window;
-    menu_forget();
-    repaint_bar(window);
+    forget();
+    window_paint_menu_bar(window);
 }
 
 bool menu_session_valid() {
     MenuSession &s = menu_session();
     if (s.mode == MenuMode::Closed) return false;
-    Window *w = window_get(s.window);
-    const bool ok = w && w->menu == s.bar && menu_get(s.bar) &&
+    const bool ok = window_menu(s.window) == s.bar && menu_get(s.bar) &&
                     (s.mode != MenuMode::Popup || menu_get(s.popup));
     if (!ok) menu_close();
     return ok;
+}
+
+void menu_session_bar_changed(HWND window) {
+    MenuSession &s = menu_session();
+    if (s.mode == MenuMode::Closed || s.window != window) return;
+    if (window_menu(window) != s.bar || !menu_get(s.bar)) {
+        // The active bar was detached, replaced or destroyed.
+        forget();
+    } else if (s.mode == MenuMode::Popup) {
+        // Its items or the window's size may have changed: lay it out again.
+        place_popup();
+    }
+}
+
+void menu_session_window_destroyed(HWND window) {
+    if (menu_session().window == window) forget();
+}
+
+void menu_session_window_deactivated(HWND window) {
+    if (menu_session().window == window) menu_close();
 }
 
 void menu_select_bar(HWND window, int item) {
@@ -126,9 +134,9 @@ void menu_select_bar(HWND window, int item) {
     s = MenuSession{};
     s.mode = MenuMode::Bar;
     s.window = window;
-    s.bar = window_get(window)->menu;
+    s.bar = window_menu(window);
     s.bar_item = item;
-    repaint_bar(window);
+    window_paint_menu_bar(window);
 }
 
 void menu_activate_bar_item(HWND window, int item, bool by_keyboard, bool choose_command) {
@@ -152,13 +160,13 @@ void menu_activate_bar_item(HWND window, int item, bool by_keyboard, bool choose
     s = MenuSession{};
     s.mode = MenuMode::Popup;
     s.window = window;
-    s.bar = window_get(window)->menu;
+    s.bar = window_menu(window);
     s.bar_item = item;
     s.popup = entry.popup;
     s.highlight = by_keyboard ? menu_next_selectable(*popup, -1, +1) : -1;
     s.dragging = keep_drag;
     place_popup();
-    repaint_bar(window);
+    window_paint_menu_bar(window);
 }
 
 void menu_set_highlight(int index) {
@@ -180,10 +188,6 @@ bool menu_choose(int index) {
     menu_close();
     PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, 0), 0);
     return true;
-}
-
-void menu_refresh_popup() {
-    if (menu_session().mode == MenuMode::Popup) place_popup();
 }
 
 }  // namespace standin

@@ -5,9 +5,9 @@
 
 #include "backends/headless/headless_backend.h"
 #include "backends/headless/png_io.h"
+#include "gdi/target.h"
 #include "standin.h"
 
-#include <algorithm>
 #include <cstdio>
 
 namespace standin {
@@ -39,10 +39,18 @@ void button(HWND window, int x, int y, int button_no, unsigned mods, bool down) 
     InputEvent e;
     e.kind = down ? InputEvent::Kind::ButtonDown : InputEvent::Kind::ButtonUp;
     e.button = button_no;
-    e.x = static_cast<int>(std::clamp<int64_t>(ox + x, INT32_MIN, INT32_MAX));
-    e.y = static_cast<int>(std::clamp<int64_t>(oy + y, INT32_MIN, INT32_MAX));
+    e.x = saturate32(ox + x);
+    e.y = saturate32(oy + y);
     e.mods = mods | headless_lock_mods();
     inject_for(top_level_of(w), e);
+}
+
+// The top-level window whose surface shows `window`, and where its client area shows on it.
+Window *shown_on(HWND window, ClientClip *clip) {
+    Window *w = window_get(window);
+    Window *top = top_level_of(w);
+    if (!top || top->pixels.empty() || !visible_client_clip(w, clip)) return nullptr;
+    return top;
 }
 
 void wm_event(HWND window, InputEvent::Kind kind) {
@@ -111,39 +119,22 @@ bool window_host_pixels(HWND window, PixelView *view) {
 }
 
 bool window_client_pixels(HWND window, PixelView *view) {
-    Window *w = window_get(window);
-    Window *top = top_level_of(w);
-    if (!w || !top || !view || top->pixels.empty()) return false;
-    int64_t ox = 0, oy = 0;
-    client_origin_in_host(w, &ox, &oy);
-    int cw = 0, ch = 0;
-    client_size(w, &cw, &ch);
-    // Only the part on the surface and inside the ancestors can be shown.
-    int64_t r = std::min<int64_t>(ox + cw, top->surface_w);
-    int64_t b = std::min<int64_t>(oy + ch, top->surface_h);
-    for (Window *c = w; c && c->is_child(); c = window_get(c->parent)) {
-        Window *p = window_get(c->parent);
-        if (!p) break;
-        int64_t px = 0, py = 0;
-        client_origin_in_host(p, &px, &py);
-        int pw = 0, ph = 0;
-        client_size(p, &pw, &ph);
-        r = std::min<int64_t>(r, px + pw);
-        b = std::min<int64_t>(b, py + ph);
-    }
-    if (ox < 0 || oy < 0 || ox >= r || oy >= b) {
-        *view = PixelView{};
-        return false;
-    }
-    *view = PixelView{top->pixels.data() + oy * top->surface_w + ox, static_cast<int>(r - ox),
-                      static_cast<int>(b - oy), top->surface_w};
+    if (!view) return false;
+    *view = PixelView{};
+    ClientClip c;
+    Window *top = shown_on(window, &c);
+    // A view starts at the client's top-left pixel: there is none when that is cut off.
+    if (!top || c.l > 0 || c.t > 0) return false;
+    *view = PixelView{top->pixels.data() + c.oy * top->surface_w + c.ox, static_cast<int>(c.r),
+                      static_cast<int>(c.b), top->surface_w};
     return true;
 }
 
 uint32_t window_pixel(HWND window, int x, int y) {
-    PixelView v;
-    if (!window_client_pixels(window, &v) || x < 0 || y < 0 || x >= v.width || y >= v.height) return 0xFFFFFFFFu;
-    return v.at(x, y);
+    ClientClip c;
+    Window *top = shown_on(window, &c);
+    if (!top || x < c.l || y < c.t || x >= c.r || y >= c.b) return 0xFFFFFFFFu;
+    return top->pixels[static_cast<size_t>((c.oy + y) * top->surface_w + (c.ox + x))];
 }
 
 bool write_window_png(HWND window, const std::string &path) {

@@ -1,8 +1,10 @@
-// TextOutA: places the cell by the DC's text alignment, fills it in OPAQUE
-// mode and blends cached glyph coverage in the text colour (thresholded
-// glyphs on 1-bit surfaces). Everything is clipped through target.h in 64-bit
-// device coordinates, and glyphs outside the clip are never rendered.
+// TextOutA: puts the cell's top-left corner at the given point (GDI's default
+// alignment, the only one the stand-in has), fills it in OPAQUE mode and
+// blends cached glyph coverage in the text colour (thresholded glyphs on 1-bit
+// surfaces). Everything is clipped through target.h in 64-bit device
+// coordinates, and glyphs outside the clip are never rendered.
 #include "text/font_cache.h"
+#include "text/text_out.h"
 #include "gdi/gdi_objects.h"
 #include "gdi/target.h"
 
@@ -16,6 +18,8 @@
 using namespace standin;
 
 namespace {
+
+TextOutObserver g_observer = nullptr;
 
 // The union of what a call changed, reported to the windowing code once.
 struct Touched {
@@ -101,6 +105,8 @@ bool blit_glyph(const Target &t, const uint8_t *cov, const GlyphBox &box, int64_
 
 }  // namespace
 
+void standin::set_text_out_observer(TextOutObserver observer) { g_observer = observer; }
+
 extern "C" {
 
 BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR lpString, int c) {
@@ -109,27 +115,14 @@ BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR lpString, int c) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
+    if (g_observer) g_observer(lpString ? lpString : "", c);
     if (c == 0) return TRUE;
     FontInstance *fi = font_instance(dc->font);
     const TEXTMETRICA &tm = fi->tm;
     const size_t n = static_cast<size_t>(c);
     const int64_t width = text_width(fi, lpString, n);
 
-    const bool update_cp = (dc->text_align & TA_UPDATECP) != 0;
-    const int64_t ax = update_cp ? dc->pos.x : x;
-    const int64_t ay = update_cp ? dc->pos.y : y;
-    const UINT horizontal = dc->text_align & TA_CENTER;
-    const UINT vertical = dc->text_align & TA_BASELINE;
-    int64_t left = ax;
-    if (horizontal == TA_CENTER) left -= width / 2;
-    else if (horizontal == TA_RIGHT) left -= width;
-    int64_t top = ay;
-    if (vertical == TA_BASELINE) top -= tm.tmAscent;
-    else if (vertical == TA_BOTTOM) top -= tm.tmHeight;
-    if (update_cp) {
-        if (horizontal == TA_LEFT) dc->pos.x = saturate32(ax + width);
-        else if (horizontal == TA_RIGHT) dc->pos.x = saturate32(ax - width);
-    }
+    const int64_t left = x, top = y;
 
     Target t;
     if (!dc_target(dc, &t) || t.empty()) return TRUE;  // nothing to draw on is not a failure

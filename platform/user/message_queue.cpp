@@ -18,15 +18,9 @@ namespace {
 constexpr size_t kMaxPosted = 10000;
 constexpr size_t kMaxInput = 4096;
 
-struct QueuedInput {
-    InputEvent event;
-    bool routed = false;  // `msg` holds the message the event became
-    MSG msg{};
-};
-
 struct Queue {
     std::deque<MSG> posted;
-    std::deque<QueuedInput> input;
+    std::deque<InputEvent> input;
     bool quit = false;
     int quit_code = 0;
     POINT cursor{0, 0};
@@ -38,55 +32,46 @@ Queue &queue() {
     return q;
 }
 
-bool take_posted(const MessageFilter &f, MSG *msg) {
+bool take_posted(MSG *msg) {
     auto &posted = queue().posted;
-    for (auto it = posted.begin(); it != posted.end(); ++it) {
-        if (!f.matches(it->hwnd, it->message)) continue;
-        *msg = *it;
-        posted.erase(it);
-        return true;
-    }
-    return false;
+    if (posted.empty()) return false;
+    *msg = posted.front();
+    posted.pop_front();
+    return true;
 }
 
 enum class InputStep { None, Message, Progress };
 
-InputStep take_input(const MessageFilter &f, MSG *msg) {
+InputStep take_input(MSG *msg) {
     auto &input = queue().input;
     if (input.empty()) return InputStep::None;
     // Taken off the queue first: routing may run window procedures (focus
     // changes), and they may run message loops of their own.
-    QueuedInput item = input.front();
+    const InputEvent event = input.front();
     input.pop_front();
-    if (!item.routed) {
-        MSG routed{};
-        if (!route_input(item.event, &routed)) return InputStep::Progress;
-        item.routed = true;
-        item.msg = routed;
-    }
-    if (!f.matches(item.msg.hwnd, item.msg.message)) {
-        // Input that the filter does not take waits at the front, in order.
-        input.push_front(item);
-        return InputStep::None;
-    }
-    *msg = item.msg;
+    MSG routed{};
+    if (!route_input(event, &routed)) return InputStep::Progress;
+    *msg = routed;
     return InputStep::Message;
 }
 
-bool take_paint(const MessageFilter &f, MSG *msg) {
-    if (!f.takes(WM_PAINT)) return false;
-    const HWND h = next_window_to_paint(f.hwnd);
+bool take_paint(MSG *msg) {
+    const HWND h = next_window_to_paint();
     if (!h) return false;
     *msg = MSG{h, WM_PAINT, 0, 0, message_time(), queue().cursor};
     return true;
 }
 
-}  // namespace
-
-bool MessageFilter::matches(HWND target, UINT message) const {
-    if (!takes(message)) return false;
-    return !hwnd || (target && is_descendant(target, hwnd));
+// The stand-in's callers never filter; a filter is reported once and ignored,
+// which only hands the loop messages it would otherwise get later.
+void note_filter(HWND hwnd, UINT min, UINT max) {
+    static bool told = false;
+    if ((!hwnd && min == 0 && max == 0) || told) return;
+    told = true;
+    std::fprintf(stderr, "standin: GetMessageA: window and message filters are not supported; ignored\n");
 }
+
+}  // namespace
 
 DWORD message_time() { return static_cast<DWORD>(backend().now_ns() / 1000000); }
 POINT message_cursor() { return queue().cursor; }
@@ -107,9 +92,9 @@ void core_input(const InputEvent &event) {
     }
     if (event.kind == InputEvent::Kind::Motion && !q.input.empty()) {
         // Motion coalesces: only the latest position matters.
-        QueuedInput &last = q.input.back();
-        if (!last.routed && last.event.kind == InputEvent::Kind::Motion && last.event.host == event.host) {
-            last.event = event;
+        InputEvent &last = q.input.back();
+        if (last.kind == InputEvent::Kind::Motion && last.host == event.host) {
+            last = event;
             return;
         }
     }
@@ -119,7 +104,7 @@ void core_input(const InputEvent &event) {
         return;
     }
     q.warned_full = false;
-    q.input.push_back(QueuedInput{event});
+    q.input.push_back(event);
 }
 
 LRESULT send_message(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -139,30 +124,26 @@ BOOL WINAPI GetMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFil
         SetLastError(ERROR_INVALID_PARAMETER);
         return -1;
     }
-    const MessageFilter filter{hWnd, wMsgFilterMin, wMsgFilterMax};
+    note_filter(hWnd, wMsgFilterMin, wMsgFilterMax);
     const BackendDriver &driver = backend();
     Queue &q = queue();
     driver.wait(0);  // collect input that already arrived, so it keeps its place before paint and timers
     for (;;) {
-        if (hWnd && !window_get(hWnd)) {
-            SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-            return -1;
-        }
-        if (take_posted(filter, lpMsg)) break;
+        if (take_posted(lpMsg)) break;
         if (q.quit) {
-            // The quit flag pre-empts input, paint and timers, and ignores the filter.
+            // The quit flag pre-empts input, paint and timers.
             q.quit = false;
             *lpMsg = MSG{nullptr, WM_QUIT, static_cast<WPARAM>(q.quit_code), 0, message_time(), q.cursor};
             present_damaged();
             return FALSE;
         }
-        const InputStep step = take_input(filter, lpMsg);
+        const InputStep step = take_input(lpMsg);
         if (step == InputStep::Message) break;
         if (step == InputStep::Progress) continue;
-        if (take_paint(filter, lpMsg)) break;
-        if (timer_take_due(filter, lpMsg)) break;
+        if (take_paint(lpMsg)) break;
+        if (timer_take_due(lpMsg)) break;
         present_damaged();
-        driver.wait(filter.takes(WM_TIMER) ? timer_next_deadline(filter) : -1);
+        driver.wait(timer_next_deadline());
     }
     present_damaged();
     // Whatever way WM_QUIT arrives, GetMessageA reports it with 0.

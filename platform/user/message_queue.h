@@ -1,5 +1,5 @@
 // Internals of the message queue shared with the timer and input code: the
-// GetMessageA filter and the message clock.
+// message clock and cursor, and turning input into messages.
 #pragma once
 
 #include <windows.h>
@@ -7,15 +7,6 @@
 #include "backends/backend.h"
 
 namespace standin {
-
-// GetMessageA's window and message-range filter.
-struct MessageFilter {
-    HWND hwnd = nullptr;  // null: any window; else that window and its descendants
-    UINT min = 0;         // min = max = 0: any message
-    UINT max = 0;
-    bool matches(HWND target, UINT message) const;
-    bool takes(UINT message) const { return (min == 0 && max == 0) || (message >= min && message <= max); }
-};
 
 // MSG.time: milliseconds on the backend's clock.
 DWORD message_time();

@@ -1,36 +1,28 @@
 // Update regions and the paint cycle: InvalidateRect/ValidateRect keep one
 // bounding rectangle per window (so any number of invalidations make one
 // WM_PAINT), BeginPaint erases, validates and clips, and GetDC/ReleaseDC hand
-// out window DCs (gdi_objects.h) that draw through the surface hooks.
+// out window DCs (gdi_objects.h) that draw through the surface hooks. The
+// paint observer (paint_observer.h) hears of invalidations and paints.
 #include "user/window.h"
 
-#include "gdi/gdi_objects.h"
+#include "user/paint_observer.h"
 
-#include <algorithm>
+#include "gdi/gdi_objects.h"
+#include "user/rect.h"
+
 #include <cstring>
 
 namespace standin {
 
 namespace {
 
-bool rect_empty(const RECT &r) { return r.left >= r.right || r.top >= r.bottom; }
-
-RECT intersect(const RECT &a, const RECT &b) {
-    RECT r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
-           std::min(a.bottom, b.bottom)};
-    return rect_empty(r) ? RECT{0, 0, 0, 0} : r;
-}
-
-bool contains(const RECT &outer, const RECT &inner) {
-    return outer.left <= inner.left && outer.top <= inner.top && outer.right >= inner.right &&
-           outer.bottom >= inner.bottom;
-}
+PaintObserver g_observer;
 
 // Subtracts `v` from the bounding rectangle where the result is still a
 // rectangle (v covers a full strip along one side); otherwise keeps it whole,
 // which only costs a larger repaint.
 void subtract(RECT *u, const RECT &v) {
-    if (contains(v, *u)) {
+    if (rect_contains(v, *u)) {
         *u = RECT{0, 0, 0, 0};
         return;
     }
@@ -43,32 +35,25 @@ void subtract(RECT *u, const RECT &v) {
     if (rect_empty(*u)) *u = RECT{0, 0, 0, 0};
 }
 
-HWND find_paint(HWND hwnd, HWND filter, bool inside_filter) {
+HWND find_paint(HWND hwnd) {
     Window *w = window_get(hwnd);
     if (!w || !w->visible) return nullptr;
-    inside_filter = inside_filter || hwnd == filter;
-    if (inside_filter && !rect_empty(w->update)) return hwnd;
+    if (!rect_empty(w->update)) return hwnd;
     for (HWND c : w->children)
-        if (HWND found = find_paint(c, filter, inside_filter)) return found;
+        if (HWND found = find_paint(c)) return found;
     return nullptr;
 }
 
 }  // namespace
 
+void set_paint_observer(const PaintObserver &observer) { g_observer = observer; }
+
 void invalidate_client(Window *w, const RECT *rect, bool erase) {
     if (!w || !effectively_visible(w)) return;
     const RECT client = client_rect(w);
-    const RECT r = rect ? intersect(*rect, client) : client;
+    const RECT r = rect ? rect_intersect(*rect, client) : client;
     if (rect_empty(r)) return;
-    RECT &u = w->update;
-    if (rect_empty(u)) {
-        u = r;
-    } else {
-        u.left = std::min(u.left, r.left);
-        u.top = std::min(u.top, r.top);
-        u.right = std::max(u.right, r.right);
-        u.bottom = std::max(u.bottom, r.bottom);
-    }
+    rect_union(&w->update, r);
     if (erase) w->erase = true;
 }
 
@@ -81,9 +66,9 @@ void invalidate_tree(Window *w, bool erase) {
     }
 }
 
-HWND next_window_to_paint(HWND filter) {
+HWND next_window_to_paint() {
     for (HWND top : top_level_windows())
-        if (HWND found = find_paint(top, filter, filter == nullptr)) return found;
+        if (HWND found = find_paint(top)) return found;
     return nullptr;
 }
 
@@ -102,6 +87,7 @@ BOOL WINAPI InvalidateRect(HWND hWnd, const RECT *lpRect, BOOL bErase) {
     Window *w = window_checked(hWnd);
     if (!w) return FALSE;
     invalidate_client(w, lpRect, bErase != FALSE);
+    if (g_observer.invalidated) g_observer.invalidated(hWnd);
     return TRUE;
 }
 
@@ -146,7 +132,7 @@ HDC WINAPI BeginPaint(HWND hWnd, LPPAINTSTRUCT lpPaint) {
     for (HWND c : w->children) {
         Window *cw = window_get(c);
         if (!cw || !cw->visible) continue;
-        RECT r = intersect(painted, outer_rect(cw));
+        RECT r = rect_intersect(painted, outer_rect(cw));
         if (rect_empty(r)) continue;
         // In the child's client coordinates; the rectangle overlaps the child,
         // so the differences fit in 32 bits.
@@ -162,11 +148,13 @@ HDC WINAPI BeginPaint(HWND hWnd, LPPAINTSTRUCT lpPaint) {
         // fErase stays set when nobody erased (no class brush, or the handler returned 0).
         lpPaint->fErase = send_message(hWnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(hdc), 0) ? FALSE : TRUE;
     }
+    if (g_observer.paint_begins) g_observer.paint_begins(hWnd);
     return hdc;
 }
 
 BOOL WINAPI EndPaint(HWND hWnd, const PAINTSTRUCT *lpPaint) {
     if (!lpPaint) return FALSE;
+    if (g_observer.paint_ends) g_observer.paint_ends(hWnd);
     Dc *dc = gdi_dc(lpPaint->hdc);
     if (dc && dc->kind == DcKind::Window && dc->hwnd == hWnd) gdi_delete_dc(dc);
     return TRUE;

@@ -51,17 +51,15 @@ UINT_PTR new_thread_timer_id() {
     }
 }
 
-bool passes(const MessageFilter &f, const Timer &t) { return f.matches(t.hwnd, WM_TIMER); }
-
 }  // namespace
 
-bool timer_take_due(const MessageFilter &filter, MSG *msg) {
+bool timer_take_due(MSG *msg) {
     Timers &ts = timers();
     if (ts.list.empty()) return false;
     const int64_t now = backend().now_ns();
     Timer *best = nullptr;
     for (Timer &t : ts.list) {
-        if (t.due_ns > now || !passes(filter, t)) continue;
+        if (t.due_ns > now) continue;
         if (!best || t.due_ns < best->due_ns || (t.due_ns == best->due_ns && t.order < best->order)) best = &t;
     }
     if (!best) return false;
@@ -71,10 +69,10 @@ bool timer_take_due(const MessageFilter &filter, MSG *msg) {
     return true;
 }
 
-int64_t timer_next_deadline(const MessageFilter &filter) {
+int64_t timer_next_deadline() {
     int64_t next = -1;
     for (const Timer &t : timers().list)
-        if (passes(filter, t) && (next < 0 || t.due_ns < next)) next = t.due_ns;
+        if (next < 0 || t.due_ns < next) next = t.due_ns;
     return next;
 }
 

@@ -11,11 +11,11 @@
 
 namespace standin {
 
-// Fills a WM_TIMER for the earliest due timer that passes the filter and
-// schedules its next due time; false when none is due.
-bool timer_take_due(const MessageFilter &filter, MSG *msg);
-// Earliest due time (ns) of the timers that pass the filter; -1 without any.
-int64_t timer_next_deadline(const MessageFilter &filter);
+// Fills a WM_TIMER for the earliest due timer and schedules its next due
+// time; false when none is due.
+bool timer_take_due(MSG *msg);
+// Earliest due time (ns) of all timers; -1 without any.
+int64_t timer_next_deadline();
 // True when a live timer was set with this procedure (DispatchMessageA calls
 // only those, so a forged WM_TIMER cannot jump anywhere).
 bool timer_proc_known(TIMERPROC proc);

@@ -88,7 +88,7 @@ struct Window {
 // requests are reduced, as Windows limits them to its maximum tracking size.
 constexpr int kMaxHostSize = 4096;
 
-// ---- registry ----
+// ---- registry (window_registry.cpp) ----
 
 // The live window behind a handle, or null (also for windows already destroyed).
 Window *window_get(HWND hwnd);
@@ -102,6 +102,10 @@ Window *window_new();
 void window_free(HWND hwnd);
 // Every live window, in no particular order.
 std::vector<HWND> all_windows();
+// Puts a window on top of its siblings (its parent's children, or the
+// top-level windows), and takes it out of that list again.
+void window_link(Window *w);
+void window_unlink(Window *w);
 
 // ---- tree and geometry ----
 
@@ -116,6 +120,15 @@ RECT client_rect(const Window *w);
 RECT outer_rect(const Window *w);
 // Host-surface position of the client area's top-left pixel.
 void client_origin_in_host(const Window *w, int64_t *x, int64_t *y);
+
+// Where a window's client area shows on its top-level window's surface.
+struct ClientClip {
+    int64_t ox = 0, oy = 0;              // client origin, host-surface pixels
+    int64_t l = 0, t = 0, r = 0, b = 0;  // the part that shows, client coordinates
+};
+// The client area cut by every ancestor's client area and by the surface.
+// False (nothing shows) for a window that is hidden or whose ancestor is.
+bool visible_client_clip(const Window *w, ClientClip *clip);
 
 // ---- focus and activation (window_focus.cpp) ----
 
@@ -146,8 +159,9 @@ void install_surface_hooks();
 
 // ---- menu bar (window_menu.cpp) ----
 
-// Asks the menu code for the bar height and repaints the strip. Returns true
-// when the client size changed (the caller sends WM_SIZE).
+// Asks the menu code for the bar height, tells it the bar changed (MenuHooks::
+// bar_changed) and repaints the strip. Returns true when the client size
+// changed (the caller sends WM_SIZE).
 bool menu_bar_update(Window *w);
 void menu_bar_paint(Window *w);
 // Input that the menu code may take first (MenuHooks::input); true: swallowed.
@@ -158,6 +172,14 @@ void menu_window_destroyed(HWND hwnd);
 // A top-level window lost the focus to another tree, or was disabled.
 void menu_window_deactivated(HWND top);
 
+// ---- showing (window_show.cpp) ----
+
+// Takes a window off the screen, without WM_SHOWWINDOW: it stops being
+// visible, its parent repaints what it covered (a top-level window's host
+// hides), and activation and focus leave its tree, which they also do for a
+// window that was hidden already.
+void hide_window(Window *w);
+
 // ---- painting (painting.cpp) ----
 
 // Adds a client rectangle (null: all) to the update region of a visible window.
@@ -165,8 +187,8 @@ void invalidate_client(Window *w, const RECT *rect, bool erase);
 // The window and its visible descendants get their whole client area invalidated.
 void invalidate_tree(Window *w, bool erase);
 // The first visible window in painting order (parents before children) that
-// has a non-empty update region and lies in `filter`'s tree (null: any).
-HWND next_window_to_paint(HWND filter);
+// has a non-empty update region.
+HWND next_window_to_paint();
 
 // ---- sizing (window_geometry.cpp) ----
 
@@ -189,7 +211,7 @@ void reset_timers();
 void reset_keyboard_state();
 void reset_mouse_state();
 
-// ---- classes ----
+// ---- classes (window_class.cpp) ----
 const WindowClass *find_class(LPCSTR name);
 void reset_classes();
 

@@ -4,6 +4,7 @@
 // window's outer size is its host surface: menu bar strip plus client area.
 #include "user/window.h"
 
+#include "gdi/target.h"
 #include "user/window_hooks.h"
 
 #include <algorithm>
@@ -11,10 +12,6 @@
 namespace standin {
 
 namespace {
-
-LONG clamp_long(int64_t v) {
-    return static_cast<LONG>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
-}
 
 // Screen position of a window's client area, in 64 bits.
 void client_origin_on_screen(const Window *w, int64_t *x, int64_t *y) {
@@ -39,7 +36,7 @@ RECT client_rect(const Window *w) {
 }
 
 RECT outer_rect(const Window *w) {
-    return RECT{w->x, w->y, clamp_long(int64_t{w->x} + w->width), clamp_long(int64_t{w->y} + w->height)};
+    return RECT{w->x, w->y, saturate32(int64_t{w->x} + w->width), saturate32(int64_t{w->y} + w->height)};
 }
 
 void client_origin_in_host(const Window *w, int64_t *x, int64_t *y) {
@@ -55,6 +52,39 @@ void client_origin_in_host(const Window *w, int64_t *x, int64_t *y) {
     }
     *x = ox;
     *y = oy;
+}
+
+bool visible_client_clip(const Window *w, ClientClip *clip) {
+    *clip = ClientClip{};
+    // Windows draws nothing on a hidden window: its visible region is empty.
+    if (!w || !effectively_visible(w)) return false;
+    const Window *top = top_level_of(const_cast<Window *>(w));
+    if (!top) return false;
+    int64_t ox = 0, oy = 0;
+    client_origin_in_host(w, &ox, &oy);
+    int cw = 0, ch = 0;
+    client_size(w, &cw, &ch);
+    int64_t l = 0, t = 0, r = cw, b = ch;
+    for (const Window *c = w; c->is_child();) {
+        const Window *p = window_get(c->parent);
+        if (!p) break;
+        int64_t px = 0, py = 0;
+        client_origin_in_host(p, &px, &py);
+        int pw = 0, ph = 0;
+        client_size(p, &pw, &ph);
+        l = std::max(l, px - ox);
+        t = std::max(t, py - oy);
+        r = std::min(r, px + pw - ox);
+        b = std::min(b, py + ph - oy);
+        c = p;
+    }
+    l = std::max(l, -ox);
+    t = std::max(t, -oy);
+    r = std::min(r, int64_t{top->surface_w} - ox);
+    b = std::min(b, int64_t{top->surface_h} - oy);
+    if (l >= r || t >= b) return false;
+    *clip = ClientClip{ox, oy, l, t, r, b};
+    return true;
 }
 
 void send_size(HWND hwnd) {
@@ -122,8 +152,8 @@ bool window_client_origin(HWND window, POINT *origin) {
     if (!w || !origin) return false;
     int64_t x = 0, y = 0;
     client_origin_on_screen(w, &x, &y);
-    origin->x = clamp_long(x);
-    origin->y = clamp_long(y);
+    origin->x = saturate32(x);
+    origin->y = saturate32(y);
     return true;
 }
 
@@ -151,7 +181,7 @@ BOOL WINAPI GetWindowRect(HWND hWnd, LPRECT lpRect) {
         x += px;
         y += py;
     }
-    *lpRect = RECT{clamp_long(x), clamp_long(y), clamp_long(x + w->width), clamp_long(y + w->height)};
+    *lpRect = RECT{saturate32(x), saturate32(y), saturate32(x + w->width), saturate32(y + w->height)};
     return TRUE;
 }
 

@@ -1,8 +1,9 @@
-// Plug points of the windowing core for the menu and dialog code: the menu
-// code registers MenuHooks and drives the bar through window_set_menu and
-// friends; the dialog code builds on child windows, focus, EnableWindow,
-// SendMessageA and nested GetMessageA/DispatchMessageA loops, plus the few
-// helpers below. Everything here runs on the one application thread.
+// Plug points of the windowing core for the menu and dialog code. The menu
+// code's only way in is this header: USER calls it through MenuHooks, and it
+// reads and drives its windows through the window_* calls below, never
+// through the Window objects. The dialog code builds on child windows, focus,
+// EnableWindow, SendMessageA and nested GetMessageA/DispatchMessageA loops,
+// plus the few helpers below. Everything runs on the one application thread.
 #pragma once
 
 #include <windows.h>
@@ -22,7 +23,9 @@ namespace standin {
 // height comes from bar_height; 0 without a menu) followed by the client area.
 // The core stores the window's HMENU, keeps the client size right, repaints
 // the strip through paint_bar whenever it may have been lost (menu set or
-// redrawn, window shown, resized, exposed) and presents it.
+// redrawn, window shown, resized, exposed) and presents it. bar_height and
+// paint_bar only answer and draw; what changes the menu's state is told by
+// the notifications: bar_changed, window_destroyed, window_deactivated.
 //
 // Input: `input` sees every key, button and motion event of an enabled
 // top-level window (keys: the one holding the focus) before it becomes a
@@ -42,9 +45,14 @@ struct MenuHooks {
     int (*bar_height)(HWND window, HMENU menu, int width) = nullptr;
     // Draws the bar into the strip: `pixels` is its top-left pixel, 0x00RRGGBB.
     void (*paint_bar)(HWND window, HMENU menu, uint32_t *pixels, int width, int height, ptrdiff_t stride) = nullptr;
+    // The bar of a top-level window was attached, replaced, detached or
+    // redrawn (DrawMenuBar), or the window was resized: its menu, bar height
+    // and surface size are already the new ones; the strip is repainted next.
+    void (*bar_changed)(HWND window) = nullptr;
     // First look at raw input of a top-level window; true swallows the event.
     bool (*input)(HWND window, const InputEvent &event) = nullptr;
-    // WM_SYSKEYDOWN, WM_SYSKEYUP and WM_SYSCHAR passed to DefWindowProcA.
+    // WM_SYSKEYDOWN, WM_SYSKEYUP and WM_SYSCHAR passed to DefWindowProcA by
+    // `window` or one of its children (`window` is the top-level one).
     void (*sys_key)(HWND window, UINT message, WPARAM wParam, LPARAM lParam) = nullptr;
     // A window is being destroyed (close its popup, forget its state).
     void (*window_destroyed)(HWND window) = nullptr;
@@ -67,6 +75,11 @@ HMENU window_menu(HWND window);
 bool window_redraw_menu_bar(HWND window);
 // Current bar height (0 without a menu).
 int window_menu_bar_height(HWND window);
+// Repaints the strip through paint_bar (the menu's own look changed): no
+// new height is asked and bar_changed is not called.
+void window_paint_menu_bar(HWND window);
+// Size of a top-level window's host surface: bar strip and client area.
+bool window_surface_size(HWND window, int *width, int *height);
 
 // Lays `pixels` (stride in pixels, owned by the caller and kept alive until
 // cleared or replaced) over the host-surface rectangle `rect` of a top-level

@@ -4,10 +4,10 @@
 // code sees key, button and motion events first (window_hooks.h).
 #include "user/message_queue.h"
 
+#include "gdi/target.h"
 #include "user/keyboard.h"
 #include "user/window.h"
 
-#include <algorithm>
 
 namespace standin {
 
@@ -21,8 +21,7 @@ Window *window_for_host(HostId host) {
 }
 
 POINT screen_point(const Window *top, const InputEvent &event) {
-    auto clamp32 = [](int64_t v) { return static_cast<LONG>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); };
-    return POINT{clamp32(int64_t{top->x} + event.x), clamp32(int64_t{top->y} + event.y)};
+    return POINT{saturate32(int64_t{top->x} + event.x), saturate32(int64_t{top->y} + event.y)};
 }
 
 bool route_key(const InputEvent &event, MSG *msg) {
@@ -175,8 +174,7 @@ void handle_expose(const InputEvent &event) {
     if (t < top->menu_height) menu_bar_paint(top);
     // The client part is painted again by its window procedure.
     const int64_t m = top->menu_height;
-    auto clamp32 = [](int64_t v) { return static_cast<LONG>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); };
-    const RECT client{clamp32(l), clamp32(t - m), clamp32(r), clamp32(b - m)};
+    const RECT client{saturate32(l), saturate32(t - m), saturate32(r), saturate32(b - m)};
     invalidate_client(top, &client, true);
 }
 

@@ -21,12 +21,15 @@ MenuHooks &hooks() {
 void set_menu_hooks(const MenuHooks &h) { hooks() = h; }
 
 bool menu_bar_update(Window *w) {
+    const HWND hwnd = w->handle;
     const int old = w->menu_height;
     int height = 0;
-    if (w->menu && hooks().bar_height) height = hooks().bar_height(w->handle, w->menu, w->surface_w);
+    if (w->menu && hooks().bar_height) height = hooks().bar_height(hwnd, w->menu, w->surface_w);
     w->menu_height = std::clamp(height, 0, w->surface_h);
-    menu_bar_paint(w);
-    return w->menu_height != old;
+    const bool changed = w->menu_height != old;
+    if (hooks().bar_changed) hooks().bar_changed(hwnd);
+    if (Window *again = window_get(hwnd)) menu_bar_paint(again);
+    return changed;
 }
 
 void menu_bar_paint(Window *w) {
@@ -38,7 +41,8 @@ void menu_bar_paint(Window *w) {
 bool menu_input(HWND top, const InputEvent &event) { return hooks().input && hooks().input(top, event); }
 
 void menu_sys_key(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (hooks().sys_key) hooks().sys_key(hwnd, message, wParam, lParam);
+    Window *top = top_level_of(window_get(hwnd));
+    if (top && hooks().sys_key) hooks().sys_key(top->handle, message, wParam, lParam);
 }
 
 void menu_window_destroyed(HWND hwnd) {
@@ -75,6 +79,10 @@ HMENU window_menu(HWND window) {
 int window_menu_bar_height(HWND window) {
     Window *w = window_get(window);
     return w ? w->menu_height : 0;
+}
+
+void window_paint_menu_bar(HWND window) {
+    if (Window *w = window_get(window)) menu_bar_paint(w);
 }
 
 }  // namespace standin

@@ -1,6 +1,7 @@
 // Showing and hiding windows (ShowWindow, IsWindowVisible) and synchronous
 // painting (UpdateWindow). Showing sends WM_SHOWWINDOW, activates top-level
-// windows and invalidates the whole client area; hiding gives the focus away.
+// windows and invalidates the whole client area; hiding (hide_window, which
+// DestroyWindow uses too) gives the focus away.
 #include "user/window.h"
 
 namespace standin {
@@ -22,17 +23,7 @@ bool activates(int cmd) {
 void hide(HWND hwnd) {
     send_message(hwnd, WM_SHOWWINDOW, FALSE, 0);
     Window *w = window_get(hwnd);
-    if (!w || !w->visible) return;
-    w->visible = false;
-    if (w->is_child()) {
-        if (Window *p = window_get(w->parent)) {
-            const RECT r = outer_rect(w);
-            invalidate_client(p, &r, true);
-        }
-    } else if (w->host) {
-        backend().show_host(w->host, false);
-    }
-    release_focus_from(hwnd);
+    if (w && w->visible) hide_window(w);
 }
 
 void show(HWND hwnd, bool activate) {
@@ -61,6 +52,23 @@ void update_tree(HWND hwnd) {
 }
 
 }  // namespace
+
+void hide_window(Window *w) {
+    const HWND hwnd = w->handle;
+    if (w->visible) {
+        w->visible = false;
+        if (w->is_child()) {
+            // The parent repaints what the child covered.
+            if (Window *p = window_get(w->parent)) {
+                const RECT r = outer_rect(w);
+                invalidate_client(p, &r, true);
+            }
+        } else if (w->host) {
+            backend().show_host(w->host, false);
+        }
+    }
+    release_focus_from(hwnd);
+}
 
 }  // namespace standin
 

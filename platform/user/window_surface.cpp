@@ -5,6 +5,7 @@
 
 #include "gdi/gdi_objects.h"
 #include "gdi/target.h"
+#include "user/rect.h"
 #include "user/window_hooks.h"
 
 #include <algorithm>
@@ -13,27 +14,6 @@
 namespace standin {
 
 namespace {
-
-bool rect_empty(const RECT &r) { return r.left >= r.right || r.top >= r.bottom; }
-
-void rect_union(RECT *acc, const RECT &r) {
-    if (rect_empty(r)) return;
-    if (rect_empty(*acc)) {
-        *acc = r;
-        return;
-    }
-    acc->left = std::min(acc->left, r.left);
-    acc->top = std::min(acc->top, r.top);
-    acc->right = std::max(acc->right, r.right);
-    acc->bottom = std::max(acc->bottom, r.bottom);
-}
-
-RECT rect_intersect(const RECT &a, const RECT &b) {
-    RECT r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
-           std::min(a.bottom, b.bottom)};
-    if (rect_empty(r)) r = RECT{0, 0, 0, 0};
-    return r;
-}
 
 // A fresh surface shows the class background, so a first present before any
 // painting is not a flash of black.
@@ -46,45 +26,22 @@ uint32_t background_pixel(const Window *w) {
 
 bool surface_for_dc(HWND hwnd, Target *t) {
     Window *w = window_get(hwnd);
-    // Windows draws nothing on a hidden window: its visible region is empty.
-    if (!w || !effectively_visible(w)) return false;
     Window *top = top_level_of(w);
-    if (!top || top->pixels.empty()) return false;
-    int64_t ox = 0, oy = 0;
-    client_origin_in_host(w, &ox, &oy);
-    int cw = 0, ch = 0;
-    client_size(w, &cw, &ch);
-    // Device clip: the client area, inside every ancestor's client area, inside the surface.
-    int64_t l = 0, tp = 0, r = cw, b = ch;
-    for (Window *c = w; c && c->is_child();) {
-        Window *p = window_get(c->parent);
-        if (!p) break;
-        int64_t px = 0, py = 0;
-        client_origin_in_host(p, &px, &py);
-        int pw = 0, ph = 0;
-        client_size(p, &pw, &ph);
-        l = std::max(l, px - ox);
-        tp = std::max(tp, py - oy);
-        r = std::min(r, px + pw - ox);
-        b = std::min(b, py + ph - oy);
-        c = p;
-    }
-    l = std::max(l, -ox);
-    tp = std::max(tp, -oy);
-    r = std::min(r, int64_t{top->surface_w} - ox);
-    b = std::min(b, int64_t{top->surface_h} - oy);
-    if (l >= r || tp >= b) return false;  // also keeps ox/oy within int range below
+    ClientClip clip;
+    // The device clip is what shows; a window that shows somewhere has its
+    // origin within int range of the surface.
+    if (!top || top->pixels.empty() || !visible_client_clip(w, &clip)) return false;
     t->pixels = top->pixels.data();
     t->width = top->surface_w;
     t->height = top->surface_h;
     t->stride = top->surface_w;
     t->mono = false;
-    t->ox = static_cast<int>(ox);
-    t->oy = static_cast<int>(oy);
-    t->cl = l;
-    t->ct = tp;
-    t->cr = r;
-    t->cb = b;
+    t->ox = static_cast<int>(clip.ox);
+    t->oy = static_cast<int>(clip.oy);
+    t->cl = clip.l;
+    t->ct = clip.t;
+    t->cr = clip.r;
+    t->cb = clip.b;
     return true;
 }
 
@@ -191,7 +148,15 @@ void present_damaged() {
     }
 }
 
-// ---- overlay (window_hooks.h) ----
+// ---- for the menu code (window_hooks.h) ----
+
+bool window_surface_size(HWND window, int *width, int *height) {
+    Window *w = window_get(window);
+    if (!w || w->is_child()) return false;
+    *width = w->surface_w;
+    *height = w->surface_h;
+    return true;
+}
 
 bool window_set_overlay(HWND window, const RECT &rect, const uint32_t *pixels, ptrdiff_t stride) {
     Window *w = window_get(window);

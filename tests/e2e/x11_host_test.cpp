@@ -188,7 +188,7 @@ TEST(X11Init, FailureNamesTheDisplay) {
     std::string error;
     unsetenv("DISPLAY");
     EXPECT_FALSE(standin::kX11Driver.init(&error));
-    EXPECT_EQ(error, "cannot open X display (DISPLAY is not set)");
+    EXPECT_EQ(error, "cannot open X display: DISPLAY is not set");
 
     setenv("DISPLAY", ":4093", 1);
     error.clear();

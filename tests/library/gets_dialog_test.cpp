@@ -9,6 +9,13 @@
 #include "gets_dialog.h"
 #include "user/window_hooks.h"
 
+#if defined(__SANITIZE_ADDRESS__)
+// The sanitizer runtime's count of live heap bytes (GCC ships no header for it).
+extern "C" size_t __sanitizer_get_current_allocated_bytes(void);
+#endif
+
+#include <malloc.h>
+
 #include <cstring>
 #include <deque>
 #include <functional>
@@ -263,6 +270,38 @@ TEST_F(GetsDialog, TimerMessagesKeepReachingTheGraphicsWindow) {
                     }}),
               1);
     EXPECT_EQ(fired_while_open, 1);
+}
+
+// Bytes the program holds on its heap now.
+size_t heap_in_use() {
+#if defined(__SANITIZE_ADDRESS__)
+    return __sanitizer_get_current_allocated_bytes();
+#else
+    const struct mallinfo2 m = mallinfo2();
+    return m.uordblks + m.hblkhd;  // small blocks and mmapped ones
+#endif
+}
+
+// A dialog left waiting runs its timers for hours of virtual time; the
+// headless backend's logs must not grow with them.
+TEST_F(GetsDialog, AWaitingDialogKeepsItsMemoryFlat) {
+    constexpr int kWaits = 100000;
+    int waits = 0;
+    size_t early = 0, late = 0;
+    standin::headless_set_wait_hook([&](int64_t) {
+        ++waits;
+        if (waits == 1000) early = heap_in_use();
+        if (waits == kWaits) {
+            late = heap_in_use();
+            standin::headless_type_text("\n");
+        }
+    });
+    char result[256] = "";
+    TELKA_gets("Waiting", result);
+    standin::headless_set_wait_hook(nullptr);
+    ASSERT_GE(waits, kWaits);
+    EXPECT_GT(standin::headless_now_ns(), int64_t{3600} * 1000000000);  // an hour of virtual time
+    EXPECT_LT(late, early + 256 * 1024) << "heap grew from " << early << " to " << late << " bytes";
 }
 
 TEST_F(GetsDialog, SitsFiftyDialogUnitsIntoTheGraphicsWindowsClientArea) {

@@ -105,6 +105,14 @@ TEST_F(ScriptFault, AWriteErrorStopsRecordingOnceAndLeavesWholeLines) {
     EXPECT_EQ(read_script(), five);
 }
 
+TEST_F(ScriptFault, AQuitWhileRecordingLeavesTheOldFileAlone) {
+    write_script("TELKA_KBD(65);\n");
+    record_command();
+    PostQuitMessage(0);
+    EXPECT_EQ(wait_event().kind, TELKA_QUIT);
+    EXPECT_EQ(read_script(), "TELKA_KBD(65);\n");
+}
+
 TEST_F(ScriptFault, ThePeriodicCountDoesNotLeakBetweenRuns) {
     write_script("TELKA_PERIODIC(0);\n");
     lib.playback = 1;

@@ -43,16 +43,18 @@ protected:
         EXPECT_EQ(start, end);
         return end;
     }
-    static int caret_line(HWND e) { return static_cast<int>(SendMessageA(e, EM_LINEFROMCHAR, static_cast<WPARAM>(-1), 0)); }
+    static standin::EditLines shown(HWND e) {
+        standin::EditLines l;
+        EXPECT_TRUE(standin::edit_lines(e, &l));
+        return l;
+    }
+    static int caret_line(HWND e) { return static_cast<int>(shown(e).caret_line); }
+    static int line_count(HWND e) { return static_cast<int>(shown(e).lines.size()); }
+    static int first_visible_line(HWND e) { return static_cast<int>(shown(e).first_visible); }
     static std::vector<std::string> lines(HWND e) {
         const std::string all = text(e);
         std::vector<std::string> out;
-        const LRESULT n = SendMessageA(e, EM_GETLINECOUNT, 0, 0);
-        for (LRESULT i = 0; i < n; ++i) {
-            const LRESULT start = SendMessageA(e, EM_LINEINDEX, static_cast<WPARAM>(i), 0);
-            const LRESULT len = SendMessageA(e, EM_LINELENGTH, static_cast<WPARAM>(start), 0);
-            out.push_back(all.substr(static_cast<size_t>(start), static_cast<size_t>(len)));
-        }
+        for (const standin::TextLine &l : shown(e).lines) out.push_back(all.substr(l.start, l.end - l.start));
         return out;
     }
     void typing(const char *s) {
@@ -188,19 +190,19 @@ TEST_F(EditControl, BreaksAWordLongerThanTheLine) {
 TEST_F(EditControl, ScrollsToKeepTheCaretVisible) {
     HWND e = edit(WS_BORDER | ES_MULTILINE | ES_AUTOVSCROLL, 200, 68);  // about four lines
     typing("1\n2\n3\n4\n5\n6\n7\n8\n9\n10");
-    EXPECT_EQ(SendMessageA(e, EM_GETLINECOUNT, 0, 0), 10);
-    const LRESULT first = SendMessageA(e, EM_GETFIRSTVISIBLELINE, 0, 0);
+    EXPECT_EQ(line_count(e), 10);
+    const int first = first_visible_line(e);
     EXPECT_GT(first, 0);
     EXPECT_GE(caret_line(e), first);
     EXPECT_LT(caret_line(e) - first, 68 / 16);
     keys({VK_HOME}, standin::kKeyControl);
-    EXPECT_EQ(SendMessageA(e, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
+    EXPECT_EQ(first_visible_line(e), 0);
 }
 
 TEST_F(EditControl, WithoutAutoScrollTextThatDoesNotFitIsRefused) {
     HWND multi = edit(WS_BORDER | ES_MULTILINE, 200, 68);
     typing("1\n2\n3\n4\n5\n6\n7\n8");
-    EXPECT_LE(SendMessageA(multi, EM_GETLINECOUNT, 0, 0), 68 / 16);
+    EXPECT_LE(line_count(multi), 68 / 16);
     EXPECT_LT(text(multi).size(), std::string("1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8").size());
 
     HWND single = edit(WS_BORDER, 60, 24);
@@ -213,7 +215,7 @@ TEST_F(EditControl, SingleLineEditsScrollSidewaysAndIgnoreEnter) {
     HWND e = edit(WS_BORDER | ES_AUTOHSCROLL, 60, 24);
     typing("abcdefghijklmnopqrstuvwxyz\n");
     EXPECT_EQ(text(e), "abcdefghijklmnopqrstuvwxyz");
-    EXPECT_EQ(SendMessageA(e, EM_GETLINECOUNT, 0, 0), 1);
+    EXPECT_EQ(line_count(e), 1);
 }
 
 TEST_F(EditControl, StopsTypingAtTheLimitAndReportsIt) {

@@ -3,6 +3,7 @@
 // hard breaks, words longer than the line, degenerate widths; and the '&'
 // mnemonic prefixes of labels.
 #include "dialog/control_text_layout.h"
+#include "user/mnemonic.h"
 
 #include <gtest/gtest.h>
 
@@ -11,9 +12,14 @@
 
 using standin::Advances;
 using standin::layout_lines;
-using standin::strip_prefix;
 
 namespace {
+
+std::string strip_prefix(const std::string &label, size_t *underline) {
+    const standin::MnemonicText t = standin::strip_mnemonic(label);
+    *underline = t.underline;
+    return t.text;
+}
 
 Advances toy_font() {
     Advances a{};

@@ -17,7 +17,6 @@ TEST(MemoryDc, StartsWithWin32Defaults) {
     EXPECT_EQ(GetBkColor(dc), RGB(255, 255, 255));
     EXPECT_EQ(GetTextColor(dc), RGB(0, 0, 0));
     EXPECT_EQ(GetBkMode(dc), OPAQUE);
-    EXPECT_EQ(GetTextAlign(dc), static_cast<UINT>(TA_TOP | TA_LEFT));
 
     BITMAP bm{};
     ASSERT_EQ(GetObjectA(GetCurrentObject(dc, OBJ_BITMAP), sizeof bm, &bm), static_cast<int>(sizeof bm));

@@ -180,17 +180,18 @@ TEST_F(BackendChoice, UnknownNameIsRefusedClearly) {
             setenv("STANDIN_BACKEND", "wayland", 1);
             standin::backend();
         },
-        ::testing::ExitedWithCode(1), "standin: unknown STANDIN_BACKEND 'wayland' \\(use x11 or headless\\)");
+        ::testing::ExitedWithCode(1), ": unknown STANDIN_BACKEND 'wayland' \\(use x11 or headless\\)");
 }
 
-TEST_F(BackendChoice, MissingDisplaySaysHowToRunHeadless) {
+TEST_F(BackendChoice, MissingDisplaySaysHowToGetOne) {
     EXPECT_EXIT(
         {
             setenv("STANDIN_BACKEND", "x11", 1);
             setenv("DISPLAY", ":987", 1);  // no server there
             GetSystemMetrics(SM_CXSCREEN);
         },
-        ::testing::ExitedWithCode(1), "standin: .*STANDIN_BACKEND=headless");
+        ::testing::ExitedWithCode(1),
+        "needs a graphical display.*cannot open X display ':987'.*desktop session.*xvfb-run .*telka-run");
 }
 
 TEST_F(BackendChoice, TestsCanSelectHeadlessWhateverTheEnvironmentSays) {

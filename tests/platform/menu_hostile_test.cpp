@@ -120,6 +120,20 @@ TEST_F(MenuHostile, MenuDestroyedWhileOpenClosesAtTheNextInput) {
     EXPECT_FALSE(open(h));
 }
 
+TEST_F(MenuHostile, AnOpenDropDownFollowsAResizeAndGoesWithItsBar) {
+    HWND h = window_with_menu();
+    click_bar(h);
+    drain();
+    RECT r{};
+    ASSERT_TRUE(open(h));
+    standin::headless_resize(h, 601, 120);
+    drain();
+    ASSERT_TRUE(popup_rect(h, &r));
+    EXPECT_EQ(r.bottom, 120);  // laid out again, cut at the new bottom edge
+    ASSERT_TRUE(SetMenu(h, nullptr));
+    EXPECT_FALSE(open(h));
+}
+
 TEST_F(MenuHostile, ReplacingTheBarWhileOpenClosesIt) {
     HWND h = window_with_menu();
     click_bar(h);

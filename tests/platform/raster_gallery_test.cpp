@@ -71,18 +71,11 @@ void draw_gallery(HDC dc) {
              [&] { Ellipse(dc, cx - r, cy - r, cx + r + 1, cy + r + 1); });
     }
 
-    // Row 4: polygons: a star in both fill modes, a wide-pen triangle, a sliver, and degenerate shapes.
-    const POINT star[] = {{20, 0}, {31, 35}, {2, 12}, {38, 12}, {9, 35}};
-    for (int mode : {ALTERNATE, WINDING}) {
-        const int ox = mode == ALTERNATE ? 10 : 60;
-        SetPolyFillMode(dc, mode);
-        with(dc, PS_SOLID, 1, RGB(0, 0, 0), RGB(240, 120, 40), false, [&] {
-            POINT p[5];
-            for (int i = 0; i < 5; ++i) p[i] = POINT{star[i].x + ox, star[i].y + 172};
-            Polygon(dc, p, 5);
-        });
-    }
-    SetPolyFillMode(dc, ALTERNATE);
+    // Row 4: polygons: a star, a wide-pen triangle, a sliver, and degenerate shapes.
+    with(dc, PS_SOLID, 1, RGB(0, 0, 0), RGB(240, 120, 40), false, [&] {
+        const POINT star[] = {{30, 172}, {41, 207}, {12, 184}, {48, 184}, {19, 207}};
+        Polygon(dc, star, 5);
+    });
     with(dc, PS_SOLID, 6, RGB(40, 40, 200), RGB(200, 200, 255), false, [&] {
         const POINT tri[] = {{125, 176}, {170, 200}, {132, 208}};
         Polygon(dc, tri, 3);

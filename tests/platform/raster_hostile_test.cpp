@@ -131,17 +131,14 @@ TEST(Hostile, PolygonsTakeAnyPoints) {
     c.brush();
     for (int w : {0, 1, 4, INT_MAX}) {
         c.pen(PS_SOLID, w);
-        for (int mode : {ALTERNATE, WINDING}) {
-            SetPolyFillMode(c.dc(), mode);
-            for (int a : kCoords)
-                for (int b : kCoords)
-                    for (int d : kCoords) {
-                        const POINT tri[] = {{a, b}, {b, d}, {d, a}};
-                        EXPECT_TRUE(Polygon(c.dc(), tri, 3));
-                        const POINT quad[] = {{a, a}, {INT_MAX, b}, {d, INT_MIN}, {INT_MIN, d}};
-                        EXPECT_TRUE(Polygon(c.dc(), quad, 4));
-                    }
-        }
+        for (int a : kCoords)
+            for (int b : kCoords)
+                for (int d : kCoords) {
+                    const POINT tri[] = {{a, b}, {b, d}, {d, a}};
+                    EXPECT_TRUE(Polygon(c.dc(), tri, 3));
+                    const POINT quad[] = {{a, a}, {INT_MAX, b}, {d, INT_MIN}, {INT_MIN, d}};
+                    EXPECT_TRUE(Polygon(c.dc(), quad, 4));
+                }
     }
     expect_only(c, {kBackground, kPen, kBrush});
 }

@@ -21,11 +21,16 @@ const at = (page, x, y) => s.pixel(page, G, 300 + x, 280 - y);
 const shows = (page, x, y, colour, timeout) => s.eventually(async () => (await at(page, x, y)) === colour, timeout);
 const field = (page) => s.checksum(page, G, 0, 20, 601, 520);
 
+// Whether window row y (columns x0 to x1-1) or column x (rows y0 to y1-1)
+// shows `colour` anywhere, in one reading of the canvas.
+const rowHas = async (page, y, x0, x1, colour) =>
+  (await s.pixels(page, G, 300 + x0, 280 - y, x1 - x0, 1)).includes(colour);
+const columnHas = async (page, x, y0, y1, colour) =>
+  (await s.pixels(page, G, 300 + x, 280 - y1 + 1, 1, y1 - y0)).includes(colour);
+
 async function movedRight(page) {
   if ((await at(page, 5, 10)) === YELLOW) return false;
-  for (let x = 30; x < 290; x += 5)
-    if ((await at(page, x, 10)) === YELLOW) return true;
-  return false;
+  return rowHas(page, 10, 30, 290, YELLOW);
 }
 
 async function playing(page) {
@@ -54,19 +59,11 @@ test('keys take the game to ready and playing and move the player', async () => 
   await s.shot(page, '02-ready');
   await page.keyboard.press('x');
   await page.keyboard.press('Space');  // fire left from the square's middle
-  assert.ok(await s.eventually(async () => {
-    for (let x = -290; x < 0; x += 2)
-      if ((await at(page, x, 10)) === WHITE) return true;
-    return false;
-  }), 'a bullet flying left');
+  assert.ok(await s.eventually(() => rowHas(page, 10, -290, 0, WHITE)), 'a bullet flying left');
   await s.shot(page, '03-playing-fire');
   await s.numpad(page, 8);  // up
-  assert.ok(await s.eventually(async () => {
-    if ((await at(page, 10, 10)) === YELLOW) return false;
-    for (let y = 40; y < 225; y += 3)
-      if ((await at(page, 10, y)) === YELLOW) return true;
-    return false;
-  }), 'the square moved up');
+  assert.ok(await s.eventually(async () => (await at(page, 10, 10)) !== YELLOW &&
+                                           (await columnHas(page, 10, 40, 225, YELLOW))), 'the square moved up');
   await s.shot(page, '04-moved-up');
   await page.close();
 });

@@ -93,6 +93,19 @@ export function pixel(page, title, x, y) {
   }, title, x, y);
 }
 
+// The pixels of a rectangle of a window's surface, row by row, as 0xRRGGBB,
+// read at one moment (a scan pixel by pixel can miss a fast object).
+export function pixels(page, title, x, y, w, h) {
+  return page.evaluate((title, x, y, w, h) => {
+    const frame = document.querySelector(`.telka-window[data-title="${title}"]`);
+    if (!frame) return [];
+    const d = frame.querySelector('canvas').getContext('2d').getImageData(x, y, w, h).data;
+    const out = [];
+    for (let i = 0; i < d.length; i += 4) out.push((d[i] << 16) | (d[i + 1] << 8) | d[i + 2]);
+    return out;
+  }, title, x, y, w, h);
+}
+
 // A checksum of a rectangle of a window's surface.
 export function checksum(page, title, x, y, w, h) {
   return page.evaluate((title, x, y, w, h) => {

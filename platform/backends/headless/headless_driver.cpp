@@ -16,6 +16,31 @@ namespace {
 // loop for ever; after this many fruitless calls in a row the run ends.
 constexpr uint64_t kMaxFruitlessIdleCalls = 1000000;
 
+// A program run headless with no test driving it (no hooks) and no input
+// left, that only waits on its timers (an animation), would run its virtual
+// clock for ever at full speed; it stops after this many idle virtual
+// seconds, or STANDIN_HEADLESS_IDLE_SECONDS of them (0: never).
+constexpr int64_t kDefaultIdleSeconds = 300;
+
+int64_t idle_limit_ns() {
+    static const int64_t limit = [] {
+        const char *env = std::getenv("STANDIN_HEADLESS_IDLE_SECONDS");
+        int64_t seconds = kDefaultIdleSeconds;
+        if (env && *env) {
+            char *end = nullptr;
+            const long long v = std::strtoll(env, &end, 10);
+            if (*end == '\0' && v >= 0 && v <= 1000000000) {
+                seconds = v;
+            } else {
+                std::fprintf(stderr, "headless: STANDIN_HEADLESS_IDLE_SECONDS='%s' is not a number of seconds; using %lld\n",
+                             env, static_cast<long long>(kDefaultIdleSeconds));
+            }
+        }
+        return seconds * 1000000000;
+    }();
+    return limit;
+}
+
 [[noreturn]] void never_ending_wait(const char *why) {
     std::fprintf(stderr, "headless: %s\n", why);
     std::fflush(stderr);
@@ -25,6 +50,7 @@ constexpr uint64_t kMaxFruitlessIdleCalls = 1000000;
 void deliver_pending() {
     HeadlessState &s = headless_state();
     s.fruitless_idle = 0;
+    s.last_input = s.clock;
     std::deque<InputEvent> events;
     events.swap(s.pending);
     for (const InputEvent &e : events) core_input(e);
@@ -32,11 +58,11 @@ void deliver_pending() {
 
 bool headless_init(std::string *error) {
     (void)error;
-    if (const char *dir = std::getenv("STANDIN_HEADLESS_DUMP"); dir && *dir) headless_set_dump_dir(dir);
+    headless_frames_from_environment();
     return true;
 }
 
-void headless_shutdown() {}
+void headless_shutdown() { headless_frames_finish(); }
 
 HostId headless_create_host(const HostWindowParams &params) {
     HeadlessState &s = headless_state();
@@ -51,12 +77,15 @@ HostId headless_create_host(const HostWindowParams &params) {
     return id;
 }
 
-void headless_destroy_host(HostId host) { headless_state().hosts.erase(host); }
-
 HeadlessHost *find_host(HostId host) {
     auto &hosts = headless_state().hosts;
     auto it = hosts.find(host);
     return it == hosts.end() ? nullptr : &it->second;
+}
+
+void headless_destroy_host(HostId host) {
+    if (const HeadlessHost *h = find_host(host)) headless_frames_host_gone(*h);
+    headless_state().hosts.erase(host);
 }
 
 void headless_show_host(HostId host, bool visible) {
@@ -71,8 +100,8 @@ void headless_present(HostId host, const uint32_t *pixels, int width, int height
                       int w, int h) {
     HeadlessHost *target = find_host(host);
     if (!target) return;
-    target->presents.push_back(RECT{x, y, x + w, y + h});
-    headless_dump_frame(host, pixels, width, height, stride);
+    log_entry(&target->presents, RECT{x, y, x + w, y + h});
+    headless_dump_frame(host, *target, pixels, width, height, stride);
 }
 
 void headless_wait(int64_t deadline_ns) {
@@ -82,7 +111,7 @@ void headless_wait(int64_t deadline_ns) {
         return;
     }
     if (deadline_ns >= 0 && deadline_ns <= s.clock) return;  // a poll, or a deadline already reached
-    s.waits.push_back(deadline_ns);
+    log_entry(&s.waits, deadline_ns);
     if (s.wait_hook) {
         s.wait_hook(deadline_ns);
         if (!s.pending.empty()) {
@@ -94,6 +123,15 @@ void headless_wait(int64_t deadline_ns) {
         // Nothing will happen before the deadline: time jumps there.
         s.clock = std::max(s.clock, deadline_ns);
         s.fruitless_idle = 0;
+        const int64_t limit = idle_limit_ns();
+        if (limit > 0 && !s.wait_hook && !s.idle_hook && s.clock - s.last_input > limit) {
+            std::fprintf(stderr,
+                         "headless: no input for %lld virtual seconds and nothing but timers to wait for; stopping"
+                         " (STANDIN_HEADLESS_IDLE_SECONDS=0 runs on)\n",
+                         static_cast<long long>(limit / 1000000000));
+            std::fflush(stderr);
+            std::exit(3);
+        }
         return;
     }
     if (!s.idle_hook) never_ending_wait("the program waits for input that will never come");

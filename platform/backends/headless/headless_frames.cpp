@@ -1,10 +1,15 @@
-// Frame dumps of the headless backend: every presented frame, the whole host
-// surface, written as DIR/frame-NNNNNN-hostN.png through png_io. A directory
-// that cannot be made turns the dumps off with one message.
+// Frame dumps of the headless backend, as PNG through png_io. By default
+// every presented frame of every host, DIR/frame-NNNNNN-hostN.png; a run
+// that names its main window (STANDIN_HEADLESS_WINDOW) gets only that
+// window's frames, DIR/frame-NNNNNN.png numbered by its own presents, every
+// Nth of them, and its last frame as DIR/last.png when the window goes or
+// the program ends. A directory that cannot be made turns the dumps off with
+// one message.
 #include "backends/headless/headless_internal.h"
 #include "backends/headless/png_io.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 
 namespace standin {
@@ -12,8 +17,16 @@ namespace standin {
 namespace {
 
 struct FrameDumps {
-    std::string dir;      // empty: frames are not written
-    uint64_t frames = 0;  // frames presented so far, dumped or not
+    std::string dir;            // empty: frames are not written
+    std::string window;         // title of the only host counted; empty: every host
+    uint64_t every = 1;         // write frames every, 2 * every, ...; 0: none of them
+    uint64_t limit = 0;         // frames after this one are not written; 0: no limit
+    bool keep_last = false;     // write the window's last frame as DIR/last.png
+    uint64_t frames = 0;        // frames presented so far, dumped or not
+    std::vector<uint32_t> last; // the last counted frame, width x height, when keep_last
+    int last_w = 0;
+    int last_h = 0;
+    bool last_pending = false;  // `last` holds a frame not yet written
 };
 
 FrameDumps &frame_dumps() {
@@ -21,7 +34,39 @@ FrameDumps &frame_dumps() {
     return d;
 }
 
+// A count from the environment; an unset variable keeps `fallback`.
+uint64_t env_count(const char *name, uint64_t fallback) {
+    const char *env = std::getenv(name);
+    if (!env || !*env) return fallback;
+    char *end = nullptr;
+    const unsigned long long v = std::strtoull(env, &end, 10);
+    if (*end != '\0' || env[0] == '-') {
+        std::fprintf(stderr, "headless: %s='%s' is not a count; using %llu\n", name, env,
+                     static_cast<unsigned long long>(fallback));
+        return fallback;
+    }
+    return v;
+}
+
+void write_last() {
+    FrameDumps &d = frame_dumps();
+    if (!d.last_pending || d.dir.empty()) return;
+    d.last_pending = false;
+    const std::string path = d.dir + "/last.png";
+    if (!write_png(path, d.last.data(), d.last_w, d.last_h, d.last_w))
+        std::fprintf(stderr, "headless: cannot write frame %s\n", path.c_str());
+}
+
 }  // namespace
+
+void headless_frames_from_environment() {
+    FrameDumps &d = frame_dumps();
+    if (const char *window = std::getenv("STANDIN_HEADLESS_WINDOW")) d.window = window;
+    d.every = env_count("STANDIN_HEADLESS_DUMP_EVERY", 1);
+    d.limit = env_count("STANDIN_HEADLESS_FRAMES", 0);
+    d.keep_last = env_count("STANDIN_HEADLESS_DUMP_LAST", 0) != 0;
+    if (const char *dir = std::getenv("STANDIN_HEADLESS_DUMP"); dir && *dir) headless_set_dump_dir(dir);
+}
 
 bool headless_set_dump_dir(const std::string &dir) {
     FrameDumps &d = frame_dumps();
@@ -37,15 +82,39 @@ bool headless_set_dump_dir(const std::string &dir) {
     return true;
 }
 
-void headless_dump_frame(HostId host, const uint32_t *pixels, int width, int height, ptrdiff_t stride) {
+uint64_t headless_frame_count() { return frame_dumps().frames; }
+
+void headless_dump_frame(HostId host, const HeadlessHost &h, const uint32_t *pixels, int width, int height,
+                         ptrdiff_t stride) {
     FrameDumps &d = frame_dumps();
+    const bool one_window = !d.window.empty();
+    if (one_window && h.title != d.window) return;
     ++d.frames;
-    if (d.dir.empty()) return;
+    if (d.limit > 0 && d.frames > d.limit) return;
+    if (d.keep_last) {
+        d.last.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
+        for (int y = 0; y < height; ++y)
+            std::copy(pixels + y * stride, pixels + y * stride + width, d.last.begin() + static_cast<ptrdiff_t>(y) * width);
+        d.last_w = width;
+        d.last_h = height;
+        d.last_pending = true;
+    }
+    if (d.dir.empty() || d.every == 0 || d.frames % d.every != 0) return;
     char name[64];
-    std::snprintf(name, sizeof name, "/frame-%06llu-host%llu.png", static_cast<unsigned long long>(d.frames),
-                  static_cast<unsigned long long>(host));
+    if (one_window)
+        std::snprintf(name, sizeof name, "/frame-%06llu.png", static_cast<unsigned long long>(d.frames));
+    else
+        std::snprintf(name, sizeof name, "/frame-%06llu-host%llu.png", static_cast<unsigned long long>(d.frames),
+                      static_cast<unsigned long long>(host));
     if (!write_png(d.dir + name, pixels, width, height, stride))
         std::fprintf(stderr, "headless: cannot write frame %s%s\n", d.dir.c_str(), name);
 }
+
+void headless_frames_host_gone(const HeadlessHost &h) {
+    const FrameDumps &d = frame_dumps();
+    if (d.window.empty() || h.title == d.window) write_last();
+}
+
+void headless_frames_finish() { write_last(); }
 
 }  // namespace standin

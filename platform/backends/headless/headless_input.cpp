@@ -124,6 +124,7 @@ void headless_reset() {
     s.wait_hook = nullptr;
     s.waits.clear();
     s.fruitless_idle = 0;
+    s.last_input = s.clock;
     for (auto &kv : s.hosts) kv.second.presents.clear();
     headless_set_dump_dir("");
 }

@@ -16,6 +16,17 @@
 
 namespace standin {
 
+// The logs of presents and waits keep this many entries, the newest: a test
+// that takes them as it goes sees them all, and a program that waits for
+// hours of virtual time does not grow.
+constexpr size_t kMaxLoggedEntries = 4096;
+
+template <class T>
+void log_entry(std::vector<T> *log, const T &entry) {
+    if (log->size() >= kMaxLoggedEntries) log->erase(log->begin(), log->begin() + kMaxLoggedEntries / 2);
+    log->push_back(entry);
+}
+
 struct HeadlessHost {
     std::string title;
     int x = 0;
@@ -38,6 +49,7 @@ struct HeadlessState {
     std::function<void(int64_t)> wait_hook;
     std::vector<int64_t> waits;      // deadlines of blocking waits (-1: none)
     uint64_t fruitless_idle = 0;     // idle-hook calls in a row that gave nothing
+    int64_t last_input = 0;          // virtual time input was last delivered
 };
 
 HeadlessState &headless_state();
@@ -46,9 +58,16 @@ HeadlessState &headless_state();
 // nothing has yet); otherwise warns once on stderr and returns false.
 bool headless_controls_ready();
 
-// Counts a presented frame and writes it as PNG when headless_set_dump_dir
-// turned the dumps on.
-void headless_dump_frame(HostId host, const uint32_t *pixels, int width, int height, ptrdiff_t stride);
+// Frame selection from STANDIN_HEADLESS_DUMP, _WINDOW, _DUMP_EVERY,
+// _DUMP_LAST and _FRAMES (README.md in this folder); read once, at init.
+void headless_frames_from_environment();
+// Counts a presented frame of `h` and writes it as PNG when the dumps are on
+// and the selection takes it.
+void headless_dump_frame(HostId host, const HeadlessHost &h, const uint32_t *pixels, int width, int height,
+                         ptrdiff_t stride);
+// The host is going, or the program ends: the last frame is written then.
+void headless_frames_host_gone(const HeadlessHost &h);
+void headless_frames_finish();
 
 // US keyboard: the key (and whether Shift is needed) that types `c`.
 bool us_key_for_char(char c, int *vk, bool *shift);

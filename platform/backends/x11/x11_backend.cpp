@@ -122,7 +122,7 @@ bool x11_init(std::string *error) {
         const char *name = std::getenv("DISPLAY");
         if (error != nullptr)
             *error = (name != nullptr && name[0] != '\0') ? "cannot open X display '" + std::string(name) + "'"
-                                                          : std::string("cannot open X display (DISPLAY is not set)");
+                                                          : std::string("cannot open X display: DISPLAY is not set");
         return false;
     }
     st.display = display;

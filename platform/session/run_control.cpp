@@ -1,0 +1,170 @@
+// Run control through the headless backend's hooks. The menu item is chosen
+// at the first wait by posting its WM_COMMAND, as the menu does when a user
+// picks it; from the next wait on, the item's check mark not being there
+// means what it started is over (a script playback unchecks its item at the
+// end of the file, at a line it cannot read, or when there is no file).
+// Everything is measured on the virtual clock, so two runs end alike.
+#include "session/run_control.h"
+
+#include "session/text_capture.h"
+
+#include "standin.h"
+#include "user/window.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace standin {
+
+namespace {
+
+// How long a program may take to end once its window was closed.
+constexpr int64_t kGraceNs = 10'000'000'000;
+
+struct Run {
+    RunSettings settings;
+    bool chosen = false;     // the first wait has been seen (and the item chosen, if any)
+    bool posted = false;     // this wait posted the item's command: not idle yet
+    HMENU item_menu = nullptr;
+    UINT item_id = 0;        // the chosen item, while its check mark is watched
+    bool ending = false;
+    int64_t ending_since = 0;
+};
+
+Run &run() {
+    static Run r;
+    return r;
+}
+
+std::string title_of(HWND window) {
+    char text[256];
+    const int n = GetWindowTextA(window, text, sizeof text);
+    return n > 0 ? std::string(text, static_cast<size_t>(n)) : std::string();
+}
+
+// The label before the tab that starts the shortcut text.
+std::string label_of(HMENU menu, int position) {
+    char text[256];
+    const int n = GetMenuStringA(menu, static_cast<UINT>(position), text, sizeof text, MF_BYPOSITION);
+    std::string label = n > 0 ? std::string(text, static_cast<size_t>(n)) : std::string();
+    return label.substr(0, label.find('\t'));
+}
+
+bool find_item(HMENU menu, const std::string &label, HMENU *holder, UINT *id) {
+    const int count = GetMenuItemCount(menu);
+    for (int i = 0; i < count; ++i) {
+        if (HMENU sub = GetSubMenu(menu, i)) {
+            if (find_item(sub, label, holder, id)) return true;
+        } else if (label_of(menu, i) == label) {
+            *holder = menu;
+            *id = GetMenuItemID(menu, i);
+            return true;
+        }
+    }
+    return false;
+}
+
+std::vector<HWND> main_windows() {
+    std::vector<HWND> out;
+    for (HWND h : top_level_windows())
+        if (IsWindowVisible(h) && (run().settings.main_window.empty() || title_of(h) == run().settings.main_window))
+            out.push_back(h);
+    return out;
+}
+
+void choose_item() {
+    Run &r = run();
+    r.chosen = true;
+    if (r.settings.play_item.empty()) return;
+    for (HWND h : main_windows()) {
+        HMENU bar = GetMenu(h);
+        HMENU holder = nullptr;
+        UINT id = 0;
+        if (bar && find_item(bar, r.settings.play_item, &holder, &id)) {
+            if (!(GetMenuState(holder, id, MF_BYCOMMAND) & MF_CHECKED))
+                r.posted = PostMessageA(h, WM_COMMAND, id, 0) != FALSE;
+            r.item_menu = holder;
+            r.item_id = id;
+            return;
+        }
+    }
+    std::fprintf(stderr, "headless: the program's window has no menu item '%s'; nothing is played\n",
+                 r.settings.play_item.c_str());
+}
+
+[[noreturn]] void stop(const char *why) {
+    // A window disabled by a modal dialog cannot be closed, and a script
+    // cannot answer the dialog.
+    bool dialog = false;
+    for (HWND h : main_windows()) dialog = dialog || !IsWindowEnabled(h);
+    std::fprintf(stderr, "headless: %s%s; stopping it\n", why,
+                 dialog ? " (a dialog is open, which no script can answer)" : "");
+    std::fflush(stderr);
+    flush_text_capture();
+    std::exit(4);
+}
+
+void end_run(const char *reason) {
+    Run &r = run();
+    r.ending = true;
+    r.ending_since = headless_now_ns();
+    std::fprintf(stderr, "headless: %s; closing the program's window\n", reason);
+    const std::vector<HWND> windows = main_windows();
+    if (windows.empty()) stop("the program has no window to close");
+    for (HWND h : windows) headless_close_request(h);
+}
+
+void on_wait(int64_t deadline) {
+    Run &r = run();
+    const int64_t now = headless_now_ns();
+    r.posted = false;
+    if (r.ending) {
+        if (now - r.ending_since > kGraceNs) stop("the program did not end within 10 seconds of its window closing");
+        return;
+    }
+    if (!r.chosen) {
+        choose_item();
+        return;
+    }
+    if (r.item_menu && !(GetMenuState(r.item_menu, r.item_id, MF_BYCOMMAND) & MF_CHECKED)) {
+        end_run("the script has been played");
+        return;
+    }
+    if (r.settings.frame_limit > 0 && headless_frame_count() >= r.settings.frame_limit) {
+        char why[96];
+        std::snprintf(why, sizeof why, "%llu frames were shown",
+                      static_cast<unsigned long long>(r.settings.frame_limit));
+        end_run(why);
+        return;
+    }
+    if (r.settings.limit_ns >= 0 && deadline > r.settings.limit_ns) {
+        // Time stops at the limit: what was due by then has happened, and what
+        // the program drew for it is what it shows.
+        if (r.settings.limit_ns > now) headless_advance_clock(r.settings.limit_ns - now);
+        char why[96];
+        const double seconds = static_cast<double>(r.settings.limit_ns) / 1e9;
+        std::snprintf(why, sizeof why, "the program has had its %g second%s", seconds, seconds == 1 ? "" : "s");
+        end_run(why);
+    }
+}
+
+bool on_idle() {
+    Run &r = run();
+    if (r.ending) stop("the program did not end when its window was closed");
+    if (r.posted) {
+        r.posted = false;
+        return true;  // the program has the command to handle first
+    }
+    end_run("the program waits for input, and there is none left");
+    return true;
+}
+
+}  // namespace
+
+void start_run_control(const RunSettings &settings) {
+    run().settings = settings;
+    headless_set_wait_hook(on_wait);
+    headless_set_idle_hook(on_idle);
+}
+
+}  // namespace standin
