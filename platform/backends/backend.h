@@ -1,8 +1,9 @@
 // The driver table between the stand-in's portable core and a display
 // backend (x11 for a real display, headless for tests, web in the browser
-// build). The core owns every window's pixels and its message queue; a
-// backend only shows host windows, presents pixels, tells the time and turns
-// its native input into InputEvents.
+// build). The core owns every window's pixels (perhaps in memory the backend
+// provides) and its message queue; a backend only shows host windows,
+// presents pixels, tells the time and turns its native input into
+// InputEvents. README.md: each slot's contract.
 #pragma once
 
 #include "standin.h"  // the modifier bits (kKey*) that InputEvent::mods carries
@@ -24,6 +25,14 @@ struct HostWindowParams {
     HostId owner = 0;     // dialogs: shown transient for this host
     bool resizable = false;
     bool dialog = false;  // a modal dialog's frame (no minimise/maximise)
+};
+
+// A rectangle of a host surface, in its pixels.
+struct HostRect {
+    int x = 0;
+    int y = 0;
+    int w = 0;
+    int h = 0;
 };
 
 struct InputEvent {
@@ -62,9 +71,21 @@ struct BackendDriver {
     void (*destroy_host)(HostId host);
     void (*show_host)(HostId host, bool visible);
     void (*set_title)(HostId host, const char *title);
-    // Shows the rectangle (x, y, w, h) of a host surface whose pixels are 0x00RRGGBB.
-    void (*present)(HostId host, const uint32_t *pixels, int width, int height, ptrdiff_t stride, int x, int y,
-                    int w, int h);
+    // Optional (may be null). Memory for a host surface of width x height
+    // pixels, rows of exactly `width`, that the display reads without a copy
+    // (x11: the MIT-SHM segment); null where the backend offers none, and the
+    // core then keeps the surface in its own memory. Valid until the next
+    // surface() or destroy_host() of that host; its content is undefined.
+    uint32_t *(*surface)(HostId host, int width, int height);
+    // Optional (null when surface is). Returns once the display has finished
+    // reading that memory for earlier presents; the core calls it before it
+    // touches the memory again, so a present need not wait.
+    void (*await_surface)(HostId host);
+    // Shows rects[0..count) of a host surface whose pixels are 0x00RRGGBB:
+    // the memory surface() gave, or the core's own, which the core may write
+    // again as soon as this returns.
+    void (*present)(HostId host, const uint32_t *pixels, int width, int height, ptrdiff_t stride,
+                    const HostRect *rects, int count);
     // Blocks until native input is available or the clock reaches `deadline_ns`
     // (-1: no deadline), then hands every pending input to core_input().
     // Returns without blocking when input is already pending. A deadline that

@@ -173,7 +173,7 @@ Bitmap *gdi_new_bitmap(int width, int height, int bpp) {
     bm->height = height;
     bm->bpp = bpp;
     // Fresh bitmaps are black, like uninitialised device memory that Windows zeroes.
-    bm->pixels.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0u);
+    bm->pixels.reset(width, height, 0u);
     return bm;
 }
 

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include "gdi/bitmap_pixels.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -59,7 +61,7 @@ struct Bitmap final : GdiObject {
     int width = 1;
     int height = 1;
     int bpp = 1;                   // 1 (monochrome) or 32
-    std::vector<uint32_t> pixels;  // 0x00RRGGBB; monochrome holds only black or white
+    BitmapPixels pixels;           // 0x00RRGGBB; monochrome holds only black or white
     Dc *dc = nullptr;              // memory DC it is selected into, if any
 };
 

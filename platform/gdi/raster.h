@@ -37,8 +37,9 @@ Stroke dc_stroke(const Dc *dc, const Target &t);
 Fill brush_fill(const Brush *b, const Target &t);
 
 // Looks up hdc and what it draws on. False when hdc is not a live DC; when it
-// is a DC with nothing to draw on, true with an empty target.
-bool begin_draw(HDC hdc, Dc **dc, Target *t);
+// is a DC with nothing to draw on, true with an empty target. `keep_fills` as
+// for dc_target: only for primitives that may record their fill.
+bool begin_draw(HDC hdc, Dc **dc, Target *t, bool keep_fills = false);
 
 // Sorts spans by start and merges overlapping or touching ones; returns the count.
 size_t merge_spans(Span *s, size_t n);

@@ -25,13 +25,13 @@ Fill brush_fill(const Brush *b, const Target &t) {
     return f;
 }
 
-bool begin_draw(HDC hdc, Dc **dc, Target *t) {
+bool begin_draw(HDC hdc, Dc **dc, Target *t, bool keep_fills) {
     *dc = gdi_dc(hdc);
     if (!*dc) {
         *t = Target{};
         return false;
     }
-    dc_target(*dc, t);
+    dc_target(*dc, t, keep_fills);
     return true;
 }
 

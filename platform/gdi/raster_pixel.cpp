@@ -1,6 +1,6 @@
 // SetPixel, GetPixel and FillRect: single pixels and brush-filled
-// rectangles, with Win32's results. Relies on raster.h for DC resolution and
-// target.h for clipping.
+// rectangles (recorded on bitmaps, see bitmap_pixels.h), with Win32's
+// results. Relies on raster.h for DC resolution and target.h for clipping.
 #include "gdi/raster.h"
 
 using namespace standin;
@@ -28,13 +28,13 @@ COLORREF WINAPI GetPixel(HDC hdc, int x, int y) {
 int WINAPI FillRect(HDC hDC, const RECT *lprc, HBRUSH hbr) {
     Dc *dc;
     Target t;
-    if (!begin_draw(hDC, &dc, &t) || !lprc) return 0;
+    if (!begin_draw(hDC, &dc, &t, true) || !lprc) return 0;
     Brush *brush = gdi_brush(hbr);
     if (!brush) return 0;
     const Fill fill = brush_fill(brush, t);
     // FillRect does not reorder its corners: an inverted rectangle is empty.
-    if (fill.on && fill_rect(t, lprc->left, lprc->top, lprc->right, lprc->bottom, fill.px))
-        target_touched(t, lprc->left, lprc->top, lprc->right, lprc->bottom);
+    if (fill.on && defer_fill(t, lprc->left, lprc->top, lprc->right, lprc->bottom, fill.px))
+        target_filled(t, lprc->left, lprc->top, lprc->right, lprc->bottom);
     return 1;
 }
 

@@ -1,7 +1,8 @@
 // Rectangle: outline with the pen, inside with the brush, right and bottom
 // edge excluded. A wide pen is the union of the capsules of the four edges,
 // which rounds the outer corners; each visible row's spans come straight from
-// that geometry. Relies on raster.h, raster_math.h and target.h.
+// that geometry; everything else is solid rectangles, which a bitmap records
+// (bitmap_pixels.h). Relies on raster.h, raster_math.h and target.h.
 #include "gdi/raster.h"
 #include "gdi/raster_math.h"
 
@@ -48,22 +49,19 @@ size_t outline_row(const RectPath &p, int64_t y, Span out[2]) {
     return 1;
 }
 
+// A one-pixel outline and its inside are solid rectangles: recorded on a
+// bitmap (defer_fill), the outline after the inside so that it shows.
 void thin_rectangle(const Target &t, int64_t l, int64_t top, int64_t r, int64_t b, const Stroke &pen,
                     const Fill &fill) {
     if (fill.on && fill.px == pen.px) {
-        fill_rect(t, l, top, r, b, pen.px);
+        defer_fill(t, l, top, r, b, pen.px);
         return;
     }
-    // The brush first over the whole box, then the outline over it: a box as
-    // wide as the surface is then one contiguous fill instead of a fill per row.
-    if (fill.on) fill_rect(t, l, top, r, b, fill.px);
-    fill_rect(t, l, top, r, top + 1, pen.px);
-    if (b - top > 1) fill_rect(t, l, b - 1, r, b, pen.px);
-    const int64_t y0 = std::max(top + 1, t.ct), y1 = std::min(b - 1, t.cb);
-    for (int64_t y = y0; y < y1; ++y) {
-        put_pixel(t, l, y, pen.px);
-        put_pixel(t, r - 1, y, pen.px);
-    }
+    if (fill.on) defer_fill(t, l, top, r, b, fill.px);
+    defer_fill(t, l, top, r, top + 1, pen.px);
+    if (b - top > 1) defer_fill(t, l, b - 1, r, b, pen.px);
+    defer_fill(t, l, top + 1, l + 1, b - 1, pen.px);
+    defer_fill(t, r - 1, top + 1, r, b - 1, pen.px);
 }
 
 void wide_rectangle(const Target &t, int64_t l, int64_t top, int64_t r, int64_t b, const Stroke &pen,
@@ -92,7 +90,7 @@ extern "C" {
 BOOL WINAPI Rectangle(HDC hdc, int left, int top, int right, int bottom) {
     Dc *dc;
     Target t;
-    if (!begin_draw(hdc, &dc, &t)) return FALSE;
+    if (!begin_draw(hdc, &dc, &t, true)) return FALSE;
     int64_t l = std::min(left, right), r = std::max(left, right);
     int64_t tp = std::min(top, bottom), b = std::max(top, bottom);
     if (l == r || tp == b || t.empty()) return TRUE;
@@ -102,7 +100,7 @@ BOOL WINAPI Rectangle(HDC hdc, int left, int top, int right, int bottom) {
     if (pen.on && pen.thin() && r - l == 1 && b - tp == 1) return TRUE;
     if (!pen.on) {
         // Without a pen the filled area is one pixel smaller to the right and below.
-        if (fill.on && fill_rect(t, l, tp, r - 1, b - 1, fill.px)) target_touched(t, l, tp, r - 1, b - 1);
+        if (fill.on && defer_fill(t, l, tp, r - 1, b - 1, fill.px)) target_filled(t, l, tp, r - 1, b - 1);
         return TRUE;
     }
     if (pen.inside_frame) {
@@ -110,15 +108,16 @@ BOOL WINAPI Rectangle(HDC hdc, int left, int top, int right, int bottom) {
         // outline reaches w/2 beyond the box above and left, (w-1)/2 below and right.
         const int64_t before = pen.width / 2, after = (pen.width - 1) / 2;
         if (r - l <= before + after || b - tp <= before + after) {
-            if (fill_rect(t, l, tp, r, b, pen.px)) target_touched(t, l, tp, r, b);
+            if (defer_fill(t, l, tp, r, b, pen.px)) target_filled(t, l, tp, r, b);
             return TRUE;
         }
         l += before, tp += before, r -= after, b -= after;
     }
     if (pen.thin()) {
         thin_rectangle(t, l, tp, r, b, pen, fill);
-        target_touched(t, l, tp, r, b);
+        target_filled(t, l, tp, r, b);
     } else {
+        target_settle(t);
         wide_rectangle(t, l, tp, r, b, pen, fill);
         const int64_t grow = pen.width / 2 + 1;
         target_touched(t, l - grow, tp - grow, r + grow, b + grow);

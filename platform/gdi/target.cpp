@@ -1,4 +1,5 @@
-// Target resolution and the clipped fills that every primitive ends in.
+// Target resolution, the clipped fills that every primitive ends in, and the
+// hand-over of solid fills to a bitmap's record (bitmap_pixels.h).
 #include "gdi/target.h"
 
 #include <algorithm>
@@ -25,8 +26,8 @@ uint32_t mono_pixel(COLORREF c) {
 
 uint32_t Target::pixel(COLORREF c) const { return mono ? mono_pixel(c) : colorref_to_pixel(c); }
 
-bool dc_target(Dc *dc, Target *t) {
-    if (!dc_surface_target(dc, t)) return false;
+bool dc_target(Dc *dc, Target *t, bool keep_fills) {
+    if (!dc_surface_target(dc, t, keep_fills)) return false;
     if (dc->has_clip) {
         t->cl = std::max<int64_t>(t->cl, dc->clip.left);
         t->ct = std::max<int64_t>(t->ct, dc->clip.top);
@@ -36,17 +37,19 @@ bool dc_target(Dc *dc, Target *t) {
     return true;
 }
 
-bool dc_surface_target(Dc *dc, Target *t) {
+bool dc_surface_target(Dc *dc, Target *t, bool keep_fills) {
     *t = Target{};
     if (!dc) return false;
     if (dc->kind == DcKind::Memory) {
         Bitmap *bm = dc->bitmap;
         if (!bm || bm->pixels.empty()) return false;
-        t->pixels = bm->pixels.data();
+        if (!keep_fills) bm->pixels.settle();
+        t->pixels = bm->pixels.unsettled();
         t->width = bm->width;
         t->height = bm->height;
         t->stride = bm->width;
         t->mono = bm->bpp == 1;
+        if (!t->mono) t->store = &bm->pixels;
         t->cr = bm->width;
         t->cb = bm->height;
     } else {
@@ -59,17 +62,75 @@ bool dc_surface_target(Dc *dc, Target *t) {
     return true;
 }
 
-void target_touched(const Target &t, int64_t l, int64_t top, int64_t r, int64_t b) {
-    if (!t.window || !g_hooks.touched) return;
+namespace {
+
+void report(void (*hook)(HWND, int64_t, int64_t, int64_t, int64_t), const Target &t, int64_t l, int64_t top,
+            int64_t r, int64_t b) {
+    if (!t.window || !hook) return;
     l = std::max(l, t.cl);
     top = std::max(top, t.ct);
     r = std::min(r, t.cr);
     b = std::min(b, t.cb);
-    if (l < r && top < b) g_hooks.touched(t.window, l, top, r, b);
+    if (l < r && top < b) hook(t.window, l, top, r, b);
 }
 
+}  // namespace
+
+void target_touched(const Target &t, int64_t l, int64_t top, int64_t r, int64_t b) {
+    if (t.store) t.store->mark_rows(std::max(top, t.ct) + t.oy, std::min(b, t.cb) + t.oy);
+    report(g_hooks.touched, t, l, top, r, b);
+}
+
+void target_filled(const Target &t, int64_t l, int64_t top, int64_t r, int64_t b) {
+    report(g_hooks.touched, t, l, top, r, b);
+}
+
+bool target_takes_changes(const Target &t) { return t.window && g_hooks.changed; }
+
+void target_changed(const Target &t, int64_t l, int64_t top, int64_t r, int64_t b) {
+    report(g_hooks.changed, t, l, top, r, b);
+}
+
+void target_copied(const Target &t) {
+    if (t.window && g_hooks.copied) g_hooks.copied(t.window);
+}
+
+namespace {
+
+using Lanes = uint32_t __attribute__((vector_size(32)));
+
+// Runs up to a few rows long: plain vector stores, because the C library's
+// fill pays a start-up cost per call that dominates at a row of a few hundred
+// pixels, and a frame fills hundreds of such rows.
+#if defined(__x86_64__) && defined(__linux__)
+__attribute__((target_clones("avx2", "default")))
+#endif
+void store_run(uint32_t *p, size_t n, uint32_t v) {
+    const Lanes x = {v, v, v, v, v, v, v, v};
+    constexpr size_t k = sizeof(Lanes) / sizeof(uint32_t);
+    if (n < k) {
+        for (size_t i = 0; i < n; ++i) p[i] = v;
+        return;
+    }
+    size_t i = 0;
+    for (; i + 4 * k <= n; i += 4 * k) {
+        __builtin_memcpy(p + i, &x, sizeof x);
+        __builtin_memcpy(p + i + k, &x, sizeof x);
+        __builtin_memcpy(p + i + 2 * k, &x, sizeof x);
+        __builtin_memcpy(p + i + 3 * k, &x, sizeof x);
+    }
+    for (; i + k <= n; i += k) __builtin_memcpy(p + i, &x, sizeof x);
+    if (i < n) __builtin_memcpy(p + n - k, &x, sizeof x);  // the tail, overlapping what is done
+}
+
+constexpr size_t kLongRun = 16384;  // pixels; from here the C library's fill is as fast or faster
+
+}  // namespace
+
 void fill_pixels(uint32_t *p, size_t n, uint32_t v) {
-    if ((v & 0xFFu) == ((v >> 8) & 0xFFu) && (v & 0xFFu) == ((v >> 16) & 0xFFu) && (v >> 24) == (v & 0xFFu)) {
+    if (n < kLongRun) {
+        store_run(p, n, v);
+    } else if ((v & 0xFFu) == ((v >> 8) & 0xFFu) && (v & 0xFFu) == ((v >> 16) & 0xFFu) && (v >> 24) == (v & 0xFFu)) {
         std::memset(p, static_cast<int>(v & 0xFFu), n * sizeof(uint32_t));
     } else {
         std::wmemset(reinterpret_cast<wchar_t *>(p), static_cast<wchar_t>(v), n);
@@ -89,6 +150,19 @@ bool fill_rect(const Target &t, int64_t l, int64_t top, int64_t r, int64_t b, ui
     } else {
         for (int64_t y = top; y < b; ++y) fill_pixels(t.row(y) + l, n, px);
     }
+    return true;
+}
+
+bool defer_fill(const Target &t, int64_t l, int64_t top, int64_t r, int64_t b, uint32_t px) {
+    if (!t.store) return fill_rect(t, l, top, r, b, px);
+    l = std::max(l, t.cl);
+    top = std::max(top, t.ct);
+    r = std::min(r, t.cr);
+    b = std::min(b, t.cb);
+    if (l >= r || top >= b) return false;
+    // The clip lies inside the surface, so the surface coordinates fit in 32 bits.
+    t.store->record(DeferredFill{static_cast<int32_t>(l + t.ox), static_cast<int32_t>(top + t.oy),
+                                 static_cast<int32_t>(r + t.ox), static_cast<int32_t>(b + t.oy), px});
     return true;
 }
 

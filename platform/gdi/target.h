@@ -22,6 +22,13 @@ struct Target {
     // Clip in device coordinates, right and bottom exclusive; always inside the surface.
     int64_t cl = 0, ct = 0, cr = 0, cb = 0;
     HWND window = nullptr;       // window DCs: the window whose surface this is
+    // 32-bit bitmaps: the store that can record opaque fills (bitmap_pixels.h).
+    BitmapPixels *store = nullptr;
+    // Window surfaces: a number unique to the surface's state since this target
+    // was made, and the one before (0: not kept). Equal numbers: nothing else
+    // touched the surface in between.
+    uint64_t version = 0;
+    uint64_t prev_version = 0;
 
     bool empty() const { return cl >= cr || ct >= cb; }
     uint32_t *row(int64_t y) const { return pixels + (y + oy) * stride + ox; }
@@ -40,15 +47,32 @@ inline COLORREF pixel_to_colorref(uint32_t p) {
 uint32_t mono_pixel(COLORREF c);
 
 // Resolves what `dc` draws on. False when there is nothing to draw on (a window
-// without a surface); the target is then empty.
-bool dc_target(Dc *dc, Target *t);
+// without a surface); the target is then empty. The fills a bitmap still
+// records are written first, unless `keep_fills` (for code that records fills
+// itself and calls target_settle before it touches a pixel otherwise).
+bool dc_target(Dc *dc, Target *t, bool keep_fills = false);
 
 // Like dc_target but without the DC's paint clip: the whole selected bitmap or
 // client area. What a blit may read from, and ScrollDC's default area.
-bool dc_surface_target(Dc *dc, Target *t);
+bool dc_surface_target(Dc *dc, Target *t, bool keep_fills = false);
+
+// Writes the fills the target's bitmap still records.
+inline void target_settle(const Target &t) {
+    if (t.store) t.store->settle();
+}
 
 // After drawing on a window surface: tells the windowing code what changed.
 void target_touched(const Target &t, int64_t l, int64_t top, int64_t r, int64_t b);
+// target_touched after defer_fill: a bitmap's record tells itself which rows
+// its fills change when it writes them.
+void target_filled(const Target &t, int64_t l, int64_t top, int64_t r, int64_t b);
+// Whether the windowing code takes exact changes of this target (target_changed).
+bool target_takes_changes(const Target &t);
+// A rectangle whose pixels a copy found different: reported as it is, not
+// merged into the bounding box of drawing.
+void target_changed(const Target &t, int64_t l, int64_t top, int64_t r, int64_t b);
+// A copy into this target happened, changed or not.
+void target_copied(const Target &t);
 
 // Hooks through which the windowing code lends window surfaces to window DCs
 // without the GDI code depending on it.
@@ -57,12 +81,18 @@ struct WindowSurfaceHooks {
     bool (*surface)(HWND hwnd, Target *t) = nullptr;
     // Marks a device rectangle of the window's client area as changed.
     void (*touched)(HWND hwnd, int64_t l, int64_t t, int64_t r, int64_t b) = nullptr;
+    // Optional: marks a device rectangle that a copy found different, pixel by
+    // pixel. Without it a copy reports its whole rectangle through touched.
+    void (*changed)(HWND hwnd, int64_t l, int64_t t, int64_t r, int64_t b) = nullptr;
+    // With changed: a copy reached the window, whether or not a pixel differed
+    // (the window has a frame to show, perhaps one like the last).
+    void (*copied)(HWND hwnd) = nullptr;
 };
 void set_window_surface_hooks(const WindowSurfaceHooks &hooks);
 
 // ---- the one place that clips ----
 
-// Fills n 32-bit pixels; vectorised by the C library.
+// Fills n 32-bit pixels with vector stores (the C library for long runs).
 void fill_pixels(uint32_t *p, size_t n, uint32_t v);
 
 // Clamps a 64-bit value into int32 range (for callers that compute in 64 bits).
@@ -72,6 +102,9 @@ inline int32_t saturate32(int64_t v) {
 
 // Fills [l, r) x [t, b) clipped; returns false when nothing was visible.
 bool fill_rect(const Target &t, int64_t l, int64_t top, int64_t r, int64_t b, uint32_t px);
+// The same fill, recorded instead of written where the target can record
+// (a 32-bit bitmap); elsewhere written at once.
+bool defer_fill(const Target &t, int64_t l, int64_t top, int64_t r, int64_t b, uint32_t px);
 // Fills the row span [x0, x1) of row y, clipped.
 inline void fill_span(const Target &t, int64_t y, int64_t x0, int64_t x1, uint32_t px) {
     if (y < t.ct || y >= t.cb) return;

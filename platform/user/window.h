@@ -47,6 +47,45 @@ struct Overlay {
     ptrdiff_t stride = 0;             // pixels per row
 };
 
+// A host surface's pixels: in memory the backend provides, which its display
+// reads without a copy (backend.h, surface), or else in the core's own.
+// Writable access to the backend's memory first waits until the display has
+// read it for the last present (await_surface), and gives the pixels a new
+// version, so a copy can tell that nothing but itself wrote them since.
+class SurfacePixels {
+public:
+    // width x height pixels of value v, asking the backend of `host` first.
+    void allocate(HostId host, int width, int height, uint32_t v);
+    // Forgets them; before the host they may live in goes.
+    void release();
+    // Writable access: a new version (any write may follow).
+    uint32_t *data() {
+        if (shared_) await_display();
+        prev_version_ = version_;
+        version_ = next_version();
+        return data_;
+    }
+    uint64_t version() const { return version_; }
+    uint64_t prev_version() const { return prev_version_; }
+    const uint32_t *data() const { return data_; }
+    uint32_t &operator[](size_t i) { return data()[i]; }
+    uint32_t operator[](size_t i) const { return data_[i]; }
+    size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+
+private:
+    void await_display();
+    static uint64_t next_version();
+
+    std::vector<uint32_t> own_;  // used when the backend offers no memory
+    uint64_t version_ = 0;       // unique among all surfaces, new at each writable access
+    uint64_t prev_version_ = 0;
+    uint32_t *data_ = nullptr;
+    size_t size_ = 0;
+    HostId host_ = 0;
+    bool shared_ = false;        // data_ is the backend's memory for host_
+};
+
 struct Window {
     HWND handle = nullptr;
     const WindowClass *cls = nullptr;
@@ -73,11 +112,13 @@ struct Window {
 
     // Top-level windows only.
     HostId host = 0;
-    std::vector<uint32_t> pixels;  // host surface, 0x00RRGGBB, surface_w per row
+    SurfacePixels pixels;          // host surface, 0x00RRGGBB, surface_w per row
     int surface_w = 0;
     int surface_h = 0;
     int menu_height = 0;           // menu bar strip at the top of the surface
-    RECT damage{};                 // host-surface pixels not yet presented
+    RECT damage{};                 // host-surface pixels not yet presented: what drawing touched
+    std::vector<RECT> changed;     // and what copies into the surface found different (exact)
+    bool copied = false;           // a copy came since the last present: a frame, changed or not
     Overlay overlay;
     std::vector<uint32_t> composite;  // surface plus overlay, while an overlay is shown
 
@@ -149,10 +190,13 @@ void surface_create(Window *w);
 void surface_destroy(Window *w);
 // Resizes the host surface of a top-level window, keeping the overlapping pixels.
 void surface_resize(Window *w, int width, int height);
-// Marks host-surface pixels as changed (clipped to the surface).
+// Marks host-surface pixels as changed (clipped to the surface): their bounding box.
 void surface_damage(Window *w, int64_t l, int64_t t, int64_t r, int64_t b);
 void surface_damage_all(Window *w);
-// Presents every visible host's damaged rectangle once, and clears the damage.
+// Marks a rectangle that a copy found changed; kept apart from the bounding
+// box so that changes far apart are presented apart.
+void surface_changed(Window *w, int64_t l, int64_t t, int64_t r, int64_t b);
+// Presents every visible host's damaged rectangles once, and clears the damage.
 void present_damaged();
 // Installs the window-DC surface hooks of target.h (idempotent).
 void install_surface_hooks();

@@ -1,6 +1,7 @@
-// Host surfaces of top-level windows: their pixels, the hooks through which
-// window DCs draw on them (target.h), damage tracking, the menu code's
-// overlay, and presenting damaged rectangles through the backend.
+// Host surfaces of top-level windows: their pixels (in the backend's memory
+// where it offers some), the hooks through which window DCs draw on them
+// (target.h), damage tracking, the menu code's overlay, and presenting the
+// damaged rectangles through the backend.
 #include "user/window.h"
 
 #include "gdi/gdi_objects.h"
@@ -10,6 +11,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace standin {
 
@@ -32,6 +34,8 @@ bool surface_for_dc(HWND hwnd, Target *t) {
     // origin within int range of the surface.
     if (!top || top->pixels.empty() || !visible_client_clip(w, &clip)) return false;
     t->pixels = top->pixels.data();
+    t->version = top->pixels.version();
+    t->prev_version = top->pixels.prev_version();
     t->width = top->surface_w;
     t->height = top->surface_h;
     t->stride = top->surface_w;
@@ -53,16 +57,49 @@ void dc_touched(HWND hwnd, int64_t l, int64_t t, int64_t r, int64_t b) {
     surface_damage(top_level_of(w), l + ox, t + oy, r + ox, b + oy);
 }
 
-void present_window(Window *w) {
-    const RECT d = rect_intersect(w->damage, RECT{0, 0, w->surface_w, w->surface_h});
+void dc_changed(HWND hwnd, int64_t l, int64_t t, int64_t r, int64_t b) {
+    Window *w = window_get(hwnd);
+    if (!w) return;
+    int64_t ox = 0, oy = 0;
+    client_origin_in_host(w, &ox, &oy);
+    surface_changed(top_level_of(w), l + ox, t + oy, r + ox, b + oy);
+}
+
+void dc_copied(HWND hwnd) {
+    if (Window *top = top_level_of(window_get(hwnd))) top->copied = true;
+}
+
+HostRect host_rect(const RECT &r) { return HostRect{r.left, r.top, r.right - r.left, r.bottom - r.top}; }
+
+// Drawing's bounding box, then the exact rectangles of copies that it does not hold.
+std::vector<HostRect> take_damage(Window *w) {
+    const RECT all{0, 0, w->surface_w, w->surface_h};
+    const RECT box = rect_intersect(w->damage, all);
+    std::vector<HostRect> rects;
+    if (!rect_empty(box)) rects.push_back(host_rect(box));
+    for (const RECT &c : w->changed) {
+        const RECT r = rect_intersect(c, all);
+        if (!rect_empty(r) && !(rect_contains(box, r) && !rect_empty(box))) rects.push_back(host_rect(r));
+    }
     w->damage = RECT{0, 0, 0, 0};
-    if (rect_empty(d) || !w->host) return;
-    const uint32_t *src = w->pixels.data();
+    w->changed.clear();
+    w->copied = false;
+    return rects;
+}
+
+// A frame copied again unchanged is still presented, with no rectangles: a
+// backend that counts or dumps frames sees every frame it saw before.
+void present_window(Window *w) {
+    const bool copied = w->copied;
+    const std::vector<HostRect> rects = take_damage(w);
+    if ((rects.empty() && !copied) || !w->host) return;
+    const uint32_t *src = std::as_const(w->pixels).data();
     if (w->overlay.pixels) {
         // The whole picture is composed (a backend may keep or dump all of
-        // it); only the damaged rectangle is presented.
+        // it); only the damaged rectangles are presented.
         const RECT o = rect_intersect(w->overlay.rect, RECT{0, 0, w->surface_w, w->surface_h});
-        w->composite = w->pixels;
+        const uint32_t *px = std::as_const(w->pixels).data();
+        w->composite.assign(px, px + w->pixels.size());
         const size_t sw = static_cast<size_t>(w->surface_w);
         for (LONG y = o.top; y < o.bottom; ++y) {
             const uint32_t *row = w->overlay.pixels + (y - w->overlay.rect.top) * w->overlay.stride +
@@ -71,11 +108,50 @@ void present_window(Window *w) {
         }
         src = w->composite.data();
     }
-    backend().present(w->host, src, w->surface_w, w->surface_h, w->surface_w, d.left, d.top, d.right - d.left,
-                      d.bottom - d.top);
+    backend().present(w->host, src, w->surface_w, w->surface_h, w->surface_w, rects.data(),
+                      static_cast<int>(rects.size()));
 }
 
+// More exact rectangles than this are merged: a present stays a few requests.
+constexpr size_t kMaxChanged = 16;
+
 }  // namespace
+
+void SurfacePixels::allocate(HostId host, int width, int height, uint32_t v) {
+    const size_t n = static_cast<size_t>(width) * static_cast<size_t>(height);
+    const BackendDriver &driver = backend();
+    uint32_t *shared = host && driver.surface ? driver.surface(host, width, height) : nullptr;
+    host_ = host;
+    shared_ = shared != nullptr;
+    if (shared) {
+        own_.clear();
+        own_.shrink_to_fit();
+        data_ = shared;
+        fill_pixels(data_, n, v);
+    } else {
+        own_.assign(n, v);
+        data_ = own_.data();
+    }
+    size_ = n;
+}
+
+void SurfacePixels::release() {
+    own_.clear();
+    own_.shrink_to_fit();
+    data_ = nullptr;
+    size_ = 0;
+    host_ = 0;
+    shared_ = false;
+}
+
+uint64_t SurfacePixels::next_version() {
+    static uint64_t last = 0;
+    return ++last;
+}
+
+void SurfacePixels::await_display() {
+    if (const BackendDriver &driver = backend(); driver.await_surface) driver.await_surface(host_);
+}
 
 void install_surface_hooks() {
     static bool installed = false;
@@ -84,13 +160,14 @@ void install_surface_hooks() {
     WindowSurfaceHooks hooks;
     hooks.surface = surface_for_dc;
     hooks.touched = dc_touched;
+    hooks.changed = dc_changed;
+    hooks.copied = dc_copied;
     set_window_surface_hooks(hooks);
 }
 
 void surface_create(Window *w) {
     w->surface_w = w->width;
     w->surface_h = w->height;
-    w->pixels.assign(static_cast<size_t>(w->surface_w) * static_cast<size_t>(w->surface_h), background_pixel(w));
     HostWindowParams p;
     p.title = w->text.c_str();
     p.x = w->x;
@@ -101,13 +178,15 @@ void surface_create(Window *w) {
     p.resizable = (w->style & WS_THICKFRAME) != 0;
     p.dialog = (w->style & WS_POPUP) && w->owner;
     w->host = backend().create_host(p);
+    w->pixels.allocate(w->host, w->surface_w, w->surface_h, background_pixel(w));
 }
 
 void surface_destroy(Window *w) {
+    w->pixels.release();
     if (w->host) backend().destroy_host(w->host);
     w->host = 0;
-    w->pixels.clear();
-    w->pixels.shrink_to_fit();
+    w->changed.clear();
+    w->copied = false;
     w->composite.clear();
     w->composite.shrink_to_fit();
     w->overlay = Overlay{};
@@ -120,7 +199,9 @@ void surface_resize(Window *w, int width, int height) {
     for (int y = 0; y < ch; ++y)
         std::memcpy(&next[static_cast<size_t>(y) * width], &w->pixels[static_cast<size_t>(y) * w->surface_w],
                     static_cast<size_t>(cw) * sizeof(uint32_t));
-    w->pixels.swap(next);
+    // The old pixels may live in memory that the backend frees for the new size.
+    w->pixels.allocate(w->host, width, height, background_pixel(w));
+    if (!next.empty()) std::memcpy(w->pixels.data(), next.data(), next.size() * sizeof(uint32_t));
     w->surface_w = width;
     w->surface_h = height;
     w->composite.clear();
@@ -140,11 +221,34 @@ void surface_damage(Window *w, int64_t l, int64_t t, int64_t r, int64_t b) {
 
 void surface_damage_all(Window *w) { surface_damage(w, 0, 0, w->surface_w, w->surface_h); }
 
+void surface_changed(Window *w, int64_t l, int64_t t, int64_t r, int64_t b) {
+    if (!w || w->is_child()) return;
+    l = std::max<int64_t>(l, 0);
+    t = std::max<int64_t>(t, 0);
+    r = std::min<int64_t>(r, w->surface_w);
+    b = std::min<int64_t>(b, w->surface_h);
+    if (l >= r || t >= b) return;
+    const RECT n{static_cast<LONG>(l), static_cast<LONG>(t), static_cast<LONG>(r), static_cast<LONG>(b)};
+    if (!w->changed.empty()) {
+        // Touching or overlapping the newest one: the same change, grown.
+        RECT &last = w->changed.back();
+        if (n.top <= last.bottom && n.bottom >= last.top && n.left <= last.right && n.right >= last.left) {
+            rect_union(&last, n);
+            return;
+        }
+    }
+    if (w->changed.size() >= kMaxChanged) {
+        rect_union(&w->changed.back(), n);
+        return;
+    }
+    w->changed.push_back(n);
+}
+
 void present_damaged() {
     const std::vector<HWND> tops = top_level_windows();
     for (HWND h : tops) {
         Window *w = window_get(h);
-        if (w && w->visible && !rect_empty(w->damage)) present_window(w);
+        if (w && w->visible && (!rect_empty(w->damage) || !w->changed.empty() || w->copied)) present_window(w);
     }
 }
 

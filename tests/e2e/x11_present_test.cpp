@@ -1,6 +1,7 @@
 // Presenting pixels on a real X server: what the backend puts on screen is
 // read back with XGetImage from a second connection, through both the MIT-SHM
-// path and the XPutImage fallback. Also prints the time of a full present.
+// path (from the surface memory the backend gives) and the XPutImage
+// fallback. Also prints the time of a full present.
 #include "x11_test_support.h"
 
 #include <algorithm>
@@ -32,9 +33,19 @@ class X11Present : public X11Fixture, public ::testing::WithParamInterface<bool>
 protected:
     X11Present() { no_shm_ = GetParam(); }
 
-    void present(HostId host, Surface &s, int x, int y, int w, int h) {
-        standin::kX11Driver.present(host, s.pixels.data(), s.width, s.height, s.stride, x, y, w, h);
+    // With MIT-SHM the backend gives the surface memory (the shared segment)
+    // and presents from it; the surface is staged there first.
+    void present_rects(HostId host, Surface &s, const std::vector<standin::HostRect> &rects) {
+        const int n = int(rects.size());
+        if (uint32_t *shared = standin::kX11Driver.surface(host, s.width, s.height)) {
+            for (int row = 0; row < s.height; ++row)
+                std::copy_n(&s.at(0, row), s.width, shared + size_t(row) * s.width);
+            standin::kX11Driver.present(host, shared, s.width, s.height, s.width, rects.data(), n);
+        } else {
+            standin::kX11Driver.present(host, s.pixels.data(), s.width, s.height, s.stride, rects.data(), n);
+        }
     }
+    void present(HostId host, Surface &s, int x, int y, int w, int h) { present_rects(host, s, {{x, y, w, h}}); }
     void present_all(HostId host, Surface &s) { present(host, s, 0, 0, s.width, s.height); }
 
     // The window's pixels as the server holds them (0x00RRGGBB).
@@ -106,6 +117,25 @@ TEST_P(X11Present, RectangleUpdatesOnlyThatRectangleWithPaddedRows) {
     expect_path();
 }
 
+// Several rectangles in one present: those reach the screen, nothing else.
+TEST_P(X11Present, OnlyTheListedRectanglesReachTheScreen) {
+    HostId host = open_host(40, 30, 64, 48);
+    Surface s(64, 48);
+    s.fill(1);
+    present_all(host, s);
+    std::vector<uint32_t> expected = visible(s);
+    expect_screen(host, 64, 48, expected);
+
+    s.fill(2);
+    const std::vector<standin::HostRect> rects = {{2, 3, 5, 4}, {40, 3, 10, 2}, {20, 30, 30, 10}};
+    present_rects(host, s, rects);
+    for (const standin::HostRect &r : rects)
+        for (int y = r.y; y < r.y + r.h; ++y)
+            for (int x = r.x; x < r.x + r.w; ++x) expected[size_t(y) * 64 + x] = s.at(x, y) & 0xFFFFFF;
+    expect_screen(host, 64, 48, expected);
+    expect_path();
+}
+
 TEST_P(X11Present, RectanglesAreClippedToTheSurface) {
     HostId host = open_host(40, 30, 32, 24);
     Surface s(32, 24);
@@ -130,11 +160,13 @@ TEST_P(X11Present, InvalidSurfacesAndHostsAreIgnored) {
     Surface s(32, 24);
     s.fill(1);
     present_all(host, s);
-    standin::kX11Driver.present(host, nullptr, 32, 24, 32, 0, 0, 32, 24);
-    standin::kX11Driver.present(host, s.pixels.data(), 32, 24, 16, 0, 0, 32, 24);  // stride < width
-    standin::kX11Driver.present(host, s.pixels.data(), -1, 24, 32, 0, 0, 32, 24);
-    standin::kX11Driver.present(host + 1000, s.pixels.data(), 32, 24, 32, 0, 0, 32, 24);
-    standin::kX11Driver.present(0, s.pixels.data(), 32, 24, 32, 0, 0, 32, 24);
+    const standin::HostRect all{0, 0, 32, 24};
+    standin::kX11Driver.present(host, nullptr, 32, 24, 32, &all, 1);
+    standin::kX11Driver.present(host, s.pixels.data(), 32, 24, 16, &all, 1);  // stride < width
+    standin::kX11Driver.present(host, s.pixels.data(), -1, 24, 32, &all, 1);
+    standin::kX11Driver.present(host + 1000, s.pixels.data(), 32, 24, 32, &all, 1);
+    standin::kX11Driver.present(0, s.pixels.data(), 32, 24, 32, &all, 1);
+    standin::kX11Driver.present(host, s.pixels.data(), 32, 24, 32, nullptr, 1);
     expect_screen(host, 32, 24, visible(s));
 }
 

@@ -329,6 +329,138 @@ TEST_F(Painting, OnlyDamagedRectanglesArePresentedOncePerPump) {
     ReleaseDC(h, dc);
 }
 
+// A back buffer copied whole into the window each frame: only the pixels
+// that differ from what the window holds are presented.
+TEST_F(Painting, CopiesIntoTheWindowPresentOnlyWhatChanged) {
+    HWND h = top("Rec", WS_CAPTION | WS_VISIBLE, 40, 30);
+    drain();
+    standin::headless_take_presents(h);
+    HDC win = GetDC(h);
+    HDC mem = CreateCompatibleDC(win);
+    HBITMAP bm = CreateCompatibleBitmap(win, 40, 30);
+    HGDIOBJ old = SelectObject(mem, bm);
+    auto frame = [&](COLORREF background) {
+        HBRUSH b = CreateSolidBrush(background);
+        const RECT all{0, 0, 40, 30};
+        FillRect(mem, &all, b);
+        DeleteObject(b);
+    };
+    auto show = [&] {
+        BitBlt(win, 0, 0, 40, 30, mem, 0, 0, SRCCOPY);
+        PostMessageA(h, WM_USER, 0, 0);
+        MSG m;
+        GetMessageA(&m, nullptr, 0, 0);
+        return standin::headless_take_presents(h);
+    };
+    frame(RGB(10, 20, 30));
+    std::vector<RECT> shown = show();
+    ASSERT_EQ(shown.size(), 1u);  // every pixel changed
+    EXPECT_TRUE(same(shown[0], RECT{0, 0, 40, 30}));
+
+    frame(RGB(10, 20, 30));
+    const uint64_t frames = standin::headless_frame_count();
+    EXPECT_TRUE(show().empty());  // redrawn, but nothing changed
+    EXPECT_EQ(standin::headless_frame_count(), frames + 1);  // yet a frame, which dumps and limits count
+
+    frame(RGB(10, 20, 30));
+    SetPixel(mem, 7, 5, RGB(255, 0, 0));
+    shown = show();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_TRUE(same(shown[0], RECT{7, 5, 8, 6}));
+    EXPECT_EQ(standin::window_pixel(h, 7, 5), 0x00FF0000u);
+
+    frame(RGB(10, 20, 30));  // the pixel goes back, and two far apart change
+    SetPixel(mem, 2, 25, RGB(0, 255, 0));
+    SetPixel(mem, 30, 26, RGB(0, 255, 0));
+    shown = show();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_TRUE(same(shown[0], RECT{7, 5, 8, 6}));
+    EXPECT_TRUE(same(shown[1], RECT{2, 25, 31, 27}));  // neighbouring rows: one rectangle
+    EXPECT_EQ(standin::window_pixel(h, 7, 5), 0x000A141Eu);
+    EXPECT_EQ(standin::window_pixel(h, 30, 26), 0x0000FF00u);
+
+    SelectObject(mem, old);
+    DeleteObject(bm);
+    DeleteDC(mem);
+    ReleaseDC(h, win);
+}
+
+// Frame after frame of mixed drawing on a back buffer, copied into the
+// window after each: a copy that compares only the rows the buffer changed
+// since the last one must still leave the window equal to the buffer, also
+// when the window was drawn on in between.
+TEST_F(Painting, RepeatedCopiesKeepTheWindowEqualToTheBuffer) {
+    constexpr int kW = 40, kH = 30;
+    HWND h = top("Rec", WS_CAPTION | WS_VISIBLE, kW, kH);
+    drain();
+    HDC win = GetDC(h);
+    HDC mem = CreateCompatibleDC(win);
+    HBITMAP bm = CreateCompatibleBitmap(win, kW, kH);
+    HGDIOBJ old = SelectObject(mem, bm);
+    HDC other = CreateCompatibleDC(win);
+    HBITMAP obm = CreateCompatibleBitmap(win, kW, kH);
+    HGDIOBJ oold = SelectObject(other, obm);
+    uint32_t seed = 7;
+    auto next = [&](int n) {
+        seed = seed * 1103515245u + 12345u;
+        return static_cast<int>((seed >> 16) % static_cast<uint32_t>(n));
+    };
+    auto colour = [&] { return RGB(next(3) * 120, next(3) * 120, next(2) * 200); };
+    auto brush_fill = [&](HDC dc, int l, int t, int r, int b) {
+        HBRUSH br = CreateSolidBrush(colour());
+        const RECT rc{l, t, r, b};
+        FillRect(dc, &rc, br);
+        DeleteObject(br);
+    };
+    for (int frame = 0; frame < 150; ++frame) {
+        if (next(2)) brush_fill(mem, 0, 0, kW, kH);  // a whole new frame, often the same as before
+        for (int step = next(4); step >= 0; --step) {
+            const int x = next(kW), y = next(kH), x2 = next(kW), y2 = next(kH);
+            HPEN pen = CreatePen(PS_SOLID, next(3) == 0 ? 3 : 0, colour());
+            HBRUSH br = CreateSolidBrush(colour());
+            HGDIOBJ op = SelectObject(mem, pen), ob = SelectObject(mem, br);
+            switch (next(10)) {
+                case 0: brush_fill(mem, x, y, x2, y2); break;
+                case 1: Rectangle(mem, x, y, x2, y2); break;
+                case 2: Ellipse(mem, x, y, x2, y2); break;
+                case 3: MoveToEx(mem, x, y, nullptr), LineTo(mem, x2, y2); break;
+                case 4: {
+                    const POINT tri[] = {{x, y}, {x2, y2}, {x, y2}};
+                    Polygon(mem, tri, 3);
+                    break;
+                }
+                case 5: SetPixel(mem, x, y, colour()); break;
+                case 6: ScrollDC(mem, x - kW / 2, y - kH / 2, nullptr, nullptr, nullptr, nullptr); break;
+                case 7:
+                    brush_fill(other, x, y, x2, y2);
+                    BitBlt(mem, x2 - 10, y2 - 10, 20, 20, other, x, y, SRCCOPY);
+                    break;
+                case 8:
+                    SetBkMode(mem, next(2) ? TRANSPARENT : OPAQUE);
+                    TextOutA(mem, x - 5, y - 5, "Ab", 2);
+                    break;
+                case 9: brush_fill(win, x, y, x2, y2); break;  // the window itself changes
+            }
+            SelectObject(mem, op);
+            SelectObject(mem, ob);
+            DeleteObject(pen);
+            DeleteObject(br);
+        }
+        BitBlt(win, 0, 0, kW, kH, mem, 0, 0, SRCCOPY);
+        for (int y = 0; y < kH; ++y)
+            for (int x = 0; x < kW; ++x)
+                ASSERT_EQ(standin::window_pixel(h, x, y), standin::colorref_to_pixel(GetPixel(mem, x, y)))
+                    << "frame " << frame << ", pixel " << x << "," << y;
+    }
+    SelectObject(other, oold);
+    DeleteObject(obm);
+    DeleteDC(other);
+    SelectObject(mem, old);
+    DeleteObject(bm);
+    DeleteDC(mem);
+    ReleaseDC(h, win);
+}
+
 TEST_F(Painting, ExposeRepaintsTheClientAndRepresentsTheBar) {
     int bar_paints = 0;
     static int *counter = nullptr;

@@ -417,6 +417,32 @@ TEST(TextOutCache, GlyphsDrawAlikeAfterTheCacheIsTrimmed) {
     EXPECT_EQ(before.pixels(), after.pixels());
 }
 
+// Text blends over the fills recorded before it and lies under those after
+// it, as if every fill had been written at once (the second canvas reads its
+// pixels after each call, which writes them out).
+TEST(TextOut, LiesOverTheFillsBeforeItAndUnderTheFillsAfter) {
+    TextCanvas deferred(60, 24), immediate(60, 24);
+    for (TextCanvas *c : {&deferred, &immediate}) {
+        auto fill = [&](int l, int t, int r, int b, COLORREF colour) {
+            HBRUSH brush = CreateSolidBrush(colour);
+            const RECT rc{l, t, r, b};
+            FillRect(c->dc(), &rc, brush);
+            DeleteObject(brush);
+            if (c == &immediate) c->pixels();
+        };
+        c->use_font(make_font(-14));
+        SetBkMode(c->dc(), TRANSPARENT);
+        SetTextColor(c->dc(), RGB(255, 255, 255));
+        fill(0, 0, 40, 24, RGB(200, 0, 0));
+        ASSERT_TRUE(c->text(2, 2, "Fill"));
+        if (c == &immediate) c->pixels();
+        fill(20, 0, 60, 12, RGB(0, 0, 200));
+    }
+    EXPECT_EQ(deferred.pixels(), immediate.pixels());
+    EXPECT_GT(deferred.count(0x00FFFFFF), 0);                 // the text shows on the red fill
+    EXPECT_EQ(deferred.at(25, 5), 0x000000C8u);             // and the later fill covers it
+}
+
 // A fake window surface, to see what TextOutA reports as changed.
 struct FakeWindow {
     static inline std::vector<uint32_t> pixels;

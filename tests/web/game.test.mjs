@@ -68,21 +68,25 @@ test('keys take the game to ready and playing and move the player', async () => 
   await page.close();
 });
 
-test('periodic events come 19 to 21 times a second', async () => {
+test('periodic events come 19 to 21 times a second, each frame putting only what changed', async () => {
   const {page} = await s.open(env, 'telka-game');
   await playing(page);
   await s.sleep(300);
   // The game draws the whole window once per periodic event and on nothing
   // else, so presents of the graphics window count the events.
-  const rate = await page.evaluate(async () => {
+  const {rate, pixels} = await page.evaluate(async () => {
     const hosts = Module.webHosts;
     const id = Object.keys(hosts.hosts).find((k) => hosts.hosts[k].frame.dataset.title === 'TELKA Graphics');
-    const n0 = hosts.presents[id], t0 = performance.now();
+    const n0 = hosts.presents[id], p0 = hosts.presentPixels, t0 = performance.now();
     await new Promise((resolve) => setTimeout(resolve, 4000));
-    return (hosts.presents[id] - n0) * 1000 / (performance.now() - t0);
+    const n = hosts.presents[id] - n0;
+    return {rate: n * 1000 / (performance.now() - t0), pixels: (hosts.presentPixels - p0) / n};
   });
   s.note('periodic events per second', rate);
+  s.note('pixels put on the canvas per playing frame', pixels);
   assert.ok(rate >= 19 && rate <= 21, `${rate.toFixed(2)} events a second`);
+  // Only what changed reaches the canvas, not the whole 601 x 540 surface.
+  assert.ok(pixels > 0 && pixels < 601 * 540 / 4, `${pixels.toFixed(0)} pixels a frame`);
   await page.close();
 });
 

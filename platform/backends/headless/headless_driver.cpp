@@ -96,11 +96,12 @@ void headless_set_title(HostId host, const char *title) {
     if (HeadlessHost *h = find_host(host)) h->title = title ? title : "";
 }
 
-void headless_present(HostId host, const uint32_t *pixels, int width, int height, ptrdiff_t stride, int x, int y,
-                      int w, int h) {
+void headless_present(HostId host, const uint32_t *pixels, int width, int height, ptrdiff_t stride,
+                      const HostRect *rects, int count) {
     HeadlessHost *target = find_host(host);
     if (!target) return;
-    log_entry(&target->presents, RECT{x, y, x + w, y + h});
+    for (int i = 0; i < count; ++i)
+        log_entry(&target->presents, RECT{rects[i].x, rects[i].y, rects[i].x + rects[i].w, rects[i].y + rects[i].h});
     headless_dump_frame(host, *target, pixels, width, height, stride);
 }
 
@@ -172,6 +173,8 @@ const BackendDriver kHeadlessDriver = {
     .destroy_host = headless_destroy_host,
     .show_host = headless_show_host,
     .set_title = headless_set_title,
+    .surface = nullptr,  // the core's own memory: tests read it, dumps write it
+    .await_surface = nullptr,
     .present = headless_present,
     .wait = headless_wait,
     .screen_size = headless_screen_size,

@@ -57,13 +57,13 @@ void web_set_title(HostId host, const char *title) {
     if (g_hosts.count(host)) web_js_set_title(static_cast<int>(host), title ? title : "");
 }
 
-void web_present_known(HostId host, const uint32_t *pixels, int width, int height, ptrdiff_t stride, int x, int y,
-                       int w, int h) {
+void web_present_known(HostId host, const uint32_t *pixels, int width, int height, ptrdiff_t stride,
+                       const HostRect *rects, int count) {
     if (!g_hosts.count(host)) {
         std::fprintf(stderr, "web: present on unknown host %lu ignored\n", static_cast<unsigned long>(host));
         return;
     }
-    web_present(host, pixels, width, height, stride, x, y, w, h);
+    web_present(host, pixels, width, height, stride, rects, count);
 }
 
 void web_screen_size(int *width, int *height) {
@@ -85,6 +85,10 @@ const BackendDriver kWebDriver = {
     .destroy_host = web_destroy_host,
     .show_host = web_show_host,
     .set_title = web_set_title,
+    // The canvas cannot show wasm memory without a copy (and a conversion to
+    // RGBA), so the core keeps the surfaces.
+    .surface = nullptr,
+    .await_surface = nullptr,
     .present = web_present_known,
     .wait = web_wait,
     .screen_size = web_screen_size,

@@ -16,6 +16,7 @@ mergeInto(LibraryManager.library, {
     firstPresentMs: 0,  // performance.now() of the first present
     onPresent: null,    // function(id) after each present, for measurements
     presentMs: 0,       // time spent presenting, all hosts
+    presentPixels: 0,   // pixels put on canvases, all hosts
     listening: false,
 
     desktop: function() {
@@ -234,7 +235,7 @@ mergeInto(LibraryManager.library, {
   },
 
   web_js_present__deps: ['$WebHosts'],
-  web_js_present: function(id, ptr, width, height, stride, x, y, w, h) {
+  web_js_present: function(id, ptr, width, height, stride, rects, count) {
     var host = WebHosts.hosts[id];
     if (!host) return;
     var start = performance.now();
@@ -247,19 +248,25 @@ mergeInto(LibraryManager.library, {
     // A fresh view of the heap: memory growth replaces its buffer.
     var heap = new Uint32Array(HEAPU8.buffer);
     var dst = host.pixels;
-    for (var row = y; row < y + h; ++row) {
-      var s = (ptr >> 2) + row * stride + x;
-      var d = row * width + x;
-      for (var i = 0; i < w; ++i) {
-        var p = heap[s + i];
-        // 0x00RRGGBB to the canvas's R, G, B, A bytes, opaque.
-        dst[d + i] = 0xFF000000 | ((p & 0xFF) << 16) | (p & 0xFF00) | ((p >>> 16) & 0xFF);
+    for (var k = 0; k < count; ++k) {
+      var x = HEAP32[(rects >> 2) + 4 * k], y = HEAP32[(rects >> 2) + 4 * k + 1];
+      var w = HEAP32[(rects >> 2) + 4 * k + 2], h = HEAP32[(rects >> 2) + 4 * k + 3];
+      for (var row = y; row < y + h; ++row) {
+        var s = (ptr >> 2) + row * stride + x;
+        var d = row * width + x;
+        for (var i = 0; i < w; ++i) {
+          var p = heap[s + i];
+          // 0x00RRGGBB to the canvas's R, G, B, A bytes, opaque.
+          dst[d + i] = 0xFF000000 | ((p & 0xFF) << 16) | (p & 0xFF00) | ((p >>> 16) & 0xFF);
+        }
       }
+      // Only the dirty rectangle of the whole image goes to the canvas.
+      host.ctx.putImageData(host.image, 0, 0, x, y, w, h);
+      WebHosts.presentPixels += w * h;
     }
-    host.ctx.putImageData(host.image, 0, 0, x, y, w, h);
     WebHosts.presentMs += performance.now() - start;
     WebHosts.presents[id]++;
-    if (!WebHosts.firstPresentMs) WebHosts.firstPresentMs = performance.now();
+    if (!WebHosts.firstPresentMs && count > 0) WebHosts.firstPresentMs = performance.now();
     if (WebHosts.onPresent) WebHosts.onPresent(id);
   },
 

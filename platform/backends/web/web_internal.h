@@ -35,8 +35,8 @@ enum WebRecordKind {
 };
 
 // Driver slots kept in files of their own (web_present.cpp, web_wait.cpp).
-void web_present(HostId host, const uint32_t *pixels, int width, int height, ptrdiff_t stride, int x, int y, int w,
-                 int h);
+void web_present(HostId host, const uint32_t *pixels, int width, int height, ptrdiff_t stride, const HostRect *rects,
+                 int count);
 void web_wait(int64_t deadline_ns);
 
 // A key of a US keyboard as Windows reports it.
@@ -63,9 +63,11 @@ int web_js_create_host(int id, const char *title, int x, int y, int width, int h
 void web_js_destroy_host(int id);
 void web_js_show_host(int id, int visible);
 void web_js_set_title(int id, const char *title);
-// Copies the rectangle (x, y, w, h), already clipped, of a width x height
-// surface of 0x00RRGGBB pixels (`stride` per row) onto the host's canvas.
-void web_js_present(int id, const uint32_t *pixels, int width, int height, int stride, int x, int y, int w, int h);
+// Copies `count` rectangles (x, y, w, h in `rects`, already clipped and not
+// empty) of a width x height surface of 0x00RRGGBB pixels (`stride` per row)
+// onto the host's canvas; count 0 only counts the frame.
+void web_js_present(int id, const uint32_t *pixels, int width, int height, int stride, const int32_t *rects,
+                    int count);
 // Suspends the program (Asyncify) until input is queued or timeout_ms passes
 // (negative: no timeout), letting the browser run meanwhile.
 void web_js_wait(double timeout_ms);

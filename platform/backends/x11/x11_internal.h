@@ -32,7 +32,8 @@ struct X11Host {
     GC gc = nullptr;
     int width = 0;                // window size as last configured, pixels
     int height = 0;
-    // MIT-SHM: one segment the size of the host surface, re-created on resize.
+    // MIT-SHM: one segment that holds the core's host surface (x11_surface),
+    // re-created when the surface is resized.
     XImage *shm_image = nullptr;
     XShmSegmentInfo shm{};
     bool shm_busy = false;        // the server may still read the segment (no ShmCompletion yet)
@@ -101,8 +102,10 @@ HostId x11_create_host(const HostWindowParams &params);
 void x11_destroy_host(HostId host);
 void x11_show_host(HostId host, bool visible);
 void x11_set_title(HostId host, const char *title);
-void x11_present(HostId host, const uint32_t *pixels, int width, int height, ptrdiff_t stride, int x, int y, int w,
-                 int h);
+uint32_t *x11_surface(HostId host, int width, int height);
+void x11_await_surface(HostId host);
+void x11_present(HostId host, const uint32_t *pixels, int width, int height, ptrdiff_t stride, const HostRect *rects,
+                 int count);
 void x11_wait(int64_t deadline_ns);
 void x11_screen_size(int *width, int *height);
 int64_t x11_now_ns();

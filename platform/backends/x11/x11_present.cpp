@@ -1,6 +1,8 @@
-// Shows host-surface pixels on X: MIT-SHM (copy into a per-host shared segment,
-// XShmPutImage with a completion event) when the server allows it, otherwise
-// XPutImage straight from the core's buffer. Relies on Xlib, XShm, SysV shm.
+// Shows host-surface pixels on X. With MIT-SHM the host surface itself lives
+// in a shared segment (x11_surface), so a present only asks the server to
+// read the damaged rectangles from it, and the core waits for the server's
+// completion before it writes there again (x11_await_surface); otherwise
+// XPutImage sends them from the core's buffer. Relies on Xlib, XShm, SysV shm.
 #include "backends/x11/x11_internal.h"
 
 #include <poll.h>
@@ -21,10 +23,11 @@ constexpr int kImageByteOrder = __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__ ? LSBF
 // A completion that never comes (the put failed) must not hang the program.
 constexpr int64_t kCompletionTimeoutNs = 1'000'000'000;
 
+// Segments already handed out hold the core's surfaces: they stay. New
+// surfaces are the core's own memory, presented with XPutImage.
 void give_up_shm(X11State &st, const char *why) {
     std::fprintf(stderr, "x11: MIT-SHM not usable (%s); presenting with XPutImage\n", why);
     st.use_shm = false;
-    for (auto &h : st.hosts) x11_release_shm(*h);
 }
 
 // Makes host.shm_image a width x height segment attached to the server.
@@ -103,25 +106,39 @@ void wait_for_completion(X11State &st, X11Host &host) {
     host.shm_busy = false;
 }
 
-bool present_shm(X11State &st, X11Host &host, const uint32_t *pixels, int width, int height, ptrdiff_t stride,
-                 int l, int t, int r, int b) {
-    if (!ensure_segment(st, host, width, height)) return false;
+// Clips a rectangle to the surface in 64 bits (x + w may exceed int); false when nothing is left.
+bool clip_rect(const HostRect &r, int width, int height, int *l, int *t, int *rr, int *b) {
+    *l = static_cast<int>(std::max<int64_t>(r.x, 0));
+    *t = static_cast<int>(std::max<int64_t>(r.y, 0));
+    *rr = static_cast<int>(std::min<int64_t>(static_cast<int64_t>(r.x) + r.w, width));
+    *b = static_cast<int>(std::min<int64_t>(static_cast<int64_t>(r.y) + r.h, height));
+    return *l < *rr && *t < *b;
+}
+
+// The server reads the rectangles straight from the segment; only the last
+// put asks for a completion, which comes after the earlier ones are done.
+void present_shm(X11State &st, X11Host &host, int width, int height, const HostRect *rects, int count) {
     wait_for_completion(st, host);
-    XImage *img = host.shm_image;
-    const size_t row_bytes = static_cast<size_t>(r - l) * 4;
-    for (int y = t; y < b; ++y)
-        std::memcpy(img->data + static_cast<ptrdiff_t>(y) * img->bytes_per_line + l * 4, pixels + y * stride + l,
-                    row_bytes);
-    XShmPutImage(st.display, host.window, host.gc, img, l, t, l, t, static_cast<unsigned>(r - l),
-                 static_cast<unsigned>(b - t), True);
-    host.shm_busy = true;
-    return true;
+    int last = -1;
+    for (int i = 0; i < count; ++i) {
+        int l, t, r, b;
+        if (clip_rect(rects[i], width, height, &l, &t, &r, &b)) last = i;
+    }
+    for (int i = 0; i <= last; ++i) {
+        int l, t, r, b;
+        if (!clip_rect(rects[i], width, height, &l, &t, &r, &b)) continue;
+        XShmPutImage(st.display, host.window, host.gc, host.shm_image, l, t, l, t, static_cast<unsigned>(r - l),
+                     static_cast<unsigned>(b - t), i == last ? True : False);
+    }
+    if (last < 0) return;
+    host.shm_busy = true;  // until then the core waits before it writes (x11_await_surface)
+    XFlush(st.display);
 }
 
 // XPutImage copies the pixels into the request before it returns, so the
 // core's own buffer can be described as the image.
 void present_put(X11State &st, X11Host &host, const uint32_t *pixels, int width, int height, ptrdiff_t stride,
-                 int l, int t, int r, int b) {
+                 const HostRect *rects, int count) {
     XImage img{};
     img.width = width;
     img.height = height;
@@ -138,8 +155,13 @@ void present_put(X11State &st, X11Host &host, const uint32_t *pixels, int width,
     img.green_mask = 0xFF00;
     img.blue_mask = 0xFF;
     if (!XInitImage(&img)) return;
-    XPutImage(st.display, host.window, host.gc, &img, l, t, l, t, static_cast<unsigned>(r - l),
-              static_cast<unsigned>(b - t));
+    for (int i = 0; i < count; ++i) {
+        int l, t, r, b;
+        if (!clip_rect(rects[i], width, height, &l, &t, &r, &b)) continue;
+        XPutImage(st.display, host.window, host.gc, &img, l, t, l, t, static_cast<unsigned>(r - l),
+                  static_cast<unsigned>(b - t));
+    }
+    XFlush(st.display);
 }
 
 }  // namespace
@@ -158,16 +180,36 @@ void x11_release_shm(X11Host &host) {
     host.shm_busy = false;
 }
 
-void x11_present(HostId id, const uint32_t *pixels, int width, int height, ptrdiff_t stride, int x, int y, int w,
-                 int h) {
+uint32_t *x11_surface(HostId id, int width, int height) {
+    X11State &st = x11();
+    X11Host *host = x11_host(id);
+    if (host == nullptr || !st.use_shm || width <= 0 || height <= 0 || width > 32767 || height > 32767) return nullptr;
+    // The server may still be reading the segment that is about to go.
+    wait_for_completion(st, *host);
+    if (!ensure_segment(st, *host, width, height)) return nullptr;
+    if (host->shm_image->bytes_per_line != width * 4) {
+        // Rows with padding do not fit the core's surface layout.
+        x11_release_shm(*host);
+        return nullptr;
+    }
+    return reinterpret_cast<uint32_t *>(host->shm_image->data);
+}
+
+void x11_await_surface(HostId id) {
+    X11Host *host = x11_host(id);
+    if (host != nullptr && host->shm_busy) wait_for_completion(x11(), *host);
+}
+
+void x11_present(HostId id, const uint32_t *pixels, int width, int height, ptrdiff_t stride, const HostRect *rects,
+                 int count) {
     X11State &st = x11();
     X11Host *host = x11_host(id);
     if (host == nullptr) {
         std::fprintf(stderr, "x11: present on unknown host %lu ignored\n", static_cast<unsigned long>(id));
         return;
     }
-    if (pixels == nullptr) {
-        std::fprintf(stderr, "x11: present without pixels ignored\n");
+    if (pixels == nullptr || (rects == nullptr && count > 0)) {
+        std::fprintf(stderr, "x11: present without pixels or rectangles ignored\n");
         return;
     }
     if (width <= 0 || height <= 0 || width > 32767 || height > 32767 || stride < width || stride > INT_MAX / 4) {
@@ -175,15 +217,15 @@ void x11_present(HostId id, const uint32_t *pixels, int width, int height, ptrdi
                      stride);
         return;
     }
-    // Clip in 64 bits: x + w may exceed int.
-    const int l = static_cast<int>(std::max<int64_t>(x, 0));
-    const int t = static_cast<int>(std::max<int64_t>(y, 0));
-    const int r = static_cast<int>(std::min<int64_t>(static_cast<int64_t>(x) + w, width));
-    const int b = static_cast<int>(std::min<int64_t>(static_cast<int64_t>(y) + h, height));
-    if (l >= r || t >= b) return;
-    if (!st.use_shm || !present_shm(st, *host, pixels, width, height, stride, l, t, r, b))
-        present_put(st, *host, pixels, width, height, stride, l, t, r, b);
-    XFlush(st.display);
+    if (count <= 0) return;
+    const XImage *img = host->shm_image;
+    if (img != nullptr && pixels == reinterpret_cast<const uint32_t *>(img->data) && img->width == width &&
+        img->height == height && stride == width) {
+        present_shm(st, *host, width, height, rects, count);
+    } else {
+        // The core's own memory, or a picture composed apart from the surface (an open menu).
+        present_put(st, *host, pixels, width, height, stride, rects, count);
+    }
 }
 
 }  // namespace standin

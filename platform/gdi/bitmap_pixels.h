@@ -1,0 +1,98 @@
+// A bitmap's pixel store, with the opaque fills drawn on it but not written
+// yet. Solid rectangles are recorded and written later in one front-to-back
+// pass (deferred_fill.cpp), so a frame that paints layer over layer writes
+// each pixel once. Every accessor below settles the record first, so whoever
+// reads or writes the pixels sees what immediate drawing would have left.
+// It also keeps which rows changed since the bitmap was last copied into a
+// window, so the next copy compares only those.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace standin {
+
+// A solid rectangle in surface pixels, right and bottom exclusive.
+struct DeferredFill {
+    int32_t l, t, r, b;
+    uint32_t px;  // 0x00RRGGBB
+};
+
+class BitmapPixels {
+public:
+    using iterator = std::vector<uint32_t>::iterator;
+    using const_iterator = std::vector<uint32_t>::const_iterator;
+    using value_type = uint32_t;
+
+    // width x height pixels of value v; forgets every recorded fill.
+    void reset(int width, int height, uint32_t v);
+
+    // Writable access counts every row as changed (see rows_changed).
+    uint32_t *data() { return writable().data(); }
+    const uint32_t *data() const { return settled().data(); }
+    iterator begin() { return writable().begin(); }
+    iterator end() { return writable().end(); }
+    const_iterator begin() const { return settled().begin(); }
+    const_iterator end() const { return settled().end(); }
+    uint32_t &operator[](size_t i) { return writable()[i]; }
+    uint32_t operator[](size_t i) const { return settled()[i]; }
+    operator const std::vector<uint32_t> &() const { return settled(); }
+    size_t size() const { return px_.size(); }
+    bool empty() const { return px_.empty(); }
+    friend bool operator==(const std::vector<uint32_t> &a, const BitmapPixels &b) { return a == b.settled(); }
+    friend bool operator==(const BitmapPixels &a, const std::vector<uint32_t> &b) { return a.settled() == b; }
+
+    // ---- for the rasterizer ----
+
+    // The store as it is, fills still pending: only for code that records
+    // fills or has settled them.
+    uint32_t *unsettled() { return px_.data(); }
+    // Records a solid rectangle, already clipped to the bitmap and not empty.
+    // A full record is written out first; a fill hides the older ones it covers.
+    void record(const DeferredFill &f);
+    bool pending() const { return !fills_.empty(); }
+    // Writes the recorded fills, each pixel once, and empties the record.
+    void settle() const;
+
+    static constexpr size_t kMaxFills = 64;
+
+    // ---- rows changed since the last copy into a window ----
+
+    // Drawing reports the rows it may have changed (target_touched); writing
+    // the recorded fills marks the rows where they changed a pixel.
+    void mark_rows(int64_t top, int64_t bottom);
+    bool row_changed(int64_t y) const { return changed_[static_cast<size_t>(y)] != 0; }
+    // A copy of the rectangle (l, t, r, b) of this bitmap into a window
+    // surface, displaced by (dx, dy), after which the surface was at
+    // `version`: until the next copy, only the changed rows can differ
+    // between the two, as long as the surface is still at that version.
+    struct Sync {
+        const uint32_t *surface = nullptr;
+        int64_t dx = 0, dy = 0, l = 0, t = 0, r = 0, b = 0;
+        uint64_t version = 0;
+        bool operator==(const Sync &) const = default;
+    };
+    const Sync &sync() const { return sync_; }
+    // Records a copy and forgets the changed rows.
+    void synced(const Sync &s);
+
+private:
+    std::vector<uint32_t> &settled() const {
+        if (!fills_.empty()) settle();
+        return px_;
+    }
+    std::vector<uint32_t> &writable() {
+        mark_rows(0, height_);
+        return settled();
+    }
+
+    mutable std::vector<uint32_t> px_;           // 0x00RRGGBB, width_ per row
+    mutable std::vector<DeferredFill> fills_;    // in drawing order, oldest first
+    mutable std::vector<uint8_t> changed_;       // per row: may differ from the synced window
+    Sync sync_;
+    int width_ = 0;
+    int height_ = 0;
+};
+
+}  // namespace standin
