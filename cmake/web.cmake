@@ -35,6 +35,12 @@ endfunction()
 
 telka_web_collect(${PROJECT_SOURCE_DIR}/game game_programs)
 telka_web_collect(${PROJECT_SOURCE_DIR}/examples example_programs)
+# The template is a folder to copy, not a page to show; left out, it spares
+# the build one Asyncify link.
+if(TARGET template-app)
+  list(REMOVE_ITEM example_programs template-app)
+  set_target_properties(template-app PROPERTIES EXCLUDE_FROM_ALL ON)
+endif()
 set(TELKA_WEB_PROGRAMS ${game_programs} ${example_programs})
 
 # Pages the site runs but does not offer: the frame benchmark.

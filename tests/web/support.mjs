@@ -55,6 +55,7 @@ export async function start() {
   return {
     base,
     browser,
+    server,
     async close() {
       await browser.close();
       server.kill();

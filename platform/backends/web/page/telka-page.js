@@ -111,7 +111,8 @@
         return;
       }
       FS.writeFile(SCRIPT, new Uint8Array(buffer));
-      note.textContent = 'Loaded ' + file.name + ' (' + buffer.byteLength + ' bytes): Run > Playback Script (Ctrl+P) plays it.';
+      note.textContent = 'Loaded ' + file.name + (file.name === 'TELKA.SCR' ? '' : ' as TELKA.SCR') + ' (' +
+          buffer.byteLength + ' bytes): Run > Playback Script (Ctrl+P) plays it.';
       upload.value = '';
     }, function(err) {
       note.textContent = 'Could not read ' + file.name + ': ' + err;
