@@ -77,6 +77,5 @@ void draw_bullet(int32_t bullet_x, int32_t bullet_y, int32_t bullet_alive) {
 }
 
 void draw_message(const char *message) {
-    // No message holds a per cent sign, so each is shown exactly as written.
-    TELKA_textf(TELKA_WHITE, -200, 30, 24, message);
+    TELKA_textf(TELKA_WHITE, -200, 30, 24, "%s", message);
 }

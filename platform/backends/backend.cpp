@@ -1,8 +1,8 @@
-// Chooses the display backend once per process: STANDIN_BACKEND=headless, or
-// a test's use_headless_backend(), selects the in-memory backend; x11 (or
-// nothing) selects the X11 backend, and a display that cannot be opened ends
-// the program with plain words on how to get a display instead of falling
-// back silently.
+// Chooses the display backend once per process: STANDIN_BACKEND names one of
+// the backends this build has, nothing picks the first of them (x11 natively,
+// web in the browser build), and a test's use_headless_backend() selects the
+// in-memory one. A display that cannot be opened ends the program with plain
+// words on how to get a display instead of falling back silently.
 #include "backends/backend.h"
 
 #include <cerrno>
@@ -14,6 +14,21 @@
 namespace standin {
 
 namespace {
+
+struct Choice {
+    const char *name;
+    const BackendDriver *driver;
+};
+
+// The first entry is the default. The browser build links only its own.
+constexpr Choice kChoices[] = {
+#ifdef __EMSCRIPTEN__
+    {"web", &kWebDriver},
+#else
+    {"x11", &kX11Driver},
+    {"headless", &kHeadlessDriver},
+#endif
+};
 
 const BackendDriver *g_active = nullptr;
 bool g_headless_requested = false;
@@ -49,24 +64,36 @@ void shutdown_active() {
     if (g_active && g_active->shutdown) g_active->shutdown();
 }
 
+const BackendDriver *driver_named(const char *name) {
+    for (const Choice &c : kChoices)
+        if (std::strcmp(c.name, name) == 0) return c.driver;
+    return nullptr;
+}
+
+std::string known_names() {
+    std::string names;
+    for (const Choice &c : kChoices) names += names.empty() ? c.name : std::string(" or ") + c.name;
+    return names;
+}
+
 }  // namespace
 
 const BackendDriver &backend() {
     if (g_active) return *g_active;
     const char *env = std::getenv("STANDIN_BACKEND");
     const BackendDriver *driver = nullptr;
-    if (g_headless_requested || (env && std::strcmp(env, "headless") == 0)) {
-        driver = &kHeadlessDriver;
-    } else if (!env || !*env || std::strcmp(env, "x11") == 0) {
-        driver = &kX11Driver;
-    } else {
-        fail(std::string("unknown STANDIN_BACKEND '") + env + "' (use x11 or headless)");
+    if (g_headless_requested) {
+        driver = driver_named("headless");
+    } else if (!env || !*env) {
+        driver = kChoices[0].driver;
+    } else if (!(driver = driver_named(env))) {
+        fail(std::string("unknown STANDIN_BACKEND '") + env + "' (use " + known_names() + ")");
     }
     std::string error;
     if (!driver->init(&error)) {
         if (error.empty()) error = std::string("the ") + driver->name + " backend failed to start";
-        if (driver == &kHeadlessDriver) fail(error);
-        fail_without_display(error);
+        if (std::strcmp(driver->name, "x11") == 0) fail_without_display(error);
+        fail(error);
     }
     g_active = driver;
     std::atexit(shutdown_active);
@@ -74,11 +101,13 @@ const BackendDriver &backend() {
 }
 
 bool use_headless_backend() {
-    if (g_active) return g_active == &kHeadlessDriver;
+    const BackendDriver *headless = driver_named("headless");
+    if (g_active) return headless && g_active == headless;
+    if (!headless) return false;  // not in this build
     g_headless_requested = true;
     return true;
 }
 
-bool headless_backend_active() { return g_active == &kHeadlessDriver; }
+bool headless_backend_active() { return g_active && g_active == driver_named("headless"); }
 
 }  // namespace standin

@@ -1,8 +1,9 @@
 // The driver table between the stand-in's portable core and a display
-// backend (x11 for a real display, headless for tests). The core owns every
-// window's pixels (perhaps in memory the backend provides) and its message
-// queue; a backend only shows host windows, presents pixels, tells the time
-// and turns its native input into InputEvents. README.md: each slot's contract.
+// backend (x11 for a real display, headless for tests, web in the browser
+// build). The core owns every window's pixels (perhaps in memory the backend
+// provides) and its message queue; a backend only shows host windows,
+// presents pixels, tells the time and turns its native input into
+// InputEvents. README.md: each slot's contract.
 #pragma once
 
 #include "standin.h"  // the modifier bits (kKey*) that InputEvent::mods carries
@@ -99,11 +100,13 @@ struct BackendDriver {
 void core_input(const InputEvent &event);
 
 // The active backend: chosen on first use (STANDIN_BACKEND=headless|x11, or
-// headless when a test selected it); exits with a clear message when no
-// display can be opened and headless was not asked for.
+// headless when a test selected it; the browser build has only web); exits
+// with a clear message when no display can be opened and headless was not
+// asked for.
 const BackendDriver &backend();
 
 extern const BackendDriver kX11Driver;
 extern const BackendDriver kHeadlessDriver;
+extern const BackendDriver kWebDriver;  // the browser build only
 
 }  // namespace standin

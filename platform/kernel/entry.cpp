@@ -1,12 +1,15 @@
 // The process entry of every application on the stand-in: the real main()
 // starts a steered headless run if the environment asks for one, builds a
 // Win32-style command line, calls the application's WinMain, and lets the
-// run finish its output. Compiled
-// into applications only (the standin_entry objects), never into tests.
+// run finish its output. Compiled into applications only (the standin_entry
+// objects), never into tests. The browser build has no steered runs.
 #include <windows.h>
 
+#ifndef __EMSCRIPTEN__
 #include "session/session.h"
+#endif
 
+#include <cstdlib>
 #include <string>
 
 int main(int argc, char **argv) {
@@ -18,8 +21,14 @@ int main(int argc, char **argv) {
     }
     // Any non-null, unique value serves as the instance handle.
     static HINSTANCE__ module{};
+#ifndef __EMSCRIPTEN__
     standin::start_session_from_environment();
+#endif
     const int result = WinMain(&module, nullptr, command_line.data(), SW_SHOWNORMAL);
+#ifndef __EMSCRIPTEN__
     standin::finish_session();
-    return result;
+#endif
+    // exit() rather than a return: in the browser, main comes back only after
+    // the page has resumed the suspended program, when nobody waits for it.
+    std::exit(result);
 }

@@ -1,9 +1,11 @@
-// Face selection through fontconfig and face loading through FreeType. The
-// two libraries start once, on the first font request; faces are kept open
-// for the rest of the process because every font size draws from them.
+// Face selection (font_lookup.h: fontconfig, or the browser's fixed table)
+// and face loading through FreeType. Both start once, on the first font
+// request; faces are kept open for the rest of the process because every
+// font size draws from them.
 #include "text/font_face.h"
 
-#include <fontconfig/fontconfig.h>
+#include "text/font_lookup.h"
+
 #include <windows.h>
 
 #include FT_TRUETYPE_TABLES_H
@@ -14,7 +16,6 @@
 #include <map>
 #include <unordered_map>
 #include <utility>
-#include <vector>
 
 namespace standin {
 
@@ -38,7 +39,7 @@ struct RequestHash {
 
 struct FaceSystem {
     FT_Library ft = nullptr;
-    bool fc_ready = false;
+    bool lookup_ready = false;
     std::map<std::pair<std::string, int>, FaceFile *> files;
     std::unordered_map<RequestKey, FaceChoice, RequestHash> requests;
     FaceFile no_face;  // stands in when no font can be found or opened
@@ -53,68 +54,13 @@ FaceSystem *start() {
         std::fprintf(stderr, "standin: FreeType failed to start; text is drawn as boxes\n");
         s->ft = nullptr;
     }
-    s->fc_ready = FcInit() == FcTrue;
-    if (!s->fc_ready) std::fprintf(stderr, "standin: fontconfig failed to start; text is drawn as boxes\n");
+    s->lookup_ready = font_lookup_start();
     return s;
 }
 
 FaceSystem &sys() {
     static FaceSystem *s = start();
     return *s;
-}
-
-// A match result: the file, its style and the family names it answers to.
-struct Match {
-    std::string path;
-    int index = 0;
-    double weight = FC_WEIGHT_REGULAR;
-    int slant = FC_SLANT_ROMAN;
-    std::vector<std::string> families;
-};
-
-double number(FcPattern *p, const char *object, double fallback) {
-    int i = 0;
-    double d = 0;
-    if (FcPatternGetInteger(p, object, 0, &i) == FcResultMatch) return i;
-    if (FcPatternGetDouble(p, object, 0, &d) == FcResultMatch) return d;
-    return fallback;
-}
-
-bool fc_match(const std::vector<std::string> &families, double fc_weight, bool italic, Match *out) {
-    FcPattern *pat = FcPatternCreate();
-    if (!pat) return false;
-    for (const std::string &f : families)
-        FcPatternAddString(pat, FC_FAMILY, reinterpret_cast<const FcChar8 *>(f.c_str()));
-    FcPatternAddDouble(pat, FC_WEIGHT, fc_weight);
-    FcPatternAddInteger(pat, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
-    FcPatternAddBool(pat, FC_SCALABLE, FcTrue);
-    FcConfigSubstitute(nullptr, pat, FcMatchPattern);
-    FcDefaultSubstitute(pat);
-    FcResult result = FcResultNoMatch;
-    FcPattern *m = FcFontMatch(nullptr, pat, &result);
-    FcPatternDestroy(pat);
-    if (!m) return false;
-    FcChar8 *file = nullptr;
-    bool ok = FcPatternGetString(m, FC_FILE, 0, &file) == FcResultMatch && file;
-    if (ok) {
-        out->path = reinterpret_cast<const char *>(file);
-        out->index = static_cast<int>(number(m, FC_INDEX, 0));
-        out->weight = number(m, FC_WEIGHT, FC_WEIGHT_REGULAR);
-        out->slant = static_cast<int>(number(m, FC_SLANT, FC_SLANT_ROMAN));
-        FcChar8 *fam = nullptr;
-        for (int i = 0; FcPatternGetString(m, FC_FAMILY, i, &fam) == FcResultMatch; ++i)
-            out->families.emplace_back(reinterpret_cast<const char *>(fam));
-    }
-    FcPatternDestroy(m);
-    return ok;
-}
-
-bool names_family(const Match &m, const std::string &name) {
-    for (const std::string &f : m.families)
-        if (FcStrCmpIgnoreCase(reinterpret_cast<const FcChar8 *>(f.c_str()),
-                               reinterpret_cast<const FcChar8 *>(name.c_str())) == 0)
-            return true;
-    return false;
 }
 
 void read_design_metrics(FaceFile *f) {
@@ -185,30 +131,24 @@ FaceChoice face_for(const std::string &name, int weight, bool italic, int pitch_
     RequestKey key{name, weight, italic, mono};
     if (auto it = s.requests.find(key); it != s.requests.end()) return it->second;
 
-    Match m;
-    bool found = false;
-    if (s.fc_ready && !name.empty()) {
-        found = fc_match({name}, FcWeightFromOpenType(weight), italic, &m) && names_family(m, name);
-    }
-    if (s.fc_ready && !found) {
-        // Fixed choices keep the fallback the same on every machine that has DejaVu.
-        m = Match{};
-        const double w = weight >= 600 ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR;
-        found = mono ? fc_match({"DejaVu Sans Mono", "monospace"}, w, italic, &m)
-                     : fc_match({"DejaVu Sans", "sans-serif"}, w, italic, &m);
+    FontMatch m;
+    bool found = s.lookup_ready && font_lookup_family(name, weight, italic, &m);
+    if (s.lookup_ready && !found) {
+        m = FontMatch{};
+        found = font_lookup_default(mono, weight, italic, &m);
     }
     FaceChoice choice;
     choice.file = found ? open_file(m.path, m.index) : &s.no_face;
-    if (!found && s.fc_ready) {
+    if (!found && s.lookup_ready) {
         static bool told = false;
         if (!told)
-            std::fprintf(stderr, "standin: fontconfig offers no font (asked for \"%s\"); text is drawn as boxes\n",
+            std::fprintf(stderr, "standin: no font file found (asked for \"%s\"); text is drawn as boxes\n",
                          name.c_str());
         told = true;
     }
     if (choice.file->ft) {
-        choice.embolden = weight >= 600 && m.weight < FC_WEIGHT_DEMIBOLD;
-        choice.oblique = italic && m.slant == FC_SLANT_ROMAN;
+        choice.embolden = weight >= 600 && !m.bold;
+        choice.oblique = italic && !m.italic;
     }
     if (s.requests.size() >= kMaxCachedRequests) s.requests.clear();
     s.requests.emplace(std::move(key), choice);

@@ -1,4 +1,4 @@
-// Face selection for the stand-in's fonts: fontconfig turns a logical request
+// Face selection for the stand-in's fonts: font_lookup.h turns a logical request
 // (face name, weight, slant, pitch and family) into a font file, FreeType opens
 // it. Both libraries are initialised once, on first use; opened faces live for
 // the whole process.

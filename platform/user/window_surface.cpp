@@ -208,27 +208,28 @@ void surface_resize(Window *w, int width, int height) {
     surface_damage_all(w);
 }
 
-void surface_damage(Window *w, int64_t l, int64_t t, int64_t r, int64_t b) {
-    if (!w || w->is_child()) return;
+// The part of (l, t, r, b) on a top-level window's surface; false when none.
+static bool on_surface(const Window *w, int64_t l, int64_t t, int64_t r, int64_t b, RECT *out) {
+    if (!w || w->is_child()) return false;
     l = std::max<int64_t>(l, 0);
     t = std::max<int64_t>(t, 0);
     r = std::min<int64_t>(r, w->surface_w);
     b = std::min<int64_t>(b, w->surface_h);
-    if (l >= r || t >= b) return;
-    rect_union(&w->damage, RECT{static_cast<LONG>(l), static_cast<LONG>(t), static_cast<LONG>(r),
-                                static_cast<LONG>(b)});
+    if (l >= r || t >= b) return false;
+    *out = RECT{static_cast<LONG>(l), static_cast<LONG>(t), static_cast<LONG>(r), static_cast<LONG>(b)};
+    return true;
+}
+
+void surface_damage(Window *w, int64_t l, int64_t t, int64_t r, int64_t b) {
+    RECT n;
+    if (on_surface(w, l, t, r, b, &n)) rect_union(&w->damage, n);
 }
 
 void surface_damage_all(Window *w) { surface_damage(w, 0, 0, w->surface_w, w->surface_h); }
 
 void surface_changed(Window *w, int64_t l, int64_t t, int64_t r, int64_t b) {
-    if (!w || w->is_child()) return;
-    l = std::max<int64_t>(l, 0);
-    t = std::max<int64_t>(t, 0);
-    r = std::min<int64_t>(r, w->surface_w);
-    b = std::min<int64_t>(b, w->surface_h);
-    if (l >= r || t >= b) return;
-    const RECT n{static_cast<LONG>(l), static_cast<LONG>(t), static_cast<LONG>(r), static_cast<LONG>(b)};
+    RECT n;
+    if (!on_surface(w, l, t, r, b, &n)) return;
     if (!w->changed.empty()) {
         // Touching or overlapping the newest one: the same change, grown.
         RECT &last = w->changed.back();
