@@ -3,8 +3,8 @@
 // pass (deferred_fill.cpp), so a frame that paints layer over layer writes
 // each pixel once. Every accessor below settles the record first, so whoever
 // reads or writes the pixels sees what immediate drawing would have left.
-// It also keeps which rows changed since the bitmap was last copied into a
-// window, so the next copy compares only those.
+// It also keeps which columns of each row changed since the bitmap was last
+// copied into a window, so the next copy compares only those.
 #pragma once
 
 #include <cstddef>
@@ -57,12 +57,17 @@ public:
 
     static constexpr size_t kMaxFills = 64;
 
-    // ---- rows changed since the last copy into a window ----
+    // ---- columns changed since the last copy into a window ----
 
-    // Drawing reports the rows it may have changed (target_touched); writing
-    // the recorded fills marks the rows where they changed a pixel.
-    void mark_rows(int64_t top, int64_t bottom);
-    bool row_changed(int64_t y) const { return changed_[static_cast<size_t>(y)] != 0; }
+    // Columns [l, r) of a row; none when r <= l.
+    struct Span {
+        int32_t l = 0, r = 0;
+    };
+    // Drawing reports the rectangles it may have changed (target_touched);
+    // writing the recorded fills marks the runs where they changed a pixel.
+    // Each row keeps one span, the union of what was marked on it.
+    void mark(int64_t l, int64_t top, int64_t r, int64_t bottom);
+    Span row_span(int64_t y) const { return changed_[static_cast<size_t>(y)]; }
     // A copy of the rectangle (l, t, r, b) of this bitmap into a window
     // surface, displaced by (dx, dy), after which the surface was at
     // `version`: until the next copy, only the changed rows can differ
@@ -74,7 +79,7 @@ public:
         bool operator==(const Sync &) const = default;
     };
     const Sync &sync() const { return sync_; }
-    // Records a copy and forgets the changed rows.
+    // Records a copy and forgets the changed spans.
     void synced(const Sync &s);
 
 private:
@@ -82,14 +87,19 @@ private:
         if (!fills_.empty()) settle();
         return px_;
     }
+    // Adds [l, r) to row y's span.
+    void widen(size_t y, int32_t l, int32_t r) const {
+        Span &s = changed_[y];
+        s = s.l >= s.r ? Span{l, r} : Span{s.l < l ? s.l : l, s.r > r ? s.r : r};
+    }
     std::vector<uint32_t> &writable() {
-        mark_rows(0, height_);
+        mark(0, 0, width_, height_);
         return settled();
     }
 
     mutable std::vector<uint32_t> px_;           // 0x00RRGGBB, width_ per row
     mutable std::vector<DeferredFill> fills_;    // in drawing order, oldest first
-    mutable std::vector<uint8_t> changed_;       // per row: may differ from the synced window
+    mutable std::vector<Span> changed_;          // per row: what may differ from the synced window
     Sync sync_;
     int width_ = 0;
     int height_ = 0;

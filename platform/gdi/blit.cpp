@@ -42,47 +42,37 @@ void copy_rect(const Target &dst, const Target &src, const Rect64 &d, int64_t ox
     }
 }
 
-// The columns [*a, *b) of a row that differ between `have` and `want`; false when none do.
-bool changed_span(const uint32_t *have, const uint32_t *want, size_t n, size_t *a, size_t *b) {
-    if (std::memcmp(have, want, n * sizeof(uint32_t)) == 0) return false;
-    constexpr size_t kChunk = 16;
-    size_t i = 0, j = n;
-    while (i + kChunk <= n && std::memcmp(have + i, want + i, kChunk * sizeof(uint32_t)) == 0) i += kChunk;
-    while (have[i] == want[i]) ++i;
-    while (j >= i + kChunk && std::memcmp(have + j - kChunk, want + j - kChunk, kChunk * sizeof(uint32_t)) == 0)
-        j -= kChunk;
-    while (have[j - 1] == want[j - 1]) --j;
-    *a = i;
-    *b = j;
-    return true;
-}
-
 // copy_rect into a window surface from another surface, writing only what
 // differs from what the window holds and reporting exactly that: runs of
 // changed rows become one rectangle each, as wide as their changed spans. A
 // frame redrawn whole but changed in a few places is then presented as those
-// few places, and when the copy repeats the last one, only the rows the
-// bitmap changed since are compared.
+// few places, and when the copy repeats the last one, only the columns of
+// each row that the bitmap changed since are compared.
 void copy_changed(const Target &dst, const Target &src, const Rect64 &d, int64_t ox, int64_t oy) {
-    const size_t n = static_cast<size_t>(d.r - d.l);
     target_copied(dst);
     // The same copy as last time onto a surface nothing else touched since:
-    // only the rows the bitmap changed meanwhile can differ.
+    // only the spans the bitmap changed meanwhile can differ.
     BitmapPixels::Sync sync{dst.pixels, ox + dst.ox - src.ox, oy + dst.oy - src.oy, d.l - ox + src.ox,
                             d.t - oy + src.oy, d.r - ox + src.ox, d.b - oy + src.oy, dst.prev_version};
     const bool known = src.store && dst.version != 0 && src.store->sync() == sync;
     Rect64 run;  // changed rows so far that the next changed row extends
     for (int64_t y = d.t; y < d.b; ++y) {
-        uint32_t *out = dst.row(y) + d.l;
-        const uint32_t *in = src.row(y - oy) + (d.l - ox);
+        int64_t cl = d.l, cr = d.r;  // the columns to compare
+        if (known) {
+            const BitmapPixels::Span s = src.store->row_span(y - oy + src.oy);
+            cl = std::max<int64_t>(cl, s.l + ox - src.ox);
+            cr = std::min<int64_t>(cr, s.r + ox - src.ox);
+        }
+        uint32_t *out = dst.row(y) + cl;
+        const uint32_t *in = src.row(y - oy) + (cl - ox);
         size_t a = 0, b = 0;
-        if ((known && !src.store->row_changed(y - oy + src.oy)) || !changed_span(out, in, n, &a, &b)) {
+        if (cl >= cr || !differing_span(out, in, static_cast<size_t>(cr - cl), &a, &b)) {
             if (!run.empty()) target_changed(dst, run.l, run.t, run.r, run.b);
             run = Rect64{};
             continue;
         }
         std::memcpy(out + a, in + a, (b - a) * sizeof(uint32_t));
-        const int64_t l = d.l + static_cast<int64_t>(a), r = d.l + static_cast<int64_t>(b);
+        const int64_t l = cl + static_cast<int64_t>(a), r = cl + static_cast<int64_t>(b);
         if (run.empty()) {
             run = Rect64{l, y, r, y + 1};
         } else {

@@ -1,7 +1,7 @@
 // The deferred fills of a bitmap: recording solid rectangles and writing them
 // out front to back, so that a pixel covered by several fills is written once
-// with the colour of the newest; and the rows changed since the bitmap was
-// last copied into a window. Relies on target.h's fill_pixels.
+// with the colour of the newest; and the spans changed since the bitmap was
+// last copied into a window. Relies on target.h's fill_pixels and differing_span.
 #include "gdi/bitmap_pixels.h"
 #include "gdi/target.h"
 
@@ -62,19 +62,21 @@ void BitmapPixels::reset(int width, int height, uint32_t v) {
     height_ = height;
     px_.assign(static_cast<size_t>(width) * static_cast<size_t>(height), v);
     fills_.clear();
-    changed_.assign(static_cast<size_t>(height), 1);
+    changed_.assign(static_cast<size_t>(height), Span{0, width});
     sync_ = Sync{};
 }
 
-void BitmapPixels::mark_rows(int64_t top, int64_t bottom) {
-    top = std::max<int64_t>(top, 0);
-    bottom = std::min<int64_t>(bottom, height_);
-    if (top < bottom) std::fill(changed_.begin() + top, changed_.begin() + bottom, uint8_t{1});
+void BitmapPixels::mark(int64_t l, int64_t top, int64_t r, int64_t bottom) {
+    const auto left = static_cast<int32_t>(std::max<int64_t>(l, 0));
+    const auto right = static_cast<int32_t>(std::min<int64_t>(r, width_));
+    if (left >= right) return;
+    for (int64_t y = std::max<int64_t>(top, 0); y < std::min<int64_t>(bottom, height_); ++y)
+        widen(static_cast<size_t>(y), left, right);
 }
 
 void BitmapPixels::synced(const Sync &s) {
     sync_ = s;
-    std::fill(changed_.begin(), changed_.end(), uint8_t{0});
+    std::fill(changed_.begin(), changed_.end(), Span{});
 }
 
 void BitmapPixels::record(const DeferredFill &f) {
@@ -105,17 +107,18 @@ void BitmapPixels::settle() const {
         const int32_t y0 = ys[band], y1 = ys[band + 1];
         const size_t n = band_pieces(fills_, y0, y1, width_, pieces);
         // Runs that already hold their colour (the last frame's) are only
-        // read, against a row of that colour; a row where one changes counts
-        // as changed.
+        // read, against a row of that colour; of a run that changes, only the
+        // span from its first to its last differing pixel is written and marked.
         for (size_t i = 0; i < n; ++i) {
             const size_t len = static_cast<size_t>(pieces[i].r - pieces[i].l);
             if (pattern.size() < len) pattern.resize(len);
             fill_pixels(pattern.data(), len, pieces[i].px);
             for (int32_t y = y0; y < y1; ++y) {
                 uint32_t *run = base + static_cast<size_t>(y) * w + pieces[i].l;
-                if (std::memcmp(run, pattern.data(), len * sizeof(uint32_t)) == 0) continue;
-                std::memcpy(run, pattern.data(), len * sizeof(uint32_t));
-                changed_[static_cast<size_t>(y)] = 1;
+                size_t a = 0, b = 0;
+                if (!differing_span(run, pattern.data(), len, &a, &b)) continue;
+                std::memcpy(run + a, pattern.data() + a, (b - a) * sizeof(uint32_t));
+                widen(static_cast<size_t>(y), pieces[i].l + static_cast<int32_t>(a), pieces[i].l + static_cast<int32_t>(b));
             }
         }
     }

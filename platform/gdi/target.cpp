@@ -77,7 +77,9 @@ void report(void (*hook)(HWND, int64_t, int64_t, int64_t, int64_t), const Target
 }  // namespace
 
 void target_touched(const Target &t, int64_t l, int64_t top, int64_t r, int64_t b) {
-    if (t.store) t.store->mark_rows(std::max(top, t.ct) + t.oy, std::min(b, t.cb) + t.oy);
+    if (t.store)
+        t.store->mark(std::max(l, t.cl) + t.ox, std::max(top, t.ct) + t.oy, std::min(r, t.cr) + t.ox,
+                      std::min(b, t.cb) + t.oy);
     report(g_hooks.touched, t, l, top, r, b);
 }
 
@@ -150,6 +152,20 @@ bool fill_rect(const Target &t, int64_t l, int64_t top, int64_t r, int64_t b, ui
     } else {
         for (int64_t y = top; y < b; ++y) fill_pixels(t.row(y) + l, n, px);
     }
+    return true;
+}
+
+bool differing_span(const uint32_t *have, const uint32_t *want, size_t n, size_t *a, size_t *b) {
+    if (std::memcmp(have, want, n * sizeof(uint32_t)) == 0) return false;
+    constexpr size_t kChunk = 8;  // a constant-size equality test the compiler expands inline
+    size_t i = 0, j = n;
+    while (i + kChunk <= n && std::memcmp(have + i, want + i, kChunk * sizeof(uint32_t)) == 0) i += kChunk;
+    while (have[i] == want[i]) ++i;
+    while (j >= i + kChunk && std::memcmp(have + j - kChunk, want + j - kChunk, kChunk * sizeof(uint32_t)) == 0)
+        j -= kChunk;
+    while (have[j - 1] == want[j - 1]) --j;
+    *a = i;
+    *b = j;
     return true;
 }
 

@@ -94,6 +94,9 @@ void set_window_surface_hooks(const WindowSurfaceHooks &hooks);
 
 // Fills n 32-bit pixels with vector stores (the C library for long runs).
 void fill_pixels(uint32_t *p, size_t n, uint32_t v);
+// The columns [*a, *b) of a row of n pixels that differ between `have` and
+// `want`; false when none do.
+bool differing_span(const uint32_t *have, const uint32_t *want, size_t n, size_t *a, size_t *b);
 
 // Clamps a 64-bit value into int32 range (for callers that compute in 64 bits).
 inline int32_t saturate32(int64_t v) {
