@@ -386,9 +386,9 @@ TEST_F(Painting, CopiesIntoTheWindowPresentOnlyWhatChanged) {
 }
 
 // Frame after frame of mixed drawing on a back buffer, copied into the
-// window after each: a copy that compares only the rows the buffer changed
-// since the last one must still leave the window equal to the buffer, also
-// when the window was drawn on in between.
+// window after each: a copy that compares only the parts of rows the buffer
+// changed since the last one must still leave the window equal to the
+// buffer, also when the window was drawn on in between.
 TEST_F(Painting, RepeatedCopiesKeepTheWindowEqualToTheBuffer) {
     constexpr int kW = 40, kH = 30;
     HWND h = top("Rec", WS_CAPTION | WS_VISIBLE, kW, kH);
