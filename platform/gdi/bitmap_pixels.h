@@ -4,7 +4,9 @@
 // each pixel once. Every accessor below settles the record first, so whoever
 // reads or writes the pixels sees what immediate drawing would have left.
 // It also keeps which columns of each row changed since the bitmap was last
-// copied into a window, so the next copy compares only those.
+// copied into a window, so the next copy compares only those; and which
+// changed since the fills were last written, so that writing the same fills
+// again (the next frame's background) reads only what was drawn over them.
 #pragma once
 
 #include <cstddef>
@@ -17,6 +19,13 @@ namespace standin {
 struct DeferredFill {
     int32_t l, t, r, b;
     uint32_t px;  // 0x00RRGGBB
+};
+
+// Columns [l, r) of a row that the recorded fills paint px.
+struct FillRun {
+    int32_t l, r;
+    uint32_t px;
+    bool operator==(const FillRun &) const = default;
 };
 
 class BitmapPixels {
@@ -87,11 +96,11 @@ private:
         if (!fills_.empty()) settle();
         return px_;
     }
-    // Adds [l, r) to row y's span.
-    void widen(size_t y, int32_t l, int32_t r) const {
-        Span &s = changed_[y];
+    // Adds [l, r) to a span; the second form to row y's changed span.
+    static void widen(Span &s, int32_t l, int32_t r) {
         s = s.l >= s.r ? Span{l, r} : Span{s.l < l ? s.l : l, s.r > r ? s.r : r};
     }
+    void widen(size_t y, int32_t l, int32_t r) const { widen(changed_[y], l, r); }
     std::vector<uint32_t> &writable() {
         mark(0, 0, width_, height_);
         return settled();
@@ -100,6 +109,16 @@ private:
     mutable std::vector<uint32_t> px_;           // 0x00RRGGBB, width_ per row
     mutable std::vector<DeferredFill> fills_;    // in drawing order, oldest first
     mutable std::vector<Span> changed_;          // per row: what may differ from the synced window
+    // What the kept settle wrote (see settle): rows [t, b) hold pieces
+    // [first, first + n) of settled_pieces_, except where drawn over since.
+    struct Band {
+        int32_t t, b;
+        uint32_t first, n;
+    };
+    mutable std::vector<Band> settled_bands_;
+    mutable std::vector<FillRun> settled_pieces_;
+    mutable int64_t settled_area_ = 0;
+    mutable std::vector<Span> touched_;  // per row: drawn over since the kept settle
     Sync sync_;
     int width_ = 0;
     int height_ = 0;

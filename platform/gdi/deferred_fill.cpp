@@ -12,16 +12,11 @@ namespace standin {
 
 namespace {
 
-struct Seg {
-    int32_t l, r;
-    uint32_t px;
-};
-
 // Rows [y0, y1) are covered by the same fills: what each pixel of such a row
 // shows, newest fill first. Returns the number of pieces written to `out`.
-size_t band_pieces(const std::vector<DeferredFill> &fills, int32_t y0, int32_t y1, int32_t width, Seg *out) {
+size_t band_pieces(const std::vector<DeferredFill> &fills, int32_t y0, int32_t y1, int32_t width, FillRun *out) {
     // Columns already taken by newer fills, sorted and disjoint.
-    Seg cov[BitmapPixels::kMaxFills], next[BitmapPixels::kMaxFills];
+    FillRun cov[BitmapPixels::kMaxFills], next[BitmapPixels::kMaxFills];
     size_t ncov = 0, nout = 0;
     for (size_t k = fills.size(); k-- > 0;) {
         const DeferredFill &f = fills[k];
@@ -30,19 +25,19 @@ size_t band_pieces(const std::vector<DeferredFill> &fills, int32_t y0, int32_t y
         while (i < ncov && cov[i].r < f.l) next[nn++] = cov[i++];
         int32_t x = f.l, lo = f.l, hi = f.r;
         for (; i < ncov && cov[i].l <= f.r; ++i) {
-            if (cov[i].l > x) out[nout++] = Seg{x, cov[i].l, f.px};
+            if (cov[i].l > x) out[nout++] = FillRun{x, cov[i].l, f.px};
             x = std::max(x, cov[i].r);
             lo = std::min(lo, cov[i].l);
             hi = std::max(hi, cov[i].r);
         }
-        if (x < f.r) out[nout++] = Seg{x, f.r, f.px};
-        next[nn++] = Seg{lo, hi, 0};
+        if (x < f.r) out[nout++] = FillRun{x, f.r, f.px};
+        next[nn++] = FillRun{lo, hi, 0};
         while (i < ncov) next[nn++] = cov[i++];
         std::copy(next, next + nn, cov);
         ncov = nn;
         if (ncov == 1 && cov[0].l <= 0 && cov[0].r >= width) break;  // older fills are hidden
     }
-    std::sort(out, out + nout, [](const Seg &a, const Seg &b) { return a.l < b.l; });
+    std::sort(out, out + nout, [](const FillRun &a, const FillRun &b) { return a.l < b.l; });
     // Neighbours of one colour become one run.
     size_t m = 0;
     for (size_t i = 0; i < nout; ++i) {
@@ -63,6 +58,10 @@ void BitmapPixels::reset(int width, int height, uint32_t v) {
     px_.assign(static_cast<size_t>(width) * static_cast<size_t>(height), v);
     fills_.clear();
     changed_.assign(static_cast<size_t>(height), Span{0, width});
+    touched_.assign(static_cast<size_t>(height), Span{0, width});
+    settled_bands_.clear();
+    settled_pieces_.clear();
+    settled_area_ = 0;
     sync_ = Sync{};
 }
 
@@ -70,8 +69,10 @@ void BitmapPixels::mark(int64_t l, int64_t top, int64_t r, int64_t bottom) {
     const auto left = static_cast<int32_t>(std::max<int64_t>(l, 0));
     const auto right = static_cast<int32_t>(std::min<int64_t>(r, width_));
     if (left >= right) return;
-    for (int64_t y = std::max<int64_t>(top, 0); y < std::min<int64_t>(bottom, height_); ++y)
+    for (int64_t y = std::max<int64_t>(top, 0); y < std::min<int64_t>(bottom, height_); ++y) {
         widen(static_cast<size_t>(y), left, right);
+        widen(touched_[static_cast<size_t>(y)], left, right);
+    }
 }
 
 void BitmapPixels::synced(const Sync &s) {
@@ -101,26 +102,79 @@ void BitmapPixels::settle() const {
     }
     std::sort(ys, ys + ny);
     ny = static_cast<size_t>(std::unique(ys, ys + ny) - ys);
-    Seg pieces[2 * kMaxFills];
+    static std::vector<Band> bands;  // what this settle writes
+    static std::vector<FillRun> runs;
+    bands.clear();
+    runs.clear();
+    int64_t area = 0;
+    for (size_t k = 0; k + 1 < ny; ++k) {
+        FillRun pieces[2 * kMaxFills];
+        const size_t n = band_pieces(fills_, ys[k], ys[k + 1], width_, pieces);
+        bands.push_back(Band{ys[k], ys[k + 1], static_cast<uint32_t>(runs.size()), static_cast<uint32_t>(n)});
+        runs.insert(runs.end(), pieces, pieces + n);
+        for (size_t i = 0; i < n; ++i) area += int64_t{pieces[i].r - pieces[i].l} * (ys[k + 1] - ys[k]);
+    }
+    // Of this settle and the last one kept, the one that wrote more is kept
+    // for the next (a frame's background, not the small fills drawn on it).
+    // Keeping the old one, what this one writes counts as drawn over it.
+    const bool keep = area >= settled_area_;
+
     static std::vector<uint32_t> pattern;  // one run of the piece's colour
-    for (size_t band = 0; band + 1 < ny; ++band) {
-        const int32_t y0 = ys[band], y1 = ys[band + 1];
-        const size_t n = band_pieces(fills_, y0, y1, width_, pieces);
-        // Runs that already hold their colour (the last frame's) are only
-        // read, against a row of that colour; of a run that changes, only the
-        // span from its first to its last differing pixel is written and marked.
-        for (size_t i = 0; i < n; ++i) {
+    size_t old = 0;                        // the first band of the kept settle not above this one
+    for (const Band &band : bands) {
+        const FillRun *pieces = runs.data() + band.first;
+        // Split the rows by whether the kept settle wrote them with these
+        // same pieces: there, only what was drawn over them since can differ.
+        struct Rows {
+            int32_t t, b;
+            bool same;
+        } parts[2 * kMaxFills + 1];
+        size_t nparts = 0;
+        for (int32_t y = band.t; y < band.b;) {
+            while (old < settled_bands_.size() && settled_bands_[old].b <= y) ++old;
+            Rows p{y, band.b, false};
+            if (old < settled_bands_.size() && settled_bands_[old].t <= y) {
+                const Band &o = settled_bands_[old];
+                p.b = std::min(band.b, o.b);
+                p.same = o.n == band.n && std::equal(pieces, pieces + band.n, settled_pieces_.begin() + o.first);
+            } else if (old < settled_bands_.size()) {
+                p.b = std::min(band.b, settled_bands_[old].t);
+            }
+            parts[nparts++] = p;
+            y = p.b;
+        }
+        // Runs that already hold their colour are only read, against a row of
+        // that colour; of a run that changes, only the span from its first to
+        // its last differing pixel is written and marked.
+        for (size_t i = 0; i < band.n; ++i) {
             const size_t len = static_cast<size_t>(pieces[i].r - pieces[i].l);
             if (pattern.size() < len) pattern.resize(len);
             fill_pixels(pattern.data(), len, pieces[i].px);
-            for (int32_t y = y0; y < y1; ++y) {
-                uint32_t *run = base + static_cast<size_t>(y) * w + pieces[i].l;
-                size_t a = 0, b = 0;
-                if (!differing_span(run, pattern.data(), len, &a, &b)) continue;
-                std::memcpy(run + a, pattern.data() + a, (b - a) * sizeof(uint32_t));
-                widen(static_cast<size_t>(y), pieces[i].l + static_cast<int32_t>(a), pieces[i].l + static_cast<int32_t>(b));
+            for (size_t k = 0; k < nparts; ++k) {
+                for (int32_t y = parts[k].t; y < parts[k].b; ++y) {
+                    int32_t l = pieces[i].l, r = pieces[i].r;
+                    if (parts[k].same) {
+                        const Span &s = touched_[static_cast<size_t>(y)];
+                        l = std::max(l, s.l);
+                        r = std::min(r, s.r);
+                        if (l >= r) continue;
+                    }
+                    uint32_t *run = base + static_cast<size_t>(y) * w + l;
+                    size_t a = 0, b = 0;
+                    if (!differing_span(run, pattern.data(), static_cast<size_t>(r - l), &a, &b)) continue;
+                    std::memcpy(run + a, pattern.data() + a, (b - a) * sizeof(uint32_t));
+                    const auto from = l + static_cast<int32_t>(a), to = l + static_cast<int32_t>(b);
+                    widen(static_cast<size_t>(y), from, to);
+                    if (!keep) widen(touched_[static_cast<size_t>(y)], from, to);
+                }
             }
         }
+    }
+    if (keep) {
+        settled_bands_.swap(bands);
+        settled_pieces_.swap(runs);
+        settled_area_ = area;
+        std::fill(touched_.begin(), touched_.end(), Span{});
     }
     fills_.clear();
 }

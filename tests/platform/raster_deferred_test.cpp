@@ -151,6 +151,26 @@ TEST(DeferredFill, TheNewerOfOverlappingFillsShowsInEitherOrder) {
     EXPECT_EQ(c.at(0, 0), raster_test::kBackground);  // no fill reached it
 }
 
+// Filling the same background again reads only what was drawn over it since,
+// and what smaller fills wrote counts as drawn over it.
+TEST(DeferredFill, TheSameBackgroundAgainCoversWhatWasDrawnOverIt) {
+    const COLORREF blue = RGB(0, 0, 120), black = RGB(0, 0, 0);
+    auto background = [&](Canvas &c) {
+        fill(c, 0, 0, kW, kH, blue);
+        fill(c, 2, 2, kW - 2, kH - 2, black);
+    };
+    Canvas c(kW, kH);
+    background(c);
+    pixels(c);
+    fill(c, 3, 3, 9, 9, RGB(250, 250, 0));
+    pixels(c);
+    SetPixel(c.dc(), 12, 6, RGB(1, 2, 3));
+    background(c);
+    EXPECT_EQ(c.at(4, 4), black);
+    EXPECT_EQ(c.at(12, 6), black);
+    EXPECT_EQ(c.at(1, 6), blue);
+}
+
 TEST(DeferredFill, ManyFillsPastTheRecordsBoundMatchImmediateDrawing) {
     std::vector<Step> steps;
     uint32_t seed = 12345;
