@@ -1,7 +1,8 @@
 // The game's ready-state frame, drawn three ways: straight through the GDI
 // calls into a 601 x 540 memory DC (pen, brush and font created and deleted
 // per shape, as the library does), through the library's public drawing
-// operations (draw_screen, logging off), and presented to an X window.
+// operations (draw_screen, logging off), and presented to an X window; and
+// playing frames through the library, where the player and the enemy move.
 // Relies on Google Benchmark; the present needs DISPLAY (run under Xvfb).
 // With Cairo installed, cairo_frame.cpp adds the same frame drawn by Cairo.
 #include <benchmark/benchmark.h>
@@ -63,6 +64,20 @@ void BM_LibraryReadyFrame(benchmark::State &state) {
     }
 }
 BENCHMARK(BM_LibraryReadyFrame);
+
+// Playing: every frame the player and the enemy move and the score goes up,
+// so the back buffer differs from the last frame's where they were and are.
+void BM_LibraryPlayingFrame(benchmark::State &state) {
+    open_library_headless();
+    int32_t frame = 0;
+    for (auto _ : state) {
+        ++frame;
+        const int32_t step = (frame % 40) * 4;
+        draw_screen(1, 1, 3, frame % 1000, step - 80, 40, -4, -230 + step, -40, 1, 100, 50, 1);
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_LibraryPlayingFrame);
 
 void BM_PresentFrameX11(benchmark::State &state) {
     const char *display = std::getenv("DISPLAY");
