@@ -41,11 +41,10 @@ for (const letter of process.env.LETTERS || 'abcdefghijklmnopqrstuvwxyz') {
   await page.evaluate(() => {
     window.stillThisPage = true;
     window.ctrlQueued = [];
-    const hosts = Module.webHosts, push = hosts.push;
-    hosts.push = function(record) {
-      if (record[0] === 1 && (record[4] & 2)) window.ctrlQueued.push(record[2]);
-      return push.call(hosts, record);
-    };
+    // The runtime's own listener sits on the window, before this one.
+    document.addEventListener('keydown', (e) => {
+      if (e.ctrlKey) window.ctrlQueued.push(e.keyCode);
+    }, true);
   });
   let opened = false, closed = false;
   const onTarget = () => { opened = true; };

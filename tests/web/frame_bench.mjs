@@ -16,8 +16,8 @@ try {
   await s.presses(game, 'x', 'x');
   await s.sleep(500);
   const r = await game.evaluate(async () => {
-    const h = Module.webHosts;
-    const count = () => Object.values(h.presents).reduce((a, b) => a + b, 0);
+    const h = telkaPage.run.windows;
+    const count = () => [...h.presents.values()].reduce((a, b) => a + b, 0);
     const n0 = count(), ms0 = h.presentMs;
     await new Promise((resolve) => setTimeout(resolve, 3000));
     return (h.presentMs - ms0) / (count() - n0);

@@ -46,7 +46,7 @@ test('the title screen shows a blue-bordered black field', async () => {
   assert.equal(await at(page, 0, 240), BLACK, 'no status band yet');
   assert.equal(await page.evaluate(() => document.querySelectorAll('.telka-window:not([hidden])').length), 2,
                'the graphics and the text window');
-  s.note('first frame after navigation start (ms)', await page.evaluate(() => Module.webHosts.firstPresentMs));
+  s.note('first frame after navigation start (ms)', await page.evaluate(() => telkaPage.run.windows.firstPresentMs));
   await s.shot(page, '01-title');
   await page.close();
 });
@@ -75,11 +75,11 @@ test('periodic events come 19 to 21 times a second, each frame putting only what
   // The game draws the whole window once per periodic event and on nothing
   // else, so presents of the graphics window count the events.
   const {rate, pixels} = await page.evaluate(async () => {
-    const hosts = Module.webHosts;
-    const id = Object.keys(hosts.hosts).find((k) => hosts.hosts[k].frame.dataset.title === 'TELKA Graphics');
-    const n0 = hosts.presents[id], p0 = hosts.presentPixels, t0 = performance.now();
+    const hosts = telkaPage.run.windows;
+    const id = [...hosts.hosts.values()].find((h) => h.frame.dataset.title === 'TELKA Graphics').id;
+    const n0 = hosts.presents.get(id), p0 = hosts.presentPixels, t0 = performance.now();
     await new Promise((resolve) => setTimeout(resolve, 4000));
-    const n = hosts.presents[id] - n0;
+    const n = hosts.presents.get(id) - n0;
     return {rate: n * 1000 / (performance.now() - t0), pixels: (hosts.presentPixels - p0) / n};
   });
   s.note('periodic events per second', rate);

@@ -1,10 +1,10 @@
-// What the browser tests share: the site served by python3's http.server on
-// 127.0.0.1, Debian's Chromium driven headless through puppeteer-core, a
-// program's page with its windows' canvases read pixel by pixel, and a
-// screenshot of every step in WEB_SHOTS.
+// What the browser tests share: the site served by scripts/web-serve.mjs on
+// 127.0.0.1 (with the headers that make pages cross-origin isolated),
+// Debian's Chromium driven headless through puppeteer-core, a program's page
+// with its windows' canvases read pixel by pixel, and a screenshot of every
+// step in WEB_SHOTS.
 import {spawn} from 'node:child_process';
 import fs from 'node:fs';
-import net from 'node:net';
 import path from 'node:path';
 import puppeteer from 'puppeteer-core';
 
@@ -14,33 +14,28 @@ const CHROMIUM = process.env.CHROMIUM || '/usr/bin/chromium';
 
 export const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 
-function freePort() {
-  return new Promise((resolve, reject) => {
-    const server = net.createServer();
-    server.once('error', reject);
-    server.listen(0, '127.0.0.1', () => {
-      const {port} = server.address();
-      server.close(() => resolve(port));
-    });
-  });
-}
+const ROOT = path.resolve(path.dirname(new URL(import.meta.url).pathname), '../..');
 
-async function serve() {
-  if (!fs.existsSync(path.join(SITE, 'index.html'))) throw new Error(`no site in ${SITE}: run make web`);
-  const port = await freePort();
-  const server = spawn('python3', ['-m', 'http.server', String(port), '--bind', '127.0.0.1'],
-                       {cwd: SITE, stdio: 'ignore'});
-  const base = `http://127.0.0.1:${port}/`;
-  for (let i = 0; i < 100; ++i) {
-    try {
-      if ((await fetch(base + 'programs.js')).ok) return {server, base};
-    } catch {
-      // not listening yet
-    }
-    await sleep(50);
-  }
-  server.kill();
-  throw new Error('the http server did not start');
+// Starts the site's own server on a free port and reads the address it prints.
+export async function serve(site = SITE, extra = []) {
+  if (!fs.existsSync(path.join(site, 'index.html'))) throw new Error(`no site in ${site}: run make web`);
+  const server = spawn(process.execPath, [path.join(ROOT, 'scripts/web-serve.mjs'), site, '--port', '0', ...extra],
+                       {stdio: ['ignore', 'pipe', 'inherit']});
+  const base = await new Promise((resolve, reject) => {
+    let text = '';
+    const timer = setTimeout(() => reject(new Error('the http server did not start')), 10000);
+    server.stdout.on('data', (chunk) => {
+      text += chunk;
+      const m = /http:\/\/127\.0\.0\.1:(\d+)/.exec(text);
+      if (m) {
+        clearTimeout(timer);
+        resolve(`http://127.0.0.1:${m[1]}/`);
+      }
+    });
+    server.once('exit', (code) => reject(new Error(`the http server ended (${code})`)));
+  });
+  server.stdout.resume();
+  return {server, base};
 }
 
 // One server and one browser for a test file; close() ends both.
@@ -71,8 +66,8 @@ export async function open(env, program, {timeout = 20000} = {}) {
   page.on('pageerror', (e) => errors.push(e.message));
   await page.goto(`${env.base}index.html?program=${program}`);
   await page.waitForFunction(
-      () => window.telkaPage.state !== 'loading' && window.Module.webHosts &&
-            window.Module.webHosts.firstPresentMs > 0,
+      () => window.telkaPage && (window.telkaPage.state === 'failed' ||
+            (window.telkaPage.run && window.telkaPage.run.windows.firstPresentMs > 0)),
       {timeout});
   const state = await page.evaluate(() => window.telkaPage.state);
   if (state !== 'running') throw new Error(`${program} is ${state}: ${errors.join('; ')}`);

@@ -1,0 +1,69 @@
+// Assembles the browser site in SITE (build-web/site/, where the wasm build
+// already put programs/): the program page, the runtime bundled with
+// esbuild (the page's module and the program's worker), the fonts, the
+// playground and its compiler, then the licences, the compressed copies
+// and the manifest the service worker caches from.
+// Usage: node web/build.mjs --site DIR --sdk DIR
+import {execFileSync} from 'node:child_process';
+import fs from 'node:fs';
+import path from 'node:path';
+import {fileURLToPath} from 'node:url';
+import * as esbuild from 'esbuild';
+
+const here = path.dirname(fileURLToPath(import.meta.url));
+const root = path.dirname(here);
+
+function option(name, fallback) {
+  const i = process.argv.indexOf(`--${name}`);
+  return i > 0 && process.argv[i + 1] ? path.resolve(process.argv[i + 1]) : fallback;
+}
+const site = option('site', path.join(root, 'build-web/site'));
+const sdk = option('sdk', path.join(root, 'build-web/sdk'));
+
+// The faces platform/text/font_lookup_web.cpp names, served from /fonts.
+const FONT_DIR = '/usr/share/fonts/truetype/dejavu';
+const FONTS = ['DejaVuSans.ttf', 'DejaVuSans-Bold.ttf', 'DejaVuSansMono.ttf', 'DejaVuSansMono-Bold.ttf',
+               'DejaVuSerif.ttf', 'DejaVuSerif-Bold.ttf'];
+
+function copyIfNewer(from, to) {
+  const s = fs.statSync(from);
+  if (fs.existsSync(to) && fs.statSync(to).mtimeMs >= s.mtimeMs && fs.statSync(to).size === s.size) return;
+  fs.mkdirSync(path.dirname(to), {recursive: true});
+  fs.copyFileSync(from, to);
+}
+
+async function bundleRuntime() {
+  const common = {bundle: true, minify: true, sourcemap: false, target: 'es2022', logLevel: 'warning'};
+  await esbuild.build({...common, entryPoints: [path.join(here, 'runtime/telka-runtime.js')], format: 'esm',
+                       outfile: path.join(site, 'runtime/telka-runtime.js')});
+  await esbuild.build({...common, entryPoints: [path.join(here, 'runtime/telka-worker.js')], format: 'iife',
+                       outfile: path.join(site, 'runtime/telka-worker.js')});
+}
+
+async function optional(modulePath, name, ...args) {
+  if (!fs.existsSync(modulePath)) return false;
+  const mod = await import(modulePath);
+  await mod[name](...args);
+  return true;
+}
+
+async function main() {
+  const start = performance.now();
+  if (!fs.existsSync(path.join(site, 'programs/programs.json')))
+    throw new Error(`no programs in ${site}/programs: build the wasm programs first (make web)`);
+  for (const file of fs.readdirSync(path.join(here, 'site'))) copyIfNewer(path.join(here, 'site', file), path.join(site, file));
+  for (const font of FONTS) copyIfNewer(path.join(FONT_DIR, font), path.join(site, 'fonts', font));
+  fs.writeFileSync(path.join(site, 'fonts/fonts.json'), JSON.stringify(FONTS) + '\n');
+  await bundleRuntime();
+  await optional(path.join(here, 'playground/build.mjs'), 'buildPlayground', {site, sdk, sourceRoot: root});
+  // Last, in this order: the manifest lists the licences page, and the
+  // compressed copies are of the final files.
+  for (const tool of ['licences', 'site-manifest', 'precompress'])
+    execFileSync(process.execPath, [path.join(here, `tools/${tool}.mjs`), site], {stdio: 'inherit'});
+  console.log(`web: site assembled in ${path.relative(process.cwd(), site) || site} (${((performance.now() - start) / 1000).toFixed(1)} s)`);
+}
+
+main().catch((e) => {
+  console.error(`web: ${e.message}`);
+  process.exit(1);
+});

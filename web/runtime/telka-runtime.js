@@ -1,0 +1,140 @@
+// Runs a TELKA program (a wasm32-wasip1 module linked with libtelka.a) in a
+// worker of its own and shows its windows in the page: the page's keyboard
+// and mouse go to it through shared memory, its presents come back as
+// pixels for the canvases, what it prints to onOutput, and its end (status,
+// trap, stop) to onExit. Needs a cross-origin isolated page (Atomics.wait
+// on a SharedArrayBuffer). Fonts are fetched once per page.
+import {InputWriter, RECORD, makeChannel} from './channel.js';
+import {Windows, keyMods} from './windows.js';
+
+const RUNTIME_DIR = new URL('./', import.meta.url);
+let fontsPromise = null;
+
+// The fonts the stand-in's face table names, as [name, ArrayBuffer] pairs.
+function loadFonts() {
+  if (!fontsPromise) {
+    fontsPromise = (async () => {
+      const list = await (await fetch(new URL('../fonts/fonts.json', RUNTIME_DIR))).json();
+      return Promise.all(list.map(async (name) => {
+        const response = await fetch(new URL(`../fonts/${name}`, RUNTIME_DIR));
+        if (!response.ok) throw new Error(`font ${name}: ${response.status}`);
+        return [name, await response.arrayBuffer()];
+      }));
+    })();
+    fontsPromise.catch(() => { fontsPromise = null; });
+  }
+  return fontsPromise;
+}
+
+// Whether the page can run programs at all, and if not, why.
+export function runtimeProblem() {
+  if (typeof SharedArrayBuffer === 'undefined' || !globalThis.crossOriginIsolated)
+    return 'this page is not cross-origin isolated, so it cannot share memory with the program ' +
+           '(serve it with make web-run, or let its service worker start and reload)';
+  if (typeof WebAssembly === 'undefined') return 'this browser has no WebAssembly';
+  return null;
+}
+
+// Keys the browser keeps: reload, full screen, developer tools, the system key.
+const browserKey = (e) => e.keyCode === 116 || e.keyCode === 122 || e.keyCode === 123 || e.metaKey;
+
+export async function startProgram({wasm, name = 'program', desktop, onOutput = () => {}, onExit = () => {},
+                                    files = {}, env = []}) {
+  const problem = runtimeProblem();
+  if (problem) throw new Error(problem);
+  const bytes = wasm instanceof Uint8Array ? wasm.slice() : new Uint8Array(wasm.slice(0));
+  const fonts = await loadFonts();
+
+  const channel = makeChannel();
+  const writer = new InputWriter(channel);
+  const windows = new Windows(desktop, (record) => writer.push(record));
+  const keysDown = new Map();  // keyCode -> location, released when the page loses focus
+  let script = files['TELKA.SCR'] ? new Uint8Array(files['TELKA.SCR']) : null;
+  let ended = false;
+
+  const screen = () => writer.setScreen(Math.max(640, window.innerWidth | 0), Math.max(480, window.innerHeight | 0));
+  screen();
+
+  // Keys belong to the program while the focus is in its windows or nowhere
+  // in particular; an editor, a field or a button of the page keeps its own.
+  const forProgram = (e) => {
+    const t = e.target;
+    return !t || t === document.body || t === document.documentElement || desktop.contains(t);
+  };
+  const onKey = (e, down) => {
+    if (!forProgram(e) || browserKey(e)) return;
+    // Ctrl+letter would reload, print or find: the program's commands win.
+    e.preventDefault();
+    if (down) keysDown.set(e.keyCode, e.location);
+    else keysDown.delete(e.keyCode);
+    writer.push([down ? RECORD.keyDown : RECORD.keyUp, windows.active, e.keyCode, e.location, keyMods(e),
+                 e.repeat ? 1 : 0, 0, 0, 0]);
+  };
+  const keyDown = (e) => onKey(e, true);
+  const keyUp = (e) => onKey(e, false);
+  // Keys released while the page had no focus never reach it.
+  const blur = () => {
+    for (const [code, location] of keysDown) writer.push([RECORD.keyUp, windows.active, code, location, 0, 0, 0, 0, 0]);
+    keysDown.clear();
+  };
+  window.addEventListener('keydown', keyDown, true);
+  window.addEventListener('keyup', keyUp, true);
+  window.addEventListener('blur', blur);
+  window.addEventListener('resize', screen);
+
+  const worker = new Worker(new URL('./telka-worker.js', RUNTIME_DIR));
+
+  function finish(end) {
+    if (ended) return;
+    ended = true;
+    worker.terminate();
+    writer.dispose();
+    window.removeEventListener('keydown', keyDown, true);
+    window.removeEventListener('keyup', keyUp, true);
+    window.removeEventListener('blur', blur);
+    window.removeEventListener('resize', screen);
+    windows.freeze();
+    program.state = end.stopped ? 'stopped' : end.trap || end.error ? 'crashed' : 'ended';
+    onExit({status: null, stopped: false, outOfMemory: false, trap: null, error: null, ...end});
+  }
+
+  worker.onmessage = (e) => {
+    const m = e.data;
+    switch (m.t) {
+      case 'create': windows.create(m); break;
+      case 'destroy': windows.destroy(m.id); break;
+      case 'show': windows.show(m.id, m.visible); break;
+      case 'title': windows.retitle(m.id, m.title); break;
+      case 'present': windows.present(m); break;
+      case 'output': onOutput(m.stream, m.text); break;
+      case 'script': script = m.bytes; break;
+      case 'end': finish({status: m.status, trap: m.trap || null, error: m.error || null,
+                          outOfMemory: !!m.outOfMemory}); break;
+    }
+  };
+  worker.onerror = (e) => {
+    e.preventDefault();
+    finish({error: `The program's worker failed: ${e.message || 'unknown error'}`});
+  };
+
+  const program = {
+    name,
+    state: 'running',
+    windows,
+    stop() { finish({stopped: true}); },
+    // Puts `data` in the program's folder as TELKA.SCR, at its next wait.
+    loadScript(data) {
+      if (ended) return false;
+      const ok = writer.offerFile(new Uint8Array(data));
+      if (ok) script = new Uint8Array(data);
+      return ok;
+    },
+    scriptFile() { return script ? script.slice() : null; },
+  };
+
+  const transfer = fonts.map(([, data]) => data.slice(0));
+  worker.postMessage({t: 'start', wasm: bytes, channel, args: [name], env,
+                      fonts: fonts.map(([n], i) => [n, transfer[i]]), files},
+                     [bytes.buffer, ...transfer]);
+  return program;
+}

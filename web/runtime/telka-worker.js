@@ -1,0 +1,198 @@
+// A TELKA program in a worker of its own: WASI preview1 through the shim,
+// the web backend's "telka" imports (host windows, presents, input, the
+// blocking wait), TELKA.SCR and the fonts in an in-memory file system, and
+// what the program prints sent to the page. The wait blocks this thread with
+// Atomics.wait, so the program runs as it would natively while the page stays
+// free; the page ends it with Worker.terminate().
+import {ConsoleStdout, File, OpenFile, PreopenDirectory, WASI, Directory, wasi as W} from '@bjorn3/browser_wasi_shim';
+
+import {InputReader, RECORD_INTS} from './channel.js';
+import {codeSectionStart, trapFrames} from './wasm-trap.js';
+
+const SCRIPT = 'TELKA.SCR';
+
+let memory = null;
+let input = null;
+let root = null;
+let decoder1252 = new TextDecoder('windows-1252');
+
+const post = (message, transfer) => self.postMessage(message, transfer || []);
+
+function bytes() { return new Uint8Array(memory.buffer); }
+function ints() { return new Int32Array(memory.buffer); }
+
+function cString(ptr) {
+  const heap = bytes();
+  let end = ptr;
+  while (end < heap.length && heap[end] !== 0) ++end;
+  return decoder1252.decode(heap.subarray(ptr, end));
+}
+
+// What the program prints, in batches: a program that prints in a tight loop
+// must not flood the page with one message per call.
+const output = {
+  decoders: {stdout: new TextDecoder('utf-8'), stderr: new TextDecoder('utf-8')},
+  text: {stdout: '', stderr: ''},
+  lastFlush: 0,
+  write(stream, data) {
+    this.text[stream] += this.decoders[stream].decode(data, {stream: true});
+    const now = performance.now();
+    if (this.text[stream].length > 8192 || now - this.lastFlush > 50) this.flush();
+  },
+  flush() {
+    this.lastFlush = performance.now();
+    for (const stream of ['stdout', 'stderr']) {
+      if (this.text[stream]) post({t: 'output', stream, text: this.text[stream]});
+      this.text[stream] = '';
+    }
+  },
+};
+
+// TELKA.SCR as the page last saw it: the page keeps a copy for Download.
+const scriptMirror = {
+  file: null,
+  dirty: false,
+  sync() {
+    const file = root.dir.contents.get(SCRIPT) || null;
+    if (file === this.file && !this.dirty) return;
+    this.file = file;
+    this.dirty = false;
+    const copy = file && file.data ? file.data.slice() : null;
+    post({t: 'script', bytes: copy}, copy ? [copy.buffer] : []);
+  },
+};
+
+// Writes and truncations mark the script dirty; the shim keeps no record.
+for (const name of ['fd_write', 'fd_pwrite', 'fd_filestat_set_size']) {
+  const original = OpenFile.prototype[name];
+  OpenFile.prototype[name] = function(...args) {
+    if (this.file === root.dir.contents.get(SCRIPT)) scriptMirror.dirty = true;
+    return original.apply(this, args);
+  };
+}
+
+// At every wait: what the page sent, what the program printed and wrote.
+function housekeeping() {
+  const offered = input.takeFile();
+  if (offered) root.dir.contents.set(SCRIPT, new File(offered));
+  output.flush();
+  scriptMirror.sync();
+}
+
+function telkaImports() {
+  return {
+    init() {},
+    shutdown() { housekeeping(); },
+    host_create(id, title, x, y, width, height, owner, dialog) {
+      post({t: 'create', id, title: cString(title), x, y, width, height, owner, dialog: dialog !== 0});
+      return 1;
+    },
+    host_destroy(id) { post({t: 'destroy', id}); },
+    host_show(id, visible) { post({t: 'show', id, visible: visible !== 0}); },
+    host_set_title(id, title) { post({t: 'title', id, title: cString(title)}); },
+    present(id, pixels, width, height, stride, rects, count) {
+      // 0x00RRGGBB words to the canvas's R, G, B, A bytes, opaque, one
+      // buffer per rectangle, handed over without a copy.
+      const heap = new Uint32Array(memory.buffer);
+      const r32 = ints();
+      const parts = [];
+      const transfer = [];
+      for (let k = 0; k < count; ++k) {
+        const x = r32[(rects >> 2) + 4 * k], y = r32[(rects >> 2) + 4 * k + 1];
+        const w = r32[(rects >> 2) + 4 * k + 2], h = r32[(rects >> 2) + 4 * k + 3];
+        const out = new Uint32Array(w * h);
+        for (let row = 0; row < h; ++row) {
+          const s = (pixels >> 2) + (y + row) * stride + x;
+          const d = row * w;
+          for (let i = 0; i < w; ++i) {
+            const p = heap[s + i];
+            out[d + i] = 0xFF000000 | ((p & 0xFF) << 16) | (p & 0xFF00) | ((p >>> 16) & 0xFF);
+          }
+        }
+        parts.push({x, y, w, h, rgba: out.buffer});
+        transfer.push(out.buffer);
+      }
+      post({t: 'present', id, width, height, parts}, transfer);
+    },
+    wait(timeoutMs) {
+      housekeeping();
+      input.wait(timeoutMs);
+    },
+    pending() { return input.pending(); },
+    take_record(out) { return input.take(ints(), out >> 2) ? 1 : 0; },
+    screen_size(out) {
+      const [w, h] = input.screen();
+      const r32 = ints();
+      r32[out >> 2] = w;
+      r32[(out >> 2) + 1] = h;
+    },
+  };
+}
+
+// The shim's poll_oneoff spins; a program's sleep() should rest the core.
+function restfulPoll(wasi) {
+  const spinning = wasi.wasiImport.poll_oneoff;
+  wasi.wasiImport.poll_oneoff = (inPtr, outPtr, count, countOut) => {
+    if (count === 1) {
+      const view = new DataView(memory.buffer);
+      const sub = W.Subscription.read_bytes(view, inPtr);
+      if (sub.eventtype === W.EVENTTYPE_CLOCK && sub.clockid === W.CLOCKID_MONOTONIC &&
+          (sub.flags & W.SUBCLOCKFLAGS_SUBSCRIPTION_CLOCK_ABSTIME) === 0) {
+        output.flush();
+        input.sleep(Number(sub.timeout) / 1e6);
+        new W.Event(sub.userdata, W.ERRNO_SUCCESS, sub.eventtype).write_bytes(view, outPtr);
+        view.setUint32(countOut, 1, true);
+        return W.ERRNO_SUCCESS;
+      }
+    }
+    return spinning(inPtr, outPtr, count, countOut);
+  };
+}
+
+async function run({wasm, channel, fonts, files, args, env}) {
+  input = new InputReader(channel);
+  const fontDir = new Directory(fonts.map(([name, data]) => [name, new File(data, {readonly: true})]));
+  const entries = [['fonts', fontDir]];
+  for (const [name, data] of Object.entries(files || {})) entries.push([name, new File(data)]);
+  root = new PreopenDirectory('/', entries);
+  const fds = [
+    new OpenFile(new File([], {readonly: true})),  // standard input: end of file at once
+    new ConsoleStdout((data) => output.write('stdout', data)),
+    new ConsoleStdout((data) => output.write('stderr', data)),
+    root,
+  ];
+  const wasi = new WASI(args, env, fds, {debug: false});
+  restfulPoll(wasi);
+  let instance;
+  try {
+    instance = await WebAssembly.instantiate(await WebAssembly.compile(wasm), {wasi_snapshot_preview1: wasi.wasiImport, telka: telkaImports()});
+  } catch (e) {
+    post({t: 'end', status: null, error: `The program could not be started: ${e.message}`});
+    return;
+  }
+  memory = instance.exports.memory;
+  scriptMirror.file = root.dir.contents.get(SCRIPT) || null;
+  let end;
+  try {
+    end = {status: wasi.start(instance)};
+  } catch (e) {
+    if (e instanceof WebAssembly.RuntimeError || e instanceof RangeError) {
+      end = {status: null, trap: {message: e.message, frames: trapFrames(e.stack, codeSectionStart(wasm))}};
+    } else {
+      end = {status: null, error: String(e && e.message || e)};
+    }
+  }
+  try {
+    housekeeping();
+  } catch (e) {
+    // The program's memory may be unusable after a trap; what it printed is sent.
+    output.flush();
+  }
+  post({t: 'end', ...end});
+}
+
+self.onmessage = (e) => {
+  if (e.data && e.data.t === 'start') {
+    run(e.data).catch((err) => post({t: 'end', status: null, error: String(err && err.message || err)}));
+  }
+};
