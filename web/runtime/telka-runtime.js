@@ -38,8 +38,10 @@ export function runtimeProblem() {
 // Keys the browser keeps: reload, full screen, developer tools, the system key.
 const browserKey = (e) => e.keyCode === 116 || e.keyCode === 122 || e.keyCode === 123 || e.metaKey;
 
+// playScript: the program plays TELKA.SCR (files['TELKA.SCR']) from its
+// first wait, as Run > Playback Script (Ctrl+P) would.
 export async function startProgram({wasm, name = 'program', desktop, onOutput = () => {}, onExit = () => {},
-                                    files = {}, env = []}) {
+                                    files = {}, env = [], playScript = false}) {
   const problem = runtimeProblem();
   if (problem) throw new Error(problem);
   const bytes = wasm instanceof Uint8Array ? wasm.slice() : new Uint8Array(wasm.slice(0));
@@ -51,6 +53,15 @@ export async function startProgram({wasm, name = 'program', desktop, onOutput = 
   const keysDown = new Map();  // keyCode -> location, released when the page loses focus
   let script = files['TELKA.SCR'] ? new Uint8Array(files['TELKA.SCR']) : null;
   let ended = false;
+
+  if (playScript) {
+    // Ctrl+P, queued before the program starts, is the first input its
+    // first wait takes.
+    const ctrl = 2;
+    for (const [kind, code, mods] of [[RECORD.keyDown, 17, ctrl], [RECORD.keyDown, 80, ctrl],
+                                      [RECORD.keyUp, 80, ctrl], [RECORD.keyUp, 17, 0]])
+      writer.push([kind, 0, code, code === 17 ? 1 : 0, mods, 0, 0, 0, 0]);
+  }
 
   const screen = () => writer.setScreen(Math.max(640, window.innerWidth | 0), Math.max(480, window.innerHeight | 0));
   screen();

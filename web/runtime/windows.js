@@ -21,7 +21,9 @@ export class Windows {
     this.hosts = new Map();   // id -> {id, owner, dialog, frame, caption, canvas, ctx}
     this.active = 0;          // the host keys go to
     this.presents = new Map();  // id -> presents so far
-    this.onPresent = null;      // (host, parts) after each present
+    // (host, parts) after each present; a page may set telkaOnPresent
+    // before the program starts (tests that collect every frame do).
+    this.onPresent = globalThis.telkaOnPresent || null;
     this.firstPresentMs = 0;
     this.presentPixels = 0;
     this.presentMs = 0;         // time spent putting pixels on canvases

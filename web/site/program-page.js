@@ -120,8 +120,22 @@ async function main() {
   } catch (err) {
     return fail(`Could not load ${name}: ${err.message}`);
   }
+  // ?play=PATH: a script of this site to play from the start.
+  const play = new URLSearchParams(location.search).get('play');
+  const files = {};
+  if (play) {
+    try {
+      const url = new URL(play, location.href);
+      if (url.origin !== location.origin) throw new Error('only scripts of this site can be played');
+      const response = await fetch(url);
+      if (!response.ok) throw new Error(`${response.status} ${response.statusText}`);
+      files['TELKA.SCR'] = new Uint8Array(await response.arrayBuffer());
+    } catch (err) {
+      return fail(`Could not load the script ${play}: ${err.message}`);
+    }
+  }
   try {
-    page.run = await startProgram({wasm, name, desktop, onExit: ended,
+    page.run = await startProgram({wasm, name, desktop, onExit: ended, files, playScript: !!play,
                                    onOutput: (stream, text) => print(text, stream === 'stderr')});
   } catch (err) {
     return fail(`Could not start ${name}: ${err.message}`);
