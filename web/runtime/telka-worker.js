@@ -11,6 +11,11 @@ import {codeSectionStart, trapFrames} from './wasm-trap.js';
 
 const SCRIPT = 'TELKA.SCR';
 
+// Thrown out of the program when an allocation fails: in the page a program
+// that runs out of memory ends with a message rather than running on with a
+// null pointer, which wasm lets it write through.
+class OutOfMemory extends Error {}
+
 let memory = null;
 let input = null;
 let root = null;
@@ -120,6 +125,10 @@ function telkaImports() {
     },
     pending() { return input.pending(); },
     take_record(out) { return input.take(ints(), out >> 2) ? 1 : 0; },
+    out_of_memory(size) {
+      throw new OutOfMemory(`the program asked for ${size >>> 0} bytes more with ${
+          Math.round(memory.buffer.byteLength / 1048576)} MB in use, the most a program gets in the page`);
+    },
     screen_size(out) {
       const [w, h] = input.screen();
       const r32 = ints();
@@ -176,7 +185,9 @@ async function run({wasm, channel, fonts, files, args, env}) {
   try {
     end = {status: wasi.start(instance)};
   } catch (e) {
-    if (e instanceof WebAssembly.RuntimeError || e instanceof RangeError) {
+    if (e instanceof OutOfMemory) {
+      end = {status: null, outOfMemory: true, trap: {message: e.message, frames: trapFrames(e.stack, codeSectionStart(wasm))}};
+    } else if (e instanceof WebAssembly.RuntimeError || e instanceof RangeError) {
       end = {status: null, trap: {message: e.message, frames: trapFrames(e.stack, codeSectionStart(wasm))}};
     } else {
       end = {status: null, error: String(e && e.message || e)};
