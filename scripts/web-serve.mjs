@@ -1,7 +1,8 @@
 #!/usr/bin/env node
 // Serves the browser site (build-web/site/) for development and classrooms: static files with the
 // cross-origin isolation headers the program Worker needs, build-time .br/.gz siblings, ETags and 304s.
-// Node's standard library only, so it runs wherever node does.
+// Node's standard library only, so it runs wherever node does. Each request is logged on stderr
+// (method, path, status, bytes sent) unless --quiet.
 //
 //   node scripts/web-serve.mjs SITE_DIR [--port N] [--host 127.0.0.1] [--no-isolation-headers] [--quiet]
 //
@@ -228,6 +229,10 @@ export function createHandler(site, {isolation = true, log = () => {}} = {}) {
   };
   return async (req, res) => {
     for (const [k, v] of Object.entries(common)) res.setHeader(k, v);
+    res.once('finish', () => {
+      const enc = res.getHeader('Content-Encoding');
+      log(`${req.method} ${req.url} ${res.statusCode} ${res.getHeader('Content-Length') ?? '-'}${enc ? ' ' + enc : ''}`);
+    });
     try {
       if (req.method !== 'GET' && req.method !== 'HEAD') {
         plain(res, 405, 'Method not allowed: this server only reads files (GET, HEAD).', {Allow: 'GET, HEAD'});
@@ -248,7 +253,6 @@ export function createHandler(site, {isolation = true, log = () => {}} = {}) {
       }
       if (found.status) {
         plain(res, found.status, found.message);
-        log(`${req.method} ${url} ${found.status}`);
         return;
       }
       const accepts = acceptedEncodings(req.headers['accept-encoding']);
@@ -291,7 +295,7 @@ export function createHandler(site, {isolation = true, log = () => {}} = {}) {
     } catch (e) {
       if (!res.headersSent) plain(res, 500, 'Internal error.');
       else res.destroy();
-      log(`${req.method} ${req.url} 500 ${e && e.stack || e}`);
+      log(`${req.method} ${req.url}: ${e && e.stack || e}`);
     }
   };
 }

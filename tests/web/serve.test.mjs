@@ -1,0 +1,329 @@
+// The site's server and build tools on small sites made in a temp folder: headers, precompressed
+// variants, 304s, refused paths (scripts/web-serve.mjs), precompress.mjs, site-manifest.mjs, licences.mjs;
+// and in headless Chromium (puppeteer-core), a header-less host made isolated and offline by sw.js + coi.js.
+import assert from 'node:assert/strict';
+import {spawn, spawnSync} from 'node:child_process';
+import crypto from 'node:crypto';
+import fs from 'node:fs';
+import http from 'node:http';
+import os from 'node:os';
+import path from 'node:path';
+import {after, before, describe, test} from 'node:test';
+import {fileURLToPath} from 'node:url';
+import zlib from 'node:zlib';
+
+const ROOT = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
+const SERVE = path.join(ROOT, 'scripts/web-serve.mjs');
+const PRECOMPRESS = path.join(ROOT, 'web/tools/precompress.mjs');
+const MANIFEST = path.join(ROOT, 'web/tools/site-manifest.mjs');
+const LICENCES = path.join(ROOT, 'web/tools/licences.mjs');
+const CHROMIUM = process.env.CHROMIUM || '/usr/bin/chromium';
+
+const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+const tmp = (name) => fs.mkdtempSync(path.join(os.tmpdir(), `telka-${name}-`));
+
+function write(dir, rel, data) {
+  const file = path.join(dir, rel);
+  fs.mkdirSync(path.dirname(file), {recursive: true});
+  fs.writeFileSync(file, data);
+  return file;
+}
+
+function node(script, ...args) {
+  return spawnSync(process.execPath, [script, ...args], {encoding: 'utf8'});
+}
+
+// Starts web-serve.mjs on a free port; resolves once it prints its address.
+function serve(site, ...extra) {
+  const proc = spawn(process.execPath, [SERVE, site, '--port', '0', ...extra], {stdio: ['ignore', 'pipe', 'pipe']});
+  const requests = [];
+  let err = '';
+  proc.stderr.setEncoding('utf8');
+  proc.stderr.on('data', (d) => {
+    err += d;
+    requests.push(...d.split('\n').filter(Boolean));
+  });
+  const exited = new Promise((resolve) => proc.once('exit', (code, signal) => resolve({code, signal})));
+  return new Promise((resolve, reject) => {
+    let out = '';
+    proc.stdout.setEncoding('utf8');
+    proc.stdout.on('data', (d) => {
+      out += d;
+      const m = /http:\/\/127\.0\.0\.1:(\d+)\//.exec(out);
+      if (m) resolve({base: m[0], port: Number(m[1]), proc, requests, exited,
+                      stop: () => { proc.kill('SIGTERM'); return exited; }});
+    });
+    exited.then(({code}) => reject(new Error(`web-serve ended (${code}) before listening: ${err}`)));
+    setTimeout(() => reject(new Error('web-serve printed no address')), 10000).unref();
+  });
+}
+
+// A raw request: the path goes out exactly as given (no normalising of "..") and the body is not decoded.
+function request(port, rawPath, {method = 'GET', headers = {}} = {}) {
+  return new Promise((resolve, reject) => {
+    const req = http.request({host: '127.0.0.1', port, path: rawPath, method, headers}, (res) => {
+      const chunks = [];
+      res.on('data', (c) => chunks.push(c));
+      res.on('end', () => resolve({status: res.statusCode, headers: res.headers, body: Buffer.concat(chunks)}));
+    });
+    req.on('error', reject);
+    req.end();
+  });
+}
+
+// Text that compresses well, large enough to be precompressed.
+const compressible = (n) => Array.from({length: n}, (_, i) => `function f${i}(x) { return x * ${i % 7}; }\n`).join('');
+
+describe('web-serve.mjs', () => {
+  let site, outside, server;
+  before(async () => {
+    site = tmp('site');
+    outside = tmp('outside');
+    write(outside, 'secret.txt', 'SECRET');
+    write(site, 'index.html', '<!doctype html><title>index</title>');
+    write(site, 'app.js', compressible(2000));
+    write(site, 'runtime/worker.mjs', 'export {};\n');
+    write(site, 'programs/hello.wasm', Buffer.from([0, 0x61, 0x73, 0x6d, 1, 0, 0, 0]));
+    write(site, 'compiler/sysroot.tar', Buffer.alloc(10000, 1));
+    write(site, 'fonts/a.ttf', Buffer.alloc(100, 2));
+    write(site, 'examples/hello.c', '#include <telka.h>\nint main(void) { return 0; }\n');
+    write(site, 'examples/list.json', '["hello.c"]');
+    write(site, 'style.css', 'body{}');
+    write(site, 'pic.png', Buffer.alloc(10, 3));
+    write(site, 'pic.svg', '<svg/>');
+    write(site, 'sw.js', '// worker\n');
+    write(site, 'empty/readme.txt', 'x');
+    fs.mkdirSync(path.join(site, 'nolist'));
+    write(site, 'nolist/a.txt', 'a');
+    fs.symlinkSync(path.join(outside, 'secret.txt'), path.join(site, 'leak.txt'));
+    fs.symlinkSync(outside, path.join(site, 'leakdir'));
+    write(site, 'sub/index.html', '<p>sub</p>');
+    const r = node(PRECOMPRESS, site);
+    assert.equal(r.status, 0, r.stderr);
+    server = await serve(site);
+  });
+  after(async () => { await server?.stop(); });
+
+  test('isolation headers and MIME types', async () => {
+    const types = {
+      '/index.html': 'text/html; charset=utf-8',
+      '/app.js': 'text/javascript; charset=utf-8',
+      '/runtime/worker.mjs': 'text/javascript; charset=utf-8',
+      '/programs/hello.wasm': 'application/wasm',
+      '/compiler/sysroot.tar': 'application/x-tar',
+      '/fonts/a.ttf': 'font/ttf',
+      '/examples/hello.c': 'text/plain; charset=utf-8',
+      '/examples/list.json': 'application/json; charset=utf-8',
+      '/style.css': 'text/css; charset=utf-8',
+      '/pic.png': 'image/png',
+      '/pic.svg': 'image/svg+xml',
+    };
+    for (const [p, type] of Object.entries(types)) {
+      const r = await request(server.port, p);
+      assert.equal(r.status, 200, p);
+      assert.equal(r.headers['content-type'], type, p);
+      assert.equal(r.headers['cross-origin-opener-policy'], 'same-origin', p);
+      assert.equal(r.headers['cross-origin-embedder-policy'], 'require-corp', p);
+      assert.equal(r.headers['cross-origin-resource-policy'], 'same-origin', p);
+    }
+    const root = await request(server.port, '/');
+    assert.equal(root.body.toString(), '<!doctype html><title>index</title>');
+    assert.equal((await request(server.port, '/index.html?program=hello')).status, 200, 'a query string is ignored');
+  });
+
+  test('cache policy: pages and the worker revalidate always, the rest too (names are not content-hashed)', async () => {
+    assert.equal((await request(server.port, '/index.html')).headers['cache-control'], 'no-cache');
+    assert.equal((await request(server.port, '/sw.js')).headers['cache-control'], 'no-cache');
+    assert.match((await request(server.port, '/programs/hello.wasm')).headers['cache-control'], /must-revalidate/);
+  });
+
+  test('precompressed siblings chosen by Accept-Encoding, with their own length', async () => {
+    const raw = fs.readFileSync(path.join(site, 'app.js'));
+    const br = fs.readFileSync(path.join(site, 'app.js.br'));
+    const gz = fs.readFileSync(path.join(site, 'app.js.gz'));
+    assert.ok(br.length < raw.length * 0.9 && gz.length < raw.length * 0.9);
+
+    let r = await request(server.port, '/app.js', {headers: {'accept-encoding': 'gzip, deflate, br'}});
+    assert.equal(r.headers['content-encoding'], 'br');
+    assert.equal(Number(r.headers['content-length']), br.length);
+    assert.deepEqual(zlib.brotliDecompressSync(r.body), raw);
+    assert.equal(r.headers.vary, 'Accept-Encoding');
+    assert.equal(r.headers['content-type'], 'text/javascript; charset=utf-8');
+
+    r = await request(server.port, '/app.js', {headers: {'accept-encoding': 'gzip'}});
+    assert.equal(r.headers['content-encoding'], 'gzip');
+    assert.equal(Number(r.headers['content-length']), gz.length);
+    assert.deepEqual(zlib.gunzipSync(r.body), raw);
+
+    r = await request(server.port, '/app.js', {headers: {'accept-encoding': 'br;q=0, gzip;q=0.5'}});
+    assert.equal(r.headers['content-encoding'], 'gzip', 'q=0 refuses brotli');
+
+    r = await request(server.port, '/app.js');
+    assert.equal(r.headers['content-encoding'], undefined);
+    assert.equal(Number(r.headers['content-length']), raw.length);
+    assert.deepEqual(r.body, raw);
+    assert.equal(r.headers.vary, 'Accept-Encoding');
+
+    r = await request(server.port, '/app.js', {method: 'HEAD', headers: {'accept-encoding': 'br'}});
+    assert.equal(r.status, 200);
+    assert.equal(Number(r.headers['content-length']), br.length);
+    assert.equal(r.body.length, 0, 'HEAD sends no body');
+  });
+
+  test('a sibling older than its file is not served', async () => {
+    const dir = tmp('stale');
+    write(dir, 'a.js', compressible(500));
+    assert.equal(node(PRECOMPRESS, dir).status, 0);
+    const later = new Date(Date.now() + 5000);
+    fs.writeFileSync(path.join(dir, 'a.js'), compressible(600));
+    fs.utimesSync(path.join(dir, 'a.js'), later, later);
+    const s = await serve(dir);
+    try {
+      const r = await request(s.port, '/a.js', {headers: {'accept-encoding': 'br, gzip'}});
+      assert.equal(r.headers['content-encoding'], undefined);
+      assert.equal(r.body.toString(), compressible(600));
+    } finally {
+      await s.stop();
+    }
+  });
+
+  test('ETag and 304, per encoding', async () => {
+    const first = await request(server.port, '/app.js', {headers: {'accept-encoding': 'br'}});
+    const etag = first.headers.etag;
+    assert.ok(etag);
+    const again = await request(server.port, '/app.js', {headers: {'accept-encoding': 'br', 'if-none-match': etag}});
+    assert.equal(again.status, 304);
+    assert.equal(again.body.length, 0);
+    assert.equal(again.headers.etag, etag);
+    const plainTag = (await request(server.port, '/app.js')).headers.etag;
+    assert.notEqual(plainTag, etag, 'each encoding has its own tag');
+    const other = await request(server.port, '/app.js', {headers: {'if-none-match': etag}});
+    assert.equal(other.status, 200, 'the brotli tag does not validate the plain file');
+    const weak = await request(server.port, '/app.js', {headers: {'if-none-match': `"x", W/${plainTag}`}});
+    assert.equal(weak.status, 304);
+  });
+
+  test('paths out of the site are refused, encoded or not, symlinks too', async () => {
+    for (const p of ['/../secret.txt', '/%2e%2e/secret.txt', '/..%2fsecret.txt', '/%2E%2E%2Fsecret.txt',
+                     '/sub/%2e%2e/%2e%2e/secret.txt', '/..\\secret.txt', '/%5c..%5csecret.txt', '/leak.txt',
+                     '/leakdir/secret.txt', '/%00', '/.precompress.json', `/${'..%2f'.repeat(8)}etc/passwd`,
+                     '/%zz']) {
+      const r = await request(server.port, p);
+      assert.ok([400, 403, 404].includes(r.status), `${p}: ${r.status}`);
+      assert.ok(!r.body.toString().includes('SECRET'), p);
+      assert.ok(!r.body.toString().includes('root:'), p);
+      assert.equal(r.headers['content-type'], 'text/plain; charset=utf-8', p);
+    }
+  });
+
+  test('404, no listings, 405, folders', async () => {
+    const missing = await request(server.port, '/nothing.js');
+    assert.equal(missing.status, 404);
+    assert.equal(missing.headers['content-type'], 'text/plain; charset=utf-8');
+    assert.match(missing.body.toString(), /Not found/);
+    assert.equal((await request(server.port, '/nolist/')).status, 404, 'a folder without index.html lists nothing');
+    const moved = await request(server.port, '/sub');
+    assert.equal(moved.status, 301);
+    assert.equal(moved.headers.location, '/sub/');
+    assert.equal((await request(server.port, '/sub/')).body.toString(), '<p>sub</p>');
+    const post = await request(server.port, '/index.html', {method: 'POST'});
+    assert.equal(post.status, 405);
+    assert.equal(post.headers.allow, 'GET, HEAD');
+    assert.equal(post.headers['content-type'], 'text/plain; charset=utf-8');
+    assert.equal((await request(server.port, '/index.html', {method: 'DELETE'})).status, 405);
+  });
+
+  test('--no-isolation-headers leaves them out', async () => {
+    const s = await serve(site, '--no-isolation-headers');
+    try {
+      const r = await request(s.port, '/index.html');
+      assert.equal(r.status, 200);
+      assert.equal(r.headers['cross-origin-opener-policy'], undefined);
+      assert.equal(r.headers['cross-origin-embedder-policy'], undefined);
+    } finally {
+      await s.stop();
+    }
+  });
+
+  test('ends cleanly on SIGTERM and SIGINT; bad arguments get a message', async () => {
+    for (const signal of ['SIGTERM', 'SIGINT']) {
+      const s = await serve(site);
+      s.proc.kill(signal);
+      assert.deepEqual(await s.exited, {code: 0, signal: null});
+    }
+    let r = node(SERVE);
+    assert.equal(r.status, 2);
+    assert.match(r.stderr, /no site folder/);
+    r = node(SERVE, path.join(site, 'no-such-folder'));
+    assert.equal(r.status, 1);
+    assert.match(r.stderr, /not a folder/);
+    r = node(SERVE, site, '--port', 'eighty');
+    assert.equal(r.status, 2);
+    assert.match(r.stderr, /--port/);
+    r = node(SERVE, site, '--port', String(server.port));
+    assert.equal(r.status, 1);
+    assert.match(r.stderr, /in use/);
+  });
+});
+
+describe('precompress.mjs and site-manifest.mjs', () => {
+  test('keeps a variant only when it saves, skips what is current, removes what is orphaned', () => {
+    const dir = tmp('pre');
+    write(dir, 'text.js', compressible(3000));
+    write(dir, 'noise.wasm', crypto.randomBytes(20000));
+    write(dir, 'tiny.js', 'x');
+    write(dir, 'pic.png', Buffer.alloc(50000));
+    let r = node(PRECOMPRESS, dir);
+    assert.equal(r.status, 0, r.stderr);
+    assert.match(r.stdout, /2 compressed/);
+    assert.ok(fs.existsSync(path.join(dir, 'text.js.br')) && fs.existsSync(path.join(dir, 'text.js.gz')));
+    assert.ok(!fs.existsSync(path.join(dir, 'noise.wasm.br')), 'noise does not compress by 10%');
+    assert.ok(!fs.existsSync(path.join(dir, 'tiny.js.br')), 'too small to bother');
+    assert.ok(!fs.existsSync(path.join(dir, 'pic.png.gz')), 'PNG is compressed already');
+    assert.deepEqual(zlib.brotliDecompressSync(fs.readFileSync(path.join(dir, 'text.js.br'))),
+                     fs.readFileSync(path.join(dir, 'text.js')));
+
+    r = node(PRECOMPRESS, dir);
+    assert.equal(r.status, 0);
+    assert.match(r.stdout, /0 compressed .* 2 up to date/);
+
+    const later = new Date(Date.now() + 3000);
+    fs.writeFileSync(path.join(dir, 'text.js'), compressible(3100));
+    fs.utimesSync(path.join(dir, 'text.js'), later, later);
+    r = node(PRECOMPRESS, dir);
+    assert.match(r.stdout, /1 compressed .* 1 up to date/);
+    assert.deepEqual(zlib.gunzipSync(fs.readFileSync(path.join(dir, 'text.js.gz'))), Buffer.from(compressible(3100)));
+
+    fs.rmSync(path.join(dir, 'text.js'));
+    node(PRECOMPRESS, dir);
+    assert.ok(!fs.existsSync(path.join(dir, 'text.js.br')), 'the sibling of a removed file goes too');
+    assert.equal(fs.readdirSync(dir).filter((n) => n.endsWith('.tmp')).length, 0);
+
+    r = node(PRECOMPRESS, path.join(dir, 'missing'));
+    assert.equal(r.status, 1);
+    assert.match(r.stderr, /not a folder/);
+  });
+
+  test('the manifest lists served files with hashes; its version follows their content', () => {
+    const dir = tmp('manifest');
+    write(dir, 'index.html', compressible(200));
+    write(dir, 'programs/a.wasm', Buffer.alloc(5000, 7));
+    write(dir, '.hidden', 'state');
+    assert.equal(node(PRECOMPRESS, dir).status, 0);
+    assert.equal(node(MANIFEST, dir).status, 0);
+    const m1 = JSON.parse(fs.readFileSync(path.join(dir, 'precache.json'), 'utf8'));
+    assert.deepEqual(m1.files.map((f) => f.path), ['index.html', 'programs/a.wasm']);
+    assert.equal(m1.files[1].size, 5000);
+    assert.match(m1.files[0].hash, /^[0-9a-f]{64}$/);
+    assert.match(m1.version, /^[0-9a-f]{16}$/);
+    assert.equal(node(MANIFEST, dir).status, 0);
+    assert.equal(JSON.parse(fs.readFileSync(path.join(dir, 'precache.json'), 'utf8')).version, m1.version, 'stable');
+    write(dir, 'programs/a.wasm', Buffer.alloc(5000, 8));
+    assert.equal(node(MANIFEST, dir).status, 0);
+    const m2 = JSON.parse(fs.readFileSync(path.join(dir, 'precache.json'), 'utf8'));
+    assert.notEqual(m2.version, m1.version);
+    assert.equal(m2.files[0].hash, m1.files[0].hash);
+    assert.notEqual(m2.files[1].hash, m1.files[1].hash);
+    assert.equal(node(MANIFEST).status, 2);
+  });
+});
