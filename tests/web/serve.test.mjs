@@ -327,3 +327,190 @@ describe('precompress.mjs and site-manifest.mjs', () => {
     assert.equal(node(MANIFEST).status, 2);
   });
 });
+
+// A tiny site the way the real one is laid out: pages that include coi.js first, a Worker that blocks
+// with Atomics.wait, a file larger than the worker's install share, all listed in precache.json.
+function makeBrowserSite({withWorker = true} = {}) {
+  const dir = tmp('coi');
+  const page = (title) => `<!doctype html><html><head><meta charset="utf-8"><script src="coi.js"></script>
+<title>${title}</title></head><body><p id="state">loading</p><script src="page.js"></script></body></html>\n`;
+  write(dir, 'index.html', page('coi test'));
+  write(dir, 'page.js', `
+const loads = Number(sessionStorage.getItem('loads') || 0) + 1;
+sessionStorage.setItem('loads', String(loads));
+(async () => {
+  const out = {loads, isolated: crossOriginIsolated};
+  out.data = await (await fetch('data.txt')).text();
+  const big = await fetch('programs/big.wasm');
+  out.big = (await big.arrayBuffer()).byteLength;
+  out.bigType = big.headers.get('content-type');
+  out.bigCoep = big.headers.get('cross-origin-embedder-policy');
+  if (crossOriginIsolated) {
+    out.worker = await new Promise((resolve) => {
+      const w = new Worker('runtime/worker.js', {type: 'module'});
+      w.onmessage = (e) => resolve(e.data);
+      w.onerror = (e) => resolve('worker error: ' + e.message);
+      w.postMessage(new SharedArrayBuffer(4));
+    });
+  }
+  window.result = out;
+  document.getElementById('state').textContent = JSON.stringify(out);
+})().catch((e) => { window.result = {error: String(e)}; });
+`);
+  write(dir, 'runtime/worker.js', `
+self.onmessage = (e) => {
+  const cell = new Int32Array(e.data);
+  postMessage('waited: ' + Atomics.wait(cell, 0, 0, 5));
+};
+`);
+  write(dir, 'data.txt', 'version one\n');
+  // 6 MB, above what install waits for; half compressible, so the server sends it as brotli.
+  write(dir, 'programs/big.wasm', Buffer.concat([crypto.randomBytes(3 << 20), Buffer.alloc(3 << 20, 42)]));
+  if (withWorker) {
+    fs.copyFileSync(path.join(ROOT, 'web/site/sw.js'), path.join(dir, 'sw.js'));
+  }
+  fs.copyFileSync(path.join(ROOT, 'web/site/coi.js'), path.join(dir, 'coi.js'));
+  assert.equal(node(PRECOMPRESS, dir).status, 0);
+  assert.equal(node(MANIFEST, dir).status, 0);
+  return dir;
+}
+
+// Waits through reloads until `fn` in the page returns something truthy.
+async function pageValue(page, fn, timeout = 30000) {
+  const end = Date.now() + timeout;
+  for (;;) {
+    try {
+      const v = await page.evaluate(fn);
+      if (v) return v;
+    } catch {
+      // the page is between two documents (coi.js reloading it)
+    }
+    if (Date.now() > end) throw new Error(`timed out waiting for ${fn}`);
+    await sleep(100);
+  }
+}
+
+describe('sw.js and coi.js in Chromium', {skip: !fs.existsSync(CHROMIUM) && `no browser at ${CHROMIUM}`}, () => {
+  let browser;
+  before(async () => {
+    const {default: puppeteer} = await import('puppeteer-core');
+    browser = await puppeteer.launch({executablePath: CHROMIUM, headless: true, args: ['--no-sandbox']});
+  });
+  after(async () => { await browser?.close(); });
+
+  test('a host without the headers: isolated after one reload, then offline from the cache', async () => {
+    const site = makeBrowserSite();
+    let server = await serve(site, '--no-isolation-headers');
+    const context = await browser.createBrowserContext();
+    try {
+      const page = await context.newPage();
+      await page.goto(`${server.base}index.html?program=demo`);
+      // The first document is not isolated and reloads; wait for the one that is, or gives up.
+      const first = await pageValue(page, () => window.result &&
+          (window.result.isolated || window.telkaIsolation.state === 'unavailable') && window.result);
+      assert.equal(first.error, undefined, first.error);
+      assert.equal(first.isolated, true);
+      assert.equal(first.loads, 2, 'isolated after exactly one reload');
+      assert.equal(first.worker, 'waited: timed-out', 'a Worker blocks with Atomics.wait');
+      assert.equal(first.data, 'version one\n');
+      assert.equal(first.big, 6 << 20);
+      assert.equal(first.bigType, 'application/wasm');
+      assert.equal(first.bigCoep, 'require-corp');
+
+      const offline = await pageValue(page, () => window.telkaIsolation.offline.state === 'ready' &&
+                                                  window.telkaIsolation.offline, 60000);
+      const manifest = JSON.parse(fs.readFileSync(path.join(site, 'precache.json'), 'utf8'));
+      assert.equal(offline.version, manifest.version);
+
+      // A second visit downloads nothing but the manifest check: every file comes from the cache.
+      server.requests.length = 0;
+      await page.reload();
+      const second = await pageValue(page, () => window.result);
+      assert.equal(second.isolated, true);
+      assert.equal(second.loads, 3, 'no further reload');
+      await sleep(300);
+      const fetched = server.requests.filter((line) => /^GET /.test(line) && !/ 304 /.test(line));
+      assert.ok(fetched.every((line) => /^GET \/(precache\.json|sw\.js) /.test(line)), fetched.join('\n'));
+
+      // A new build changes one small file: the update fetches that file only and drops its old copy.
+      write(site, 'data.txt', 'version two\n');
+      assert.equal(node(MANIFEST, site).status, 0);
+      const manifest2 = JSON.parse(fs.readFileSync(path.join(site, 'precache.json'), 'utf8'));
+      server.requests.length = 0;
+      const updated = await page.evaluate(() => new Promise((resolve) => {
+        navigator.serviceWorker.addEventListener('message', (e) => {
+          if (e.data.type === 'telka-sync' && e.data.state !== 'fetching') resolve(e.data);
+        });
+        navigator.serviceWorker.controller.postMessage({type: 'telka-sync'});
+      }));
+      assert.equal(updated.state, 'ready');
+      assert.equal(updated.version, manifest2.version);
+      const got = server.requests.filter((line) => /^GET /.test(line)).map((line) => line.split(' ')[1]);
+      assert.deepEqual(got.sort(), ['/data.txt', '/precache.json']);
+      const keys = await page.evaluate(async () =>
+        (await (await caches.open('telka-files-v1')).keys()).map((r) => new URL(r.url).pathname).sort());
+      assert.deepEqual(keys, manifest2.files.map((f) => '/' + f.path).filter((p) => p !== '/sw.js').sort());
+
+      // The network gone: the page, its script, the Worker and the large file still load.
+      await server.stop();
+      server = null;
+      await page.reload();
+      const third = await pageValue(page, () => window.result);
+      assert.equal(third.error, undefined, third.error);
+      assert.equal(third.isolated, true);
+      assert.equal(third.data, 'version two\n');
+      assert.equal(third.big, 6 << 20);
+      assert.equal(third.worker, 'waited: timed-out');
+      assert.match(await page.$eval('#state', (e) => e.textContent), /"loads":4/);
+      const missing = await page.evaluate(async () => {
+        const r = await fetch('not-in-the-site.txt');
+        return `${r.status} ${await r.text()}`;
+      });
+      assert.match(missing, /^503 .*not saved on this computer/);
+    } finally {
+      await context.close();
+      await server?.stop();
+    }
+  });
+
+  test('a server that sends the headers: no reload, and the worker still keeps the site', async () => {
+    const site = makeBrowserSite();
+    const server = await serve(site);
+    const context = await browser.createBrowserContext();
+    try {
+      const page = await context.newPage();
+      await page.goto(`${server.base}index.html`);
+      const r = await pageValue(page, () => window.result);
+      assert.equal(r.isolated, true);
+      assert.equal(r.loads, 1);
+      const offline = await pageValue(page, () => window.telkaIsolation.offline.state === 'ready' &&
+                                                  window.telkaIsolation.offline, 60000);
+      const manifest = JSON.parse(fs.readFileSync(path.join(site, 'precache.json'), 'utf8'));
+      assert.equal(offline.files, manifest.files.length);
+      assert.equal(offline.version, manifest.version);
+      assert.equal(await page.evaluate(() => sessionStorage.getItem('loads')), '1');
+    } finally {
+      await context.close();
+      await server.stop();
+    }
+  });
+
+  test('no headers and no worker: a plain message says programs cannot run, and no reload loop', async () => {
+    const site = makeBrowserSite({withWorker: false});
+    const server = await serve(site, '--no-isolation-headers');
+    const context = await browser.createBrowserContext();
+    try {
+      const page = await context.newPage();
+      await page.goto(`${server.base}index.html`);
+      const text = await pageValue(page, () => document.getElementById('telka-coi-message')?.textContent);
+      assert.match(text, /cannot run programs here/);
+      assert.match(text, /service worker/);
+      await sleep(500);
+      assert.equal(await page.evaluate(() => sessionStorage.getItem('loads')), '1');
+      assert.equal(await page.evaluate(() => window.telkaIsolation.state), 'unavailable');
+    } finally {
+      await context.close();
+      await server.stop();
+    }
+  });
+});

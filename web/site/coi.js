@@ -53,6 +53,13 @@
     window.dispatchEvent(new CustomEvent('telka-isolation', {detail: status}));
   }
 
+  // Loads the page again in place of this document: replace() leaves no history entry to restore this
+  // not isolated document from (a fragment-only URL would not load again, so those use reload()).
+  function reload() {
+    if (location.hash) location.reload();
+    else location.replace(location.href);
+  }
+
   function reloadOnce(why) {
     var store = storage();
     if (!store) {
@@ -64,7 +71,7 @@
       return;
     }
     store.setItem(RELOAD_KEY, '1');
-    location.reload();
+    reload();
   }
 
   // Asks the worker to bring the offline copy up to date, again now and then until it is complete:
@@ -89,6 +96,12 @@
     timer = setInterval(ask, SYNC_RETRY_MS);
     window.addEventListener('online', ask);
   }
+
+  // The document that reloaded itself into isolation can come back from the back/forward cache (Chromium
+  // restores it on a reload from outside the page), still not isolated: it reloads again, through the worker.
+  window.addEventListener('pageshow', function (event) {
+    if (event.persisted && !window.crossOriginIsolated && status.state === 'reloading') reload();
+  });
 
   if (window.crossOriginIsolated) {
     var store = storage();
