@@ -514,3 +514,62 @@ describe('sw.js and coi.js in Chromium', {skip: !fs.existsSync(CHROMIUM) && `no 
     }
   });
 });
+
+describe('licences.mjs', () => {
+  test('lists the shipped packages with their licence files, escaped; build tools left out', () => {
+    const site = tmp('lic-site');
+    write(site, 'index.html', '<p>x</p>');
+    write(site, 'fonts/DejaVuSans.ttf', 'font');
+    const web = tmp('lic-web');
+    write(web, 'package-lock.json', JSON.stringify({packages: {
+      '': {dependencies: {'@scope/editor': '1.0.0', esbuild: '0.1.0'}},
+      'node_modules/@scope/editor': {version: '1.0.0', license: 'MIT', dependencies: {helper: '^2'}},
+      'node_modules/helper': {version: '2.1.0', license: 'ISC'},
+      'node_modules/esbuild': {version: '0.1.0', license: 'MIT'},
+    }}));
+    write(web, 'node_modules/@scope/editor/package.json', '{"license": "MIT"}');
+    write(web, 'node_modules/@scope/editor/LICENSE', 'MIT <script>alert("x")</script> & friends');
+    write(web, 'node_modules/helper/package.json', '{"license": "ISC"}');
+    write(web, 'node_modules/helper/README.md', 'helper\n======\n\nLicense\n-------\n\nISC, see <the site>.\n');
+    const r = node(LICENCES, site, '--web', web, '--root', site);
+    assert.equal(r.status, 0, r.stderr);
+    const html = fs.readFileSync(path.join(site, 'licences.html'), 'utf8');
+    assert.match(html, /@scope\/editor/);
+    assert.match(html, /helper<\/a><\/td><td>2\.1\.0<\/td><td>ISC/);
+    assert.doesNotMatch(html, /esbuild/, 'a build tool is not shipped');
+    assert.doesNotMatch(html, /<script>/);
+    assert.match(html, /MIT &lt;script&gt;alert\(&quot;x&quot;\)&lt;\/script&gt; &amp; friends/);
+    assert.match(html, /its README says:<\/p><pre>ISC, see &lt;the site&gt;\.<\/pre>/);
+    assert.match(html, /has no licence file/, 'TELKA without a licence file says so');
+    assert.match(r.stderr, /no LICENSE file/);
+    for (const [file, text] of [['/usr/share/doc/libfreetype6/copyright', /FreeType/],
+                                ['/usr/share/doc/fonts-dejavu-core/copyright', /DejaVu/]]) {
+      if (fs.existsSync(file)) assert.ok(html.includes(escapeForTest(fs.readFileSync(file, 'utf8').slice(0, 200))), file);
+      assert.match(html, text);
+    }
+    assert.equal(node(LICENCES).status, 2);
+    assert.equal(node(LICENCES, path.join(site, 'none')).status, 1);
+  });
+
+  test('the real package list: every package the site bundles or copies', {
+    skip: !fs.existsSync(path.join(ROOT, 'web/node_modules/@yowasp/clang')) && 'web/node_modules not installed (cd web && npm ci)',
+  }, () => {
+    const site = tmp('lic-real');
+    write(site, 'index.html', '<p>x</p>');
+    const r = node(LICENCES, site);
+    assert.equal(r.status, 0, r.stderr);
+    const html = fs.readFileSync(path.join(site, 'licences.html'), 'utf8');
+    for (const name of ['@yowasp/clang', 'codemirror', '@codemirror/view', '@codemirror/state', '@codemirror/lang-cpp',
+                        '@codemirror/lint', '@lezer/common', '@lezer/cpp', 'style-mod', 'crelt', 'w3c-keyname',
+                        '@bjorn3/browser_wasi_shim']) {
+      assert.ok(html.includes(`>${name}</a>`), name);
+    }
+    assert.doesNotMatch(html, />esbuild</);
+    assert.match(html, /Apache-2\.0 WITH LLVM-exception/);
+    assert.match(html, /wasi-libc/);
+  });
+});
+
+function escapeForTest(text) {
+  return text.replace(/[&<>"']/g, (c) => ({'&': '&amp;', '<': '&lt;', '>': '&gt;', '"': '&quot;', "'": '&#39;'})[c]);
+}
