@@ -8,6 +8,7 @@ const FILES = 'telka-files-v1';  // entries keyed by path and content hash: a ch
 const META = 'telka-meta-v1';    // the manifest whose files are all cached, and the one being fetched
 const MANIFEST = 'precache.json';
 const INSTALL_LIMIT = 4 << 20;   // install waits only for files up to this size; larger ones follow
+const INSTALL_WAIT_MS = 8000;    // and no longer than this: the page is not isolated until the worker runs
 const CHECK_INTERVAL_MS = 30000; // a navigation looks for a new build at most this often
 const PARALLEL = 3;
 
@@ -245,8 +246,10 @@ async function respond(event, path) {
 self.addEventListener('install', (event) => {
   self.skipWaiting();
   // The small files now, so the pages work offline after the first visit even if the large ones do not
-  // arrive; never fail the install over them, or the site would lose its isolation headers too.
-  event.waitUntil(syncOnce({limit: INSTALL_LIMIT}));
+  // arrive; never fail the install over them, or the site would lose its isolation headers too. On a slow
+  // network the install goes on after a while and the download continues (pages' messages keep it alive).
+  event.waitUntil(Promise.race([syncOnce({limit: INSTALL_LIMIT}),
+                                new Promise((resolve) => setTimeout(resolve, INSTALL_WAIT_MS))]));
 });
 
 self.addEventListener('activate', (event) => {
@@ -283,7 +286,8 @@ self.addEventListener('fetch', (event) => {
 self.addEventListener('message', (event) => {
   const data = event.data || {};
   if (data.type !== 'telka-sync') return;
-  event.waitUntil(syncOnce().then((s) => {
+  // A sync still limited to the small files (install's) is followed by a full one.
+  event.waitUntil(syncOnce().then((s) => (s.state === 'partial' ? syncOnce() : s)).then((s) => {
     if (event.source) event.source.postMessage({type: 'telka-sync', ...s});
   }));
 });
