@@ -20,7 +20,13 @@ const LICENCES = path.join(ROOT, 'web/tools/licences.mjs');
 const CHROMIUM = process.env.CHROMIUM || '/usr/bin/chromium';
 
 const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
-const tmp = (name) => fs.mkdtempSync(path.join(os.tmpdir(), `telka-${name}-`));
+const made = [];
+const tmp = (name) => {
+  const dir = fs.mkdtempSync(path.join(os.tmpdir(), `telka-${name}-`));
+  made.push(dir);
+  return dir;
+};
+process.on('exit', () => { for (const dir of made) fs.rmSync(dir, {recursive: true, force: true}); });
 
 function write(dir, rel, data) {
   const file = path.join(dir, rel);
@@ -358,9 +364,11 @@ sessionStorage.setItem('loads', String(loads));
 })().catch((e) => { window.result = {error: String(e)}; });
 `);
   write(dir, 'runtime/worker.js', `
-self.onmessage = (e) => {
+self.onmessage = async (e) => {
   const cell = new Int32Array(e.data);
-  postMessage('waited: ' + Atomics.wait(cell, 0, 0, 5));
+  const waited = Atomics.wait(cell, 0, 0, 5);
+  const data = await (await fetch('../data.txt')).text();  // a Worker's own fetch, as the compiler's
+  postMessage('waited: ' + waited + ', read: ' + data.trim());
 };
 `);
   write(dir, 'data.txt', 'version one\n');
@@ -411,7 +419,7 @@ describe('sw.js and coi.js in Chromium', {skip: !fs.existsSync(CHROMIUM) && `no 
       assert.equal(first.error, undefined, first.error);
       assert.equal(first.isolated, true);
       assert.equal(first.loads, 2, 'isolated after exactly one reload');
-      assert.equal(first.worker, 'waited: timed-out', 'a Worker blocks with Atomics.wait');
+      assert.equal(first.worker, 'waited: timed-out, read: version one', 'a Worker blocks with Atomics.wait');
       assert.equal(first.data, 'version one\n');
       assert.equal(first.big, 6 << 20);
       assert.equal(first.bigType, 'application/wasm');
@@ -445,6 +453,7 @@ describe('sw.js and coi.js in Chromium', {skip: !fs.existsSync(CHROMIUM) && `no 
       }));
       assert.equal(updated.state, 'ready');
       assert.equal(updated.version, manifest2.version);
+      await sleep(300);  // the server's log lines arrive through a pipe
       const got = server.requests.filter((line) => /^GET /.test(line)).map((line) => line.split(' ')[1]);
       assert.deepEqual(got.sort(), ['/data.txt', '/precache.json']);
       const keys = await page.evaluate(async () =>
@@ -460,7 +469,7 @@ describe('sw.js and coi.js in Chromium', {skip: !fs.existsSync(CHROMIUM) && `no 
       assert.equal(third.isolated, true);
       assert.equal(third.data, 'version two\n');
       assert.equal(third.big, 6 << 20);
-      assert.equal(third.worker, 'waited: timed-out');
+      assert.equal(third.worker, 'waited: timed-out, read: version two', 'the Worker reads from the cache');
       assert.match(await page.$eval('#state', (e) => e.textContent), /"loads":4/);
       const missing = await page.evaluate(async () => {
         const r = await fetch('not-in-the-site.txt');
