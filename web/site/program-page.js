@@ -110,6 +110,10 @@ async function main() {
   if (!name) return fail('This site has no programs.');
   page.program = name;
   document.title = `${name} - TELKA`;
+  // coi.js reloads a page that is not isolated yet, once, through the
+  // service worker; until then there is nothing to start.
+  const isolation = window.telkaIsolation;
+  if (isolation && isolation.state === 'reloading') return say('Preparing the page…');
   const problem = runtimeProblem();
   if (problem) return fail(`Programs cannot run here: ${problem}.`);
   let wasm;
