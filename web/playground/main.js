@@ -27,7 +27,8 @@ const ui = {
 const page = window.telkaPlayground = {
   compiler: 'loading', compilerReadyMs: null, compilerMs: null,
   state: 'idle',  // idle, compiling, errors, running, ended, stopped, crashed
-  result: null, end: null, crash: null, link: null,
+  result: null, end: null, crash: null,  // link: set once the address's fragment is read
+  runs: 0,  // Run presses that started a compile
 };
 
 // A sticky message (a link that did not open, a failure) stays until the
@@ -102,6 +103,15 @@ const editor = createEditor({
   },
 });
 window.addEventListener('pagehide', store);
+
+// Handles for tests: the text, a whole new text (as typing it would), the cursor's line.
+page.source = () => editor.text();
+page.setSource = (text, newLang) => {
+  if (newLang) setLang(newLang);
+  editor.replace(String(text), {userEvent: 'input.test'});
+  store();
+};
+page.cursorLine = () => editor.view.state.doc.lineAt(editor.view.state.selection.main.head).number;
 
 ui.lang.addEventListener('change', () => {
   setLang(ui.lang.value);
@@ -327,7 +337,12 @@ async function run() {
   ui.run.disabled = true;
   try {
     stopProgram();
+    // The last program's windows and output go: what shows belongs to this Run.
+    ui.desktop.replaceChildren();
+    ui.console.replaceChildren();
+    pendingOutput = [];
     ++programToken;
+    ++page.runs;
     const runLang = lang;
     const fileName = sourceName(runLang);
     page.state = 'compiling';
@@ -369,9 +384,6 @@ async function launch(wasm, runLang, fileName) {
     setStatus(`The program runtime could not be loaded (${e.message}).`, true);
     return;
   }
-  ui.desktop.replaceChildren();
-  ui.console.replaceChildren();
-  pendingOutput = [];
   programWasm = wasm;
   const token = programToken;
   try {
