@@ -182,6 +182,7 @@ test('the line-input dialog returns the typed line', async () => {
 
 test('a share link opens the program as text and runs nothing until Run', async () => {
   const hostile = '/* <img src=x onerror="window.pwned=1"> </script><script>window.pwned=2</script> é ✓ */\n' +
+                  '#error <img src=x onerror="window.pwned=3"><script>window.pwned=4</script>\n' +
                   '#include <telka.h>\nint main(void) { TELKA_open(); TELKA_close(); return 0; }\n';
   await setSource(page, hostile, 'c++');
   await page.locator('::-p-aria([name="Share"][role="button"])').click();
@@ -203,7 +204,12 @@ test('a share link opens the program as text and runs nothing until Run', async 
   await s.shot(shared, 'playground-shared-link');
   // Opening the link kept the student's own program saved.
   assert.equal(await shared.evaluate(() => JSON.parse(localStorage.getItem('telka-playground')).source), own);
-  assert.equal(await run(shared), 'running');
+  // Its compiler message quotes the markup, as text too.
+  assert.equal(await run(shared), 'errors');
+  const items = await shared.$$eval('#pg-diagnostics button', (b) => b.map((x) => x.textContent));
+  assert.ok(items.some((t) => t.includes('error: <img src=x onerror="window.pwned=3"><script>')), items.join('\n'));
+  assert.equal(await shared.$$eval('img, body script:not([src])', (e) => e.length), 0);
+  assert.equal(await shared.evaluate(() => window.pwned), undefined);
   await shared.close();
 });
 

@@ -149,7 +149,7 @@ export function makeCompiler({runClang, runLLVM, Exit, linkFlags, now = () => pe
     const list = input.filter((o) => Number.isInteger(o) && o >= 0);
     if (!(wasm instanceof Uint8Array) || list.length === 0) return blank();
     const out = capture();
-    const args = ['symbolizer', '--obj=program.wasm', '--output-style=JSON', '--functions=linkage', '--no-demangle',
+    const args = ['symbolizer', '--obj=program.wasm', '--output-style=JSON', '--functions=linkage',
                   ...list.map((o) => '0x' + o.toString(16))];
     const result = await step(runLLVM, args, {'program.wasm': wasm}, out);
     if (!result.ok) return blank();

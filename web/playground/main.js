@@ -416,7 +416,8 @@ ui.stop.addEventListener('click', () => {
 // Ctrl+Enter and Ctrl+S work outside the editor too, but not while a
 // program window has the keyboard: those keys are the program's.
 document.addEventListener('keydown', (e) => {
-  if (!(e.ctrlKey || e.metaKey) || e.altKey) return;
+  // The editor's own keymap has already handled its copy of these keys.
+  if (!(e.ctrlKey || e.metaKey) || e.altKey || e.defaultPrevented) return;
   if (e.target instanceof Node && ui.desktop.contains(e.target)) return;
   if (e.key === 'Enter') {
     e.preventDefault();
