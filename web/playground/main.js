@@ -40,6 +40,29 @@ function setStatus(text, bad = false, sticky = bad) {
   statusSticky = sticky;
 }
 
+// ---- the compiler: started first, so that clang loads while the page settles ----
+
+let compilerProgress = '';
+const compiler = startCompiler({
+  url: new URL('../compiler/compile-worker.js', import.meta.url),
+  onProgress(m) {
+    compilerProgress = m.warming ? 'warming up' : m.total > 0 ? `${Math.min(100, Math.round(100 * m.loaded / m.total))}%` : '';
+    if (statusSticky || page.compiler !== 'loading') return;
+    if (page.state === 'idle') setStatus(`Loading the compiler… ${compilerProgress}`);
+    else if (page.state === 'compiling') setStatus(`Compiling… (the compiler is loading: ${compilerProgress})`);
+  },
+  onReady(m) {
+    page.compiler = 'ready';
+    page.compilerReadyMs = performance.now();
+    page.compilerMs = m.ms;
+    if (page.state === 'idle' && !statusSticky) setStatus('Ready: press Run (Ctrl+Enter).');
+  },
+  onFailed(message) {
+    page.compiler = 'failed';
+    setStatus(`The compiler could not be loaded (${message}). Reload the page to try again.`, true);
+  },
+});
+
 // ---- the source: storage, the editor, the language ----
 
 function sourceName(lang) { return lang === 'c++' ? 'main.cpp' : 'main.c'; }
@@ -137,29 +160,6 @@ async function openLink() {
   editor.replace(link.source, {userEvent: 'link'});
   setStatus(LINK_OPENED, false, true);
 }
-
-// ---- the compiler ----
-
-let compilerProgress = '';
-const compiler = startCompiler({
-  url: new URL('../compiler/compile-worker.js', import.meta.url),
-  onProgress(m) {
-    compilerProgress = m.warming ? 'warming up' : m.total > 0 ? `${Math.min(100, Math.round(100 * m.loaded / m.total))}%` : '';
-    if (statusSticky || page.compiler !== 'loading') return;
-    if (page.state === 'idle') setStatus(`Loading the compiler… ${compilerProgress}`);
-    else if (page.state === 'compiling') setStatus(`Compiling… (the compiler is loading: ${compilerProgress})`);
-  },
-  onReady(m) {
-    page.compiler = 'ready';
-    page.compilerReadyMs = performance.now();
-    page.compilerMs = m.ms;
-    if (page.state === 'idle' && !statusSticky) setStatus('Ready: press Run (Ctrl+Enter).');
-  },
-  onFailed(message) {
-    page.compiler = 'failed';
-    setStatus(`The compiler could not be loaded (${message}). Reload the page to try again.`, true);
-  },
-});
 
 // ---- diagnostics ----
 
@@ -332,9 +332,11 @@ function stopProgram() {
 }
 
 async function run() {
+  // A press while compiling is ignored; the button stays focusable, so the
+  // keyboard does not lose its place.
   if (busy) return;
   busy = true;
-  ui.run.disabled = true;
+  ui.run.setAttribute('aria-busy', 'true');
   try {
     stopProgram();
     // The last program's windows and output go: what shows belongs to this Run.
@@ -371,7 +373,7 @@ async function run() {
     await launch(result.wasm, runLang, fileName);
   } finally {
     busy = false;
-    ui.run.disabled = false;
+    ui.run.removeAttribute('aria-busy');
   }
 }
 
