@@ -24,6 +24,8 @@ export function createEditor({parent, doc, onRun, onSave, onChange}) {
         basicSetup,
         cpp(),
         lintGutter(),
+        // Long lines wrap: a beginner's editor should not hide code past its right edge.
+        EditorView.lineWrapping,
         // Tab indents; Escape then Tab leaves the editor, so the keyboard is never trapped.
         keymap.of([indentWithTab]),
         Prec.highest(keymap.of([
