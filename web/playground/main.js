@@ -370,14 +370,22 @@ async function run() {
                 'Fix it and press Run again.', true);
       return;
     }
-    await launch(result.wasm, runLang, fileName);
+    await launch(result.wasm, fileName);
   } finally {
     busy = false;
     ui.run.removeAttribute('aria-busy');
   }
 }
 
-async function launch(wasm, runLang, fileName) {
+async function launch(wasm, fileName) {
+  // Programs wait on shared memory, which a browser gives only to isolated pages.
+  if (!window.crossOriginIsolated) {
+    page.state = 'idle';
+    setStatus('The program compiled, but this page cannot run programs: it is not cross-origin isolated ' +
+              '(its server sends no COOP/COEP headers and the offline helper is not active). Reload the page; ' +
+              'if this stays, serve the site with make web-run.', true);
+    return;
+  }
   let runtime;
   try {
     runtime = await loadRuntime();
