@@ -8,7 +8,7 @@
 
 /* A flower with its heart at (x, y).
  * (0, 0) is the centre of the window; y goes up. */
-static void draw_flower(int32_t x, int32_t y, int32_t colour)
+static void draw_flower(int x, int y, int colour)
 {
     TELKA_line(TELKA_FOREST_GREEN, x, y, x, y - 45, 3);
     TELKA_circle(colour, x - 11, y, 10);
@@ -32,8 +32,8 @@ static void draw_garden(void)
 
 int main(void)
 {
-    int32_t colours[] = {TELKA_RED, TELKA_MAGENTA, TELKA_ORANGE,
-                         TELKA_PURPLE, TELKA_PINK};
+    int colours[] = {TELKA_RED, TELKA_MAGENTA, TELKA_ORANGE,
+                     TELKA_PURPLE, TELKA_PINK};
     int32_t x, y;
     char key;
     int kind;
