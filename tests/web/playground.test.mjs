@@ -5,6 +5,8 @@
 // Needs the site built with the playground (WEB_SITE) and a page served
 // cross-origin isolated (support.mjs's startIsolated).
 import assert from 'node:assert/strict';
+import fs from 'node:fs';
+import path from 'node:path';
 import {after, before, test} from 'node:test';
 
 import * as s from './support.mjs';
@@ -55,6 +57,8 @@ const windowShown = (p, title) =>
   s.eventually(() => p.evaluate((t) => !!document.querySelector(`.telka-window[data-title="${t}"] canvas`), title), 10000);
 
 before(async () => {
+  if (!fs.existsSync(path.join(s.SITE, 'playground.html')))
+    throw new Error(`no playground in ${s.SITE}: build the site (or node web/playground/build.mjs --site DIR --sdk DIR)`);
   env = await s.startIsolated();
   context = await env.browser.createBrowserContext();
   const cold = performance.now();
