@@ -155,7 +155,13 @@ test('a crash names the function and the line', async () => {
   await setSource(page, '#include <telka.h>\n\nvolatile int nobody = 0;\n\nstatic int share(int total, int people)\n{\n' +
                         '    return total / people;\n}\n\nint main(void)\n{\n    TELKA_open();\n' +
                         '    TELKA_printf("%d each", share(10, nobody));\n    TELKA_close();\n    return 0;\n}\n');
-  await run(page);
+  // From the keyboard this time: Ctrl+Enter in the editor runs.
+  const runs = await page.evaluate(() => window.telkaPlayground.runs);
+  await page.focus('.cm-content');
+  await page.keyboard.down('Control');
+  await page.keyboard.press('Enter');
+  await page.keyboard.up('Control');
+  assert.equal(await page.evaluate(() => window.telkaPlayground.runs), runs + 1, 'one run per Ctrl+Enter');
   assert.ok(await s.eventually(async () => /crashed: integer divide by zero in/.test(await statusText(page)), 10000),
             await statusText(page));
   assert.match(await statusText(page), /^The program crashed: integer divide by zero in share \(main\.c line 7\)\.$/);
