@@ -34,10 +34,18 @@ const page = window.telkaPlayground = {
 // A sticky message (a link that did not open, a failure) stays until the
 // student does something; compiler progress does not replace it.
 let statusSticky = false;
+// Loading progress may replace only itself: any other message stays.
+let statusIsProgress = true;
 function setStatus(text, bad = false, sticky = bad) {
   ui.status.textContent = text;
   ui.status.classList.toggle('pg-bad', bad);
   statusSticky = sticky;
+  statusIsProgress = false;
+}
+function setProgress(text) {
+  if (statusSticky) return;
+  setStatus(text);
+  statusIsProgress = true;
 }
 
 // ---- the compiler: started first, so that clang loads while the page settles ----
@@ -47,15 +55,15 @@ const compiler = startCompiler({
   url: new URL('../compiler/compile-worker.js', import.meta.url),
   onProgress(m) {
     compilerProgress = m.warming ? 'warming up' : m.total > 0 ? `${Math.min(100, Math.round(100 * m.loaded / m.total))}%` : '';
-    if (statusSticky || page.compiler !== 'loading') return;
-    if (page.state === 'idle') setStatus(`Loading the compiler… ${compilerProgress}`);
-    else if (page.state === 'compiling') setStatus(`Compiling… (the compiler is loading: ${compilerProgress})`);
+    if (!statusIsProgress || page.compiler !== 'loading') return;
+    if (page.state === 'idle') setProgress(`Loading the compiler… ${compilerProgress}`);
+    else if (page.state === 'compiling') setProgress(`Compiling… (the compiler is loading: ${compilerProgress})`);
   },
   onReady(m) {
     page.compiler = 'ready';
     page.compilerReadyMs = performance.now();
     page.compilerMs = m.ms;
-    if (page.state === 'idle' && !statusSticky) setStatus('Ready: press Run (Ctrl+Enter).');
+    if (page.state === 'idle' && statusIsProgress) setStatus('Ready: press Run (Ctrl+Enter).');
   },
   onFailed(message) {
     page.compiler = 'failed';
@@ -349,7 +357,9 @@ async function run() {
     const fileName = sourceName(runLang);
     page.state = 'compiling';
     page.end = page.crash = null;
-    setStatus(page.compiler === 'ready' ? 'Compiling…' : `Compiling… (the compiler is loading${compilerProgress ? `: ${compilerProgress}` : ''})`);
+    setStatus(page.compiler === 'ready' ? 'Compiling…' :
+              `Compiling… (the compiler is loading${compilerProgress ? `: ${compilerProgress}` : ''})`);
+    statusIsProgress = page.compiler !== 'ready';
     let result;
     try {
       result = await compiler.compile({source: editor.text(), lang: runLang, name: 'main'});
