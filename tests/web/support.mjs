@@ -188,3 +188,56 @@ export async function typeText(page, text) {
     }
   }
 }
+
+// A static server of `site` on 127.0.0.1 that sends the headers a
+// cross-origin isolated page needs (programs that block on a
+// SharedArrayBuffer run only there), and the browser; close() ends both.
+const TYPES = {
+  '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '.mjs': 'text/javascript', '.css': 'text/css',
+  '.json': 'application/json', '.wasm': 'application/wasm', '.tar': 'application/x-tar', '.png': 'image/png',
+  '.ttf': 'font/ttf', '.txt': 'text/plain; charset=utf-8', '.c': 'text/plain; charset=utf-8',
+  '.cpp': 'text/plain; charset=utf-8', '.h': 'text/plain; charset=utf-8',
+};
+
+export async function startIsolated(site = SITE) {
+  const http = await import('node:http');
+  const root = path.resolve(site);
+  const server = http.createServer((req, res) => {
+    const headers = {'Cross-Origin-Opener-Policy': 'same-origin', 'Cross-Origin-Embedder-Policy': 'require-corp',
+                     'Cross-Origin-Resource-Policy': 'same-origin', 'Cache-Control': 'no-cache'};
+    let file;
+    try {
+      file = path.join(root, decodeURIComponent(new URL(req.url, 'http://x').pathname));
+    } catch {
+      file = null;
+    }
+    if (!file || !file.startsWith(root + path.sep) || !fs.existsSync(file) || !fs.statSync(file).isFile()) {
+      res.writeHead(404, {...headers, 'Content-Type': 'text/plain'});
+      res.end('not found');
+      return;
+    }
+    const size = fs.statSync(file).size;
+    res.writeHead(200, {...headers, 'Content-Type': TYPES[path.extname(file)] || 'application/octet-stream',
+                        'Content-Length': size});
+    if (req.method === 'HEAD') res.end();
+    else fs.createReadStream(file).pipe(res);
+  });
+  await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
+  const base = `http://127.0.0.1:${server.address().port}/`;
+  fs.mkdirSync(SHOTS, {recursive: true});
+  const browser = await puppeteer.launch({
+    executablePath: CHROMIUM,
+    headless: true,
+    args: ['--no-sandbox', '--disable-background-timer-throttling', '--disable-renderer-backgrounding'],
+  });
+  return {
+    base,
+    browser,
+    server,
+    async close() {
+      await browser.close();
+      server.closeAllConnections();
+      await new Promise((resolve) => server.close(resolve));
+    },
+  };
+}

@@ -1,0 +1,249 @@
+// The playground in headless Chromium: programs compiled in the page by the
+// wasm clang run in its desktop; compiler messages land on their lines; the
+// examples build; share links go round and hostile ones are refused as text;
+// Stop ends a program that never waits; the line-input dialog answers.
+// Needs the site built with the playground (WEB_SITE) and a page served
+// cross-origin isolated (support.mjs's startIsolated).
+import assert from 'node:assert/strict';
+import fs from 'node:fs';
+import path from 'node:path';
+import {after, before, test} from 'node:test';
+
+import * as s from './support.mjs';
+
+const G = 'TELKA Graphics';
+const READY_MS = 240000;  // a cold load compiles 75 MB of clang on 2 cores
+const RUN_MS = 60000;
+
+let env;
+let context;
+let page;
+
+// The compiler's readiness, and the state the page reports.
+const state = (p) => p.evaluate(() => window.telkaPlayground.state);
+const statusText = (p) => p.$eval('#pg-status', (e) => e.textContent);
+
+async function openPlayground(hash = '', {ready = true} = {}) {
+  const p = await context.newPage();
+  await p.setViewport({width: 1366, height: 768});
+  p.errors = [];
+  p.on('pageerror', (e) => p.errors.push(e.message));
+  await p.goto(`${env.base}playground.html${hash}`);
+  if (!ready) {
+    await p.waitForFunction(() => window.telkaPlayground && window.telkaPlayground.link !== undefined);
+    return p;
+  }
+  await p.waitForFunction(() => window.telkaPlayground && window.telkaPlayground.compiler !== 'loading',
+                          {timeout: READY_MS});
+  assert.equal(await p.evaluate(() => window.telkaPlayground.compiler), 'ready', await statusText(p));
+  return p;
+}
+
+// Presses the button named "Run" (its accessible name) and waits until the
+// program runs, or the compiler refuses it.
+async function run(p) {
+  const runs = await p.evaluate(() => window.telkaPlayground.runs);
+  await p.locator('::-p-aria([name="Run"][role="button"])').click();
+  await p.waitForFunction((n) => window.telkaPlayground.runs > n && window.telkaPlayground.state !== 'compiling',
+                          {timeout: RUN_MS}, runs);
+  return state(p);
+}
+
+async function setSource(p, text, lang = 'c') {
+  await p.evaluate((text, lang) => window.telkaPlayground.setSource(text, lang), text, lang);
+}
+
+const windowShown = (p, title) =>
+  s.eventually(() => p.evaluate((t) => !!document.querySelector(`.telka-window[data-title="${t}"] canvas`), title), 10000);
+
+before(async () => {
+  if (!fs.existsSync(path.join(s.SITE, 'playground.html')))
+    throw new Error(`no playground in ${s.SITE}: build the site (or node web/playground/build.mjs --site DIR --sdk DIR)`);
+  env = await s.startIsolated();
+  context = await env.browser.createBrowserContext();
+  const cold = performance.now();
+  page = await openPlayground();
+  s.note('playground: compiler ready after navigation, cold (ms)', await page.evaluate(() => window.telkaPlayground.compilerReadyMs));
+  s.note('playground: first load to ready, as the test saw it (ms)', performance.now() - cold);
+  await page.reload();
+  await page.waitForFunction(() => window.telkaPlayground && window.telkaPlayground.compiler !== 'loading',
+                             {timeout: READY_MS});
+  s.note('playground: compiler ready after navigation, warm (ms)', await page.evaluate(() => window.telkaPlayground.compilerReadyMs));
+  s.note('playground: worker load and warm-up, warm page', await page.evaluate(() => window.telkaPlayground.compilerMs));
+});
+after(async () => { await env?.close(); });
+
+test('the starter program compiles, runs, draws and answers a click', async () => {
+  const source = await page.evaluate(() => window.telkaPlayground.source());
+  assert.match(source, /#include <telka.h>/);
+  assert.equal(await run(page), 'running', await statusText(page));
+  const ms = await page.evaluate(() => window.telkaPlayground.result.ms);
+  s.note('playground: starter compile (ms)', ms.compile);
+  s.note('playground: starter link (ms)', ms.link);
+  assert.ok(await windowShown(page, G));
+  // The sun (yellow, centred at 220, 170) and the first flower's heart (gold).
+  assert.ok(await s.eventually(async () => (await s.pixel(page, G, 300 + 220, 280 - 170)) === 0xffff00, 10000),
+            'the sun is drawn');
+  await s.click(page, G, 300 - 150, 280 + 20);
+  assert.ok(await s.eventually(() => page.$eval('#pg-console', (e) => e.textContent.includes('Flower 1 planted at (-150, -20)')), 5000),
+            'the click planted a flower and the program said so');
+  await s.shot(page, 'playground-running');
+});
+
+test('a syntax error is shown on its line and nothing runs; a warning does not stop a run', async () => {
+  await setSource(page, '#include <telka.h>\n\nint main(void)\n{\n    int x = ;\n    return 0;\n}\n');
+  assert.equal(await run(page), 'errors');
+  assert.equal(await page.$$eval('.telka-window', (w) => w.length), 0, 'no window: nothing ran');
+  const items = await page.$$eval('#pg-diagnostics button', (b) => b.map((x) => x.textContent));
+  assert.ok(items.some((t) => /^main\.c:5:\d+: error: expected expression/.test(t)), items.join('\n'));
+  // The lint mark sits on line 5.
+  assert.ok(await page.evaluate(() => {
+    const line = document.querySelectorAll('.cm-content .cm-line')[4];
+    return !!line && !!line.querySelector('.cm-lintRange-error');
+  }), 'an error mark on line 5');
+  await page.locator('#pg-diagnostics button.pg-error').click();
+  assert.equal(await page.evaluate(() => window.telkaPlayground.cursorLine()), 5);
+  await s.shot(page, 'playground-diagnostic');
+
+  await setSource(page, '#include <telka.h>\n\nint main(void)\n{\n    int unused;\n    TELKA_open();\n' +
+                        '    TELKA_close();\n    return 0;\n}\n');
+  const ran = await run(page);
+  assert.ok(ran === 'running' || ran === 'ended', ran);
+  const items2 = await page.$$eval('#pg-diagnostics button', (b) => b.map((x) => x.textContent));
+  assert.ok(items2.some((t) => /^main\.c:5:\d+: warning: unused variable 'unused'/.test(t)), items2.join('\n'));
+  assert.ok(await s.eventually(async () => (await state(page)) === 'ended', 10000));
+  assert.match(await statusText(page), /Ended \(status 0\)/);
+});
+
+test('every example compiles and runs', async () => {
+  const files = await page.$$eval('#pg-examples option', (o) => o.map((x) => x.value).filter(Boolean));
+  assert.ok(files.length >= 5, `examples listed: ${files.join(', ')}`);
+  for (const file of files) {
+    const text = await page.evaluate((f) => fetch(`examples/${f}`).then((r) => r.text()), file);
+    await page.select('#pg-examples', file);
+    assert.ok(await s.eventually(() => page.evaluate((t) => window.telkaPlayground.source() === t, text), 5000),
+              `${file} is in the editor`);
+    const lang = await page.$eval('#pg-lang', (e) => e.value);
+    assert.equal(lang, file.endsWith('.cpp') ? 'c++' : 'c', file);
+    const result = await run(page);
+    assert.equal(result, 'running', `${file}: ${await statusText(page)}`);
+    assert.ok(await windowShown(page, G), `${file} opened its window`);
+    await s.sleep(300);
+    assert.equal(await state(page), 'running', `${file} still runs: ${await statusText(page)}`);
+    await page.locator('::-p-aria([name="Stop"][role="button"])').click();
+    assert.equal(await state(page), 'stopped');
+  }
+});
+
+test('Stop ends a program that never waits', async () => {
+  await setSource(page, '#include <telka.h>\n\nint main(void)\n{\n    TELKA_open();\n    for (;;);\n}\n');
+  assert.equal(await run(page), 'running');
+  await s.sleep(1000);
+  const t = performance.now();
+  await page.locator('::-p-aria([name="Stop"][role="button"])').click();
+  assert.equal(await state(page), 'stopped');
+  assert.match(await statusText(page), /^Stopped/);
+  s.note('playground: Stop of a busy program, click to stopped (ms)', performance.now() - t);
+  // The page is still alive: the next program runs.
+  await setSource(page, '#include <stdio.h>\n#include <telka.h>\n\nint main(void)\n{\n    printf("after stop\\n");\n' +
+                        '    return 0;\n}\n');
+  await run(page);
+  assert.ok(await s.eventually(() => page.$eval('#pg-console', (e) => e.textContent.includes('after stop')), 10000));
+});
+
+test('a crash names the function and the line', async () => {
+  await setSource(page, '#include <telka.h>\n\nvolatile int nobody = 0;\n\nstatic int share(int total, int people)\n{\n' +
+                        '    return total / people;\n}\n\nint main(void)\n{\n    TELKA_open();\n' +
+                        '    TELKA_printf("%d each", share(10, nobody));\n    TELKA_close();\n    return 0;\n}\n');
+  // From the keyboard this time: Ctrl+Enter in the editor runs.
+  const runs = await page.evaluate(() => window.telkaPlayground.runs);
+  await page.focus('.cm-content');
+  await page.keyboard.down('Control');
+  await page.keyboard.press('Enter');
+  await page.keyboard.up('Control');
+  assert.equal(await page.evaluate(() => window.telkaPlayground.runs), runs + 1, 'one run per Ctrl+Enter');
+  assert.ok(await s.eventually(async () => /crashed: integer divide by zero in/.test(await statusText(page)), 10000),
+            await statusText(page));
+  assert.match(await statusText(page), /^The program crashed: integer divide by zero in share \(main\.c line 7\)\.$/);
+});
+
+test('the line-input dialog returns the typed line', async () => {
+  await setSource(page, '#include <stdio.h>\n#include <telka.h>\n\nint main(void)\n{\n    char name[256] = "";\n' +
+                        '    TELKA_open();\n    TELKA_gets("What is your name?", name);\n' +
+                        '    printf("Hello, %s!\\n", name);\n    TELKA_close();\n    return 0;\n}\n');
+  assert.equal(await run(page), 'running');
+  const dialog = () => page.evaluate(() => {
+    const d = [...document.querySelectorAll('.telka-window')].find(
+        (w) => !w.hidden && !['TELKA Graphics', 'TELKA Text'].includes(w.dataset.title));
+    return d ? d.dataset.title : null;
+  });
+  assert.ok(await s.eventually(async () => (await dialog()) !== null, 10000), 'the dialog is shown');
+  // The keyboard goes to the dialog (given to it as a click would).
+  await page.evaluate((title) => {
+    const frame = document.querySelector(`.telka-window[data-title="${title}"]`);
+    if (!frame.contains(document.activeElement)) frame.querySelector('canvas').focus();
+  }, await dialog());
+  await s.typeText(page, 'Ada');
+  await page.keyboard.press('Enter');
+  assert.ok(await s.eventually(() => page.$eval('#pg-console', (e) => e.textContent.includes('Hello, Ada!')), 10000),
+            await page.$eval('#pg-console', (e) => e.textContent));
+  assert.ok(await s.eventually(async () => (await state(page)) === 'ended', 10000));
+});
+
+test('a share link opens the program as text and runs nothing until Run', async () => {
+  const hostile = '/* <img src=x onerror="window.pwned=1"> </script><script>window.pwned=2</script> é ✓ */\n' +
+                  '#error <img src=x onerror="window.pwned=3"><script>window.pwned=4</script>\n' +
+                  '#include <telka.h>\nint main(void) { TELKA_open(); TELKA_close(); return 0; }\n';
+  await setSource(page, hostile, 'c++');
+  await page.locator('::-p-aria([name="Share"][role="button"])').click();
+  await page.waitForFunction(() => !!window.telkaPlayground.shareLink);
+  const link = await page.evaluate(() => window.telkaPlayground.shareLink);
+  assert.match(link, /playground\.html#code=[A-Za-z0-9_-]+&lang=cpp$/);
+  assert.equal(await page.$eval('#pg-share-link', (e) => e.value), link);
+
+  // The student's own program, saved, before the link is opened.
+  const own = '#include <telka.h>\n/* my own */\nint main(void) { return 0; }\n';
+  await setSource(page, own, 'c');
+  const shared = await openPlayground(link.slice(link.indexOf('#')));
+  assert.equal(await shared.evaluate(() => window.telkaPlayground.source()), hostile);
+  assert.equal(await shared.$eval('#pg-lang', (e) => e.value), 'c++');
+  assert.equal(await state(shared), 'idle');
+  assert.equal(await shared.$$eval('.telka-window', (w) => w.length), 0, 'nothing runs');
+  assert.equal(await shared.evaluate(() => window.pwned), undefined);
+  assert.equal(await shared.$$eval('img, body script:not([src])', (e) => e.length), 0, 'the markup stayed text');
+  await s.shot(shared, 'playground-shared-link');
+  // Opening the link kept the student's own program saved.
+  assert.equal(await shared.evaluate(() => JSON.parse(localStorage.getItem('telka-playground')).source), own);
+  // Its compiler message quotes the markup, as text too.
+  assert.equal(await run(shared), 'errors');
+  const items = await shared.$$eval('#pg-diagnostics button', (b) => b.map((x) => x.textContent));
+  assert.ok(items.some((t) => t.includes('error: <img src=x onerror="window.pwned=3"><script>')), items.join('\n'));
+  assert.equal(await shared.$$eval('img, body script:not([src])', (e) => e.length), 0);
+  assert.equal(await shared.evaluate(() => window.pwned), undefined);
+  await shared.close();
+});
+
+test('hostile links are refused with a message and keep the saved program', async () => {
+  const own = await page.evaluate(() => window.telkaPlayground.source());
+  const cases = [
+    ['#code=' + 'A'.repeat(1024 * 1024), /too large to be a program/],
+    ['#code=not*base64!', /could not be read/],
+    ['#code=AAAA', /could not be unpacked/],
+  ];
+  // A small link that would unpack to 8 MiB of zeros.
+  const bomb = await page.evaluate(async () => {
+    const stream = new Blob([new Uint8Array(8 << 20)]).stream().pipeThrough(new CompressionStream('deflate-raw'));
+    const bytes = new Uint8Array(await new Response(stream).arrayBuffer());
+    let bin = '';
+    for (const b of bytes) bin += String.fromCharCode(b);
+    return btoa(bin).replace(/\+/g, '-').replace(/\//g, '_').replace(/=+$/, '');
+  });
+  cases.push([`#code=${bomb}`, /unpacks to more than 256 KiB/]);
+  for (const [hash, message] of cases) {
+    const p = await openPlayground(hash, {ready: false});
+    assert.match(await statusText(p), message, hash.slice(0, 40));
+    assert.equal(await p.evaluate(() => window.telkaPlayground.source()), own, 'the saved program is shown');
+    assert.deepEqual(p.errors, []);
+    await p.close();
+  }
+});

@@ -1,0 +1,75 @@
+// The playground's parts that need no browser: share links (round trip,
+// bounds, damaged input) and the reading of clang's and wasm-ld's messages.
+// Node's CompressionStream stands in for the browser's.
+import assert from 'node:assert/strict';
+import {test} from 'node:test';
+
+import {compileArgs, linkArgs, parseDiagnostics, parseLinkFlags} from '../../web/compiler/compiler.js';
+import {readFragment, shareFragment, toBase64Url} from '../../web/playground/share.js';
+
+async function deflate(bytes) {
+  const stream = new Blob([bytes]).stream().pipeThrough(new CompressionStream('deflate-raw'));
+  return new Uint8Array(await new Response(stream).arrayBuffer());
+}
+
+test('a share link carries the source and the language there and back', async () => {
+  const source = '#include <telka.h>\n/* é ✓ <b>x</b> */\nint main(void) { return 0; }\n';
+  const c = await shareFragment(source, 'c');
+  assert.match(c, /^#code=[A-Za-z0-9_-]+$/);
+  assert.deepEqual(await readFragment(c), {ok: true, source, lang: 'c'});
+  const cpp = await shareFragment(source, 'c++');
+  assert.match(cpp, /&lang=cpp$/);
+  assert.deepEqual(await readFragment(cpp), {ok: true, source, lang: 'c++'});
+  assert.equal(await readFragment('#other=1'), null);
+  assert.equal(await readFragment(''), null);
+});
+
+test('damaged, oversized and non-text links are refused in words', async () => {
+  const refused = async (hash, pattern) => {
+    const r = await readFragment(hash);
+    assert.equal(r.ok, false, hash.slice(0, 30));
+    assert.match(r.message, pattern);
+  };
+  await refused('#code=', /could not be read/);
+  await refused('#code=abc$def', /could not be read/);
+  await refused('#code=A', /could not be read/);
+  await refused('#code=' + 'A'.repeat(600 * 1024), /too large to be a program/);
+  const good = (await shareFragment('int main(void) { return 0; }\n', 'c')).slice(6);
+  await refused('#code=' + good.slice(0, good.length - 6), /could not be unpacked/);
+  await refused('#code=' + toBase64Url(await deflate(new Uint8Array([0x66, 0xff, 0xfe]))), /not valid UTF-8/);
+  // 64 MiB of zeros deflate to about 64 KiB: refused once 256 KiB came out.
+  const bomb = '#code=' + toBase64Url(await deflate(new Uint8Array(64 << 20)));
+  assert.ok(bomb.length < 128 * 1024);
+  const start = performance.now();
+  await refused(bomb, /unpacks to more than 256 KiB/);
+  assert.ok(performance.now() - start < 5000, 'the inflater stopped early');
+});
+
+test('clang and wasm-ld messages become located diagnostics', () => {
+  const log = [
+    'In file included from main.c:2:',
+    'telka.h:150:5: error: conflicting types for \'TELKA_main\'',
+    'main.c:4:9: warning: unused variable \'x\' [-Wunused-variable]',
+    '    4 |     int x;',
+    '      |         ^',
+    'main.c:7:1: fatal error: expected \'}\'',
+    'wasm-ld: error: main.o: undefined symbol: draw_grid',
+    '>>> referenced by main.c:12',
+    'clang++: error: linker command failed with exit code 1 (use -v to see invocation)',
+  ].join('\n');
+  assert.deepEqual(parseDiagnostics(log, 'main.c'), [
+    {line: 2, column: 0, severity: 'error', message: 'telka.h:150: conflicting types for \'TELKA_main\'', file: 'telka.h'},
+    {line: 4, column: 9, severity: 'warning', message: 'unused variable \'x\' [-Wunused-variable]'},
+    {line: 7, column: 1, severity: 'error', message: 'expected \'}\''},
+    {line: 12, column: 0, severity: 'error', message: 'undefined symbol: draw_grid'},
+  ]);
+});
+
+test('the compile and link commands', () => {
+  assert.deepEqual(compileArgs('c').slice(0, 2), ['clang', '-std=c17']);
+  assert.ok(compileArgs('c++').includes('-fno-exceptions') && compileArgs('c++').includes('-std=c++20'));
+  assert.ok(compileArgs('c').includes('main.c') && compileArgs('c++').includes('main.cpp'));
+  const flags = parseLinkFlags('# comment\n-Wl,-u,__main_argc_argv\n\n  -lsetjmp  \n');
+  assert.deepEqual(flags, ['-Wl,-u,__main_argc_argv', '-lsetjmp']);
+  assert.deepEqual(linkArgs('my prog!', flags), ['clang++', 'main.o', '-o', 'myprog.wasm', ...flags, '-ltelka']);
+});

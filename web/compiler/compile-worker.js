@@ -1,0 +1,84 @@
+// The playground's compile worker (a module worker, bundled with the compiler
+// package): loads clang, lld and the trimmed sysroot from beside this file,
+// warms them with a small program, then compiles, links and symbolizes on
+// request, one request at a time. Protocol: see the page's compiler-client.js.
+import {Exit, runClang, runLLVM} from '@yowasp/clang';
+
+import {makeCompiler, parseLinkFlags} from './compiler.js';
+
+const here = (name) => new URL(`./${name}`, import.meta.url);
+const started = performance.now();
+
+// A short program on the library, so that warming runs the same paths
+// (telka.h, the link with libtelka.a) as the first Run will.
+const WARM = '#include <telka.h>\nint main(void)\n{\n    TELKA_open();\n    TELKA_close();\n    return 0;\n}\n';
+
+async function json(name) {
+  const response = await fetch(here(name));
+  if (!response.ok) throw new Error(`${name}: HTTP ${response.status}`);
+  return response.json();
+}
+
+async function load() {
+  const [flags, sizes] = await Promise.all([
+    fetch(here('link-flags.txt')).then((r) => {
+      if (!r.ok) throw new Error(`link-flags.txt: HTTP ${r.status}`);
+      return r.text();
+    }),
+    json('compiler-files.json').catch(() => null),
+  ]);
+  // The package counts the bytes it has fetched against its own full size;
+  // the site's files are smaller (the trimmed sysroot), so count against those.
+  const total = sizes && sizes.total > 0 ? sizes.total : 0;
+  let lastPost = 0;
+  await runClang(null, {}, {
+    fetchProgress({doneLength, totalLength}) {
+      const now = performance.now();
+      if (now - lastPost < 100 && doneLength < (total || totalLength)) return;
+      lastPost = now;
+      self.postMessage({type: 'progress', loaded: doneLength, total: total || totalLength});
+    },
+  });
+  const loaded = performance.now();
+  const compiler = makeCompiler({runClang, runLLVM, Exit, linkFlags: parseLinkFlags(flags)});
+  self.postMessage({type: 'progress', loaded: total, total, warming: true});
+  const warm = await compiler.compile({source: WARM, lang: 'c', name: 'warm'});
+  if (!warm.ok) throw new Error(`the compiler could not build a small program: ${warm.log.trim().slice(-400)}`);
+  const ready = performance.now();
+  self.postMessage({type: 'ready', ms: {load: loaded - started, warm: ready - loaded, total: ready - started}});
+  return compiler;
+}
+
+const compilerReady = load();
+compilerReady.catch((e) => self.postMessage({type: 'failed', message: String(e && e.message ? e.message : e)}));
+
+// Requests run one after another: clang is a single-threaded program here
+// and two at once would only share the same core.
+let queue = compilerReady.catch(() => null);
+
+async function handle(message) {
+  const compiler = await compilerReady.catch(() => null);
+  if (!compiler) {
+    self.postMessage({id: message.id, type: 'error', message: 'the compiler did not load'});
+    return;
+  }
+  if (message.type === 'compile') {
+    const result = await compiler.compile({source: message.source, lang: message.lang, name: message.name});
+    const transfer = result.wasm ? [result.wasm.buffer] : [];
+    self.postMessage({id: message.id, type: 'compiled', ...result}, transfer);
+  } else if (message.type === 'symbolize') {
+    const wasm = message.wasm instanceof Uint8Array ? message.wasm :
+                 message.wasm instanceof ArrayBuffer ? new Uint8Array(message.wasm) : null;
+    const places = await compiler.symbolize({wasm, offsets: message.offsets});
+    self.postMessage({id: message.id, type: 'symbolized', places});
+  } else {
+    self.postMessage({id: message.id, type: 'error', message: `unknown request ${String(message.type)}`});
+  }
+}
+
+self.onmessage = (event) => {
+  const message = event.data || {};
+  queue = queue.then(() => handle(message)).catch((e) => {
+    self.postMessage({id: message.id, type: 'error', message: String(e && e.message ? e.message : e)});
+  });
+};

@@ -1,0 +1,60 @@
+// The page's side of the compile worker (SITE/compiler/compile-worker.js):
+// starts it at once so clang loads while the student reads, reports loading
+// progress, and turns its replies into promises.
+//   to the worker:   {id, type: 'compile', source, lang, name} | {id, type: 'symbolize', wasm, offsets}
+//   from the worker: {type: 'progress', loaded, total} | {type: 'ready', ms} | {type: 'failed', message}
+//                    {id, type: 'compiled', ok, wasm, diagnostics, log, ms} | {id, type: 'symbolized', places}
+//                    {id, type: 'error', message}
+
+export function startCompiler({url, onProgress, onReady, onFailed}) {
+  let worker;
+  const waiting = new Map();
+  let next = 1;
+  let failed = null;
+
+  function failAll(message) {
+    failed = message;
+    for (const {reject} of waiting.values()) reject(new Error(message));
+    waiting.clear();
+    onFailed(message);
+  }
+
+  try {
+    worker = new Worker(url, {type: 'module'});
+  } catch (e) {
+    queueMicrotask(() => failAll(`the compiler could not start: ${e.message}`));
+  }
+  if (worker) {
+    worker.onmessage = (event) => {
+      const m = event.data || {};
+      if (m.type === 'progress') return onProgress(m);
+      if (m.type === 'ready') return onReady(m);
+      if (m.type === 'failed') return failAll(m.message);
+      const request = waiting.get(m.id);
+      if (!request) return;
+      waiting.delete(m.id);
+      if (m.type === 'error') request.reject(new Error(m.message));
+      else request.resolve(m);
+    };
+    worker.onerror = (event) => {
+      event.preventDefault();
+      failAll(`the compiler stopped: ${event.message || 'it could not be loaded'}`);
+    };
+  }
+
+  function ask(message, transfer = []) {
+    if (failed) return Promise.reject(new Error(failed));
+    const id = next++;
+    return new Promise((resolve, reject) => {
+      waiting.set(id, {resolve, reject});
+      worker.postMessage({...message, id}, transfer);
+    });
+  }
+
+  return {
+    compile: ({source, lang, name}) => ask({type: 'compile', source, lang, name}),
+    // The wasm is copied: the page keeps its own for the next crash.
+    symbolize: (wasm, offsets) => ask({type: 'symbolize', wasm: wasm.slice(), offsets})
+        .then((m) => m.places),
+  };
+}

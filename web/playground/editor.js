@@ -1,0 +1,73 @@
+// The source editor: CodeMirror 6 with C/C++ highlighting (the cpp language
+// serves both), line numbers, bracket matching, lint marks for clang's
+// diagnostics, Ctrl+Enter to run. Relies on codemirror, @codemirror/lang-cpp
+// and @codemirror/lint, bundled by esbuild.
+import {indentWithTab} from '@codemirror/commands';
+import {cpp} from '@codemirror/lang-cpp';
+import {lintGutter, setDiagnostics} from '@codemirror/lint';
+import {EditorState, Prec} from '@codemirror/state';
+import {keymap} from '@codemirror/view';
+import {basicSetup, EditorView} from 'codemirror';
+
+// {line, column} (1-based) to a document position, clamped to the document.
+function position(doc, line, column) {
+  const l = doc.line(Math.min(Math.max(1, line), doc.lines));
+  return Math.min(l.from + Math.max(0, (column || 1) - 1), l.to);
+}
+
+export function createEditor({parent, doc, onRun, onSave, onChange}) {
+  const view = new EditorView({
+    parent,
+    state: EditorState.create({
+      doc,
+      extensions: [
+        basicSetup,
+        cpp(),
+        lintGutter(),
+        // Long lines wrap: a beginner's editor should not hide code past its right edge.
+        EditorView.lineWrapping,
+        // Tab indents; Escape then Tab leaves the editor, so the keyboard is never trapped.
+        keymap.of([indentWithTab]),
+        Prec.highest(keymap.of([
+          {key: 'Mod-Enter', run: () => { onRun(); return true; }},
+          {key: 'Mod-s', run: () => { onSave(); return true; }, preventDefault: true},
+        ])),
+        EditorView.contentAttributes.of({'aria-label': 'Program source'}),
+        EditorView.updateListener.of((update) => {
+          if (update.docChanged) onChange(update);
+        }),
+      ],
+    }),
+  });
+
+  return {
+    view,
+    text: () => view.state.doc.toString(),
+    // Replaces the whole text as one undoable change (Ctrl+Z brings the old text back).
+    replace(text, {userEvent = 'input.replace'} = {}) {
+      view.dispatch({
+        changes: {from: 0, to: view.state.doc.length, insert: text},
+        selection: {anchor: 0},
+        userEvent,
+        scrollIntoView: true,
+      });
+    },
+    // Lint marks for diagnostics located in the source; line 0 ones (the
+    // linker's) have no place in the text and are only listed.
+    showDiagnostics(diagnostics) {
+      const doc = view.state.doc;
+      const marks = diagnostics.filter((d) => d.line > 0).map((d) => {
+        const from = position(doc, d.line, d.column);
+        const to = Math.min(Math.max(from + 1, from), doc.line(Math.min(d.line, doc.lines)).to);
+        return {from, to: Math.max(from, to), severity: d.severity === 'note' ? 'info' : d.severity, message: d.message};
+      });
+      view.dispatch(setDiagnostics(view.state, marks));
+    },
+    goTo(line, column) {
+      const at = position(view.state.doc, line, column);
+      view.dispatch({selection: {anchor: at}, scrollIntoView: true});
+      view.focus();
+    },
+    focus: () => view.focus(),
+  };
+}
