@@ -3,7 +3,7 @@
 // examples build; share links go round and hostile ones are refused as text;
 // Stop ends a program that never waits; the line-input dialog answers.
 // Needs the site built with the playground (WEB_SITE) and a page served
-// cross-origin isolated (support.mjs's startIsolated).
+// cross-origin isolated (scripts/web-serve.mjs sends the headers).
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import path from 'node:path';
@@ -59,7 +59,7 @@ const windowShown = (p, title) =>
 before(async () => {
   if (!fs.existsSync(path.join(s.SITE, 'playground.html')))
     throw new Error(`no playground in ${s.SITE}: build the site (or node web/playground/build.mjs --site DIR --sdk DIR)`);
-  env = await s.startIsolated();
+  env = await s.start();
   context = await env.browser.createBrowserContext();
   const cold = performance.now();
   page = await openPlayground();

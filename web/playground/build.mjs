@@ -4,7 +4,7 @@
 // examples/ (the example sources and their list). Relies on web/node_modules
 // (esbuild, the compiler package, CodeMirror) and an SDK folder holding
 // include/telka.h, lib/libtelka.a and link-flags.txt.
-//   node web/playground/build.mjs --site DIR --sdk DIR [--sizes] [--dev-runtime FILE]
+//   node web/playground/build.mjs --site DIR --sdk DIR [--sizes]
 import fs from 'node:fs';
 import path from 'node:path';
 import {fileURLToPath} from 'node:url';
@@ -138,18 +138,12 @@ if (process.argv[1] && path.resolve(process.argv[1]) === fileURLToPath(import.me
   const site = option(args, '--site');
   const sdk = option(args, '--sdk');
   if (!site || !sdk) {
-    console.error('usage: node web/playground/build.mjs --site DIR --sdk DIR [--sizes] [--dev-runtime FILE]');
+    console.error('usage: node web/playground/build.mjs --site DIR --sdk DIR [--sizes]');
     process.exit(2);
   }
   const started = performance.now();
   try {
     const summary = await buildPlayground({site, sdk});
-    // Development only: a stand-in runtime where the site has none yet.
-    const devRuntime = option(args, '--dev-runtime');
-    if (devRuntime) {
-      fs.mkdirSync(path.join(site, 'runtime'), {recursive: true});
-      fs.copyFileSync(devRuntime, path.join(site, 'runtime', 'telka-runtime.js'));
-    }
     console.log(`playground built in ${((performance.now() - started) / 1000).toFixed(1)} s: ` +
                 `sysroot ${summary.sysroot.files} of ${summary.sysroot.originalFiles} files, ` +
                 `${summary.sysroot.bytes} of ${summary.sysroot.originalBytes} bytes; ` +
