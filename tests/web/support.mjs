@@ -19,7 +19,7 @@ const ROOT = path.resolve(path.dirname(new URL(import.meta.url).pathname), '../.
 // Starts the site's own server on a free port and reads the address it prints.
 export async function serve(site = SITE, extra = []) {
   if (!fs.existsSync(path.join(site, 'index.html'))) throw new Error(`no site in ${site}: run make web`);
-  const server = spawn(process.execPath, [path.join(ROOT, 'scripts/web-serve.mjs'), site, '--port', '0', ...extra],
+  const server = spawn(process.execPath, [path.join(ROOT, 'scripts/web-serve.mjs'), site, '--port', '0', '--quiet', ...extra],
                        {stdio: ['ignore', 'pipe', 'inherit']});
   const base = await new Promise((resolve, reject) => {
     let text = '';
