@@ -6,16 +6,21 @@
 // Enter and its graphics window is closed; the
 // frame benchmark runs to its end and prints its figure. Also links examples/hello.c against
 // sdk/lib/libtelka.a with tools/wasm-clang and sdk/link-flags.txt, as the page will, and runs that.
+// Each program runs in a node process of its own: node 20 was seen to crash after running several
+// different modules in one process, and a hung program is ended by a timeout.
 // Usage: node tests/web/wasi_smoke.mjs [BUILD_DIR] (default build-web); exits 1 on a failure.
-import { execFileSync } from 'node:child_process';
+import { execFileSync, spawnSync } from 'node:child_process';
+import crypto from 'node:crypto';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
 import { WASI } from 'node:wasi';
 
-const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
-const build = path.resolve(process.argv[2] || path.join(root, 'build-web'));
+const self = fileURLToPath(import.meta.url);
+const root = path.resolve(path.dirname(self), '../..');
+const runMode = process.argv[2] === '--run';  // a child: --run BUILD_DIR FILE OPTIONS_JSON
+const build = path.resolve((runMode ? process.argv[3] : process.argv[2]) || path.join(root, 'build-web'));
 const programsDir = path.join(build, 'site/programs');
 const fontsDir = path.join(build, 'site/fonts');
 
@@ -41,7 +46,7 @@ async function run(file, { closeAfterWaits = 1, maxWaits = 400, maxMs = 20000 } 
     stderr: outFd,
     returnOnExit: true,
   });
-  const seen = { hosts: new Map(), presents: 0, presentedPixels: 0, colours: new Set(), waits: 0,
+  const seen = { hosts: new Map(), surfaces: new Map(), presents: 0, presentedPixels: 0, colours: new Set(), waits: 0,
     blockingWaits: 0, firstWait: null, closeRequests: 0, init: 0, shutdown: 0 };
   const queue = [];
   let memory = null;
@@ -67,9 +72,16 @@ async function run(file, { closeAfterWaits = 1, maxWaits = 400, maxMs = 20000 } 
     present(id, pixels, width, height, stride, rects, count) {
       seen.presents++;
       const view = new DataView(memory.buffer);
+      // What the canvas would show: each rectangle copied into a picture of the surface.
+      let picture = seen.surfaces.get(id);
+      if (!picture || picture.width !== width || picture.height !== height)
+        seen.surfaces.set(id, picture = { width, height, pixels: new Uint32Array(width * height) });
+      const heap = new Uint32Array(memory.buffer);
       for (let k = 0; k < count; ++k) {
         const [x, y, w, h] = [0, 1, 2, 3].map((f) => view.getInt32(rects + 16 * k + 4 * f, true));
         seen.presentedPixels += w * h;
+        for (let row = y; row < y + h; ++row)
+          picture.pixels.set(heap.subarray(pixels / 4 + row * stride + x, pixels / 4 + row * stride + x + w), row * width + x);
         // A sample of each rectangle's colours: a blank window has one.
         for (let row = y; row < y + h; row += 7)
           for (let col = x; col < x + w; col += 7)
@@ -81,8 +93,12 @@ async function run(file, { closeAfterWaits = 1, maxWaits = 400, maxMs = 20000 } 
       if (timeoutMs !== 0 && queue.length === 0) {
         seen.blockingWaits++;
         if (seen.firstWait === null) {
+          const graphics = [...seen.hosts.entries()].find(([, h]) => h.title === 'TELKA Graphics');
+          const picture = graphics && seen.surfaces.get(graphics[0]);
           seen.firstWait = { hosts: [...seen.hosts.values()].map((h) => ({ ...h })), presents: seen.presents,
-            presentedPixels: seen.presentedPixels, colours: seen.colours.size };
+            presentedPixels: seen.presentedPixels, colours: seen.colours.size,
+            // To tell two builds' pictures apart (or not): a digest of the graphics window.
+            digest: picture ? crypto.createHash('sha256').update(picture.pixels).digest('hex').slice(0, 12) : '-' };
         }
         if (seen.blockingWaits >= closeAfterWaits) {
           const record = (kind, host, keyCode = 0) => {
@@ -137,6 +153,21 @@ async function run(file, { closeAfterWaits = 1, maxWaits = 400, maxMs = 20000 } 
   return { status, error, output, seen, ms: Date.now() - started };
 }
 
+// Runs `file` in a child process; resolves to the same as run() (the seen parts that matter).
+function runIsolated(file, options = {}) {
+  const started = Date.now();
+  const child = spawnSync(process.execPath, ['--no-warnings', self, '--run', build, file, JSON.stringify(options)],
+    { encoding: 'utf8', timeout: (options.maxMs ?? 20000) + 30000, maxBuffer: 64 << 20 });
+  const line = (child.stdout || '').trim().split('\n').pop();
+  try {
+    return JSON.parse(line);
+  } catch {
+    const why = child.error ? child.error.message : child.signal ? `node ended by ${child.signal}` : `status ${child.status}`;
+    return { status: null, error: `the run did not finish (${why}) ${(child.stderr || '').trim()}`, output: '',
+      seen: { firstWait: null, waits: 0, blockingWaits: 0, closeRequests: 0 }, ms: Date.now() - started };
+  }
+}
+
 const failures = [];
 function check(name, ok, detail) {
   console.log(`${ok ? 'ok  ' : 'FAIL'} ${name}${detail ? ': ' + detail : ''}`);
@@ -145,7 +176,7 @@ function check(name, ok, detail) {
 
 // A program's windows, its first frame, and its end.
 async function checkProgram(name, file) {
-  const r = await run(file);
+  const r = runIsolated(file);
   const first = r.seen.firstWait;
   const titles = first ? first.hosts.map((h) => h.title) : [];
   check(`${name}: reaches its first blocking wait`, first !== null, r.error || '');
@@ -156,7 +187,8 @@ async function checkProgram(name, file) {
   check(`${name}: opened "TELKA Graphics" and "TELKA Text"`,
     titles.includes('TELKA Graphics') && titles.includes('TELKA Text'), JSON.stringify(titles));
   check(`${name}: presented pixels before the first wait`, first.presentedPixels > 0 && first.colours > 1,
-    `${first.presents} presents, ${first.presentedPixels} pixels, ${first.colours} colours sampled`);
+    `${first.presents} presents, ${first.presentedPixels} pixels, ${first.colours} colours sampled, ` +
+    `graphics window ${first.digest}`);
   check(`${name}: ends with status 0 once its window is closed`, r.error === null && r.status === 0,
     r.error || `status ${r.status} after ${r.seen.waits} waits (${r.seen.blockingWaits} blocking), ` +
     `${r.seen.closeRequests} close requests, ${r.ms} ms`);
@@ -168,7 +200,8 @@ async function main() {
   check('programs.json offers the game first', list.programs[0] === 'telka-game', list.programs.join(' '));
   for (const name of list.programs) await checkProgram(name, path.join(programsDir, `${name}.wasm`));
 
-  const bench = await run(path.join(programsDir, 'web-frame-bench.wasm'), { closeAfterWaits: Infinity, maxWaits: 100000, maxMs: 120000 });
+  const bench = runIsolated(path.join(programsDir, 'web-frame-bench.wasm'),
+    { closeAfterWaits: 1e9, maxWaits: 100000, maxMs: 120000 });
   check('web-frame-bench: runs to its end', bench.error === null && bench.status === 0 && /median/.test(bench.output),
     bench.error || bench.output.trim());
 
@@ -192,4 +225,10 @@ async function main() {
   process.exitCode = failures.length ? 1 : 0;
 }
 
-await main();
+if (runMode) {
+  const r = await run(process.argv[4], JSON.parse(process.argv[5] || '{}'));
+  const { firstWait, waits, blockingWaits, closeRequests } = r.seen;
+  console.log(JSON.stringify({ ...r, seen: { firstWait, waits, blockingWaits, closeRequests } }));
+} else {
+  await main();
+}

@@ -150,6 +150,14 @@ async function serve(sock) {
     }
   }
   fs.chmodSync(sock, 0o600);
+  // Logs of servers long gone (each driver version has its own).
+  const dir = path.dirname(sock);
+  for (const name of fs.readdirSync(dir)) {
+    const file = path.join(dir, name);
+    try {
+      if (name.endsWith('.log') && file !== logFile && Date.now() - fs.statSync(file).mtimeMs > 86400e3) fs.rmSync(file);
+    } catch { /* another server's cleaning */ }
+  }
   log(`serving with ${size} workers`);
 
   const queue = [];

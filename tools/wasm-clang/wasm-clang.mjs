@@ -7,6 +7,7 @@ import fs from 'node:fs';
 import path from 'node:path';
 import v8 from 'node:v8';
 import { fileURLToPath, pathToFileURL } from 'node:url';
+import { threadId } from 'node:worker_threads';
 
 // Clang is a 75 MB module, of which one compile calls a small part: compiling functions on their
 // first call halves the start of every process.
@@ -380,63 +381,43 @@ function quotedArgs(line) {
     (m) => (m[1] !== undefined ? m[1] : m[2].replaceAll(/\\(["$\\])/g, '$1')));
 }
 
+const BANNER = /^(clang version|Target:|Thread model:|InstalledDir:|Build config:)/;
+
 async function runClangDriver(b, args, files, io) {
   const driver = args[0];
   const rest = args.slice(1);
-  if (rest.some((a) => a === '-###' || a === '--version' || a === '-help' || a === '--help' || a === '--help-hidden'))
-    return { files: await b.runLLVM(args, files, io), temps: [] };
+  if (rest.includes('-###')) return { files: await b.runLLVM(args, files, io), temps: [] };
   const chunks = [];
   const capture = (bytes) => { if (bytes) chunks.push(new Uint8Array(bytes)); };
-  let planError = null;
+  let planFailed = false;
   try {
     await b.runLLVM([driver, '-###', ...rest], files, { stdout: capture, stderr: capture, decodeASCII: false });
   } catch (e) {
-    planError = e;
+    if (!(e instanceof b.Exit)) throw e;
+    planFailed = true;
   }
   const text = Buffer.concat(chunks).toString('utf8');
-  // What the driver said, without the version banner that -### prints first (unless asked).
-  const said = rest.includes('-v') ? text : text.split('\n')
-    .filter((l) => !/^(clang version|Target:|Thread model:|InstalledDir:|Build config:)/.test(l)).join('\n');
-  if (planError) {
-    io.stderr(Buffer.from(said));
-    throw planError;
-  }
   const commands = [];
-  let ok = false;
-  let seenCommand = false;
+  const said = [];  // the driver's warnings
   for (const line of text.split('\n')) {
     if (line.startsWith(' "')) {
       const cmd = quotedArgs(line);
       if (cmd[0] === '') cmd.shift();
       commands.push(cmd);
-      seenCommand = true;
-    } else if (line === ' (in-process)') {
-      continue;
-    } else if (!seenCommand && /^(clang|Target:|Thread model:|InstalledDir:|Build config:)/.test(line)) {
-      continue;
-    } else if (line === '') {
-      ok = seenCommand || ok;
-      if (seenCommand) break;
-    } else {
-      break;  // a diagnostic: the driver's own message
+    } else if (line !== '' && line !== ' (in-process)' && !BANNER.test(line)) {
+      said.push(line);
     }
   }
-  if (!ok || commands.length === 0) {
-    // Nothing to run (a bad option, no inputs): what the driver said is the answer.
-    io.stderr(Buffer.from(said));
-    const hasError = /error:/.test(text);
-    if (hasError) {
-      const e = new b.Exit(1);
-      e.files = files;
-      throw e;
-    }
-    return { files, temps: [] };
-  }
+  // Nothing to start (an error, --version, -print-*, -dumpversion): the driver itself does
+  // all there is, and prints it where it belongs.
+  if (planFailed || commands.length === 0) return { files: await b.runLLVM(args, files, io), temps: [] };
   if (rest.includes('-v')) io.stderr(Buffer.from(text));
+  else if (said.length) io.stderr(Buffer.from(said.join('\n') + '\n'));
+  // The driver names its temporaries /tmp/STEM-XXXXXX.EXT.
   const original = new Set(args);
   const temps = [];
   for (const cmd of commands)
-    for (const a of cmd) if (a.startsWith('/tmp/') && !original.has(a)) temps.push(a);
+    for (const a of cmd) if (/^\/tmp\/[^/]+-[0-9a-f]{6}\.[^/.]+$/.test(a) && !original.has(a)) temps.push(a);
   for (const cmd of commands) files = await b.runLLVM(cmd, files, io);
   return { files, temps };
 }
@@ -458,7 +439,7 @@ function* writtenFiles(node, prefix, tree) {
 // Written beside the target, then renamed over it: a reader never sees half a file.
 function writeAtomically(file, bytes) {
   fs.mkdirSync(path.dirname(file), { recursive: true });
-  const tmp = `${file}.wasm-clang-${process.pid}.tmp`;
+  const tmp = `${file}.wasm-clang-${process.pid}-${threadId}.tmp`;
   try {
     fs.writeFileSync(tmp, bytes);
     fs.renameSync(tmp, file);
