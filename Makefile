@@ -93,22 +93,21 @@ test-windows: deps windows
 	@cmake --build $(LINUX_BUILD) -j $(JOBS) --target telka-game gdi_scene script_echo gdi_compare
 	@LINUX_BUILD=$(LINUX_BUILD) WIN_BUILD=$(WIN_BUILD) scripts/test-windows
 
-# The browser build: every program as a page in $(WEB_BUILD)/site/, compiled
-# with Emscripten (FreeType for wasm is built once by scripts/install-deps
-# web). Debian's emcc finds its JavaScript tools only through NODE_PATH.
-# -O2, not Release's -O3: Asyncify makes the -O3 link of each program twice
-# as slow (about 50 s against 25 s here) for the same size and speed.
+# The browser build: every program as a WebAssembly module in
+# $(WEB_BUILD)/site/programs/ and the SDK that the page links students'
+# programs with in $(WEB_BUILD)/sdk/, compiled for wasm32-wasip1 by the
+# WebAssembly build of clang in web/node_modules (cmake/wasm32-wasip1.cmake;
+# scripts/install-deps web installs it and builds FreeType with it once).
+# The configuration is the `web` preset's, in $(WEB_BUILD).
 # `make web-run` serves the site on 127.0.0.1; `make test-web` drives it in
 # headless Chromium (screenshots of every step in $(WEB_BUILD)/screenshots/).
 WEB_BUILD ?= build-web
 WEB_PORT ?= 8080
-WEB_NODE_PATH = NODE_PATH=/usr/share/nodejs
 
 web:
 	@scripts/install-deps web
-	@emcmake cmake -S . -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE=Release \
-		"-DCMAKE_CXX_FLAGS_RELEASE=-O2 -DNDEBUG" "-DCMAKE_C_FLAGS_RELEASE=-O2 -DNDEBUG" >/dev/null
-	@$(WEB_NODE_PATH) cmake --build $(WEB_BUILD) -j $(JOBS)
+	@cmake --preset web -B $(WEB_BUILD) >/dev/null
+	@cmake --build $(WEB_BUILD) -j $(JOBS)
 
 web-run: web
 	@echo "Serving $(WEB_BUILD)/site at http://127.0.0.1:$(WEB_PORT)/ (Ctrl+C stops)"

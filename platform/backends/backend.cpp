@@ -22,7 +22,7 @@ struct Choice {
 
 // The first entry is the default. The browser build links only its own.
 constexpr Choice kChoices[] = {
-#ifdef __EMSCRIPTEN__
+#ifdef __wasi__
     {"web", &kWebDriver},
 #else
     {"x11", &kX11Driver},

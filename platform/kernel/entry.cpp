@@ -5,11 +5,10 @@
 // objects), never into tests. The browser build has no steered runs.
 #include <windows.h>
 
-#ifndef __EMSCRIPTEN__
+#ifndef __wasi__
 #include "session/session.h"
 #endif
 
-#include <cstdlib>
 #include <string>
 
 int main(int argc, char **argv) {
@@ -21,14 +20,12 @@ int main(int argc, char **argv) {
     }
     // Any non-null, unique value serves as the instance handle.
     static HINSTANCE__ module{};
-#ifndef __EMSCRIPTEN__
+#ifndef __wasi__
     standin::start_session_from_environment();
 #endif
     const int result = WinMain(&module, nullptr, command_line.data(), SW_SHOWNORMAL);
-#ifndef __EMSCRIPTEN__
+#ifndef __wasi__
     standin::finish_session();
 #endif
-    // exit() rather than a return: in the browser, main comes back only after
-    // the page has resumed the suspended program, when nobody waits for it.
-    std::exit(result);
+    return result;
 }

@@ -1,12 +1,12 @@
 // The web backend's driver table: host windows as canvases in the page
-// (made and removed by web_glue.js), the screen as the page's viewport, and
-// the clock as performance.now(). Present and wait live in their own files.
+// (made and removed by its "telka" imports), the screen as the page's
+// viewport, and the clock as WASI's monotonic clock. Present and wait live in
+// their own files.
 #include "backends/web/web_internal.h"
-
-#include <emscripten.h>
 
 #include <climits>
 #include <cstdio>
+#include <ctime>
 #include <set>
 
 namespace standin {
@@ -24,7 +24,7 @@ bool web_init(std::string *error) {
 
 void web_shutdown() {
     while (!g_hosts.empty()) {
-        web_js_destroy_host(static_cast<int>(*g_hosts.begin()));
+        web_js_host_destroy(static_cast<int>(*g_hosts.begin()));
         g_hosts.erase(g_hosts.begin());
     }
     web_js_shutdown();
@@ -34,7 +34,7 @@ HostId web_create_host(const HostWindowParams &params) {
     if (g_next_host >= INT_MAX) return 0;  // ids travel to the page as int
     const HostId id = g_next_host++;
     auto clamp_size = [](int v) { return v < 1 ? 1 : v > 16384 ? 16384 : v; };  // a canvas's practical limit
-    if (!web_js_create_host(static_cast<int>(id), params.title ? params.title : "", params.x, params.y,
+    if (!web_js_host_create(static_cast<int>(id), params.title ? params.title : "", params.x, params.y,
                             clamp_size(params.width), clamp_size(params.height), static_cast<int>(params.owner),
                             params.dialog ? 1 : 0)) {
         std::fprintf(stderr, "web: the page could not make a canvas\n");
@@ -46,15 +46,15 @@ HostId web_create_host(const HostWindowParams &params) {
 
 void web_destroy_host(HostId host) {
     if (g_hosts.erase(host) == 0) return;
-    web_js_destroy_host(static_cast<int>(host));
+    web_js_host_destroy(static_cast<int>(host));
 }
 
 void web_show_host(HostId host, bool visible) {
-    if (g_hosts.count(host)) web_js_show_host(static_cast<int>(host), visible ? 1 : 0);
+    if (g_hosts.count(host)) web_js_host_show(static_cast<int>(host), visible ? 1 : 0);
 }
 
 void web_set_title(HostId host, const char *title) {
-    if (g_hosts.count(host)) web_js_set_title(static_cast<int>(host), title ? title : "");
+    if (g_hosts.count(host)) web_js_host_set_title(static_cast<int>(host), title ? title : "");
 }
 
 void web_present_known(HostId host, const uint32_t *pixels, int width, int height, ptrdiff_t stride,
@@ -73,9 +73,13 @@ void web_screen_size(int *width, int *height) {
     if (height) *height = size[1];
 }
 
-int64_t web_now_ns() { return static_cast<int64_t>(emscripten_get_now() * 1e6); }
-
 }  // namespace
+
+int64_t web_now_ns() {
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<int64_t>(ts.tv_sec) * 1000000000 + ts.tv_nsec;
+}
 
 const BackendDriver kWebDriver = {
     .name = "web",

@@ -1,4 +1,4 @@
-// Input records from the page (web_glue.js) as the core's InputEvents: keys
+// Input records from the page (its take_record import) as the core's InputEvents: keys
 // through the US key table, with the NumLock state that a keypad digit
 // proves (browsers often cannot read the lock), buttons, motion, activation
 // and the close box.

@@ -1,6 +1,7 @@
 // The web backend's shared declarations: the functions of its JavaScript side
-// (web_glue.js, linked as an Emscripten JS library) and the layout of the
-// input records that side queues. Only the web_*.cpp files include this.
+// (WebAssembly imports of module "telka", which the page's runtime provides)
+// and the layout of the input records that side queues. Only the web_*.cpp
+// files include this.
 #pragma once
 
 #include "backends/backend.h"
@@ -10,7 +11,7 @@
 
 namespace standin {
 
-// An input record as web_glue.js writes it: kWebRecordFields int32 values.
+// An input record as the page's take_record writes it: kWebRecordFields int32 values.
 enum WebRecordField {
     kWebKind,      // a WebRecordKind
     kWebHost,      // HostId of the canvas, 0: the active window
@@ -39,6 +40,9 @@ void web_present(HostId host, const uint32_t *pixels, int width, int height, ptr
                  int count);
 void web_wait(int64_t deadline_ns);
 
+// The one clock of the backend: CLOCK_MONOTONIC, in nanoseconds.
+int64_t web_now_ns();
+
 // A key of a US keyboard as Windows reports it.
 struct WebKey {
     int vk = 0;             // 0: no Windows counterpart
@@ -55,24 +59,33 @@ bool web_translate(const int32_t *record, InputEvent *event);
 
 }  // namespace standin
 
-// The JavaScript side (web_glue.js). Strings are Windows-1252, NUL-terminated.
+// The JavaScript side: imports of module "telka", named as the page's runtime
+// exports them; the C names carry a prefix, since names such as wait are
+// taken by the C library. Strings are Windows-1252, NUL-terminated; pointers
+// are offsets into the program's memory.
+#define TELKA_WEB_IMPORT(name) __attribute__((import_module("telka"), import_name(#name)))
 extern "C" {
-void web_js_init(void);
-void web_js_shutdown(void);
-int web_js_create_host(int id, const char *title, int x, int y, int width, int height, int owner, int dialog);
-void web_js_destroy_host(int id);
-void web_js_show_host(int id, int visible);
-void web_js_set_title(int id, const char *title);
+TELKA_WEB_IMPORT(init) void web_js_init(void);
+TELKA_WEB_IMPORT(shutdown) void web_js_shutdown(void);
+// Makes a canvas for host `id`, hidden until shown; 0 when the page cannot.
+TELKA_WEB_IMPORT(host_create)
+int web_js_host_create(int id, const char *title, int x, int y, int width, int height, int owner, int dialog);
+TELKA_WEB_IMPORT(host_destroy) void web_js_host_destroy(int id);
+TELKA_WEB_IMPORT(host_show) void web_js_host_show(int id, int visible);
+TELKA_WEB_IMPORT(host_set_title) void web_js_host_set_title(int id, const char *title);
 // Copies `count` rectangles (x, y, w, h in `rects`, already clipped and not
 // empty) of a width x height surface of 0x00RRGGBB pixels (`stride` per row)
 // onto the host's canvas; count 0 only counts the frame.
+TELKA_WEB_IMPORT(present)
 void web_js_present(int id, const uint32_t *pixels, int width, int height, int stride, const int32_t *rects,
                     int count);
-// Suspends the program (Asyncify) until input is queued or timeout_ms passes
-// (negative: no timeout), letting the browser run meanwhile.
-void web_js_wait(double timeout_ms);
+// Blocks until input is queued or timeout_ms passes (negative: no timeout),
+// letting the page run meanwhile.
+TELKA_WEB_IMPORT(wait) void web_js_wait(double timeout_ms);
 // Moves the oldest queued record into `record`; 0 when the queue is empty.
-int web_js_take_record(int32_t *record);
-int web_js_pending(void);
-void web_js_screen_size(int32_t *width_height);
+TELKA_WEB_IMPORT(take_record) int web_js_take_record(int32_t *record);
+TELKA_WEB_IMPORT(pending) int web_js_pending(void);
+// The page's viewport: width, height.
+TELKA_WEB_IMPORT(screen_size) void web_js_screen_size(int32_t *width_height);
 }
+#undef TELKA_WEB_IMPORT

@@ -1,7 +1,6 @@
 // Presenting host pixels on the page: the damaged rectangles are clipped to
-// the surface here and copied onto the host's canvas by web_glue.js (alpha
-// made opaque, the heap read afresh, each put with its dirty rectangle)
-// before the core may touch its pixels again.
+// the surface here and copied onto the host's canvas by the page's present
+// import before the core may touch its pixels again.
 #include "backends/web/web_internal.h"
 
 #include <algorithm>

@@ -1,33 +1,29 @@
-// The web backend's wait: the program cannot block the page, so it is
-// suspended (Asyncify) in web_js_wait until the page queues input or the
-// deadline's timer fires; then every record queued by then goes to the core.
-// A poll that would keep the page from running for long yields once too.
+// The web backend's wait: the page's wait import blocks the program until
+// the page queues input or the deadline passes; then every record queued by
+// then goes to the core. A poll that would keep the page from running for
+// long waits once too.
 #include "backends/web/web_internal.h"
-
-#include <emscripten.h>
-
-#include <algorithm>
 
 namespace standin {
 
 namespace {
 
-// Canvases are painted, and input handled, only when the program lets the
-// browser run; a program that only polls still does so this often.
+// The page may need the program's waits to paint canvases and to take
+// input; a program that only polls still waits this often.
 constexpr double kMaxBusyMs = 50;
 
 double g_last_yield_ms = 0;
 
 void yield_for(double timeout_ms) {
     web_js_wait(timeout_ms);
-    g_last_yield_ms = emscripten_get_now();
+    g_last_yield_ms = static_cast<double>(web_now_ns()) / 1e6;
 }
 
 }  // namespace
 
 void web_wait(int64_t deadline_ns) {
     if (web_js_pending() == 0) {
-        const double now_ms = emscripten_get_now();
+        const double now_ms = static_cast<double>(web_now_ns()) / 1e6;
         if (deadline_ns < 0) {
             yield_for(-1);
         } else {

@@ -1,0 +1,45 @@
+# Merges static libraries into one (cmake -P, from cmake/web.cmake): the wasm
+# ar appends the members of every input archive (qL) to a fresh OUTPUT with a
+# symbol index, then the member counts are compared, so that two objects of
+# the same name in different inputs cannot quietly replace one another.
+# -DAR=<ar> -DOUTPUT=<archive> -DINPUTS=<archive|archive|...>
+foreach(var AR OUTPUT INPUTS)
+  if(NOT DEFINED ${var})
+    message(FATAL_ERROR "web_sdk_archive: ${var} not given")
+  endif()
+endforeach()
+string(REPLACE "|" ";" INPUTS "${INPUTS}")
+
+function(members archive out)
+  execute_process(COMMAND ${AR} t ${archive} OUTPUT_VARIABLE listing RESULT_VARIABLE status)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "web_sdk_archive: cannot list ${archive}")
+  endif()
+  string(REGEX REPLACE "\n$" "" listing "${listing}")
+  string(REPLACE "\n" ";" listing "${listing}")
+  set(${out} ${listing} PARENT_SCOPE)
+endfunction()
+
+get_filename_component(dir ${OUTPUT} DIRECTORY)
+file(MAKE_DIRECTORY ${dir})
+set(partial ${OUTPUT}.partial)
+file(REMOVE ${partial})
+execute_process(COMMAND ${AR} qcLs ${partial} ${INPUTS} RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  file(REMOVE ${partial})
+  message(FATAL_ERROR "web_sdk_archive: ar failed (${status})")
+endif()
+
+set(expected 0)
+foreach(input IN LISTS INPUTS)
+  members(${input} names)
+  list(LENGTH names n)
+  math(EXPR expected "${expected} + ${n}")
+endforeach()
+members(${partial} merged)
+list(LENGTH merged got)
+if(NOT got EQUAL expected)
+  file(REMOVE ${partial})
+  message(FATAL_ERROR "web_sdk_archive: ${OUTPUT} would hold ${got} objects of ${expected}")
+endif()
+file(RENAME ${partial} ${OUTPUT})
