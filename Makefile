@@ -98,8 +98,11 @@ test-windows: deps windows
 # programs with in $(WEB_BUILD)/sdk/, compiled for wasm32-wasip1 by the
 # WebAssembly build of clang in web/node_modules (cmake/wasm32-wasip1.cmake;
 # scripts/install-deps web installs it and builds FreeType with it once).
-# The configuration is the `web` preset's, in $(WEB_BUILD).
-# `make web-run` serves the site on 127.0.0.1; `make test-web` drives it in
+# The configuration is the `web` preset's, in $(WEB_BUILD); web/build.mjs
+# then assembles the site in $(WEB_BUILD)/site/: the pages, the runtime, the
+# playground and its compiler, the licences, the service worker's manifest
+# and compressed copies. `make web-run` serves it on 127.0.0.1 with the
+# headers that make it cross-origin isolated; `make test-web` drives it in
 # headless Chromium (screenshots of every step in $(WEB_BUILD)/screenshots/).
 WEB_BUILD ?= build-web
 WEB_PORT ?= 8080
@@ -108,14 +111,21 @@ web:
 	@scripts/install-deps web
 	@cmake --preset web -B $(WEB_BUILD) >/dev/null
 	@cmake --build $(WEB_BUILD) -j $(JOBS)
+	@node web/build.mjs --site $(WEB_BUILD)/site --sdk $(WEB_BUILD)/sdk
 
 web-run: web
-	@echo "Serving $(WEB_BUILD)/site at http://127.0.0.1:$(WEB_PORT)/ (Ctrl+C stops)"
-	@cd $(WEB_BUILD)/site && python3 -m http.server $(WEB_PORT) --bind 127.0.0.1
+	@node scripts/web-serve.mjs $(WEB_BUILD)/site --port $(WEB_PORT) --quiet
+
+# The frame comparisons run the examples natively under telka-run too.
+WEB_TEST_NATIVE = telka-run hello shapes bounce mouse-draw keyboard logging script-replay
 
 test-web: web
+	@scripts/install-deps game
+	@cmake --preset default >/dev/null
+	@cmake --build build -j $(JOBS) --target $(WEB_TEST_NATIVE)
 	@cd tests/web && npm ci --no-audit --no-fund --loglevel=error >/dev/null
-	@WEB_SITE=$(CURDIR)/$(WEB_BUILD)/site WEB_SHOTS=$(CURDIR)/$(WEB_BUILD)/screenshots node --test tests/web/
+	@WEB_SITE=$(CURDIR)/$(WEB_BUILD)/site WEB_SHOTS=$(CURDIR)/$(WEB_BUILD)/screenshots \
+		node --test tests/web/*.test.mjs
 
 clean:
 	rm -rf build build-asan build-win32 build-fuzz build-web

@@ -41,8 +41,8 @@ set(CMAKE_CXX_FLAGS_INIT "${TELKA_WASM_FLAGS} -fno-exceptions")
 #    value below that for an atom or a resource number), data and heap lie
 #    above the stack, and an overflow traps at address 0 instead of
 #    overwriting static data;
-#  - at most 256 MiB of memory, so that malloc returns NULL to a program that
-#    allocates without bound instead of growing for ever.
+#  - at most 256 MiB of memory (beyond it, the web backend ends a program
+#    with a message: TELKA_WEB_WRAP_ALLOCATION below).
 # wasm-ld keeps the name section (function names, for traps) unless told to
 # strip; no program is linked with -s.
 set(TELKA_WASM_LINK_FLAGS
@@ -54,6 +54,10 @@ list(JOIN TELKA_WASM_LINK_FLAGS " " telka_wasm_link_flags)
 set(CMAKE_EXE_LINKER_FLAGS_INIT "${telka_wasm_link_flags}")
 # After the objects and archives: the setjmp runtime FreeType's rasterizer calls.
 set(TELKA_WASM_LINK_LIBRARIES -lsetjmp)
+# Programs on the library only (the web backend adds them; the SDK's flags
+# list them): malloc, calloc and realloc pass through
+# platform/backends/web/web_memory.cpp.
+set(TELKA_WEB_WRAP_ALLOCATION -Wl,--wrap=malloc,--wrap=calloc,--wrap=realloc)
 set(CMAKE_C_STANDARD_LIBRARIES_INIT "-lsetjmp")
 set(CMAKE_CXX_STANDARD_LIBRARIES_INIT "-lsetjmp")
 

@@ -157,7 +157,7 @@ add_custom_command(
 # after -ltelka on the command line: the toolchain's program flags, the C++
 # runtime (a program in C is linked by clang, which does not add it) and the
 # setjmp runtime FreeType calls.
-set(sdk_link_flags ${TELKA_WASM_LINK_FLAGS} -lc++ -lc++abi ${TELKA_WASM_LINK_LIBRARIES})
+set(sdk_link_flags ${TELKA_WASM_LINK_FLAGS} ${TELKA_WEB_WRAP_ALLOCATION} -lc++ -lc++abi ${TELKA_WASM_LINK_LIBRARIES})
 list(JOIN sdk_link_flags "\n" sdk_link_lines)
 file(CONFIGURE OUTPUT ${TELKA_WEB_SDK}/link-flags.txt CONTENT "${sdk_link_lines}\n")
 

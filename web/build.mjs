@@ -1,6 +1,6 @@
 // Assembles the browser site in SITE (build-web/site/, where the wasm build
-// already put programs/): the program page, the runtime bundled with
-// esbuild (the page's module and the program's worker), the fonts, the
+// already put programs/ and fonts/): the program page, the runtime bundled
+// with esbuild (the page's module and the program's worker), the
 // playground and its compiler, then the licences, the compressed copies
 // and the manifest the service worker caches from.
 // Usage: node web/build.mjs --site DIR --sdk DIR
@@ -19,11 +19,6 @@ function option(name, fallback) {
 }
 const site = option('site', path.join(root, 'build-web/site'));
 const sdk = option('sdk', path.join(root, 'build-web/sdk'));
-
-// The faces platform/text/font_lookup_web.cpp names, served from /fonts.
-const FONT_DIR = '/usr/share/fonts/truetype/dejavu';
-const FONTS = ['DejaVuSans.ttf', 'DejaVuSans-Bold.ttf', 'DejaVuSansMono.ttf', 'DejaVuSansMono-Bold.ttf',
-               'DejaVuSerif.ttf', 'DejaVuSerif-Bold.ttf'];
 
 function copyIfNewer(from, to) {
   const s = fs.statSync(from);
@@ -52,8 +47,10 @@ async function main() {
   if (!fs.existsSync(path.join(site, 'programs/programs.json')))
     throw new Error(`no programs in ${site}/programs: build the wasm programs first (make web)`);
   for (const file of fs.readdirSync(path.join(here, 'site'))) copyIfNewer(path.join(here, 'site', file), path.join(site, file));
-  for (const font of FONTS) copyIfNewer(path.join(FONT_DIR, font), path.join(site, 'fonts', font));
-  fs.writeFileSync(path.join(site, 'fonts/fonts.json'), JSON.stringify(FONTS) + '\n');
+  // The wasm build copied the fonts its face table names; the runtime
+  // mounts those listed here at /fonts.
+  const {fonts} = JSON.parse(fs.readFileSync(path.join(site, 'programs/programs.json'), 'utf8'));
+  fs.writeFileSync(path.join(site, 'fonts/fonts.json'), JSON.stringify(fonts) + '\n');
   await bundleRuntime();
   await optional(path.join(here, 'playground/build.mjs'), 'buildPlayground', {site, sdk, sourceRoot: root});
   // Last, in this order: the manifest lists the licences page, and the

@@ -118,7 +118,7 @@ for (const c of CASES) {
     }, source);
     assert.ok(compiled.ok, `${c.source} compiles in the page: ${compiled.log}`);
     const inPage = distinct(await pageFrames(compiled.wasm, script));
-    assert.ok(native.length > 1, `telka-run showed ${native.length} pictures`);
+    assert.ok(native.length >= 1, `telka-run showed ${native.length} pictures`);
     assert.deepEqual(inPage, native, `the same ${native.length} pictures in the same order`);
   });
 }

@@ -85,6 +85,8 @@ TELKA_WEB_IMPORT(wait) void web_js_wait(double timeout_ms);
 // Moves the oldest queued record into `record`; 0 when the queue is empty.
 TELKA_WEB_IMPORT(take_record) int web_js_take_record(int32_t *record);
 TELKA_WEB_IMPORT(pending) int web_js_pending(void);
+// Ends the program: an allocation of `size` bytes failed (web_memory.cpp).
+TELKA_WEB_IMPORT(out_of_memory) [[noreturn]] void web_js_out_of_memory(size_t size);
 // The page's viewport: width, height.
 TELKA_WEB_IMPORT(screen_size) void web_js_screen_size(int32_t *width_height);
 }
