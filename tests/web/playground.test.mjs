@@ -167,6 +167,15 @@ test('a crash names the function and the line', async () => {
   assert.match(await statusText(page), /^The program crashed: integer divide by zero in share \(main\.c line 7\)\.$/);
 });
 
+test('a program that allocates without end is ended with a message', async () => {
+  await setSource(page, '#include <stdlib.h>\n#include <telka.h>\n\nchar *volatile last;\n\nint main(void)\n{\n' +
+                        '    TELKA_open();\n    for (;;)\n        last = malloc(1 << 20);\n}\n');
+  await run(page);
+  assert.ok(await s.eventually(async () => (await state(page)) === 'crashed', 30000), await statusText(page));
+  assert.ok(await s.eventually(async () => /ran out of memory in main \(main\.c line 10\)/.test(await statusText(page))),
+            await statusText(page));
+});
+
 test('the line-input dialog returns the typed line', async () => {
   await setSource(page, '#include <stdio.h>\n#include <telka.h>\n\nint main(void)\n{\n    char name[256] = "";\n' +
                         '    TELKA_open();\n    TELKA_gets("What is your name?", name);\n' +

@@ -306,8 +306,13 @@ async function ended(token, end, fileName) {
     setStatus('Stopped.');
   } else if (end.outOfMemory) {
     page.state = 'crashed';
-    setStatus('The program ran out of memory: it asked for more than a program may have here. Look for a loop ' +
-              'that allocates without end, or a very large array.', true);
+    const advice = 'Look for a loop that allocates without end, or a very large array.';
+    setStatus(`The program ran out of memory: it asked for more than a program may have here. ${advice}`, true);
+    // Where it asked, when the trace reaches the student's file.
+    const {where} = end.trap ? await describeCrash(end.trap, programWasm, fileName) : {where: null};
+    if (token !== programToken || !where || !where.line) return;
+    setStatus(`The program ran out of memory in ${where.function} (${fileName} line ${where.line}): it asked for ` +
+              `more than a program may have here. ${advice}`, true);
   } else if (end.trap) {
     page.state = 'crashed';
     setStatus('The program crashed: finding where…', true);
