@@ -2,6 +2,8 @@
 // bounds, damaged input) and the reading of clang's and wasm-ld's messages.
 // Node's CompressionStream stands in for the browser's.
 import assert from 'node:assert/strict';
+import {execFileSync} from 'node:child_process';
+import fs from 'node:fs';
 import {test} from 'node:test';
 
 import {compileArgs, linkArgs, parseDiagnostics, parseLinkFlags} from '../../web/compiler/compiler.js';
@@ -22,6 +24,16 @@ test('a share link carries the source and the language there and back', async ()
   assert.deepEqual(await readFragment(cpp), {ok: true, source, lang: 'c++'});
   assert.equal(await readFragment('#other=1'), null);
   assert.equal(await readFragment(''), null);
+});
+
+test("the teachers' link maker in docs/playground.md makes links the page reads", async () => {
+  const doc = fs.readFileSync(new URL('../../docs/playground.md', import.meta.url), 'utf8');
+  const maker = /```python\n([\s\S]*?)\nfor exercise/.exec(doc)[1];
+  const source = '#include <telka.h>\n/* é ✓ */\nint main(void) { return 0; }\n';
+  const link = execFileSync('python3', ['-c', `${maker}\nimport sys\nprint(playground_link("S/", sys.stdin.read()))`],
+                            {input: source}).toString().trim();
+  assert.match(link, /^S\/playground\.html#code=/);
+  assert.deepEqual(await readFragment(link.slice(link.indexOf('#'))), {ok: true, source, lang: 'c'});
 });
 
 test('damaged, oversized and non-text links are refused in words', async () => {
