@@ -9,7 +9,7 @@ try {
   const page = await env.browser.newPage();
   await page.goto(`${env.base}index.html?program=web-frame-bench`);
   await page.waitForFunction(() => window.telkaPage.state === 'ended', {timeout: 60000});
-  for (const line of await page.evaluate(() => window.telkaPage.output)) console.log(line);
+  process.stdout.write((await page.evaluate(() => window.telkaPage.output)).join(''));
   await page.close();
 
   const game = (await s.open(env, 'telka-game')).page;
