@@ -8,13 +8,12 @@ import fs from 'node:fs';
 import path from 'node:path';
 import puppeteer from 'puppeteer-core';
 
-export const SITE = process.env.WEB_SITE || path.resolve('build-web/site');
-export const SHOTS = process.env.WEB_SHOTS || path.resolve('build-web/screenshots');
+const ROOT = path.resolve(path.dirname(new URL(import.meta.url).pathname), '../..');
+export const SITE = process.env.WEB_SITE || path.join(ROOT, 'build-web/site');
+export const SHOTS = process.env.WEB_SHOTS || path.join(ROOT, 'build-web/screenshots');
 const CHROMIUM = process.env.CHROMIUM || '/usr/bin/chromium';
 
 export const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
-
-const ROOT = path.resolve(path.dirname(new URL(import.meta.url).pathname), '../..');
 
 // Starts the site's own server on a free port and reads the address it prints.
 export async function serve(site = SITE, extra = []) {
