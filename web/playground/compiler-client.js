@@ -3,10 +3,11 @@
 // progress, and turns its replies into promises.
 //   to the worker:   {id, type: 'compile', source, lang, name} | {id, type: 'symbolize', wasm, offsets}
 //   from the worker: {type: 'progress', loaded, total} | {type: 'ready', ms} | {type: 'failed', message}
+//                    {type: 'warm', ms} (the warm-up build after ready is done)
 //                    {id, type: 'compiled', ok, wasm, diagnostics, log, ms} | {id, type: 'symbolized', places}
 //                    {id, type: 'error', message}
 
-export function startCompiler({url, onProgress, onReady, onFailed}) {
+export function startCompiler({url, onProgress, onReady, onWarm = () => {}, onFailed}) {
   let worker;
   const waiting = new Map();
   let next = 1;
@@ -29,6 +30,7 @@ export function startCompiler({url, onProgress, onReady, onFailed}) {
       const m = event.data || {};
       if (m.type === 'progress') return onProgress(m);
       if (m.type === 'ready') return onReady(m);
+      if (m.type === 'warm') return onWarm(m);
       if (m.type === 'failed') return failAll(m.message);
       const request = waiting.get(m.id);
       if (!request) return;

@@ -25,7 +25,8 @@ const ui = {
 
 // What tests (and the curious) can read of the page's state.
 const page = window.telkaPlayground = {
-  compiler: 'loading', compilerReadyMs: null, compilerMs: null,
+  // Ready: a Run compiles now; warm: the warm-up build after it is done too.
+  compiler: 'loading', compilerReadyMs: null, compilerMs: null, compilerWarmMs: null, compilerWarm: null,
   state: 'idle',  // idle, compiling, errors, running, ended, stopped, crashed
   result: null, end: null, crash: null,  // link: set once the address's fragment is read
   runs: 0,  // Run presses that started a compile
@@ -64,6 +65,10 @@ const compiler = startCompiler({
     page.compilerReadyMs = performance.now();
     page.compilerMs = m.ms;
     if (page.state === 'idle' && statusIsProgress) setStatus('Ready: press Run (Ctrl+Enter).');
+  },
+  onWarm(m) {
+    page.compilerWarmMs = performance.now();
+    page.compilerWarm = m.ms;
   },
   onFailed(message) {
     page.compiler = 'failed';
