@@ -6,7 +6,7 @@ import {execFileSync} from 'node:child_process';
 import fs from 'node:fs';
 import {test} from 'node:test';
 
-import {compileArgs, linkArgs, parseDiagnostics, parseLinkFlags} from '../../web/compiler/compiler.js';
+import {compileArgs, linkArgs, parseDiagnostics, parseDriverPlan, parseLinkFlags, withOutput} from '../../web/compiler/compiler.js';
 import {readFragment, shareFragment, toBase64Url} from '../../web/playground/share.js';
 
 async function deflate(bytes) {
@@ -84,4 +84,29 @@ test('the compile and link commands', () => {
   const flags = parseLinkFlags('# comment\n-Wl,-u,__main_argc_argv\n\n  -lsetjmp  \n');
   assert.deepEqual(flags, ['-Wl,-u,__main_argc_argv', '-lsetjmp']);
   assert.deepEqual(linkArgs('my prog!', flags), ['clang++', 'main.o', '-o', 'myprog.wasm', ...flags, '-ltelka']);
+});
+
+test("the driver's command lines are read from clang -### and reused with another output", () => {
+  const text = 'clang version 22.1.0 (https://example.invalid/llvm-project 9560ae0)\n' +
+               'Target: wasm32-unknown-wasip1\nThread model: posix\nInstalledDir: \nBuild config: +assertions\n' +
+               ' (in-process)\n' +
+               ' "" "clang" "-cc1" "-triple" "wasm32-unknown-wasip1" "-O1" "-main-file-name" "main.c" ' +
+               '"-D" "MSG=\\"a b\\"" "-o" "main.o" "-x" "c" "main.c"\n' +
+               ' "wasm-ld" "-L/usr/lib/wasm32-wasip1" "/usr/lib/wasm32-wasip1/crt1-command.o" "main.o" "-ltelka" ' +
+               '"-o" "program.wasm"\n\n';
+  const plan = parseDriverPlan(text);
+  assert.deepEqual(plan, [
+    ['clang', '-cc1', '-triple', 'wasm32-unknown-wasip1', '-O1', '-main-file-name', 'main.c',
+     '-D', 'MSG="a b"', '-o', 'main.o', '-x', 'c', 'main.c'],
+    ['wasm-ld', '-L/usr/lib/wasm32-wasip1', '/usr/lib/wasm32-wasip1/crt1-command.o', 'main.o', '-ltelka',
+     '-o', 'program.wasm'],
+  ]);
+  const linked = withOutput([plan[1]], 'main.wasm');
+  assert.deepEqual(linked[0].slice(-2), ['-o', 'main.wasm']);
+  assert.equal(plan[1].at(-1), 'program.wasm', 'the plan itself is kept as it was');
+  // The driver's errors are not a plan: the step then goes through the driver.
+  assert.equal(parseDriverPlan("clang: error: no such file or directory: 'main.c'\n"), null);
+  assert.equal(parseDriverPlan('clang version 22\nTarget: wasm32-unknown-wasip1\n'), null);
+  assert.equal(parseDriverPlan(' "clang" "-cc1" "unterminated\n\n'), null);
+  assert.equal(parseDriverPlan(''), null);
 });

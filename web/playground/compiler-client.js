@@ -1,6 +1,7 @@
 // The page's side of the compile worker (SITE/compiler/compile-worker.js):
-// starts it at once so clang loads while the student reads, reports loading
-// progress, and turns its replies into promises.
+// takes it over from compiler-start.js (which started it before this bundle
+// loaded) or starts it at once, reports loading progress, and turns its
+// replies into promises.
 //   to the worker:   {id, type: 'compile', source, lang, name} | {id, type: 'symbolize', wasm, offsets}
 //   from the worker: {type: 'progress', loaded, total} | {type: 'ready', ms} | {type: 'failed', message}
 //                    {type: 'warm', ms} (the warm-up build after ready is done)
@@ -20,10 +21,19 @@ export function startCompiler({url, onProgress, onReady, onWarm = () => {}, onFa
     onFailed(message);
   }
 
-  try {
-    worker = new Worker(url, {type: 'module'});
-  } catch (e) {
-    queueMicrotask(() => failAll(`the compiler could not start: ${e.message}`));
+  // Started early by compiler-start.js: its worker, and what it said so far.
+  const early = typeof window !== 'undefined' ? window.telkaCompilerStart : null;
+  let backlog = [];
+  if (early && (early.worker || early.error)) {
+    worker = early.worker;
+    backlog = early.events.splice(0);
+    if (early.error) queueMicrotask(() => failAll(`the compiler could not start: ${early.error.message}`));
+  } else {
+    try {
+      worker = new Worker(url, {type: 'module'});
+    } catch (e) {
+      queueMicrotask(() => failAll(`the compiler could not start: ${e.message}`));
+    }
   }
   if (worker) {
     worker.onmessage = (event) => {
@@ -42,6 +52,7 @@ export function startCompiler({url, onProgress, onReady, onWarm = () => {}, onFa
       event.preventDefault();
       failAll(`the compiler stopped: ${event.message || 'it could not be loaded'}`);
     };
+    for (const event of backlog) (event.type === 'error' ? worker.onerror : worker.onmessage)(event);
   }
 
   function ask(message, transfer = []) {
