@@ -6,7 +6,8 @@ import {execFileSync} from 'node:child_process';
 import fs from 'node:fs';
 import {test} from 'node:test';
 
-import {compileArgs, linkArgs, parseDiagnostics, parseDriverPlan, parseLinkFlags, withOutput} from '../../web/compiler/compiler.js';
+import {compileArgs, linkArgs, makeCompiler, parseDiagnostics, parseDriverPlan, parseLinkFlags, withOutput}
+  from '../../web/compiler/compiler.js';
 import {readFragment, shareFragment, toBase64Url} from '../../web/playground/share.js';
 
 async function deflate(bytes) {
@@ -109,4 +110,38 @@ test("the driver's command lines are read from clang -### and reused with anothe
   assert.equal(parseDriverPlan('clang version 22\nTarget: wasm32-unknown-wasip1\n'), null);
   assert.equal(parseDriverPlan(' "clang" "-cc1" "unterminated\n\n'), null);
   assert.equal(parseDriverPlan(''), null);
+});
+
+// The compiler package in node, with its own sysroot (no TELKA SDK there,
+// so a link ends at -ltelka): the reused command lines must do what the
+// driver itself does.
+test('the reused command lines compile as the driver does, and errors still come back located', async (t) => {
+  const bundle = new URL('../../web/node_modules/@yowasp/clang/gen/bundle.js', import.meta.url);
+  if (!fs.existsSync(bundle)) return t.skip('the compiler package is not installed (cd web && npm ci)');
+  const {Exit, runClang, runLLVM} = await import(bundle.href);
+  const source = '#include <stdio.h>\nstatic int twice(int x) { return 2 * x; }\n' +
+                 'int main(void) { printf("%d\\n", twice(21)); return 0; }\n';
+  let said = '';
+  const quiet = {stdout: () => {}, stderr: () => {}, decodeASCII: false};
+  const listen = (b) => { if (b) said += Buffer.from(b).toString(); };
+  const hear = {...quiet, stdout: listen, stderr: listen};
+  await runLLVM(null, {}, {fetchProgress: () => {}});
+  const [cc, ...args] = compileArgs('c');
+  await runLLVM([cc, '-###', ...args], {'main.c': ''}, hear);
+  const plan = parseDriverPlan(said);
+  assert.ok(plan && plan.length === 1 && plan[0].includes('-cc1'), said);
+  const viaPlan = await runLLVM(plan[0], {'main.c': source}, quiet);
+  const viaDriver = await runClang(compileArgs('c'), {'main.c': source}, quiet);
+  assert.equal(Buffer.compare(Buffer.from(viaPlan['main.o']), Buffer.from(viaDriver['main.o'])), 0,
+               'the same object file, byte for byte');
+
+  const compiler = makeCompiler({runClang, runLLVM, Exit, linkFlags: ['-lc++', '-lc++abi']});
+  assert.deepEqual(await compiler.prepare(['c', 'c++']), {c: true, 'c++': true, link: true});
+  const linked = await compiler.compile({source, lang: 'c'});
+  assert.equal(linked.ok, false);
+  assert.deepEqual(linked.diagnostics.map((d) => d.message), ['unable to find library -ltelka'], linked.log);
+  const bad = await compiler.compile({source: 'int main(void) { return nope; }\n', lang: 'c'});
+  assert.deepEqual(bad.diagnostics.map((d) => [d.line, d.severity]), [[1, 'error']], bad.log);
+  const cxx = await compiler.compile({source: 'int main() { auto x = ; }\n', lang: 'c++'});
+  assert.deepEqual(cxx.diagnostics.map((d) => [d.line, d.severity]), [[1, 'error']], cxx.log);
 });

@@ -185,12 +185,14 @@ export function makeCompiler({runClang, runLLVM, Exit, linkFlags, now = () => pe
     return {ok: true, files: tree};
   }
 
-  // Asks the driver for the plans of a C compile and of the link, so that
-  // the first Run does not.
-  async function prepare() {
-    const c = await plan('c', compileArgs('c'), {[sourceName('c')]: new Uint8Array(0)});
-    const link = await plan('link', linkArgs('program', linkFlags), {'main.o': new Uint8Array(0)});
-    return {c: c !== null, link: link !== null};
+  // Asks the driver for the plans of the link and of a compile in each of
+  // `langs`, so that a Run does not; says which could be read.
+  async function prepare(langs = ['c']) {
+    const known = {};
+    for (const lang of langs)
+      known[lang] = (await plan(lang, compileArgs(lang), {[sourceName(lang)]: new Uint8Array(0)})) !== null;
+    known.link = (await plan('link', linkArgs('program', linkFlags), {'main.o': new Uint8Array(0)})) !== null;
+    return known;
   }
 
   async function compile({source, lang = 'c', name = 'program'}) {
