@@ -145,3 +145,54 @@ test('the reused command lines compile as the driver does, and errors still come
   const cxx = await compiler.compile({source: 'int main() { auto x = ; }\n', lang: 'c++'});
   assert.deepEqual(cxx.diagnostics.map((d) => [d.line, d.severity]), [[1, 'error']], cxx.log);
 });
+
+// The page's side of the compile worker with a stand-in Worker: a worker
+// started early by compiler-start.js is taken over with what it said before.
+test('the page takes over the early compile worker and its messages in order', async () => {
+  const posted = [];
+  class FakeWorker {
+    constructor(url) { this.url = String(url); FakeWorker.made.push(this); }
+    postMessage(message) { posted.push(message); }
+  }
+  FakeWorker.made = [];
+  const saved = {window: globalThis.window, Worker: globalThis.Worker};
+  try {
+    globalThis.Worker = FakeWorker;
+    const {startCompiler} = await import('../../web/playground/compiler-client.js');
+    const seen = [];
+    const handlers = {
+      onProgress: (m) => seen.push(`progress ${m.loaded}`), onReady: () => seen.push('ready'),
+      onWarm: () => seen.push('warm'), onFailed: (m) => seen.push(`failed ${m}`),
+    };
+    const early = new FakeWorker('early');
+    globalThis.window = {telkaCompilerStart: {worker: early, error: null,
+                                              events: [{data: {type: 'progress', loaded: 5}}, {data: {type: 'ready', ms: {}}}]}};
+    const client = startCompiler({url: 'unused', ...handlers});
+    assert.deepEqual(seen, ['progress 5', 'ready']);
+    assert.equal(FakeWorker.made.length, 1, 'no second worker');
+    early.onmessage({data: {type: 'warm', ms: {}}});
+    const reply = client.compile({source: 'int main(void) { return 0; }', lang: 'c', name: 'x'});
+    assert.equal(posted.at(-1).type, 'compile');
+    early.onmessage({data: {id: posted.at(-1).id, type: 'compiled', ok: true}});
+    assert.equal((await reply).ok, true);
+    assert.deepEqual(seen, ['progress 5', 'ready', 'warm']);
+
+    // An early worker that failed to load: its error, kept, fails the compiler.
+    seen.length = 0;
+    const broken = new FakeWorker('broken');
+    globalThis.window = {telkaCompilerStart: {worker: broken, error: null,
+                                              events: [{type: 'error', message: 'no such script', preventDefault() {}}]}};
+    const failedClient = startCompiler({url: 'unused', ...handlers});
+    assert.deepEqual(seen, ['failed the compiler stopped: no such script']);
+    await assert.rejects(failedClient.compile({source: '', lang: 'c'}), /no such script/);
+
+    // No early start (main.js first): the page starts its own and says so.
+    globalThis.window = {};
+    startCompiler({url: 'own', ...handlers});
+    assert.equal(FakeWorker.made.at(-1).url, 'own');
+    assert.deepEqual(globalThis.window.telkaCompilerStart, {taken: true});
+  } finally {
+    globalThis.window = saved.window;
+    globalThis.Worker = saved.Worker;
+  }
+});

@@ -23,6 +23,7 @@ export function startCompiler({url, onProgress, onReady, onWarm = () => {}, onFa
 
   // Started early by compiler-start.js: its worker, and what it said so far.
   const early = typeof window !== 'undefined' ? window.telkaCompilerStart : null;
+  if (typeof window !== 'undefined' && !early) window.telkaCompilerStart = {taken: true};
   let backlog = [];
   if (early && (early.worker || early.error)) {
     worker = early.worker;

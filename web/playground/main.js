@@ -55,7 +55,7 @@ let compilerProgress = '';
 const compiler = startCompiler({
   url: new URL('../compiler/compile-worker.js', import.meta.url),
   onProgress(m) {
-    compilerProgress = m.warming ? 'warming up' : m.total > 0 ? `${Math.min(100, Math.round(100 * m.loaded / m.total))}%` : '';
+    compilerProgress = m.total > 0 ? `${Math.min(100, Math.round(100 * m.loaded / m.total))}%` : '';
     if (!statusIsProgress || page.compiler !== 'loading') return;
     if (page.state === 'idle') setProgress(`Loading the compiler… ${compilerProgress}`);
     else if (page.state === 'compiling') setProgress(`Compiling… (the compiler is loading: ${compilerProgress})`);
