@@ -53,6 +53,14 @@ async function setSource(p, text, lang = 'c') {
   await p.evaluate((text, lang) => window.telkaPlayground.setSource(text, lang), text, lang);
 }
 
+// The warm-up build runs after ready, before any Run: when it is done.
+async function warmedUp(p) {
+  await p.waitForFunction(() => window.telkaPlayground.compilerWarmMs !== null || window.telkaPlayground.compiler === 'failed',
+                          {timeout: READY_MS});
+  assert.equal(await p.evaluate(() => window.telkaPlayground.compiler), 'ready', await statusText(p));
+  return p.evaluate(() => window.telkaPlayground.compilerWarmMs);
+}
+
 const windowShown = (p, title) =>
   s.eventually(() => p.evaluate((t) => !!document.querySelector(`.telka-window[data-title="${t}"] canvas`), title), 10000);
 
@@ -65,11 +73,14 @@ before(async () => {
   page = await openPlayground();
   s.note('playground: compiler ready after navigation, cold (ms)', await page.evaluate(() => window.telkaPlayground.compilerReadyMs));
   s.note('playground: first load to ready, as the test saw it (ms)', performance.now() - cold);
+  s.note('playground: warm-up build done after navigation, cold (ms)', await warmedUp(page));
   await page.reload();
   await page.waitForFunction(() => window.telkaPlayground && window.telkaPlayground.compiler !== 'loading',
                              {timeout: READY_MS});
   s.note('playground: compiler ready after navigation, warm (ms)', await page.evaluate(() => window.telkaPlayground.compilerReadyMs));
-  s.note('playground: worker load and warm-up, warm page', await page.evaluate(() => window.telkaPlayground.compilerMs));
+  s.note('playground: worker load and driver plans, warm page', await page.evaluate(() => window.telkaPlayground.compilerMs));
+  s.note('playground: warm-up build done after navigation, warm (ms)', await warmedUp(page));
+  s.note('playground: warm-up build, warm page', await page.evaluate(() => window.telkaPlayground.compilerWarm));
 });
 after(async () => { await env?.close(); });
 
@@ -88,6 +99,33 @@ test('the starter program compiles, runs, draws and answers a click', async () =
   assert.ok(await s.eventually(() => page.$eval('#pg-console', (e) => e.textContent.includes('Flower 1 planted at (-150, -20)')), 5000),
             'the click planted a flower and the program said so');
   await s.shot(page, 'playground-running');
+});
+
+test('a 100-line C program compiles, links and runs', async () => {
+  const starter = await page.evaluate(() => window.telkaPlayground.source());
+  const lines = starter.trimEnd().split('\n');
+  let source = lines.join('\n') + '\n';
+  // Functions of the kind a student adds, up to 100 lines.
+  for (let i = 0; source.split('\n').length + 8 <= 101; ++i)
+    source += `\nint sum_${i}(int from, int to)\n{\n    int s = 0;\n    for (int k = from; k < to; ++k)\n` +
+              `        s += k * ${i + 1};\n    return s;\n}\n`;
+  // and a comment to make it 100.
+  for (let n = 1; source.trimEnd().split('\n').length < 100; ++n) source += `// note ${n}\n`;
+  const count = source.trimEnd().split('\n').length;
+  assert.equal(count, 100);
+  const times = [];
+  for (let round = 0; round < 3; ++round) {
+    // A change each round, as a student's edits would make.
+    await setSource(page, source.replace('int sum_0(', `int sum_0${'_'.repeat(round)}(`));
+    assert.equal(await run(page), 'running', await statusText(page));
+    const ms = await page.evaluate(() => window.telkaPlayground.result.ms);
+    times.push(ms.compile + ms.link);
+    await page.locator('::-p-aria([name="Stop"][role="button"])').click();
+  }
+  times.sort((a, b) => a - b);
+  s.note('playground: 100-line C program, compile and link, median of 3 (ms)', times[1]);
+  s.note('playground: 100-line C program, lines', count);
+  await setSource(page, starter);
 });
 
 test('a syntax error is shown on its line and nothing runs; a warning does not stop a run', async () => {

@@ -6,7 +6,8 @@ import {execFileSync} from 'node:child_process';
 import fs from 'node:fs';
 import {test} from 'node:test';
 
-import {compileArgs, linkArgs, parseDiagnostics, parseLinkFlags} from '../../web/compiler/compiler.js';
+import {compileArgs, linkArgs, makeCompiler, parseDiagnostics, parseDriverPlan, parseLinkFlags, withOutput}
+  from '../../web/compiler/compiler.js';
 import {readFragment, shareFragment, toBase64Url} from '../../web/playground/share.js';
 
 async function deflate(bytes) {
@@ -84,4 +85,114 @@ test('the compile and link commands', () => {
   const flags = parseLinkFlags('# comment\n-Wl,-u,__main_argc_argv\n\n  -lsetjmp  \n');
   assert.deepEqual(flags, ['-Wl,-u,__main_argc_argv', '-lsetjmp']);
   assert.deepEqual(linkArgs('my prog!', flags), ['clang++', 'main.o', '-o', 'myprog.wasm', ...flags, '-ltelka']);
+});
+
+test("the driver's command lines are read from clang -### and reused with another output", () => {
+  const text = 'clang version 22.1.0 (https://example.invalid/llvm-project 9560ae0)\n' +
+               'Target: wasm32-unknown-wasip1\nThread model: posix\nInstalledDir: \nBuild config: +assertions\n' +
+               ' (in-process)\n' +
+               ' "" "clang" "-cc1" "-triple" "wasm32-unknown-wasip1" "-O1" "-main-file-name" "main.c" ' +
+               '"-D" "MSG=\\"a b\\"" "-o" "main.o" "-x" "c" "main.c"\n' +
+               ' "wasm-ld" "-L/usr/lib/wasm32-wasip1" "/usr/lib/wasm32-wasip1/crt1-command.o" "main.o" "-ltelka" ' +
+               '"-o" "program.wasm"\n\n';
+  const plan = parseDriverPlan(text);
+  assert.deepEqual(plan, [
+    ['clang', '-cc1', '-triple', 'wasm32-unknown-wasip1', '-O1', '-main-file-name', 'main.c',
+     '-D', 'MSG="a b"', '-o', 'main.o', '-x', 'c', 'main.c'],
+    ['wasm-ld', '-L/usr/lib/wasm32-wasip1', '/usr/lib/wasm32-wasip1/crt1-command.o', 'main.o', '-ltelka',
+     '-o', 'program.wasm'],
+  ]);
+  const linked = withOutput([plan[1]], 'main.wasm');
+  assert.deepEqual(linked[0].slice(-2), ['-o', 'main.wasm']);
+  assert.equal(plan[1].at(-1), 'program.wasm', 'the plan itself is kept as it was');
+  // The driver's errors are not a plan: the step then goes through the driver.
+  assert.equal(parseDriverPlan("clang: error: no such file or directory: 'main.c'\n"), null);
+  assert.equal(parseDriverPlan('clang version 22\nTarget: wasm32-unknown-wasip1\n'), null);
+  assert.equal(parseDriverPlan(' "clang" "-cc1" "unterminated\n\n'), null);
+  assert.equal(parseDriverPlan(''), null);
+});
+
+// The compiler package in node, with its own sysroot (no TELKA SDK there,
+// so a link ends at -ltelka): the reused command lines must do what the
+// driver itself does.
+test('the reused command lines compile as the driver does, and errors still come back located', async (t) => {
+  const bundle = new URL('../../web/node_modules/@yowasp/clang/gen/bundle.js', import.meta.url);
+  if (!fs.existsSync(bundle)) return t.skip('the compiler package is not installed (cd web && npm ci)');
+  const {Exit, runClang, runLLVM} = await import(bundle.href);
+  const source = '#include <stdio.h>\nstatic int twice(int x) { return 2 * x; }\n' +
+                 'int main(void) { printf("%d\\n", twice(21)); return 0; }\n';
+  let said = '';
+  const quiet = {stdout: () => {}, stderr: () => {}, decodeASCII: false};
+  const listen = (b) => { if (b) said += Buffer.from(b).toString(); };
+  const hear = {...quiet, stdout: listen, stderr: listen};
+  await runLLVM(null, {}, {fetchProgress: () => {}});
+  const [cc, ...args] = compileArgs('c');
+  await runLLVM([cc, '-###', ...args], {'main.c': ''}, hear);
+  const plan = parseDriverPlan(said);
+  assert.ok(plan && plan.length === 1 && plan[0].includes('-cc1'), said);
+  const viaPlan = await runLLVM(plan[0], {'main.c': source}, quiet);
+  const viaDriver = await runClang(compileArgs('c'), {'main.c': source}, quiet);
+  assert.equal(Buffer.compare(Buffer.from(viaPlan['main.o']), Buffer.from(viaDriver['main.o'])), 0,
+               'the same object file, byte for byte');
+
+  const compiler = makeCompiler({runClang, runLLVM, Exit, linkFlags: ['-lc++', '-lc++abi']});
+  assert.deepEqual(await compiler.prepare(['c', 'c++']), {c: true, 'c++': true, link: true});
+  const linked = await compiler.compile({source, lang: 'c'});
+  assert.equal(linked.ok, false);
+  assert.deepEqual(linked.diagnostics.map((d) => d.message), ['unable to find library -ltelka'], linked.log);
+  const bad = await compiler.compile({source: 'int main(void) { return nope; }\n', lang: 'c'});
+  assert.deepEqual(bad.diagnostics.map((d) => [d.line, d.severity]), [[1, 'error']], bad.log);
+  const cxx = await compiler.compile({source: 'int main() { auto x = ; }\n', lang: 'c++'});
+  assert.deepEqual(cxx.diagnostics.map((d) => [d.line, d.severity]), [[1, 'error']], cxx.log);
+});
+
+// The page's side of the compile worker with a stand-in Worker: a worker
+// started early by compiler-start.js is taken over with what it said before.
+test('the page takes over the early compile worker and its messages in order', async () => {
+  const posted = [];
+  class FakeWorker {
+    constructor(url) { this.url = String(url); FakeWorker.made.push(this); }
+    postMessage(message) { posted.push(message); }
+  }
+  FakeWorker.made = [];
+  const saved = {window: globalThis.window, Worker: globalThis.Worker};
+  try {
+    globalThis.Worker = FakeWorker;
+    const {startCompiler} = await import('../../web/playground/compiler-client.js');
+    const seen = [];
+    const handlers = {
+      onProgress: (m) => seen.push(`progress ${m.loaded}`), onReady: () => seen.push('ready'),
+      onWarm: () => seen.push('warm'), onFailed: (m) => seen.push(`failed ${m}`),
+    };
+    const early = new FakeWorker('early');
+    globalThis.window = {telkaCompilerStart: {worker: early, error: null,
+                                              events: [{data: {type: 'progress', loaded: 5}}, {data: {type: 'ready', ms: {}}}]}};
+    const client = startCompiler({url: 'unused', ...handlers});
+    assert.deepEqual(seen, ['progress 5', 'ready']);
+    assert.equal(FakeWorker.made.length, 1, 'no second worker');
+    early.onmessage({data: {type: 'warm', ms: {}}});
+    const reply = client.compile({source: 'int main(void) { return 0; }', lang: 'c', name: 'x'});
+    assert.equal(posted.at(-1).type, 'compile');
+    early.onmessage({data: {id: posted.at(-1).id, type: 'compiled', ok: true}});
+    assert.equal((await reply).ok, true);
+    assert.deepEqual(seen, ['progress 5', 'ready', 'warm']);
+
+    // An early worker that failed to load: its error, kept, fails the compiler.
+    seen.length = 0;
+    const broken = new FakeWorker('broken');
+    globalThis.window = {telkaCompilerStart: {worker: broken, error: null,
+                                              events: [{type: 'error', message: 'no such script', preventDefault() {}}]}};
+    const failedClient = startCompiler({url: 'unused', ...handlers});
+    assert.deepEqual(seen, ['failed the compiler stopped: no such script']);
+    await assert.rejects(failedClient.compile({source: '', lang: 'c'}), /no such script/);
+
+    // No early start (main.js first): the page starts its own and says so.
+    globalThis.window = {};
+    startCompiler({url: 'own', ...handlers});
+    assert.equal(FakeWorker.made.at(-1).url, 'own');
+    assert.deepEqual(globalThis.window.telkaCompilerStart, {taken: true});
+  } finally {
+    globalThis.window = saved.window;
+    globalThis.Worker = saved.Worker;
+  }
 });

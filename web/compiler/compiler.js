@@ -1,7 +1,9 @@
 // Compiling and linking one student program with the in-browser clang, and
 // reading clang's and wasm-ld's text into diagnostics. Independent of where it
 // runs: it is handed the package's runClang/runLLVM (the worker in the page,
-// node in checks), the link flags of the TELKA SDK, and a clock.
+// node in checks), the link flags of the TELKA SDK, and a clock. The driver's
+// command lines (clang -###) are asked once and reused: each tool run is a
+// fresh instance of clang, so a driver run per step would cost one more.
 
 export const MAX_SOURCE_BYTES = 256 * 1024;
 
@@ -41,6 +43,43 @@ export function linkArgs(name, linkFlags) {
 // link-flags.txt: one flag a line; blank lines and # comments are skipped.
 export function parseLinkFlags(text) {
   return String(text).split(/\r?\n/).map((l) => l.trim()).filter((l) => l && !l.startsWith('#'));
+}
+
+// The tool command lines in the text of `clang -###`, each an argv without
+// the empty first word the package's driver prints; null when the text is not
+// a plan (an error, or a form this parser does not know).
+export function parseDriverPlan(text) {
+  const commands = [];
+  let inCommands = false;
+  for (const line of String(text).split('\n')) {
+    if (!inCommands) {
+      if (/^(clang|Target:|Thread model:|InstalledDir:|Build config:)/.test(line)) continue;
+      inCommands = true;
+    }
+    if (line === ' (in-process)') continue;
+    if (line === '') break;
+    if (!line.startsWith(' "')) return null;
+    const argv = [];
+    const word = / (?:([^ "]+)|"((?:[^"\\$]|\\["\\$])*)")/gy;
+    let m;
+    let at = 0;
+    while (at < line.length) {
+      word.lastIndex = at;
+      m = word.exec(line);
+      if (!m) return null;
+      argv.push(m[1] !== undefined ? m[1] : m[2].replace(/\\(["$\\])/g, '$1'));
+      at = word.lastIndex;
+    }
+    if (argv[0] === '') argv.shift();
+    if (argv.length === 0) return null;
+    commands.push(argv);
+  }
+  return commands.length > 0 ? commands : null;
+}
+
+// A plan's commands with the word after every -o replaced by `output`.
+export function withOutput(plan, output) {
+  return plan.map((argv) => argv.map((w, i) => (i > 0 && argv[i - 1] === '-o' ? output : w)));
 }
 
 const LOCATED = /^(.*?):(\d+):(\d+): (fatal error|error|warning|note|remark): (.*)$/;
@@ -109,6 +148,53 @@ export function makeCompiler({runClang, runLLVM, Exit, linkFlags, now = () => pe
     }
   }
 
+  // Driver plans by step ('c', 'c++', 'link'), each asked on first use; null
+  // when the driver's answer could not be read: that step then goes through
+  // runClang, which asks the driver every time.
+  const plans = new Map();
+  async function plan(key, args, files) {
+    if (!plans.has(key)) {
+      plans.set(key, (async () => {
+        const out = capture();
+        try {
+          await runLLVM([args[0], '-###', ...args.slice(1)], files, {stdout: out.sink, stderr: out.sink, decodeASCII: false});
+        } catch {
+          return null;
+        }
+        return parseDriverPlan(out.text());
+      })());
+    }
+    return plans.get(key);
+  }
+
+  // One step (compile or link) as the driver would run it: its plan's
+  // commands, each on the files the previous one left.
+  async function driver(key, args, files, out, output = null) {
+    const commands = await plan(key, args, Object.fromEntries(Object.keys(files).map((f) => [f, new Uint8Array(0)])));
+    if (!commands) return step(runClang, args, files, out);
+    let tree = files;
+    for (const argv of output ? withOutput(commands, output) : commands) {
+      const result = await step(runLLVM, argv, tree, out);
+      if (!result.ok) {
+        if (result.files) delete result.files.tmp;
+        return result;
+      }
+      tree = result.files;
+    }
+    delete tree.tmp;
+    return {ok: true, files: tree};
+  }
+
+  // Asks the driver for the plans of the link and of a compile in each of
+  // `langs`, so that a Run does not; says which could be read.
+  async function prepare(langs = ['c']) {
+    const known = {};
+    for (const lang of langs)
+      known[lang] = (await plan(lang, compileArgs(lang), {[sourceName(lang)]: new Uint8Array(0)})) !== null;
+    known.link = (await plan('link', linkArgs('program', linkFlags), {'main.o': new Uint8Array(0)})) !== null;
+    return known;
+  }
+
   async function compile({source, lang = 'c', name = 'program'}) {
     lang = lang === 'c++' ? 'c++' : 'c';
     const main = sourceName(lang);
@@ -120,12 +206,13 @@ export function makeCompiler({runClang, runLLVM, Exit, linkFlags, now = () => pe
     }
     const log = capture();
     let t = now();
-    const compiled = await step(runClang, compileArgs(lang), {[main]: bytes}, log);
+    const compiled = await driver(lang, compileArgs(lang), {[main]: bytes}, log);
     ms.compile = now() - t;
     let wasm = null;
     if (compiled.ok && compiled.files && compiled.files['main.o']) {
       t = now();
-      const linked = await step(runClang, linkArgs(name, linkFlags), {'main.o': compiled.files['main.o']}, log);
+      const linked = await driver('link', linkArgs('program', linkFlags), {'main.o': compiled.files['main.o']}, log,
+                                  `${fileName(name)}.wasm`);
       ms.link = now() - t;
       const out = linked.ok && linked.files ? linked.files[`${fileName(name)}.wasm`] : null;
       // Its own buffer, so that the worker can hand it over without a copy.
@@ -177,5 +264,5 @@ export function makeCompiler({runClang, runLLVM, Exit, linkFlags, now = () => pe
                                                                              {function: null, file: null, line: null}));
   }
 
-  return {compile, symbolize};
+  return {prepare, compile, symbolize};
 }

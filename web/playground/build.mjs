@@ -1,5 +1,5 @@
 // Builds the playground into a site folder: playground.html, playground/
-// (the page's bundle and css), compiler/ (the compile worker's bundle, clang's
+// (the page's bundle, the module that starts the compiler early, and css), compiler/ (the compile worker's bundle, clang's
 // wasm files, the trimmed sysroot with the TELKA SDK, the link flags) and
 // examples/ (the example sources and their list). Relies on web/node_modules
 // (esbuild, the compiler package, CodeMirror) and an SDK folder holding
@@ -85,6 +85,11 @@ export async function buildPlayground({site, sdk, sourceRoot = ROOT}) {
     external: ['../runtime/telka-runtime.js'],
     loader: {'.c': 'text'},
     nodePaths: [path.join(web, 'node_modules')],
+  });
+  // Its first module: starts the compile worker before main.js has loaded.
+  await bundle(esbuild, {
+    entryPoints: [path.join(web, 'playground', 'compiler-start.js')],
+    outfile: path.join(pageDir, 'compiler-start.js'),
   });
   await bundle(esbuild, {
     entryPoints: [path.join(web, 'playground', 'playground.css')],

@@ -1,12 +1,14 @@
 // The page's side of the compile worker (SITE/compiler/compile-worker.js):
-// starts it at once so clang loads while the student reads, reports loading
-// progress, and turns its replies into promises.
+// takes it over from compiler-start.js (which started it before this bundle
+// loaded) or starts it at once, reports loading progress, and turns its
+// replies into promises.
 //   to the worker:   {id, type: 'compile', source, lang, name} | {id, type: 'symbolize', wasm, offsets}
 //   from the worker: {type: 'progress', loaded, total} | {type: 'ready', ms} | {type: 'failed', message}
+//                    {type: 'warm', ms} (the warm-up build after ready is done)
 //                    {id, type: 'compiled', ok, wasm, diagnostics, log, ms} | {id, type: 'symbolized', places}
 //                    {id, type: 'error', message}
 
-export function startCompiler({url, onProgress, onReady, onFailed}) {
+export function startCompiler({url, onProgress, onReady, onWarm = () => {}, onFailed}) {
   let worker;
   const waiting = new Map();
   let next = 1;
@@ -19,16 +21,27 @@ export function startCompiler({url, onProgress, onReady, onFailed}) {
     onFailed(message);
   }
 
-  try {
-    worker = new Worker(url, {type: 'module'});
-  } catch (e) {
-    queueMicrotask(() => failAll(`the compiler could not start: ${e.message}`));
+  // Started early by compiler-start.js: its worker, and what it said so far.
+  const early = typeof window !== 'undefined' ? window.telkaCompilerStart : null;
+  if (typeof window !== 'undefined' && !early) window.telkaCompilerStart = {taken: true};
+  let backlog = [];
+  if (early && (early.worker || early.error)) {
+    worker = early.worker;
+    backlog = early.events.splice(0);
+    if (early.error) queueMicrotask(() => failAll(`the compiler could not start: ${early.error.message}`));
+  } else {
+    try {
+      worker = new Worker(url, {type: 'module'});
+    } catch (e) {
+      queueMicrotask(() => failAll(`the compiler could not start: ${e.message}`));
+    }
   }
   if (worker) {
     worker.onmessage = (event) => {
       const m = event.data || {};
       if (m.type === 'progress') return onProgress(m);
       if (m.type === 'ready') return onReady(m);
+      if (m.type === 'warm') return onWarm(m);
       if (m.type === 'failed') return failAll(m.message);
       const request = waiting.get(m.id);
       if (!request) return;
@@ -40,6 +53,7 @@ export function startCompiler({url, onProgress, onReady, onFailed}) {
       event.preventDefault();
       failAll(`the compiler stopped: ${event.message || 'it could not be loaded'}`);
     };
+    for (const event of backlog) (event.type === 'error' ? worker.onerror : worker.onmessage)(event);
   }
 
   function ask(message, transfer = []) {

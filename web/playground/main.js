@@ -25,7 +25,8 @@ const ui = {
 
 // What tests (and the curious) can read of the page's state.
 const page = window.telkaPlayground = {
-  compiler: 'loading', compilerReadyMs: null, compilerMs: null,
+  // Ready: a Run compiles now; warm: the warm-up build after it is done too.
+  compiler: 'loading', compilerReadyMs: null, compilerMs: null, compilerWarmMs: null, compilerWarm: null,
   state: 'idle',  // idle, compiling, errors, running, ended, stopped, crashed
   result: null, end: null, crash: null,  // link: set once the address's fragment is read
   runs: 0,  // Run presses that started a compile
@@ -54,7 +55,7 @@ let compilerProgress = '';
 const compiler = startCompiler({
   url: new URL('../compiler/compile-worker.js', import.meta.url),
   onProgress(m) {
-    compilerProgress = m.warming ? 'warming up' : m.total > 0 ? `${Math.min(100, Math.round(100 * m.loaded / m.total))}%` : '';
+    compilerProgress = m.total > 0 ? `${Math.min(100, Math.round(100 * m.loaded / m.total))}%` : '';
     if (!statusIsProgress || page.compiler !== 'loading') return;
     if (page.state === 'idle') setProgress(`Loading the compiler… ${compilerProgress}`);
     else if (page.state === 'compiling') setProgress(`Compiling… (the compiler is loading: ${compilerProgress})`);
@@ -64,6 +65,10 @@ const compiler = startCompiler({
     page.compilerReadyMs = performance.now();
     page.compilerMs = m.ms;
     if (page.state === 'idle' && statusIsProgress) setStatus('Ready: press Run (Ctrl+Enter).');
+  },
+  onWarm(m) {
+    page.compilerWarmMs = performance.now();
+    page.compilerWarm = m.ms;
   },
   onFailed(message) {
     page.compiler = 'failed';
