@@ -97,9 +97,13 @@ async function store(file, response) {
   const body = await response.arrayBuffer();
   const hash = hex(await crypto.subtle.digest('SHA-256', body));
   if (hash !== file.hash) throw new Error(`${file.path} on the server is not the one precache.json lists`);
+  // Stored with the isolation headers, so that a hit goes to the page as it
+  // is: Chromium then reuses what it compiled of a wasm module last time,
+  // which it cannot for a response made anew.
   const headers = new Headers({
     'Content-Type': response.headers.get('Content-Type') || 'application/octet-stream',
     'Content-Length': String(body.byteLength),
+    ...ISOLATION,
   });
   await (await caches.open(FILES)).put(keyOf(file), new Response(body, {headers}));
 }
@@ -194,6 +198,7 @@ function syncOnce(options) {
 
 function isolate(response) {
   if (!response || response.type === 'opaque' || response.type === 'opaqueredirect' || response.status === 0) return response;
+  if (Object.entries(ISOLATION).every(([k, v]) => response.headers.get(k) === v)) return response;
   const headers = new Headers(response.headers);
   for (const [k, v] of Object.entries(ISOLATION)) headers.set(k, v);
   // The body reaching the worker is already decoded: the length and coding the server sent no longer hold.
