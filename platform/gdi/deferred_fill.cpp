@@ -6,7 +6,6 @@
 #include "gdi/target.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace standin {
 
@@ -48,6 +47,17 @@ size_t band_pieces(const std::vector<DeferredFill> &fills, int32_t y0, int32_t y
         }
     }
     return m;
+}
+
+// Inserts y into the sorted, distinct edges ys[0, n): a record has a few
+// dozen edges at most, too few for a call into the C++ library's sort to pay.
+void add_edge(int32_t *ys, size_t &n, int32_t y) {
+    size_t i = n;
+    while (i > 0 && ys[i - 1] > y) --i;
+    if (i > 0 && ys[i - 1] == y) return;
+    for (size_t k = n; k > i; --k) ys[k] = ys[k - 1];
+    ys[i] = y;
+    ++n;
 }
 
 }  // namespace
@@ -97,11 +107,9 @@ void BitmapPixels::settle() const {
     int32_t ys[2 * kMaxFills];
     size_t ny = 0;
     for (const DeferredFill &f : fills_) {
-        ys[ny++] = f.t;
-        ys[ny++] = f.b;
+        add_edge(ys, ny, f.t);
+        add_edge(ys, ny, f.b);
     }
-    std::sort(ys, ys + ny);
-    ny = static_cast<size_t>(std::unique(ys, ys + ny) - ys);
     static std::vector<Band> bands;  // what this settle writes
     static std::vector<FillRun> runs;
     bands.clear();
@@ -120,6 +128,8 @@ void BitmapPixels::settle() const {
     const bool keep = area >= settled_area_;
 
     static std::vector<uint32_t> pattern;  // one run of the piece's colour
+    static size_t pattern_len = 0;         // how much of it holds pattern_px
+    static uint32_t pattern_px = 0;
     size_t old = 0;                        // the first band of the kept settle not above this one
     for (const Band &band : bands) {
         const FillRun *pieces = runs.data() + band.first;
@@ -148,8 +158,15 @@ void BitmapPixels::settle() const {
         // its last differing pixel is written and marked.
         for (size_t i = 0; i < band.n; ++i) {
             const size_t len = static_cast<size_t>(pieces[i].r - pieces[i].l);
-            if (pattern.size() < len) pattern.resize(len);
-            fill_pixels(pattern.data(), len, pieces[i].px);
+            // Refilled only when the colour changes or the run is longer than
+            // what it holds: a frame's background repeats one colour band after band.
+            if (pattern_px != pieces[i].px || pattern_len < len) {
+                if (pattern.size() < len) pattern.resize(len);
+                if (pattern_px != pieces[i].px) pattern_len = 0;
+                fill_pixels(pattern.data() + pattern_len, len - pattern_len, pieces[i].px);
+                pattern_len = len;
+                pattern_px = pieces[i].px;
+            }
             for (size_t k = 0; k < nparts; ++k) {
                 for (int32_t y = parts[k].t; y < parts[k].b; ++y) {
                     int32_t l = pieces[i].l, r = pieces[i].r;
@@ -162,7 +179,7 @@ void BitmapPixels::settle() const {
                     uint32_t *run = base + static_cast<size_t>(y) * w + l;
                     size_t a = 0, b = 0;
                     if (!differing_span(run, pattern.data(), static_cast<size_t>(r - l), &a, &b)) continue;
-                    std::memcpy(run + a, pattern.data() + a, (b - a) * sizeof(uint32_t));
+                    fill_pixels(run + a, b - a, pieces[i].px);
                     const auto from = l + static_cast<int32_t>(a), to = l + static_cast<int32_t>(b);
                     widen(static_cast<size_t>(y), from, to);
                     if (!keep) widen(touched_[static_cast<size_t>(y)], from, to);
