@@ -69,6 +69,8 @@ void BitmapPixels::reset(int width, int height, uint32_t v) {
     fills_.clear();
     changed_.assign(static_cast<size_t>(height), Span{0, width});
     touched_.assign(static_cast<size_t>(height), Span{0, width});
+    touched_t_ = 0;
+    touched_b_ = height;
     settled_bands_.clear();
     settled_pieces_.clear();
     settled_area_ = 0;
@@ -79,7 +81,10 @@ void BitmapPixels::mark(int64_t l, int64_t top, int64_t r, int64_t bottom) {
     const auto left = static_cast<int32_t>(std::max<int64_t>(l, 0));
     const auto right = static_cast<int32_t>(std::min<int64_t>(r, width_));
     if (left >= right) return;
-    for (int64_t y = std::max<int64_t>(top, 0); y < std::min<int64_t>(bottom, height_); ++y) {
+    const int64_t y0 = std::max<int64_t>(top, 0), y1 = std::min<int64_t>(bottom, height_);
+    if (y0 >= y1) return;
+    touch_rows(static_cast<int32_t>(y0), static_cast<int32_t>(y1));
+    for (int64_t y = y0; y < y1; ++y) {
         widen(static_cast<size_t>(y), left, right);
         widen(touched_[static_cast<size_t>(y)], left, right);
     }
@@ -168,7 +173,12 @@ void BitmapPixels::settle() const {
                 pattern_px = pieces[i].px;
             }
             for (size_t k = 0; k < nparts; ++k) {
-                for (int32_t y = parts[k].t; y < parts[k].b; ++y) {
+                int32_t y0 = parts[k].t, y1 = parts[k].b;
+                if (parts[k].same) {
+                    y0 = std::max(y0, touched_t_);
+                    y1 = std::min(y1, touched_b_);
+                }
+                for (int32_t y = y0; y < y1; ++y) {
                     int32_t l = pieces[i].l, r = pieces[i].r;
                     if (parts[k].same) {
                         const Span &s = touched_[static_cast<size_t>(y)];
@@ -182,7 +192,10 @@ void BitmapPixels::settle() const {
                     fill_pixels(run + a, b - a, pieces[i].px);
                     const auto from = l + static_cast<int32_t>(a), to = l + static_cast<int32_t>(b);
                     widen(static_cast<size_t>(y), from, to);
-                    if (!keep) widen(touched_[static_cast<size_t>(y)], from, to);
+                    if (!keep) {
+                        widen(touched_[static_cast<size_t>(y)], from, to);
+                        touch_rows(y, y + 1);
+                    }
                 }
             }
         }
@@ -191,7 +204,9 @@ void BitmapPixels::settle() const {
         settled_bands_.swap(bands);
         settled_pieces_.swap(runs);
         settled_area_ = area;
-        std::fill(touched_.begin(), touched_.end(), Span{});
+        if (touched_t_ < touched_b_)
+            std::fill(touched_.begin() + touched_t_, touched_.begin() + touched_b_, Span{});
+        touched_t_ = touched_b_ = 0;
     }
     fills_.clear();
 }
