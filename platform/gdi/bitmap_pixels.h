@@ -119,6 +119,18 @@ private:
     mutable std::vector<FillRun> settled_pieces_;
     mutable int64_t settled_area_ = 0;
     mutable std::vector<Span> touched_;  // per row: drawn over since the kept settle
+    // Rows outside [touched_t_, touched_b_) have an empty touched_ span, so
+    // writing the kept fills again skips them without reading each one.
+    mutable int32_t touched_t_ = 0, touched_b_ = 0;
+    void touch_rows(int32_t t, int32_t b) const {
+        if (touched_t_ >= touched_b_) {
+            touched_t_ = t;
+            touched_b_ = b;
+        } else {
+            touched_t_ = t < touched_t_ ? t : touched_t_;
+            touched_b_ = b > touched_b_ ? b : touched_b_;
+        }
+    }
     Sync sync_;
     int width_ = 0;
     int height_ = 0;

@@ -6,7 +6,6 @@
 #include "gdi/target.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace standin {
 
@@ -50,6 +49,17 @@ size_t band_pieces(const std::vector<DeferredFill> &fills, int32_t y0, int32_t y
     return m;
 }
 
+// Inserts y into the sorted, distinct edges ys[0, n): a record has a few
+// dozen edges at most, too few for a call into the C++ library's sort to pay.
+void add_edge(int32_t *ys, size_t &n, int32_t y) {
+    size_t i = n;
+    while (i > 0 && ys[i - 1] > y) --i;
+    if (i > 0 && ys[i - 1] == y) return;
+    for (size_t k = n; k > i; --k) ys[k] = ys[k - 1];
+    ys[i] = y;
+    ++n;
+}
+
 }  // namespace
 
 void BitmapPixels::reset(int width, int height, uint32_t v) {
@@ -59,6 +69,8 @@ void BitmapPixels::reset(int width, int height, uint32_t v) {
     fills_.clear();
     changed_.assign(static_cast<size_t>(height), Span{0, width});
     touched_.assign(static_cast<size_t>(height), Span{0, width});
+    touched_t_ = 0;
+    touched_b_ = height;
     settled_bands_.clear();
     settled_pieces_.clear();
     settled_area_ = 0;
@@ -69,7 +81,10 @@ void BitmapPixels::mark(int64_t l, int64_t top, int64_t r, int64_t bottom) {
     const auto left = static_cast<int32_t>(std::max<int64_t>(l, 0));
     const auto right = static_cast<int32_t>(std::min<int64_t>(r, width_));
     if (left >= right) return;
-    for (int64_t y = std::max<int64_t>(top, 0); y < std::min<int64_t>(bottom, height_); ++y) {
+    const int64_t y0 = std::max<int64_t>(top, 0), y1 = std::min<int64_t>(bottom, height_);
+    if (y0 >= y1) return;
+    touch_rows(static_cast<int32_t>(y0), static_cast<int32_t>(y1));
+    for (int64_t y = y0; y < y1; ++y) {
         widen(static_cast<size_t>(y), left, right);
         widen(touched_[static_cast<size_t>(y)], left, right);
     }
@@ -97,11 +112,9 @@ void BitmapPixels::settle() const {
     int32_t ys[2 * kMaxFills];
     size_t ny = 0;
     for (const DeferredFill &f : fills_) {
-        ys[ny++] = f.t;
-        ys[ny++] = f.b;
+        add_edge(ys, ny, f.t);
+        add_edge(ys, ny, f.b);
     }
-    std::sort(ys, ys + ny);
-    ny = static_cast<size_t>(std::unique(ys, ys + ny) - ys);
     static std::vector<Band> bands;  // what this settle writes
     static std::vector<FillRun> runs;
     bands.clear();
@@ -120,6 +133,8 @@ void BitmapPixels::settle() const {
     const bool keep = area >= settled_area_;
 
     static std::vector<uint32_t> pattern;  // one run of the piece's colour
+    static size_t pattern_len = 0;         // how much of it holds pattern_px
+    static uint32_t pattern_px = 0;
     size_t old = 0;                        // the first band of the kept settle not above this one
     for (const Band &band : bands) {
         const FillRun *pieces = runs.data() + band.first;
@@ -148,10 +163,22 @@ void BitmapPixels::settle() const {
         // its last differing pixel is written and marked.
         for (size_t i = 0; i < band.n; ++i) {
             const size_t len = static_cast<size_t>(pieces[i].r - pieces[i].l);
-            if (pattern.size() < len) pattern.resize(len);
-            fill_pixels(pattern.data(), len, pieces[i].px);
+            // Refilled only when the colour changes or the run is longer than
+            // what it holds: a frame's background repeats one colour band after band.
+            if (pattern_px != pieces[i].px || pattern_len < len) {
+                if (pattern.size() < len) pattern.resize(len);
+                if (pattern_px != pieces[i].px) pattern_len = 0;
+                fill_pixels(pattern.data() + pattern_len, len - pattern_len, pieces[i].px);
+                pattern_len = len;
+                pattern_px = pieces[i].px;
+            }
             for (size_t k = 0; k < nparts; ++k) {
-                for (int32_t y = parts[k].t; y < parts[k].b; ++y) {
+                int32_t y0 = parts[k].t, y1 = parts[k].b;
+                if (parts[k].same) {
+                    y0 = std::max(y0, touched_t_);
+                    y1 = std::min(y1, touched_b_);
+                }
+                for (int32_t y = y0; y < y1; ++y) {
                     int32_t l = pieces[i].l, r = pieces[i].r;
                     if (parts[k].same) {
                         const Span &s = touched_[static_cast<size_t>(y)];
@@ -162,10 +189,13 @@ void BitmapPixels::settle() const {
                     uint32_t *run = base + static_cast<size_t>(y) * w + l;
                     size_t a = 0, b = 0;
                     if (!differing_span(run, pattern.data(), static_cast<size_t>(r - l), &a, &b)) continue;
-                    std::memcpy(run + a, pattern.data() + a, (b - a) * sizeof(uint32_t));
+                    fill_pixels(run + a, b - a, pieces[i].px);
                     const auto from = l + static_cast<int32_t>(a), to = l + static_cast<int32_t>(b);
                     widen(static_cast<size_t>(y), from, to);
-                    if (!keep) widen(touched_[static_cast<size_t>(y)], from, to);
+                    if (!keep) {
+                        widen(touched_[static_cast<size_t>(y)], from, to);
+                        touch_rows(y, y + 1);
+                    }
                 }
             }
         }
@@ -174,7 +204,9 @@ void BitmapPixels::settle() const {
         settled_bands_.swap(bands);
         settled_pieces_.swap(runs);
         settled_area_ = area;
-        std::fill(touched_.begin(), touched_.end(), Span{});
+        if (touched_t_ < touched_b_)
+            std::fill(touched_.begin() + touched_t_, touched_.begin() + touched_b_, Span{});
+        touched_t_ = touched_b_ = 0;
     }
     fills_.clear();
 }

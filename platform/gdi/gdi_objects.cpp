@@ -3,6 +3,7 @@
 #include "gdi/gdi_objects.h"
 
 #include <array>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <type_traits>
@@ -18,14 +19,22 @@ constexpr int64_t kMaxBitmapPixels = int64_t{1} << 27;
 // Every live object, stock ones included. What the program still holds when
 // the process ends is freed here, as Windows frees a process's GDI objects,
 // so a leak checker reports only memory that nothing owns.
+// Handles are looked up on every call: the address itself is the hash (as
+// GCC's library does), not the C++ library's byte-wise hash of it that the
+// browser build's library computes.
+struct AddressHash {
+    size_t operator()(const GdiObject *p) const { return reinterpret_cast<uintptr_t>(p); }
+};
+using LiveSet = std::unordered_set<GdiObject *, AddressHash>;
+
 struct Registry {
-    std::unordered_set<GdiObject *> live;
+    LiveSet live;
     ~Registry() {
         for (GdiObject *obj : live) delete obj;
     }
 };
 
-std::unordered_set<GdiObject *> &registry() {
+LiveSet &registry() {
     static Registry r;
     return r.live;
 }

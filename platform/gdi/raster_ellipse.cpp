@@ -18,6 +18,19 @@ struct Box {
     int64_t l, t, r, b;  // r > l, b > t
 };
 
+// Moves the guess v of grid_below_curve by steps of 2 to the largest value
+// with v^2 B^2 < A^2 (B^2 - u^2), v <= vmax; I holds every product.
+template <class I>
+int64_t correct_guess(int64_t v, int64_t vmax, int64_t A, int64_t B, int64_t u) {
+    const I rhs = I{A} * A * ((B - u) * (B + u));
+    const I b2 = I{B} * B;
+    auto below = [&](int64_t x) { return x < 0 || I{x} * x * b2 < rhs; };
+    constexpr int kMaxFix = 8;
+    for (int k = 0; k < kMaxFix && v + 2 <= vmax && below(v + 2); ++k) v += 2;
+    for (int k = 0; k < kMaxFix && !below(v); ++k) v -= 2;
+    return v;
+}
+
 // Largest v <= vmax with v = parity (mod 2) and v < A sqrt(B^2 - u^2) / B,
 // |u| <= B, B > 0: how far a grid offset may go before the curve is nearer
 // to the next one. Exact while A and B stay below 2^31 (boxes up to a
@@ -38,14 +51,12 @@ int64_t grid_below_curve(int64_t vmax, int64_t parity, int64_t A, int64_t B, int
     }
     if (((v - parity) & 1) != 0) --v;
     if (!exact) return v;
-    // Below 2^31 every product here stays below 2^124.
-    const i128 rhs = i128{A} * A * ((B - u) * (B + u));
-    const i128 b2 = i128{B} * B;
-    auto below = [&](int64_t x) { return x < 0 || i128{x} * x * b2 < rhs; };
-    constexpr int kMaxFix = 8;
-    for (int k = 0; k < kMaxFix && v + 2 <= vmax && below(v + 2); ++k) v += 2;
-    for (int k = 0; k < kMaxFix && !below(v); ++k) v -= 2;
-    return v;
+    // Below 2^15 every product here stays below 2^60: the same comparisons in
+    // 64 bits, which spares 32-bit targets (the browser build) a library call
+    // for each 128-bit multiply. Below 2^31 they stay below 2^124.
+    constexpr int64_t kNarrowLimit = int64_t{1} << 15;
+    if (A < kNarrowLimit && B < kNarrowLimit) return correct_guess<int64_t>(v, vmax, A, B, u);
+    return correct_guess<i128>(v, vmax, A, B, u);
 }
 
 // The ellipse's pixels on row y. Offsets are doubled and measured from the
