@@ -13,6 +13,8 @@
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
+#elif defined(__wasm_simd128__)
+#include <wasm_simd128.h>
 #endif
 
 using namespace standin;
@@ -43,7 +45,7 @@ inline uint32_t blend(uint32_t fg, uint32_t bg, uint32_t a) {
 }
 
 // Blends one row of coverage in the text colour. Four pixels at a time where
-// SSE2 is available, with exactly the scalar arithmetic; runs of empty or
+// SSE2 or wasm's SIMD is available, with exactly the scalar arithmetic; runs of empty or
 // full coverage are skipped or stored without arithmetic.
 void blend_row(uint32_t *dst, const uint8_t *cov, size_t n, uint32_t px) {
     size_t i = 0;
@@ -71,6 +73,30 @@ void blend_row(uint32_t *dst, const uint8_t *cov, size_t n, uint32_t px) {
         lo = _mm_srli_epi16(_mm_add_epi16(lo, _mm_srli_epi16(lo, 8)), 8);  // divide by 255, rounded
         hi = _mm_srli_epi16(_mm_add_epi16(hi, _mm_srli_epi16(hi, 8)), 8);
         _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + i), _mm_packus_epi16(lo, hi));
+    }
+#elif defined(__wasm_simd128__)
+    // The same four-pixel step in the browser build's 128-bit vectors.
+    const v128_t fg = wasm_u16x8_extend_low_u8x16(wasm_i32x4_splat(static_cast<int32_t>(px)));
+    const v128_t full = wasm_i32x4_splat(static_cast<int32_t>(px));
+    const v128_t c255 = wasm_i16x8_splat(255), c128 = wasm_i16x8_splat(128);
+    for (; i + 4 <= n; i += 4) {
+        uint32_t a4;
+        std::memcpy(&a4, cov + i, sizeof a4);
+        if (a4 == 0) continue;
+        if (a4 == 0xFFFFFFFFu) {
+            wasm_v128_store(dst + i, full);
+            continue;
+        }
+        const v128_t a = wasm_i8x16_shuffle(wasm_i32x4_splat(static_cast<int32_t>(a4)), wasm_i32x4_splat(0), 0, 0, 0,
+                                            0, 1, 1, 1, 1, 2, 2, 2, 2, 3, 3, 3, 3);
+        const v128_t alo = wasm_u16x8_extend_low_u8x16(a), ahi = wasm_u16x8_extend_high_u8x16(a);
+        const v128_t d = wasm_v128_load(dst + i);
+        const v128_t dlo = wasm_u16x8_extend_low_u8x16(d), dhi = wasm_u16x8_extend_high_u8x16(d);
+        v128_t lo = wasm_i16x8_add(wasm_i16x8_add(wasm_i16x8_mul(fg, alo), wasm_i16x8_mul(dlo, wasm_i16x8_sub(c255, alo))), c128);
+        v128_t hi = wasm_i16x8_add(wasm_i16x8_add(wasm_i16x8_mul(fg, ahi), wasm_i16x8_mul(dhi, wasm_i16x8_sub(c255, ahi))), c128);
+        lo = wasm_u16x8_shr(wasm_i16x8_add(lo, wasm_u16x8_shr(lo, 8)), 8);  // divide by 255, rounded
+        hi = wasm_u16x8_shr(wasm_i16x8_add(hi, wasm_u16x8_shr(hi, 8)), 8);
+        wasm_v128_store(dst + i, wasm_u8x16_narrow_i16x8(lo, hi));
     }
 #endif
     for (; i < n; ++i) {
