@@ -480,11 +480,12 @@ function writeAtomically(file, bytes) {
 }
 
 // TELKA_WASM_CLANG_TIMES=FILE appends one line per command: milliseconds spent copying the inputs
-// in, loading the compiler, running the tool and writing the outputs (how the build's time splits).
+// in, loading the compiler, running the tool and writing the outputs, and when it ended (how the
+// build's time splits).
 function logTimes(timesFile, tool, args, times) {
   if (!timesFile) return;
   const out = args.find((a, i) => args[i - 1] === '-o') ?? args.find((a) => a.endsWith('.a')) ?? '';
-  fs.appendFileSync(timesFile, JSON.stringify({ tool, out: path.basename(out), pid: process.pid, ...times }) + '\n');
+  fs.appendFileSync(timesFile, JSON.stringify({ tool, out: path.basename(out), pid: process.pid, end: Date.now(), ...times }) + '\n');
 }
 
 // Runs one tool command; resolves to its exit status. `io.stdout`, `io.stderr` take Buffers.
