@@ -51,7 +51,9 @@ set(TELKA_WASM_LINK_FLAGS
   -Wl,--stack-first
   -Wl,--max-memory=268435456)
 list(JOIN TELKA_WASM_LINK_FLAGS " " telka_wasm_link_flags)
-set(CMAKE_EXE_LINKER_FLAGS_INIT "${telka_wasm_link_flags}")
+# CMake hands the compile flags to the link as well, where the code
+# generator's (-mllvm) have nothing to do: no warning for each program.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "${telka_wasm_link_flags} -Wno-unused-command-line-argument")
 # After the objects and archives: the setjmp runtime FreeType's rasterizer calls.
 set(TELKA_WASM_LINK_LIBRARIES -lsetjmp)
 # Programs on the library only (the web backend adds them; the SDK's flags

@@ -282,30 +282,39 @@ export function prepareClang(args, cwd, tree) {
   return { args: out, depfile: depfile || depfilePath ? depfilePath : null };
 }
 
-// ar, ranlib and the other binutils: inputs are the arguments that name existing files.
-export function prepareBinutil(args, cwd, tree) {
+// A file argument of a binutil: copied in when it exists, made absolute either way (a new
+// archive's name does not exist yet).
+function fileArg(arg, cwd, tree) {
+  const abs = absolute(cwd, arg);
+  tree.addFile(abs);
+  return toVirtual(abs);
+}
+
+// ar: `ar [-]OPERATION[MODIFIERS] [RELPOS] [COUNT] ARCHIVE [NAMES...]`. The names are files to add
+// for q and r, and members of the archive for d, m, p, t and x (extracted ones land in the
+// working folder). ranlib, nm and the others: every argument not an option is a file.
+export function prepareBinutil(tool, args, cwd, tree) {
   const out = [];
+  let op = null;
+  let archive = null;
+  let skip = 0;  // RELPOS and COUNT after the operation
   for (const arg of args) {
-    if (arg.startsWith('-') || arg === '') {
+    if (tool !== 'ar') {
+      out.push(arg.startsWith('-') || arg === '' ? arg : fileArg(arg, cwd, tree));
+    } else if (op === null && (arg.startsWith('--') || arg === '')) {
+      out.push(arg);  // --format=..., --plugin...
+    } else if (op === null) {
+      op = arg.replace(/^-/, '');
+      skip = (/[abi]/.test(op.slice(1)) ? 1 : 0) + (op.slice(1).includes('N') ? 1 : 0);
       out.push(arg);
-      continue;
-    }
-    const abs = absolute(cwd, arg);
-    let exists = false;
-    try {
-      exists = fs.statSync(abs).isFile();
-    } catch {
-      exists = false;
-    }
-    // ar's operation letters (qc, rcs, t) are not files; a new archive's name does not exist yet
-    // and is still a path. Only names with a slash or a dot count as paths when absent.
-    if (exists) {
-      tree.addFile(abs);
-      out.push(toVirtual(abs));
-    } else if (arg.includes('/') || /\.[A-Za-z0-9]+$/.test(arg)) {
-      out.push(toVirtual(abs));
+    } else if (skip > 0) {
+      --skip;
+      out.push(arg);
+    } else if (archive === null) {
+      archive = fileArg(arg, cwd, tree);
+      out.push(archive);
     } else {
-      out.push(arg);
+      out.push(/^[qr]/.test(op) ? fileArg(arg, cwd, tree) : arg);
     }
   }
   return { args: out, depfile: null };
@@ -363,12 +372,33 @@ export function filterDepfile(bytes) {
   return new TextEncoder().encode(out.join('\n') + '\n');
 }
 
+// The package's virtual file system renames onto an existing file by keeping the old one, so a
+// tool that writes a temporary and renames it over its output (ar d, ar q on an archive, ranlib,
+// clang over an object that is also an input) would silently leave the old file. Loaded with that
+// one method replaced; a package whose code differs is refused rather than trusted.
+const RENAME_AS_SHIPPED = `    const oldEntry = this.entry.traverse(oldPath);
+    this.entry.traverse(newPath, { create: oldEntry });
+    this.entry.traverse(oldPath, { remove: true });`;
+const RENAME_REPLACING = `    const oldEntry = this.entry.traverse(oldPath);
+    if (this.entry === newDescriptor.entry && oldPath === newPath) return;
+    if (newDescriptor.entry.traverse(newPath, { create: oldEntry }) !== oldEntry) {
+      newDescriptor.entry.traverse(newPath, { remove: true });
+      newDescriptor.entry.traverse(newPath, { create: oldEntry });
+    }
+    this.entry.traverse(oldPath, { remove: true });`;
+
 let bundle = null;
 async function loadBundle() {
   if (bundle) return bundle;
   if (!fs.existsSync(bundlePath))
     throw new UsageError(`the wasm toolchain is not installed (${bundlePath} missing): run \`cd web && npm ci\``);
-  bundle = await import(pathToFileURL(bundlePath).href);
+  const source = fs.readFileSync(bundlePath, 'utf8');
+  if (!source.includes(RENAME_AS_SHIPPED))
+    throw new UsageError(`${bundlePath} is not the version this driver was written for (its rename differs)`);
+  // Its files (the compiler modules, the sysroot) are found next to the original.
+  const patched = source.replace(RENAME_AS_SHIPPED, RENAME_REPLACING)
+    .replaceAll('import.meta.url', JSON.stringify(pathToFileURL(bundlePath).href));
+  bundle = await import(`data:text/javascript;base64,${Buffer.from(patched).toString('base64')}`);
   await bundle.runLLVM(null, {}, { fetchProgress: () => {} });  // compile the modules, unpack the sysroot
   return bundle;
 }
@@ -450,11 +480,12 @@ function writeAtomically(file, bytes) {
 }
 
 // TELKA_WASM_CLANG_TIMES=FILE appends one line per command: milliseconds spent copying the inputs
-// in, loading the compiler, running the tool and writing the outputs (how the build's time splits).
+// in, loading the compiler, running the tool and writing the outputs, and when it ended (how the
+// build's time splits).
 function logTimes(timesFile, tool, args, times) {
   if (!timesFile) return;
   const out = args.find((a, i) => args[i - 1] === '-o') ?? args.find((a) => a.endsWith('.a')) ?? '';
-  fs.appendFileSync(timesFile, JSON.stringify({ tool, out: path.basename(out), pid: process.pid, ...times }) + '\n');
+  fs.appendFileSync(timesFile, JSON.stringify({ tool, out: path.basename(out), pid: process.pid, end: Date.now(), ...times }) + '\n');
 }
 
 // Runs one tool command; resolves to its exit status. `io.stdout`, `io.stderr` take Buffers.
@@ -465,7 +496,7 @@ export async function runTool(tool, rawArgs, cwd, io, timesFile = process.env.TE
   const args = expandResponseFiles(rawArgs, cwd);
   const tree = new VirtualTree();
   const isClang = tool === 'clang' || tool === 'clang++';
-  const plan = isClang ? prepareClang(args, cwd, tree) : prepareBinutil(args, cwd, tree);
+  const plan = isClang ? prepareClang(args, cwd, tree) : prepareBinutil(tool, args, cwd, tree);
   const t1 = performance.now();
   times.map = Math.round(t1 - t0);
   times.files = tree.files;
