@@ -197,7 +197,7 @@ const CLANG_SEPARATE_FILE = new Set(['-include', '-imacros', '-include-pch', '-T
 const CLANG_SEPARATE_OUTPUT = new Set(['-o', '-MF', '-MJ', '-serialize-diagnostics']);
 const CLANG_SEPARATE_OTHER = new Set(['-MT', '-MQ', '-x', '-D', '-U', '-Xclang', '-mllvm', '-target', '-arch',
   '-Xassembler', '-Xpreprocessor', '-e', '-u', '-z', '-l', '-iprefix', '-iwithprefix', '-iwithprefixbefore',
-  '-ferror-limit', '-Xlinker']);
+  '-ferror-limit']);
 const CLANG_JOINED_DIR = ['-isystem', '-iquote', '-idirafter', '-I', '-L', '--sysroot=', '-isysroot'];
 const CLANG_JOINED_OUTPUT = ['-MF'];
 
@@ -205,15 +205,30 @@ function absolute(cwd, p) {
   return path.resolve(cwd, p);
 }
 
-// A linker argument that names an existing file (a script, a list of symbols) is copied in and
-// made absolute; anything else is left alone.
+// A linker or cc1 argument that names an existing file (a script, a list of symbols, a
+// precompiled header) is copied in and made absolute; anything else is left alone.
 function linkerArg(arg, cwd, tree) {
   const eq = arg.startsWith('-') ? arg.indexOf('=') : -1;
   const value = eq >= 0 ? arg.slice(eq + 1) : arg.startsWith('-') ? null : arg;
   if (!value) return arg;
   const abs = absolute(cwd, value);
   if (!tree.addFile(abs)) return arg;
+  if (abs.endsWith('.pch')) addPchSources(abs, tree);
   return eq >= 0 ? arg.slice(0, eq + 1) + toVirtual(abs) : toVirtual(abs);
+}
+
+// A precompiled header is checked against the files it was made from: the header and the
+// source compiled to make it (CMake's cmake_pch.hxx and cmake_pch.hxx.cxx beside the .pch).
+function addPchSources(pch, tree) {
+  const stem = path.basename(pch, '.pch');
+  let names = [];
+  try {
+    names = fs.readdirSync(path.dirname(pch));
+  } catch {
+    return;
+  }
+  for (const name of names)
+    if (name.startsWith(stem) && !name.endsWith('.pch') && !name.endsWith('.d')) tree.addFile(path.join(path.dirname(pch), name));
 }
 
 export function prepareClang(args, cwd, tree) {
@@ -234,13 +249,15 @@ export function prepareClang(args, cwd, tree) {
     } else if (CLANG_SEPARATE_FILE.has(arg)) {
       const abs = absolute(cwd, next());
       tree.addFile(abs);
+      if (abs.endsWith('.pch')) addPchSources(abs, tree);
       out.push(arg, toVirtual(abs));
     } else if (CLANG_SEPARATE_OUTPUT.has(arg)) {
       const abs = toVirtual(absolute(cwd, next()));
       if (arg === '-o') objectOutput = abs;
       if (arg === '-MF') depfilePath = abs;
       out.push(arg, abs);
-    } else if (arg === '-Xlinker') {
+    } else if (arg === '-Xlinker' || arg === '-Xclang') {
+      // A file named there (a linker script; CMake's precompiled header) goes in too.
       out.push(arg, linkerArg(next(), cwd, tree));
     } else if (CLANG_SEPARATE_OTHER.has(arg)) {
       out.push(arg, next());
