@@ -76,10 +76,16 @@ for (const name of ['fd_write', 'fd_pwrite', 'fd_filestat_set_size']) {
   };
 }
 
-// At every wait: what the page sent, what the program printed and wrote.
-function housekeeping() {
+// A file the page offered becomes TELKA.SCR before the program sees any
+// input queued after the offer (Load, then Ctrl+P, plays the loaded file).
+function takeOfferedFile() {
   const offered = input.takeFile();
   if (offered) root.dir.contents.set(SCRIPT, new File(offered));
+}
+
+// At every wait: what the page sent, what the program printed and wrote.
+function housekeeping() {
+  takeOfferedFile();
   output.flush();
   scriptMirror.sync();
 }
@@ -124,7 +130,11 @@ function telkaImports() {
       input.wait(timeoutMs);
     },
     pending() { return input.pending(); },
-    take_record(out) { return input.take(ints(), out >> 2) ? 1 : 0; },
+    take_record(out) {
+      if (input.pending() === 0) return 0;
+      takeOfferedFile();  // read after the record was seen, so an offer made before it is seen too
+      return input.take(ints(), out >> 2) ? 1 : 0;
+    },
     out_of_memory(size) {
       throw new OutOfMemory(`the program asked for ${size >>> 0} bytes more with ${
           Math.round(memory.buffer.byteLength / 1048576)} MB in use, the most a program gets in the page`);
