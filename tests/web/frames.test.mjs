@@ -32,6 +32,17 @@ const CASES = [
    script: 'TELKA_MOUSE(-100, 0);\nTELKA_MOUSE(40, 80);\nTELKA_KBD(99);\nTELKA_MOUSE(0, 0);\n'},
 ];
 
+// Defines window.canvasHash in a page: FNV-1a of a canvas's RGBA bytes, the
+// hash png.mjs's fnv() takes of telka-run's frames.
+function defineCanvasHash() {
+  window.canvasHash = (c) => {
+    const d = c.getContext('2d').getImageData(0, 0, c.width, c.height).data;
+    let h = 2166136261;
+    for (let i = 0; i < d.length; ++i) h = Math.imul(h ^ d[i], 16777619) >>> 0;
+    return h;
+  };
+}
+
 const distinct = (hashes) => hashes.filter((h, i) => i === 0 || h !== hashes[i - 1]);
 
 // The graphics window's frames under telka-run, as hashes of their pixels.
@@ -53,6 +64,7 @@ before(async () => {
   page = await env.browser.newPage();
   // Any page of the site serves: the server makes each one cross-origin isolated.
   await page.goto(`${env.base}licences.html`);
+  await page.evaluate(defineCanvasHash);
   await page.evaluate(() => {
     const worker = new Worker('compiler/compile-worker.js', {type: 'module'});
     let next = 1;
@@ -86,11 +98,7 @@ async function pageFrames(wasm, script) {
     let last = performance.now();
     window.telkaOnPresent = (host) => {
       if (host.frame.dataset.title !== 'TELKA Graphics') return;
-      const c = host.canvas;
-      const d = c.getContext('2d').getImageData(0, 0, c.width, c.height).data;
-      let h = 2166136261;
-      for (let i = 0; i < d.length; ++i) h = Math.imul(h ^ d[i], 16777619) >>> 0;
-      frames.push(h);
+      frames.push(window.canvasHash(host.canvas));
       last = performance.now();
     };
     const run = await startProgram({wasm: new Uint8Array(wasm), name: 'main', desktop, playScript: true,
@@ -127,13 +135,9 @@ test('a session recorded in the page plays back natively to the same pictures', 
   const {page: game} = await s.open(env, 'keyboard');
   const shown = [];
   await game.exposeFunction('frameShown', (h) => shown.push(h));
+  await game.evaluate(defineCanvasHash);
   await game.evaluate(() => {
-    const hash = (c) => {
-      const d = c.getContext('2d').getImageData(0, 0, c.width, c.height).data;
-      let h = 2166136261;
-      for (let i = 0; i < d.length; ++i) h = Math.imul(h ^ d[i], 16777619) >>> 0;
-      return h;
-    };
+    const hash = window.canvasHash;
     // What the window shows now, then every picture after it.
     window.frameShown(hash(document.querySelector('.telka-window[data-title="TELKA Graphics"] canvas')));
     telkaPage.run.windows.onPresent = (host) => {
