@@ -63,10 +63,12 @@ extern "C" {
 #define TELKA_ANIMATE_RUN 2
 #define TELKA_ANIMATE_QUIT 5
 
+/* The values of one event (see TELKA_await_event for when the other kinds
+ * carry something other than 0). */
 typedef struct EventRecord {
     int32_t x;  /* mouse: where the click was, centred coordinates, y up; else 0 */
     int32_t y;
-    char key;   /* key event: the character typed; else 0 */
+    char key;   /* key event: the character typed (above 127: negative where char is signed); else 0 */
 } EventRecord;
 
 typedef struct Point {
@@ -75,26 +77,39 @@ typedef struct Point {
 } Point;
 
 /* The first and the last library call: open the windows (animation halted,
- * logging on) and close. Both return 1. */
+ * logging on) and close (closing a script being recorded: its lines are on
+ * disk, periodic events counted since the last line are lost). Both return 1. */
 int TELKA_open(void);
 int TELKA_close(void);
 
 /* Waits for the next event and returns its kind (TELKA_MOUSE, TELKA_KBD,
- * TELKA_PERIODIC or TELKA_QUIT); x, y and key are written for every kind
- * (0 where the kind has no value). Drawing reaches the window while it waits. */
+ * TELKA_PERIODIC or TELKA_QUIT); x, y and key are written at every wait, 0
+ * where the kind has no value, with two exceptions: after TELKA_ANIMATE_QUIT
+ * the quit carries the values of the event that ended the wait, and a
+ * replayed event that took the place of a live click or key keeps the live
+ * one's values in the fields its own kind does not set. So read x and y only
+ * for TELKA_MOUSE, key only for TELKA_KBD. What was drawn reaches the window
+ * before the wait blocks. */
 int TELKA_await_event(int32_t *x, int32_t *y, char *key);
 /* The same wait, filling a record. */
 int TELKA_await_event_rec(EventRecord *rec);
 
-/* Animation: TELKA_ANIMATE_HALT, _STEP (one periodic event), _RUN (one every
- * 50 ms) or _QUIT (every later wait returns TELKA_QUIT); other codes do nothing.
+/* Animation: TELKA_ANIMATE_HALT, _STEP (one periodic event at the next
+ * tick), _RUN (one every 50 ms) or _QUIT (every later wait still waits for an
+ * event and returns TELKA_QUIT; nothing undoes it); other codes do nothing.
+ * Periodic events also come from the Run menu's single step and from a
+ * script being played back, which halts animation.
  * Logging (non-zero: on) describes each drawing call in the text window and,
  * when switched on, shows that window. Both return 0 before TELKA_open, else 1. */
 int TELKA_animate(int code);
 int TELKA_logging(int on);
 
 /* printf into one line of the text window (which keeps the last 25 lines);
- * returns the number of characters formatted (at most 1023 are kept). */
+ * returns the number of characters formatted, at most 1023 (longer text is
+ * cut there). When the C library cannot format (%lc or %ls with a character
+ * the locale cannot convert) the result is negative, -1 on Linux, and the
+ * line is empty; TELKA_textf, TELKA_textf_pt and TELKA_textf_size do the
+ * same with an empty text. */
 int TELKA_printf(const char *format, ...) TELKA_PRINTF(1, 2);
 
 /* Asks for a line of text in a dialog and waits for Okay or Enter; `result`
@@ -130,7 +145,8 @@ int TELKA_circle_pt(int32_t color, Point centre, int32_t radius);
  * ptsize is the character height in pixels; a newline starts a line below. */
 int TELKA_text(int32_t color, int32_t x, int32_t y, int32_t ptsize, const char *text);
 int TELKA_text_pt(int32_t color, Point anchor, int32_t ptsize, const char *text);
-/* TELKA_text with printf formatting; returns the number of characters. */
+/* TELKA_text with printf formatting; returns the number of characters
+ * (negative when the C library cannot format, as TELKA_printf). */
 int TELKA_textf(int32_t color, int32_t x, int32_t y, int32_t ptsize, const char *format, ...) TELKA_PRINTF(5, 6);
 int TELKA_textf_pt(int32_t color, Point anchor, int32_t ptsize, const char *format, ...) TELKA_PRINTF(4, 5);
 /* Measures text (as one line) at ptsize: its height and width in pixels.
