@@ -12,6 +12,11 @@
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
+# cpack and the build folder's `install` target install what is built,
+# without building every test and program first: `make install`, `make
+# package` and `make windows-zip` build the installed targets themselves.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
+
 set(TELKA_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/telka)
 set(TELKA_PC_DIR ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
 
