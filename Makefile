@@ -87,7 +87,7 @@ LINUX_BUILD ?= build
 
 windows:
 	@scripts/install-deps cross
-	@cmake -S . -B $(WIN_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@cmake --no-warn-unused-cli -S . -B $(WIN_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
 	@cmake --build $(WIN_BUILD) -j $(JOBS)
 
 # The 32-bit Windows library for students on Windows, as one zip:
@@ -96,7 +96,7 @@ windows:
 # MinGW-w64 on Windows. Builds only the library.
 windows-zip:
 	@scripts/install-deps cross
-	@cmake -S . -B $(WIN_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@cmake --no-warn-unused-cli -S . -B $(WIN_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
 	@cmake --build $(WIN_BUILD) -j $(JOBS) --target telka_package
 	@cd $(WIN_BUILD) && cpack -G ZIP >/dev/null
 	@ls $(WIN_BUILD)/telka-*-win32.zip
