@@ -3,7 +3,7 @@
 # everything and runs every test.
 JOBS ?= $(shell nproc)
 
-.PHONY: deps build build-asan run test test-unit test-asan clean fuzz windows test-windows install package test-package web web-run test-web
+.PHONY: deps build build-asan run test test-unit test-asan clean fuzz windows windows-zip test-windows install package test-package web web-run test-web
 
 deps:
 	@scripts/install-deps
@@ -51,7 +51,8 @@ package:
 	cd build && cpack -G DEB
 
 # Programs outside the tree built against the installed library, the
-# package and the Debian package (scripts/test-package).
+# Windows zip and the Debian package (scripts/test-package, which installs
+# the cross compiler for the Windows part, or says it skipped that part).
 test-package: package
 	@scripts/test-package
 
@@ -85,8 +86,19 @@ LINUX_BUILD ?= build
 
 windows:
 	@scripts/install-deps cross
-	@cmake -S . -B $(WIN_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@cmake --no-warn-unused-cli -S . -B $(WIN_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
 	@cmake --build $(WIN_BUILD) -j $(JOBS)
+
+# The 32-bit Windows library for students on Windows, as one zip:
+# $(WIN_BUILD)/telka-VERSION-win32.zip holds the header, libtelka.a, the
+# CMake and pkg-config files, the docs and the template with a README for
+# MinGW-w64 on Windows. Builds only the library.
+windows-zip:
+	@scripts/install-deps cross
+	@cmake --no-warn-unused-cli -S . -B $(WIN_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@cmake --build $(WIN_BUILD) -j $(JOBS) --target telka_package
+	@cd $(WIN_BUILD) && cpack -G ZIP >/dev/null
+	@ls $(WIN_BUILD)/telka-*-win32.zip
 
 test-windows: deps windows
 	@cmake --preset default -B $(LINUX_BUILD) >/dev/null

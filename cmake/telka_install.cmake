@@ -4,11 +4,18 @@
 # main(), which the C runtime's start-up code pulls in); on Windows the
 # library alone, whose WinMain the C runtime calls. Beside it: telka.h,
 # the CMake package (find_package(telka) gives telka::telka), telka.pc for
-# pkg-config, telka-run on Linux, and the documentation. The prefix is
-# chosen at install time (cmake --install --prefix); the CMake package finds
-# it from where it lies, so it can be moved afterwards too.
+# pkg-config, telka-run on Linux, the mingw-w64 toolchain file for building
+# programs for Windows, and the documentation. The prefix is chosen at
+# install time (cmake --install --prefix); the CMake package finds it from
+# where it lies, so it can be moved afterwards too. The Windows build also
+# makes a zip for students on Windows (cpack -G ZIP, `make windows-zip`).
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
+
+# cpack and the build folder's `install` target install what is built,
+# without building every test and program first: `make install`, `make
+# package` and `make windows-zip` build the installed targets themselves.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 
 set(TELKA_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/telka)
 set(TELKA_PC_DIR ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
@@ -22,6 +29,8 @@ if(WIN32)
   set(TELKA_FIND_DEPENDENCIES "")
   set(TELKA_PC_REQUIRES "")
   set(TELKA_PC_LIBS "-lgdi32 -luser32 -lkernel32 -lstdc++ -mwindows -static -Wl,--undefined=_WinMain@16")
+  # The zip is unpacked anywhere, so telka.pc finds the prefix from where it lies.
+  set(TELKA_PC_PREFIX "\${pcfiledir}/../..")
 else()
   set(telka_parts telka_lib standin_kernel standin_gdi standin_text standin_png standin_headless standin_x11
                   standin_backends standin_user standin_menu standin_dialog standin_testing standin_session
@@ -77,9 +86,11 @@ write_basic_package_version_file(${PROJECT_BINARY_DIR}/package/telkaConfigVersio
 install(FILES ${PROJECT_BINARY_DIR}/package/telkaConfig.cmake ${PROJECT_BINARY_DIR}/package/telkaConfigVersion.cmake
   DESTINATION ${TELKA_CMAKE_DIR})
 
-# telka.pc names the prefix it is installed under, chosen at install time
-# (pkg-config then leaves out a system prefix's -I and -L).
-set(TELKA_PC_PREFIX "@CMAKE_INSTALL_PREFIX@")
+# On Linux telka.pc names the prefix it is installed under, chosen at
+# install time (pkg-config then leaves out a system prefix's -I and -L).
+if(NOT DEFINED TELKA_PC_PREFIX)
+  set(TELKA_PC_PREFIX "@CMAKE_INSTALL_PREFIX@")
+endif()
 configure_file(cmake/telka.pc.in ${PROJECT_BINARY_DIR}/package/telka.pc.in @ONLY)
 install(CODE "configure_file(\"${PROJECT_BINARY_DIR}/package/telka.pc.in\"
   \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${TELKA_PC_DIR}/telka.pc\" @ONLY)")
@@ -88,28 +99,50 @@ if(TARGET telka-run)
   install(TARGETS telka-run RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
 
+# A program of one's own for Windows is cross-built with this toolchain file
+# and -DCMAKE_PREFIX_PATH=<the Windows build's prefix>, so both come together.
+install(FILES cmake/mingw-w64-i686.cmake DESTINATION ${TELKA_CMAKE_DIR})
+
 # The reference, the examples and the template, side by side as in the
-# source tree, so the links between them hold.
-set(TELKA_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/telka)
+# source tree, so the links between them hold: under share/doc/telka on
+# Linux; at the top of the Windows prefix, where a student who unpacked the
+# zip finds them, with the template's README for MinGW-w64 on Windows.
+if(WIN32)
+  set(TELKA_DOC_DIR .)
+  install(FILES cmake/windows-README.md DESTINATION . RENAME README.md)
+  install(FILES template/README-windows.md DESTINATION template RENAME README.md)
+else()
+  set(TELKA_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/telka)
+  install(FILES template/README.md DESTINATION ${TELKA_DOC_DIR}/template)
+endif()
 install(DIRECTORY docs/ DESTINATION ${TELKA_DOC_DIR}/docs PATTERN tools EXCLUDE)
-install(DIRECTORY template/ DESTINATION ${TELKA_DOC_DIR}/template)
+install(DIRECTORY template/ DESTINATION ${TELKA_DOC_DIR}/template PATTERN README*.md EXCLUDE)
 install(DIRECTORY examples/ DESTINATION ${TELKA_DOC_DIR}/examples PATTERN CMakeLists.txt EXCLUDE)
 
-# The Debian package for Linux: `cpack -G DEB` in the build folder, or
-# `make package`.
-if(NOT WIN32)
+# The packages, in the build folder: for Linux the Debian package
+# (`cpack -G DEB`, `make package`), for Windows a zip of the prefix
+# (`cpack -G ZIP`, `make windows-zip`).
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_VENDOR "TELKA")
+# Debug information stays in the build.
+set(CPACK_STRIP_FILES ON)
+set(CPACK_OUTPUT_FILE_PREFIX ${PROJECT_BINARY_DIR})
+if(WIN32)
+  set(CPACK_GENERATOR ZIP)
+  set(CPACK_PACKAGE_NAME telka)
+  set(CPACK_PACKAGE_FILE_NAME telka-${PROJECT_VERSION}-win32)
+  # One folder inside, named as the zip, so unpacking scatters nothing.
+  set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+  include(CPack)
+else()
   set(CPACK_GENERATOR DEB)
   set(CPACK_PACKAGE_NAME telka-dev)
-  set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-  set(CPACK_PACKAGE_VENDOR "TELKA")
   set(CPACK_PACKAGE_CONTACT "TELKA updates <updates@telka.invalid>")
   set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "TELKA teaching graphics-and-event library (development files)")
   string(CONCAT CPACK_PACKAGE_DESCRIPTION
     "A procedural library for first graphical programs: a graphics window with 24 colours, a text window, "
     "one event at a time (clicks, keys, periodic ticks, quit), event scripts, and telka-run to run a program "
     "without a display. Programs build with find_package(telka) or pkg-config telka.")
-  # Debug information stays in the build.
-  set(CPACK_STRIP_FILES ON)
   set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
   set(CPACK_DEBIAN_PACKAGE_SECTION libdevel)
@@ -117,6 +150,5 @@ if(NOT WIN32)
     "libfreetype-dev, libfontconfig-dev, libx11-dev, libxext-dev, libpng-dev, fonts-dejavu-core, pkg-config, gcc | c-compiler, libstdc++-12-dev | libstdc++-dev")
   set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "cmake, make, g++")
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS OFF)
-  set(CPACK_OUTPUT_FILE_PREFIX ${PROJECT_BINARY_DIR})
   include(CPack)
 endif()
