@@ -62,11 +62,12 @@ const std::string kLevelDone = "Congratulations!\n\nHit space to play the next l
 const std::string kDied = "You died.\n\nPress any key to continue.";
 const std::string kGameOver = "GAME OVER";
 
-// The text log lines of the last draw, in order. A text with newlines spans
-// several ring lines; its entry ends at the closing quote that ends a line.
+// The text log lines of the last draw, in order, each without its line
+// feed. A text with newlines spans several lines of the log; its entry ends
+// at the closing quote that ends a line.
 std::vector<std::string> drawn_texts() {
     std::string log;
-    for (const std::string &line : libtest::ring()) log += line;
+    for (const std::string &line : libtest::ring_shown()) log += line + "\n";
     std::vector<std::string> texts;
     size_t at = 0;
     while (at < log.size()) {
