@@ -88,6 +88,27 @@ TEST_F(EventWait, CtrlFWhileRunningHaltsAfterOneMoreStep) {
     EXPECT_TRUE(r.blocked);
 }
 
+// The other order: Ctrl+F is the first message of a running wait, before it
+// has prepared its periodic event. That event is the single step itself, so
+// none follows it.
+TEST_F(EventWait, CtrlFWhileRunningBeforeAnEventIsPreparedGivesNoMore) {
+    TELKA_animate(2);
+    standin::headless_key_down(VK_CONTROL, standin::kKeyControl);
+    settle();
+    ASSERT_EQ(lib.ctrlDown, 1);
+    bool unprepared = false;
+    WaitResult r = wait_event({at(10, [&] {
+        unprepared = lib.eventKind == kNoEvent;
+        standin::headless_key_press('F', standin::kKeyControl);
+    })});
+    EXPECT_TRUE(unprepared);
+    EXPECT_EQ(r.kind, TELKA_PERIODIC);
+    EXPECT_EQ(r.ended_ms, 50);
+    EXPECT_EQ(lib.animating, 0);
+    r = wait_event({at(10, [] { standin::headless_key_up(VK_CONTROL, 0); })}, 500);
+    EXPECT_TRUE(r.blocked);
+}
+
 TEST_F(EventWait, ClickBeforeTheTickBeatsAPreparedPeriodicEvent) {
     TELKA_animate(2);
     bool prepared = false;
@@ -164,6 +185,43 @@ TEST_F(EventWait, CtrlAStartsAndCtrlHHalts) {
     EXPECT_EQ(r.kind, TELKA_KBD);
     EXPECT_EQ(r.key, 'a');
     EXPECT_EQ(lib.animating, 0);
+}
+
+// The key-down handler matches each command letter's small-letter code too
+// ('a' 0x61 ... 'r' 0x72), with Ctrl down and only then. Characters never
+// carry commands: with Ctrl down a letter or its control code does nothing.
+TEST_F(EventWait, CommandLettersAnswerToTheirSmallLetterCodes) {
+    const HWND w = lib.graphicsWnd;
+    auto key = [w](WPARAM code) { SendMessageA(w, WM_KEYDOWN, code, 0); };
+    key(0x61);
+    EXPECT_EQ(lib.animating, 0) << "no Ctrl";
+    key(VK_CONTROL);
+    key(0x61);
+    EXPECT_EQ(lib.animating, 1);
+    key(0x68);
+    EXPECT_EQ(lib.animating, 0);
+    key(0x66);
+    EXPECT_EQ(lib.singleStep, 1);
+    key(0x6C);
+    EXPECT_EQ(lib.logging, 0);
+    key(0x6F);
+    EXPECT_EQ(lib.playOne, 1);
+    key(0x72);
+    EXPECT_EQ(lib.recording, 1);
+    key(0x72);
+    EXPECT_EQ(lib.recording, 0);
+    key(0x70);
+    EXPECT_EQ(lib.playback, 1);
+    key(0x70);
+    EXPECT_EQ(lib.playback, 0);
+
+    lib.eventKind = kNoEvent;
+    for (WPARAM c : {WPARAM{'a'}, WPARAM{'q'}, WPARAM{1}, WPARAM{17}}) SendMessageA(w, WM_CHAR, c, 0);
+    EXPECT_EQ(lib.eventKind, kNoEvent);
+    EXPECT_EQ(lib.animating, 0);
+
+    key(0x71);
+    EXPECT_EQ(wait_event().kind, TELKA_QUIT);
 }
 
 TEST_F(EventWait, KeysTypedInTheTextWindowReachTheApplication) {
@@ -373,6 +431,24 @@ TEST_F(EventWait, DirtyBackBufferReachesTheWindowBeforeTheWaitBlocks) {
             if (RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF) != device_pixel(x, y)) ++mismatches;
         }
     EXPECT_EQ(mismatches, 0);
+}
+
+// Painting copies the whole back buffer to the window, as it stands, and
+// leaves it clean; no event wait is involved.
+TEST_F(EventWait, PaintCopiesTheBackBufferAndClearsTheDirtyFlag) {
+    TELKA_logging(0);
+    settle();
+    TELKA_rectangle(TELKA_BLUE, -50, 40, 50, -40, 0);
+    ASSERT_EQ(lib.backBufferDirty, 1);
+    ASSERT_NE(client_pixel(300, 260), RGB(0, 0, 255));
+    InvalidateRect(lib.graphicsWnd, nullptr, FALSE);
+    bool painted = false;
+    settle([&](const MSG &m) { painted = painted || (m.message == WM_PAINT && m.hwnd == lib.graphicsWnd); });
+    EXPECT_TRUE(painted);
+    EXPECT_EQ(lib.backBufferDirty, 0);
+    EXPECT_EQ(client_pixel(300, 260), RGB(0, 0, 255));
+    EXPECT_EQ(client_pixel(349, 299), RGB(0, 0, 255));
+    EXPECT_EQ(client_pixel(351, 260), device_pixel(351, 260));
 }
 
 }  // namespace

@@ -259,6 +259,46 @@ TEST_F(GetsDialog, ClickingOkayConfirms) {
     EXPECT_STREQ(result, "by mouse");
 }
 
+// A WM_COMMAND whose word parameter is not exactly the button's identifier
+// (a notification code in the high word, another control's identifier) does
+// not end the dialog.
+TEST_F(GetsDialog, OnlyTheButtonsOwnCommandEndsIt) {
+    char result[256] = "";
+    EXPECT_EQ(gets("Stay", result,
+                   {type("kept"),
+                    [] {
+                        HWND d = dialog();
+                        ASSERT_NE(d, nullptr);
+                        const LPARAM button = reinterpret_cast<LPARAM>(GetDlgItem(d, 101));
+                        SendMessageA(d, WM_COMMAND, MAKEWPARAM(101, 5), button);       // BN_DOUBLECLICKED
+                        SendMessageA(d, WM_COMMAND, MAKEWPARAM(101, 0x0300), button);  // EN_CHANGE
+                        SendMessageA(d, WM_COMMAND, MAKEWPARAM(102, 0), reinterpret_cast<LPARAM>(GetDlgItem(d, 102)));
+                    },
+                    type(" on\n")}),
+              1);
+    EXPECT_STREQ(result, "kept on");
+}
+
+namespace {
+LRESULT CALLBACK refuse_creation(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return message == WM_NCCREATE ? FALSE : DefWindowProcA(window, message, wParam, lParam);
+}
+}  // namespace
+
+// The dialog's window class refuses to create windows, so the dialog cannot
+// be shown: 0, and not one byte of the buffer written.
+TEST_F(GetsDialog, WhenTheDialogCannotBeCreatedItReturnsZeroAndLeavesTheBuffer) {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = refuse_creation;
+    wc.hInstance = lib.instance;
+    wc.lpszClassName = "#32770";
+    ASSERT_NE(RegisterClassA(&wc), 0);
+    char result[256];
+    std::memset(result, 'Z', sizeof result);
+    EXPECT_EQ(gets("Never shown", result, {}), 0);
+    EXPECT_EQ(std::string(result, sizeof result), std::string(sizeof result, 'Z'));
+}
+
 TEST_F(GetsDialog, TimerMessagesKeepReachingTheGraphicsWindow) {
     char result[256] = "";
     int fired_while_open = 0;

@@ -91,15 +91,40 @@ TEST_F(Render, WidthOneRectangleIsAOnePixelOutline) {
         for (int x = -9; x <= 9; ++x) ASSERT_EQ(back_pixel(x, y), kWhite) << x << "," << y;
 }
 
-// A radius-0 circle hands the platform a box one pixel across; whether that
-// lights the pixel is the rasterizer's rule (a 1 x 1 Ellipse with a one-pixel
-// pen draws nothing, as on Windows). It never reaches any other pixel.
-TEST_F(Render, CircleOfRadiusZeroStaysOnItsCentrePixel) {
+// A radius-0 circle hands the platform a box one pixel across, and a 1 x 1
+// Ellipse with a one-pixel pen lights nothing, as on Windows: the circle
+// draws nothing.
+TEST_F(Render, CircleOfRadiusZeroDrawsNothing) {
     TELKA_circle(4, 7, -3, 0);
-    const Box b = ink_box();
-    EXPECT_LE(b.count, 1);
-    if (b.count == 1) {
-        EXPECT_EQ(back_pixel(7, -3), kBlue);
+    EXPECT_EQ(ink_box().count, 0);
+}
+
+// The palette as a program sees it: each index's name in its log line and
+// its colour in the buffer. The values are written out here on purpose, not
+// taken from the library's tables.
+TEST_F(Render, EveryPaletteEntryHasItsNameAndColour) {
+    struct Entry {
+        const char *name;
+        int r, g, b;
+    };
+    const Entry kPalette[24] = {
+        {"black", 0, 0, 0},           {"white", 255, 255, 255},      {"red", 255, 0, 0},
+        {"green", 0, 255, 0},         {"blue", 0, 0, 255},           {"yellow", 255, 255, 0},
+        {"magenta", 255, 0, 255},     {"cyan", 0, 255, 255},         {"purple", 153, 0, 204},
+        {"navy blue", 0, 51, 153},    {"dusty plum", 153, 102, 153}, {"ice blue", 153, 255, 255},
+        {"turquoise", 153, 255, 204}, {"orange", 255, 102, 0},       {"brown", 153, 102, 51},
+        {"pink", 255, 153, 204},      {"chalk", 255, 255, 153},      {"gold", 204, 153, 51},
+        {"peach", 255, 153, 102},     {"forest green", 0, 102, 51},  {"sea green", 51, 204, 153},
+        {"olive", 153, 153, 51},      {"50% gray", 128, 128, 128},   {"20% gray", 204, 204, 204},
+    };
+    TELKA_logging(1);
+    for (int i = 0; i < 24; ++i) {
+        SCOPED_TRACE(i);
+        fill_buffer(i == 0 ? WHITE_BRUSH : BLACK_BRUSH);  // never the colour under test
+        TELKA_pixel(i, i - 12, 5);
+        ASSERT_FALSE(ring().empty());
+        EXPECT_EQ(ring().back(), std::string(kPalette[i].name) + " pixel at (" + std::to_string(i - 12) + ",5)\n");
+        EXPECT_EQ(back_pixel(i - 12, 5), RGB(kPalette[i].r, kPalette[i].g, kPalette[i].b));
     }
 }
 
