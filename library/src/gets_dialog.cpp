@@ -95,5 +95,8 @@ int TELKA_gets(const char *prompt, char *result) {
     build_gets_template(buffer, prompt);
     const INT_PTR r = DialogBoxIndirectParamA(lib.dialogInstance, reinterpret_cast<LPCDLGTEMPLATEA>(buffer),
                                               lib.graphicsWnd, gets_dialog_proc, reinterpret_cast<LPARAM>(result));
-    return r == -1 ? 0 : 1;
+    // -1: the dialog could not be created; 0: its owner is gone (the user
+    // closed the graphics window), so nothing was shown. Only the Okay
+    // button's EndDialog(1) is a confirmed line.
+    return r > 0 ? 1 : 0;
 }

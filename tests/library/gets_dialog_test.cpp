@@ -299,6 +299,16 @@ TEST_F(GetsDialog, WhenTheDialogCannotBeCreatedItReturnsZeroAndLeavesTheBuffer) 
     EXPECT_EQ(std::string(result, sizeof result), std::string(sizeof result, 'Z'));
 }
 
+// After the user closed the graphics window there is no owner: the dialog
+// is never shown, which must not read as a confirmed line.
+TEST_F(GetsDialog, WithTheGraphicsWindowClosedItReturnsZeroAndLeavesTheBuffer) {
+    ASSERT_TRUE(DestroyWindow(lib.graphicsWnd));
+    char result[256];
+    std::memset(result, 'Z', sizeof result);
+    EXPECT_EQ(TELKA_gets("Never shown", result), 0);
+    EXPECT_EQ(std::string(result, sizeof result), std::string(sizeof result, 'Z'));
+}
+
 TEST_F(GetsDialog, TimerMessagesKeepReachingTheGraphicsWindow) {
     char result[256] = "";
     int fired_while_open = 0;
