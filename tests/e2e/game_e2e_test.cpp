@@ -291,6 +291,10 @@ TEST_F(GameE2E, RecordedSessionPlaysBackAndDrivesTheGame) {
         5000))
         << "no logged frame shows the player moved towards keypad " << away << " (" << corners.size()
         << " frames logged)";
+    // A key typed while the file plays is not taken: q waits for its end.
+    EXPECT_TRUE(app_->eventually(
+        [&] { return count_lines(log_path(), "EOF encountered in script file TELKA.SCR") == 1; }, 10000))
+        << "the playback did not reach the end of the file";
     app_->keys("q");
     EXPECT_EQ(app_->wait_exit(), 0);
 }
