@@ -131,6 +131,10 @@ web-run: web
 
 # The frame comparisons run the examples natively under telka-run too.
 WEB_TEST_NATIVE = telka-run hello shapes bounce mouse-draw keyboard logging script-replay
+# The browser tests, named one by one (tests/web/package.json's `npm test`
+# runs the same files): node --test given a folder reads it differently from
+# one version to the next.
+WEB_TESTS = ask_name frames game playground playground_units serve
 
 test-web: web
 	@scripts/install-deps game
@@ -138,7 +142,7 @@ test-web: web
 	@cmake --build build -j $(JOBS) --target $(WEB_TEST_NATIVE)
 	@cd tests/web && npm ci --no-audit --no-fund --loglevel=error >/dev/null
 	@WEB_SITE=$(CURDIR)/$(WEB_BUILD)/site WEB_SHOTS=$(CURDIR)/$(WEB_BUILD)/screenshots \
-		node --test tests/web/*.test.mjs
+		node --test $(WEB_TESTS:%=tests/web/%.test.mjs)
 
 clean:
 	rm -rf build build-asan build-win32 build-fuzz build-web

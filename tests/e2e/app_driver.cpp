@@ -29,12 +29,13 @@ std::string make_temp_dir() {
     return mkdtemp(pattern.data()) ? pattern : std::string();
 }
 
-AppDriver::AppDriver(const std::string &binary, const std::string &workdir) {
+AppDriver::AppDriver(const std::string &binary, const std::string &workdir, const Environment &env) {
     display_ = XOpenDisplay(nullptr);
     pid_ = fork();
     if (pid_ == 0) {
         if (chdir(workdir.c_str()) != 0) _exit(126);
         setenv("STANDIN_BACKEND", "x11", 1);
+        for (const auto &[name, value] : env) setenv(name.c_str(), value.c_str(), 1);
         execl(binary.c_str(), binary.c_str(), static_cast<char *>(nullptr));
         _exit(127);
     }
@@ -120,6 +121,19 @@ uint32_t AppDriver::pixel(int screen_x, int screen_y) {
     const uint32_t p = static_cast<uint32_t>(XGetPixel(image, 0, 0)) & 0x00FFFFFFu;
     XDestroyImage(image);
     return p;
+}
+
+std::vector<uint32_t> AppDriver::pixels(int screen_x, int screen_y, int width, int height) {
+    std::vector<uint32_t> out;
+    if (!display_ || width <= 0 || height <= 0) return out;
+    XImage *image = XGetImage(display_, DefaultRootWindow(display_), screen_x, screen_y, unsigned(width),
+                              unsigned(height), AllPlanes, ZPixmap);
+    if (!image) return out;
+    out.reserve(size_t(width) * size_t(height));
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) out.push_back(static_cast<uint32_t>(XGetPixel(image, x, y)) & 0x00FFFFFFu);
+    XDestroyImage(image);
+    return out;
 }
 
 bool AppDriver::running() {

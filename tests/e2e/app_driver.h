@@ -11,13 +11,17 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace e2e {
 
 class AppDriver {
 public:
-    // Starts `binary` in `workdir` with the x11 backend on $DISPLAY.
-    AppDriver(const std::string &binary, const std::string &workdir);
+    using Environment = std::vector<std::pair<std::string, std::string>>;
+    // Starts `binary` in `workdir` with the x11 backend on $DISPLAY and the
+    // extra environment variables `env`.
+    AppDriver(const std::string &binary, const std::string &workdir, const Environment &env = {});
     ~AppDriver();  // kills the process if it still runs
 
     // The X window titled `title`, waiting up to `timeout_ms`; 0 if none.
@@ -31,6 +35,9 @@ public:
     void close_window(unsigned long window);
     // Screen pixel as 0x00RRGGBB.
     uint32_t pixel(int screen_x, int screen_y);
+    // Screen pixels of a rectangle as 0x00RRGGBB, row by row, read at one
+    // moment (a scan pixel by pixel can straddle two frames); empty on failure.
+    std::vector<uint32_t> pixels(int screen_x, int screen_y, int width, int height);
     // True when `pred` holds within `timeout_ms`, re-checked every 20 ms.
     template <class Pred>
     bool eventually(Pred pred, int timeout_ms = 3000);

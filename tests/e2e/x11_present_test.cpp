@@ -1,12 +1,11 @@
 // Presenting pixels on a real X server: what the backend puts on screen is
 // read back with XGetImage from a second connection, through both the MIT-SHM
 // path (from the surface memory the backend gives) and the XPutImage
-// fallback. Also prints the time of a full present.
+// fallback. The time of a full present is measured by bench/x11_driver_bench.
 #include "x11_test_support.h"
 
 #include <algorithm>
 #include <climits>
-#include <cstdio>
 #include <vector>
 
 namespace x11test {
@@ -214,47 +213,6 @@ TEST_P(X11Present, EachHostShowsItsOwnPixels) {
     standin::kX11Driver.destroy_host(a);  // with its segment perhaps still in use
     present_all(b, sb);
     expect_screen(b, 50, 20, visible(sb));
-}
-
-// Timing of the game's frame size, printed for the record; the budget is
-// checked by the benchmark, not here. "paced" presents one frame after the
-// server is idle, as the game does at 20 frames a second; "back to back"
-// includes waiting for the server to finish the previous frame.
-TEST_P(X11Present, PrintsTheTimeOfAFullFramePresent) {
-    HostId host = open_host(0, 0, 601, 540, "timing");
-    Surface s(601, 540);
-    s.fill(5);
-    Display *display = standin::x11().display;
-    for (int i = 0; i < 20; ++i) present_all(host, s);
-    XSync(display, False);
-    constexpr int kFrames = 300;
-    auto summary = [](std::vector<double> t) {
-        std::sort(t.begin(), t.end());
-        double sum = 0;
-        for (double v : t) sum += v;
-        char text[120];
-        std::snprintf(text, sizeof text, "mean %.3f ms, median %.3f ms, p95 %.3f ms", sum / double(t.size()),
-                      t[t.size() / 2], t[t.size() * 95 / 100]);
-        return std::string(text);
-    };
-    std::vector<double> paced, back_to_back;
-    for (int i = 0; i < kFrames; ++i) {
-        s.at(i % 601, 0) = uint32_t(i);
-        XSync(display, False);
-        double t0 = now_ms();
-        present_all(host, s);
-        paced.push_back(now_ms() - t0);
-    }
-    for (int i = 0; i < kFrames; ++i) {
-        s.at(i % 601, 1) = uint32_t(i);
-        double t0 = now_ms();
-        present_all(host, s);
-        back_to_back.push_back(now_ms() - t0);
-    }
-    std::printf("present 601x540 via %s: paced %s; back to back %s\n",
-                standin::x11().use_shm ? "MIT-SHM" : "XPutImage", summary(paced).c_str(),
-                summary(back_to_back).c_str());
-    expect_screen(host, 601, 540, visible(s));
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, X11Present, ::testing::Values(false, true),

@@ -1,19 +1,14 @@
-// The x11 backend's wait: it sleeps in the kernel until the deadline or the
-// first event (CPU time stays near zero), returns at once when input is
-// pending, and with no deadline wakes on input alone.
+// The x11 backend's wait: it does not return while nothing happens (a
+// deadline is reached first, or input comes), input ends it before its
+// deadline, and a deadline already past collects only what is waiting. How
+// late and how costly the waits are is measured by bench/x11_driver_bench.
 #include "x11_test_support.h"
 
-#include <ctime>
+#include <chrono>
 #include <thread>
 
 namespace x11test {
 namespace {
-
-double cpu_ms() {
-    timespec ts{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
-}
 
 void send_close(Display *display, Window window) {
     XEvent e{};
@@ -38,36 +33,42 @@ protected:
     HostId host_ = 0;
 };
 
-TEST_F(X11Wait, SleepsUntilTheDeadlineWithoutSpinning) {
-    const int64_t start = standin::kX11Driver.now_ns();
-    const double cpu_start = cpu_ms();
-    standin::kX11Driver.wait(start + 200'000'000);
-    const double elapsed_ms = double(standin::kX11Driver.now_ns() - start) / 1e6;
-    const double cpu_used = cpu_ms() - cpu_start;
-    EXPECT_TRUE(recorded().empty());
-    EXPECT_GE(elapsed_ms, 200.0);
-    EXPECT_LT(elapsed_ms, 300.0) << "woke long after the deadline";
-    EXPECT_LT(cpu_used, 20.0) << "the wait burnt CPU";
-    std::printf("wait(200 ms): %.2f ms elapsed, %.3f ms CPU\n", elapsed_ms, cpu_used);
+TEST_F(X11Wait, ReturnsNoEarlierThanTheDeadlineWhenNothingHappens) {
+    const int64_t deadline = standin::kX11Driver.now_ns() + 200'000'000;
+    standin::kX11Driver.wait(deadline);
+    EXPECT_GE(standin::kX11Driver.now_ns(), deadline);
+    EXPECT_TRUE(recorded().empty()) << ::testing::PrintToString(describe_all(recorded()));
 }
 
-TEST_F(X11Wait, ReturnsAtOnceWhenInputIsPending) {
+TEST_F(X11Wait, InputEndsTheWaitBeforeItsDeadline) {
     send_close(peer_, window_of(host_));
-    const double start = now_ms();
-    standin::kX11Driver.wait(standin::kX11Driver.now_ns() + 5'000'000'000);
-    EXPECT_LT(now_ms() - start, 1000.0);
+    const int64_t deadline = standin::kX11Driver.now_ns() + 10'000'000'000;
+    standin::kX11Driver.wait(deadline);
+    EXPECT_LT(standin::kX11Driver.now_ns(), deadline);
     EXPECT_EQ(recorded_of({Kind::CloseRequest}).size(), 1u);
 }
 
+// Input that comes later is not waited for; input already there is taken.
 TEST_F(X11Wait, PastDeadlineOnlyDeliversWhatIsThere) {
-    const double start = now_ms();
+    const Window target = window_of(host_);
+    std::thread sender([target] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        Display *other = XOpenDisplay(nullptr);
+        if (other == nullptr) return;
+        send_close(other, target);
+        XCloseDisplay(other);
+    });
     standin::kX11Driver.wait(0);
     standin::kX11Driver.wait(standin::kX11Driver.now_ns() - 1'000'000);
-    EXPECT_LT(now_ms() - start, 100.0);
-    EXPECT_TRUE(recorded().empty());
+    EXPECT_TRUE(recorded().empty()) << "a past deadline waited for input";
+    sender.join();  // the close request is on its way to us now
+    EXPECT_TRUE(eventually([] {
+        standin::kX11Driver.wait(0);
+        return recorded_of({Kind::CloseRequest}).size() == 1;
+    })) << "a past deadline did not collect the input waiting";
 }
 
-TEST_F(X11Wait, NoDeadlineWakesOnInput) {
+TEST_F(X11Wait, NoDeadlineReturnsOnlyForInput) {
     const Window target = window_of(host_);
     std::thread sender([target] {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -77,12 +78,15 @@ TEST_F(X11Wait, NoDeadlineWakesOnInput) {
         XCloseDisplay(other);
     });
     const double start = now_ms();
-    const double cpu_start = cpu_ms();
-    while (recorded_of({Kind::CloseRequest}).empty() && now_ms() - start < 5000) standin::kX11Driver.wait(-1);
+    int returns = 0;
+    while (recorded_of({Kind::CloseRequest}).empty() && now_ms() - start < 5000) {
+        standin::kX11Driver.wait(-1);
+        ++returns;
+    }
     sender.join();
     EXPECT_EQ(recorded_of({Kind::CloseRequest}).size(), 1u);
-    EXPECT_GE(now_ms() - start, 90.0);
-    EXPECT_LT(cpu_ms() - cpu_start, 20.0) << "the wait burnt CPU";
+    EXPECT_GE(now_ms() - start, 90.0) << "returned before the input was sent";
+    EXPECT_EQ(returns, 1) << "the wait returned with no input to hand over";
 }
 
 }  // namespace
