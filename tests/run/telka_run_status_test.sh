@@ -64,10 +64,10 @@ grep -q '126 when PROGRAM is there' out.txt && grep -q '127 when it is not found
 mkfifo fifo
 : >too-long && truncate -s 17M too-long
 for script in /dev/zero fifo "$work/tmp" too-long; do
-  status_is 2 "--script $script" "$run" ./where --script "$script"
+  status_is 2 "--script $script" "$run" ./seven --script "$script"
   grep -q "telka-run: the script '$script' is" err.txt || fail "--script $script: $(cat err.txt)"
 done
-status_is 2 "a script that is not there" "$run" ./where --script missing.scr
+status_is 2 "a script that is not there" "$run" ./seven --script missing.scr
 
 # --seconds ends an animating program after that much of its time: 20
 # periodic events a second.
