@@ -79,7 +79,7 @@ void set_client_size(HWND window, int width, int height) {
 
 // Both windows and the back buffer are made small once, after the library
 // opened them: every operation still clips, rasterises and blits through the
-// same code, on a tenth of the pixels or less. The graphics window's WM_SIZE
+// same code, on a hundredth of the pixels. The graphics window's WM_SIZE
 // puts the origin at the centre of its new client area, which the back buffer
 // then covers exactly; the text window keeps room for a few lines.
 constexpr int kGraphicsWidth = 64, kGraphicsHeight = 48;

@@ -26,12 +26,13 @@ namespace {
 bool read_file(const std::string &path, std::string *out) {
     FILE *in = script_file_open(path.c_str(), false);
     if (!in) {
+        const int error = errno;
         struct stat st;
         if (stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
             std::fprintf(stderr, "telka-run: the script '%s' is not a regular file (a folder, a FIFO or a device)\n",
                          path.c_str());
         } else {
-            std::fprintf(stderr, "telka-run: cannot read the script '%s': %s\n", path.c_str(), std::strerror(errno));
+            std::fprintf(stderr, "telka-run: cannot read the script '%s': %s\n", path.c_str(), std::strerror(error));
         }
         return false;
     }

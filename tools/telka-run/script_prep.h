@@ -8,8 +8,8 @@
 #include <optional>
 #include <string>
 
-// The longest script file telka-run takes, as the playground's Load does: an
-// hour of events recorded at every tick is about 2 MiB.
+// The longest script file telka-run takes, the same as the playground's Load:
+// an hour of events, one every 50 ms, is under 2 MiB.
 constexpr size_t kMaxScriptBytes = size_t{16} << 20;
 
 // Writes `path` from the file `script_file` or, when that is empty, from the
