@@ -16,7 +16,8 @@
 // Every operation of telka.h that draws, measures or writes text is there,
 // in both its integer and its Point form; formatted texts take the bytes as
 // data of "%s" or of one fixed format. Bytes missing at the end read as 0.
-// Opens the library on the headless backend on first use. Returns false if
+// Opens the library on the headless backend on first use, with small windows
+// and back buffer; each input starts with an empty text window. Returns false if
 // an operation returned what it must not (a count other than the text's
 // length, a negative size) or the text ring lost its shape.
 bool draw_fuzz_one(const uint8_t *data, size_t size);

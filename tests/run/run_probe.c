@@ -1,23 +1,30 @@
-/* The program telka-run's test runs: 40 lines before its first wait (more
+/* The program telka-run's tests run: 40 lines before its first wait (more
  * than the text window keeps), then one line and one disc per event, until
- * 'q' or quit. */
+ * 'q' or quit; after 'i' it ignores quit, as a program that never ends.
+ * With RUN_PROBE_ANIMATE set it animates, one periodic event per 50 ms. */
+#include <stdlib.h>
+
 #include "telka.h"
 
 int main(void)
 {
     int32_t x, y;
     char key;
-    int kind, i, n = 0;
+    int kind, i, n = 0, ignore_quit = 0;
 
     TELKA_open();
     TELKA_logging(0);
     for (i = 1; i <= 40; ++i)
         TELKA_printf("line %d", i);
     TELKA_clear();
+    if (getenv("RUN_PROBE_ANIMATE"))
+        TELKA_animate(TELKA_ANIMATE_RUN);
     for (;;) {
         kind = TELKA_await_event(&x, &y, &key);
         TELKA_printf("event %d: kind %d at (%d, %d) key %d", ++n, kind, (int)x, (int)y, key);
-        if (kind == TELKA_QUIT || (kind == TELKA_KBD && key == 'q'))
+        if (kind == TELKA_KBD && key == 'i')
+            ignore_quit = 1;
+        if ((kind == TELKA_QUIT && !ignore_quit) || (kind == TELKA_KBD && key == 'q'))
             break;
         TELKA_circle(n % 22 + 2, -250 + 20 * n, 0, 8);
     }

@@ -58,7 +58,8 @@ const char *run_usage() {
            "--max-frames, or when the program waits for input that will not come; the program's\n"
            "window is then closed as a user would close it. Two runs write the same files.\n"
            "Exit status: the program's; 4 when it did not end once its window was closed,\n"
-           "2 for a mistake in the options, 127 when PROGRAM cannot be run. See docs/headless.md.\n";
+           "2 for a mistake in the options or a script it cannot take, 126 when PROGRAM is there\n"
+           "but cannot be run, 127 when it is not found (as in the shell). See docs/headless.md.\n";
 }
 
 bool parse_run_options(int argc, char **argv, RunOptions *out) {

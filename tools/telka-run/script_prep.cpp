@@ -1,4 +1,6 @@
-// Preparing the played script. Without --max-events a file is copied byte
+// Preparing the played script. The file is opened by the library's own
+// routine (library/src/script_file.cpp), so what Ctrl+P refuses telka-run
+// refuses too. Without --max-events it is copied byte
 // for byte, so it plays exactly as it would under Ctrl+P. To cut a script
 // short the lines are read as the library reads them: the seventh
 // character says the kind (M, K or P), a PERIODIC(n) line stands for n
@@ -6,22 +8,48 @@
 // played, and a line of any other kind ends the playback.
 #include "script_prep.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
-#include <sstream>
 #include <vector>
+
+#include "script_file.h"
 
 namespace {
 
+// Read as the library reads TELKA.SCR (only a regular file, opened without
+// blocking), and no more than kMaxScriptBytes of it: a sparse or growing file
+// must not fill the disk or the memory before the program starts.
 bool read_file(const std::string &path, std::string *out) {
-    std::ifstream in(path, std::ios::binary);
+    FILE *in = script_file_open(path.c_str(), false);
     if (!in) {
+        const int error = errno;
+        struct stat st;
+        if (stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+            std::fprintf(stderr, "telka-run: the script '%s' is not a regular file (a folder, a FIFO or a device)\n",
+                         path.c_str());
+        } else {
+            std::fprintf(stderr, "telka-run: cannot read the script '%s': %s\n", path.c_str(), std::strerror(error));
+        }
+        return false;
+    }
+    char chunk[1 << 16];
+    size_t n = 0;
+    while (out->size() <= kMaxScriptBytes && (n = std::fread(chunk, 1, sizeof chunk, in)) > 0) out->append(chunk, n);
+    const bool failed = std::ferror(in) != 0;
+    std::fclose(in);
+    if (failed) {
         std::fprintf(stderr, "telka-run: cannot read the script '%s'\n", path.c_str());
         return false;
     }
-    std::ostringstream s;
-    s << in.rdbuf();
-    *out = s.str();
+    if (out->size() > kMaxScriptBytes) {
+        std::fprintf(stderr, "telka-run: the script '%s' is larger than %zu MiB; no script is that long\n",
+                     path.c_str(), kMaxScriptBytes >> 20);
+        return false;
+    }
     return true;
 }
 

@@ -129,23 +129,29 @@ void set_environment(const RunOptions &o) {
     }
 }
 
+// The shell's statuses for a program that does not start: 127 when it is not
+// there (nor in PATH), 126 for everything else that stops it (not executable,
+// a folder, not a program, no process to run it in).
+constexpr int kNotFound = 127;
+constexpr int kCannotRun = 126;
+
 int run_program(const std::string &program, const std::string &workdir) {
     std::fflush(nullptr);
     const pid_t child = fork();
     if (child < 0) {
         std::fprintf(stderr, "telka-run: cannot start '%s': %s\n", program.c_str(), std::strerror(errno));
-        return 127;
+        return kCannotRun;
     }
     if (child == 0) {
         if (chdir(workdir.c_str()) != 0) {
             std::fprintf(stderr, "telka-run: cannot enter '%s': %s\n", workdir.c_str(), std::strerror(errno));
-            _exit(127);
+            _exit(kCannotRun);
         }
         char *argv[] = {const_cast<char *>(program.c_str()), nullptr};
         execvp(program.c_str(), argv);
         const int error = errno;
         std::fprintf(stderr, "telka-run: cannot run '%s': %s\n", program.c_str(), std::strerror(error));
-        _exit(error == EACCES || error == ENOEXEC ? 126 : 127);
+        _exit(error == ENOENT || error == ENOTDIR ? kNotFound : kCannotRun);
     }
     int status = 0;
     while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
