@@ -1,8 +1,9 @@
 // Key messages and TranslateMessage as Windows gives them with a US layout:
 // lParam bits from the key event, system keys (Alt held, F10), and the
-// characters of letters, digits, punctuation, control keys and the keypad.
+// characters of the US keyboard table, with Shift, CapsLock and Ctrl.
 #include "user/keyboard.h"
 
+#include "kernel/us_keyboard.h"
 #include "user/window.h"
 
 #include <array>
@@ -25,18 +26,12 @@ KeyboardState &kb() {
     return s;
 }
 
-// Window messages carry the generic modifier codes; left/right variants
-// become VK_SHIFT/VK_CONTROL/VK_MENU, the right-hand Ctrl and Alt extended.
+// Window messages carry the generic modifier codes; the right-hand Ctrl and
+// Alt stay told apart by the extended flag.
 int generic_vk(int vk, bool *extended) {
-    switch (vk) {
-        case VK_LSHIFT:
-        case VK_RSHIFT: return VK_SHIFT;
-        case VK_LCONTROL: return VK_CONTROL;
-        case VK_RCONTROL: *extended = true; return VK_CONTROL;
-        case VK_LMENU: return VK_MENU;
-        case VK_RMENU: *extended = true; return VK_MENU;
-        default: return vk;
-    }
+    const int generic = us_generic_vk(vk);
+    if (generic != vk && us_key(vk).extended) *extended = true;
+    return generic;
 }
 
 void take_mods(unsigned mods) {
@@ -46,26 +41,6 @@ void take_mods(unsigned mods) {
     s.alt = (mods & kKeyAlt) != 0;
     s.caps = (mods & kKeyCapsLock) != 0;
     s.num = (mods & kKeyNumLock) != 0;
-}
-
-int shifted_digit(int vk) { return ")!@#$%^&*("[vk - '0']; }
-
-// US punctuation keys: unshifted and shifted character.
-int oem_char(int vk, bool shift) {
-    switch (vk) {
-        case VK_OEM_1: return shift ? ':' : ';';
-        case VK_OEM_PLUS: return shift ? '+' : '=';
-        case VK_OEM_COMMA: return shift ? '<' : ',';
-        case VK_OEM_MINUS: return shift ? '_' : '-';
-        case VK_OEM_PERIOD: return shift ? '>' : '.';
-        case VK_OEM_2: return shift ? '?' : '/';
-        case VK_OEM_3: return shift ? '~' : '`';
-        case VK_OEM_4: return shift ? '{' : '[';
-        case VK_OEM_5: return shift ? '|' : '\\';
-        case VK_OEM_6: return shift ? '}' : ']';
-        case VK_OEM_7: return shift ? '"' : '\'';
-        default: return -1;
-    }
 }
 
 int control_char(int vk) {
@@ -122,22 +97,11 @@ int keyboard_char(int vk, bool system) {
     const KeyboardState &s = kb();
     if (s.control && (s.alt || system)) return -1;  // Ctrl+Alt gives nothing on a US layout
     if (s.control) return control_char(vk);
-    if (vk >= 'A' && vk <= 'Z') return (s.shift != s.caps) ? vk : vk + ('a' - 'A');
-    if (vk >= '0' && vk <= '9') return s.shift ? shifted_digit(vk) : vk;
-    if (vk >= VK_NUMPAD0 && vk <= VK_NUMPAD9) return '0' + (vk - VK_NUMPAD0);
-    switch (vk) {
-        case VK_SPACE: return ' ';
-        case VK_RETURN: return 0x0D;
-        case VK_BACK: return 0x08;
-        case VK_TAB: return 0x09;
-        case VK_ESCAPE: return 0x1B;
-        case VK_MULTIPLY: return '*';
-        case VK_ADD: return '+';
-        case VK_SUBTRACT: return '-';
-        case VK_DIVIDE: return '/';
-        case VK_DECIMAL: return '.';
-        default: return oem_char(vk, s.shift);
-    }
+    const UsKey key = us_key(vk);
+    if (key.ch == 0) return -1;
+    // CapsLock inverts Shift for letters only.
+    const bool letter = vk >= 'A' && vk <= 'Z';
+    return static_cast<unsigned char>((s.shift != (letter && s.caps)) ? key.shifted : key.ch);
 }
 
 void reset_keyboard_state() { kb() = KeyboardState{}; }

@@ -1,10 +1,9 @@
-// The x11 backend's key table held to rules instead of restated: every key
-// of a US keyboard gives the virtual key, set-1 scan code and extended flag
-// that the headless backend's US keyboard gives for it, keysyms are named as
-// Xlib names them, and other layouts fall back to the US key in the same
-// place. Pure: keysyms and evdev keycodes (scan code + 8), no X server.
+// The x11 backend's keysym table held to rules: every key of the US keyboard
+// table is reached from its Xlib-named keysym with that key's codes, and
+// other layouts fall back to the US key in the same place. Pure: keysyms and
+// evdev keycodes (scan code + 8), no X server.
 #include "backends/x11/x11_keymap.h"
-#include "backends/headless/headless_internal.h"
+#include "kernel/us_keyboard.h"
 
 #include <windows.h>
 
@@ -20,29 +19,25 @@ extern "C" char *XKeysymToString(unsigned long keysym);
 
 namespace {
 
+using standin::UsKey;
 using standin::x11_translate_key;
 
-struct UsKey {
+struct Codes {
     int scan = 0;
     bool extended = false;
 };
-UsKey headless_key(int vk) {
-    UsKey k;
-    standin::us_scan_code(vk, &k.scan, &k.extended);
-    return k;
-}
+Codes codes(const UsKey &k) { return Codes{k.scan, k.extended}; }
 
-void expect_key(unsigned long keysym, unsigned keycode, int vk, UsKey want) {
+void expect_key(unsigned long keysym, unsigned keycode, int vk, Codes want) {
     const standin::KeyTranslation t = x11_translate_key(keysym, keycode);
     EXPECT_EQ(t.vk, vk);
     EXPECT_EQ(t.scan, want.scan);
     EXPECT_EQ(t.extended, want.extended);
 }
 
-// Every character typed without Shift, by the key that types it on the
-// headless backend's US keyboard: the character's keysym (Latin-1 keysyms
-// are the character codes), which the backend looks up as the key's
-// unshifted symbol, gives the same virtual key and scan code on that key.
+// Every character typed without Shift: its keysym (Latin-1 keysyms are the
+// character codes), which the backend looks up as the key's unshifted
+// symbol, gives the key that types it.
 TEST(X11Keymap, EveryUnshiftedCharacterGivesTheKeyThatTypesIt) {
     int checked = 0;
     for (int c = 0x20; c < 0x7F; ++c) {
@@ -54,9 +49,8 @@ TEST(X11Keymap, EveryUnshiftedCharacterGivesTheKeyThatTypesIt) {
         const char *name = XKeysymToString(static_cast<unsigned long>(c));
         ASSERT_NE(name, nullptr);
         EXPECT_EQ(XStringToKeysym(name), static_cast<unsigned long>(c)) << name;
-        const UsKey k = headless_key(vk);
-        ASSERT_NE(k.scan, 0);
-        expect_key(static_cast<unsigned long>(c), k.scan + 8, vk, k);
+        const UsKey k = standin::us_key(vk);
+        expect_key(static_cast<unsigned long>(c), k.scan + 8, vk, codes(k));
         ++checked;
     }
     EXPECT_EQ(checked, 26 + 10 + 12);  // letters, digits, space and 11 punctuation keys
@@ -69,29 +63,25 @@ bool ends_with(const char *s, const char *suffix) {
 }
 
 // Every function-key symbol the table knows, by its Xlib name, against the
-// headless keyboard's key of the same virtual key. What the name tells:
-// keypad keys ("KP_") are not extended but for Enter and '/', however the
-// navigation key they double as is; right-hand modifiers ("_R") are the
-// right-hand keys.
-TEST(X11Keymap, EveryNamedKeyMatchesTheHeadlessKeyboard) {
+// US key of the same virtual key: keypad symbols ("KP_") are the keypad's
+// keys, right-hand modifiers ("_R") the right-hand keys.
+TEST(X11Keymap, EveryNamedKeyIsItsUsKey) {
     int checked = 0;
     for (unsigned long sym = 0xFF00; sym <= 0xFFFF; ++sym) {
         const char *name = XKeysymToString(sym);
         if (name == nullptr) continue;
         SCOPED_TRACE(name);
-        EXPECT_EQ(standin::x11_is_keypad_keysym(sym), starts_with(name, "KP_"));
+        const bool keypad = starts_with(name, "KP_");
+        EXPECT_EQ(standin::x11_is_keypad_keysym(sym), keypad);
         const int vk = x11_translate_key(sym, 0).vk;
         if (vk == 0) continue;  // no Windows key here
         int side_vk = vk;
         if (ends_with(name, "_R") && vk == VK_SHIFT) side_vk = VK_RSHIFT;
         if (ends_with(name, "_R") && vk == VK_CONTROL) side_vk = VK_RCONTROL;
         if (ends_with(name, "_R") && vk == VK_MENU) side_vk = VK_RMENU;
-        UsKey want = headless_key(side_vk);
-        if (want.scan == 0) continue;  // a key the headless keyboard lacks
-        if (starts_with(name, "KP_")) want.extended = vk == VK_RETURN || vk == VK_DIVIDE;
-        // Windows flags NumLock as extended; the headless keyboard does not.
-        if (vk == VK_NUMLOCK) want.extended = true;
-        expect_key(sym, want.scan + 8, vk, want);
+        const UsKey want = keypad ? standin::us_keypad_key(vk) : standin::us_key(side_vk);
+        if (want.vk == 0) continue;  // a key the US keyboard lacks (F13 and up)
+        expect_key(sym, want.scan + 8, vk, codes(want));
         ++checked;
     }
     EXPECT_GT(checked, 60);
@@ -102,6 +92,8 @@ TEST(X11Keymap, UnknownSymbolsFallBackToTheKeyPosition) {
     expect_key(XK_Cyrillic_ef, 38, 'A', {0x1E, false});
     expect_key(XK_ampersand, 10, '1', {0x02, false});  // French digits row
     expect_key(0 /* NoSymbol */, 65, VK_SPACE, {0x39, false});
+    expect_key(0, 0x36 + 8, VK_SHIFT, {0x36, false});  // messages carry the generic modifier
+    expect_key(0, 0x45 + 8, VK_NUMLOCK, {0x45, true});  // that code is NumLock's place, not Pause's
     // Beyond the set-1 block there is no US key to fall back to.
     expect_key(0x1008FF12 /* XF86AudioMute */, 121, 0, {0, false});
     // Keycodes outside any keyboard give no scan code rather than garbage.

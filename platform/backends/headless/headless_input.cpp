@@ -2,6 +2,7 @@
 // screen size, the clock, injected keys and typing (US keyboard), the idle and
 // wait hooks, the waits and presents logs, and the reset between tests.
 #include "backends/headless/headless_internal.h"
+#include "kernel/us_keyboard.h"
 
 #include <cstdio>
 
@@ -11,10 +12,8 @@ namespace {
 
 // A key as a US keyboard sends it: its scan code and extended flag from the table.
 void headless_inject_us_key(bool down, int vk, unsigned mods, bool repeat) {
-    int scan = 0;
-    bool extended = false;
-    us_scan_code(vk, &scan, &extended);
-    headless_key_event(down, vk, mods, scan, extended, repeat);
+    const UsKey key = us_key(vk);
+    headless_key_event(down, vk, mods, key.scan, key.extended, repeat);
 }
 
 }  // namespace

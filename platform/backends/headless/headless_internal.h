@@ -1,6 +1,6 @@
 // State shared by the headless backend's files: the in-memory hosts, the
 // virtual clock, the queue of injected input and the test hooks, plus the
-// frame dumps and the US keyboard tables that the driver and the controls use.
+// frame dumps that the driver and the controls use.
 #pragma once
 
 #include "backends/headless/headless_backend.h"
@@ -68,10 +68,5 @@ void headless_dump_frame(HostId host, const HeadlessHost &h, const uint32_t *pix
 // The host is going, or the program ends: the last frame is written then.
 void headless_frames_host_gone(const HeadlessHost &h);
 void headless_frames_finish();
-
-// US keyboard: the key (and whether Shift is needed) that types `c`.
-bool us_key_for_char(char c, int *vk, bool *shift);
-// Set-1 scan code of a virtual key and whether it is an extended key.
-void us_scan_code(int vk, int *scan, bool *extended);
 
 }  // namespace standin
