@@ -6,7 +6,7 @@
 // InputEvents. README.md: each slot's contract.
 #pragma once
 
-#include "standin.h"  // the modifier bits (kKey*) that InputEvent::mods carries
+#include "automation.h"  // the modifier bits (kKey*) that InputEvent::mods carries
 
 #include <cstddef>
 #include <cstdint>

@@ -58,7 +58,6 @@ void deliver_pending() {
 
 bool headless_init(std::string *error) {
     (void)error;
-    headless_frames_from_environment();
     return true;
 }
 

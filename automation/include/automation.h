@@ -1,6 +1,8 @@
-// The stand-in's own API for tests and tools (not part of Win32): select the
-// headless backend, drive it (virtual clock, injected input, hooks, frame
-// dumps), read window pixels, and reset the windowing state between tests.
+// Automation of programs on the stand-in (not part of Win32), for tests,
+// tools and telka-run: select the headless backend and drive it (virtual
+// clock, injected input, hooks, frame dumps), read window pixels, PNG files,
+// the state reset between tests, and steered runs: the STANDIN_HEADLESS_*
+// settings read into one record, run control and text capture.
 #pragma once
 
 #include <windows.h>
@@ -126,6 +128,45 @@ bool write_window_png(HWND window, const std::string &path);
 
 // Writes an opaque RGB PNG of 0x00RRGGBB pixels.
 bool write_png(const std::string &path, const uint32_t *pixels, int width, int height, ptrdiff_t stride);
+
+// Reads any PNG into 0x00RRGGBB pixels (alpha dropped); false on failure.
+bool read_png(const std::string &path, std::vector<uint32_t> *pixels, int *width, int *height);
+
+// ---- steered runs (telka-run sets the environment) ----
+
+// Everything a steered run is asked for, read from the environment in one
+// place (backends/headless/README.md lists the variables).
+struct RunSettings {
+    bool headless = false;     // STANDIN_BACKEND=headless
+    std::string text_path;     // _TEXT: the text window's lines go there; empty: not captured
+    std::string main_window;   // _WINDOW: title of the window closed at the end and whose frames
+                               // are kept; empty: every top-level window
+    std::string play_item;     // _PLAY_ITEM: label (before any tab) of the menu item chosen; empty: none
+    double seconds = -1;       // _SECONDS: the program's time after which the run ends; -1: none
+    uint64_t frame_limit = 0;  // _FRAMES: frames after which it ends and none is written; 0: none
+    std::string dump_dir;      // _DUMP: frames are written there; empty: not written
+    uint64_t dump_every = 1;   // _DUMP_EVERY: write frames every, 2 * every, ...; 0: none of them
+    bool dump_last = false;    // _DUMP_LAST: write the last frame as last.png
+};
+
+// Reads the settings; a value that cannot be used gets one message on stderr
+// and its default.
+RunSettings run_settings_from_environment();
+
+// Writes every line the program prints to its text window (handed out by
+// OutputDebugStringA) into `path`, replaced; false, with a message, when the
+// file cannot be made.
+bool start_text_capture(const std::string &path);
+
+// Ends the run as the settings say: chooses the play item at the first wait,
+// and closes the main window when the item's check mark goes, after the time
+// or the frames, or when the program waits for input that cannot come. Needs
+// the headless backend (it drives the virtual clock).
+void start_run_control(const RunSettings &settings);
+
+// The process entry's start of a steered run: what the environment asks
+// for, or nothing.
+void start_automation();
 
 // ---- test support ----
 
