@@ -7,59 +7,20 @@
 
 #include <windows.h>
 
+#include "backends/headless/headless_backend.h"  // backend selection, the headless controls, kKey* bits
+
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
 namespace standin {
 
-// ---- backend selection ----
-
-// Selects the headless backend for this process, whatever STANDIN_BACKEND
-// says. Call it before the first window call; false when another backend is
-// already running.
-bool use_headless_backend();
-bool headless_backend_active();
-
 // ---- headless controls (they need the headless backend) ----
 
-// Modifier and lock bits of key and button input, injected here and
-// reported by every backend.
-enum : unsigned {
-    kKeyShift = 1u << 0,
-    kKeyControl = 1u << 1,
-    kKeyAlt = 1u << 2,
-    kKeyCapsLock = 1u << 3,  // lock is on
-    kKeyNumLock = 1u << 4,   // lock is on
-};
-
-// Screen size reported by GetSystemMetrics (default 1024 x 768).
-void headless_set_screen_size(int width, int height);
-
-// The virtual clock: starts at 0 and only moves when the program waits with a
-// deadline (it jumps there) or when a test advances it.
-int64_t headless_now_ns();
-void headless_advance_clock(int64_t ns);
-
-// Lock keys that every injected key and button event carries (kKeyCapsLock,
-// kKeyNumLock).
-void headless_set_locks(unsigned locks);
-
-// Injected input is delivered in order, the next time the program asks for
-// messages. Keys go to the focus window; `mods` are kKey* bits held down.
-void headless_key_down(int vk, unsigned mods = 0);
-void headless_key_repeat(int vk, unsigned mods = 0);  // auto-repeat of a key already down
-void headless_key_up(int vk, unsigned mods = 0);
-void headless_key_press(int vk, unsigned mods = 0);   // down, then up
-// A key with an explicit scan code and extended flag (the defaults come from
-// a US keyboard, navigation keys extended).
-void headless_key_event(bool down, int vk, unsigned mods, int scan, bool extended, bool repeat = false);
-// Types printable ASCII, '\n' (Enter), '\t', '\b' and ESC as key presses,
-// with Shift presses around characters that need it. Returns false (after
-// typing the rest) when a character has no key on a US keyboard.
-bool headless_type_text(const char *text);
+// The backend's own controls (clock, keys, typing, hooks, logs, frame dumps,
+// reset) are in backends/headless/headless_backend.h, included above; these
+// address windows.
 
 // Mouse buttons at client coordinates of `window` (a top-level or child
 // window); button 1 is left, 3 right.
@@ -76,34 +37,8 @@ void headless_resize(HWND window, int width, int height);
 // Host-surface pixels that the window system lost (host coordinates).
 void headless_expose(HWND window, const RECT &host_rect);
 
-size_t headless_pending_input();
-
-// Called when the program waits with no deadline and nothing is injected. It
-// may inject input, post messages or advance the clock; it returns false when
-// it has nothing more to give, and the program then ends as if it had no hook:
-// "headless: the program waits for input that will never come", exit code 3.
-void headless_set_idle_hook(std::function<bool()> hook);
-// Called at every blocking wait (deadline_ns -1: none) before the clock jumps
-// or the idle hook runs; input it injects is delivered at once.
-void headless_set_wait_hook(std::function<void(int64_t deadline_ns)> hook);
-
-// Deadlines of the blocking waits since the last call (-1: no deadline); the
-// newest few thousand are kept, like the presents below.
-std::vector<int64_t> headless_take_waits();
 // Host-surface rectangles presented for a top-level window since the last call.
 std::vector<RECT> headless_take_presents(HWND window);
-
-// Writes every presented frame as DIR/frame-NNNNNN-hostN.png (the whole host
-// surface). Empty turns it off. STANDIN_HEADLESS_DUMP=DIR does the same; the
-// other STANDIN_HEADLESS_ variables of backends/headless/README.md select
-// frames of one window.
-bool headless_set_dump_dir(const std::string &dir);
-// Frames presented so far: of the window STANDIN_HEADLESS_WINDOW names, or of
-// every window when it names none.
-uint64_t headless_frame_count();
-
-// Forgets injected input, hooks, logs and the dump directory (not the clock).
-void headless_reset();
 
 // ---- window pixels (any backend) ----
 

@@ -4,7 +4,6 @@
 #pragma once
 
 #include "backends/headless/headless_backend.h"
-#include "automation.h"
 
 #include <cstddef>
 #include <cstdint>
