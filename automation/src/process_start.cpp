@@ -2,7 +2,7 @@
 // (platform/entry) runs them for every application.
 #include "automation.h"
 
-#include "entry/entry.h"
+#include "kernel/process_start.h"
 
 namespace standin {
 

@@ -1,9 +1,9 @@
 // The process entry of every application on the stand-in: the real main()
-// runs the process's start function (entry.h: the automation's, which starts
+// runs the process's start function (kernel/process_start.h: the automation's, which starts
 // a steered run when the environment asks for one), builds a Win32-style
 // command line and calls the application's WinMain. Compiled into
 // applications only, never into tests.
-#include "entry/entry.h"
+#include "kernel/process_start.h"
 
 #include <windows.h>
 
