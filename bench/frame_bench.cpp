@@ -18,7 +18,7 @@
 #include "gdi/gdi_objects.h"
 #include "lib_state.h"
 #include "screen.h"
-#include "standin.h"
+#include "automation.h"
 #include "telka.h"
 // The benchmark has its own main; the library's renaming of main does not apply.
 #undef main

@@ -33,7 +33,7 @@ if(WIN32)
   set(TELKA_PC_PREFIX "\${pcfiledir}/../..")
 else()
   set(telka_parts telka_lib standin_kernel standin_gdi standin_text standin_png standin_headless standin_x11
-                  standin_backends standin_user standin_menu standin_dialog standin_testing standin_session
+                  standin_backends standin_user standin_menu standin_dialog automation
                   standin_entry)
   set(telka_system_libs Freetype::Freetype Fontconfig::Fontconfig X11::X11 X11::Xext PNG::PNG stdc++ m)
   set(telka_link_options "")

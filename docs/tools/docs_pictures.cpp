@@ -2,7 +2,7 @@
 // they cannot drift from it: the colour chart (every palette entry with its
 // index, name and constant) and the coordinate picture (axes, origin, a few
 // labelled points and the corners of the visible area). Runs headless.
-#include <standin.h>
+#include <automation.h>
 
 #include <cstdio>
 #include <string>

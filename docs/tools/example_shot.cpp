@@ -13,7 +13,7 @@
 //                      menu (the graphics window with its open menu on top)
 //
 // After the last action the graphics window is closed, as a user would.
-#include <standin.h>
+#include <automation.h>
 
 #include <algorithm>
 #include <cctype>

@@ -3,7 +3,7 @@
 #include "picture_out.h"
 
 #include <png.h>
-#include <standin.h>
+#include <automation.h>
 
 #include <cstdio>
 #include <cstring>

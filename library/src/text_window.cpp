@@ -15,7 +15,7 @@ int TELKA_printf(const char *format, ...) {
         TELKA_printf("TELKA_printf: no format given\n");
         return 0;
     }
-    char buffer[kFormatBufferSize];
+    char buffer[kFormatBufferSize + 1];  // room for the newline the debugger's copy ends with
     va_list args;
     va_start(args, format);
     const int count = format_text(buffer, format, args);
@@ -38,6 +38,14 @@ int TELKA_printf(const char *format, ...) {
     GlobalUnlock(block);
     if (lib.textFirst < 0) lib.textFirst = lib.textNext;
     lib.textNext = next_slot(lib.textNext);
+
+    // Each line also goes to the debugger's output, one string ending in a
+    // newline: on Windows a debugger shows it, and a headless run records the
+    // text window from it without reading the window's pixels.
+    const int32_t shown = (n > 0 && buffer[n - 1] == '\n') ? n - 1 : n;
+    buffer[shown] = '\n';
+    buffer[shown + 1] = '\0';
+    OutputDebugStringA(buffer);
 
     if (lib.textWnd != nullptr) {
         RECT r;

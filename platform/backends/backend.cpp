@@ -1,8 +1,9 @@
 // Chooses the display backend once per process: STANDIN_BACKEND names one of
 // the backends this build has, nothing picks the first of them (x11 natively,
 // web in the browser build), and a test's use_headless_backend() selects the
-// in-memory one. A display that cannot be opened ends the program with plain
-// words on how to get a display instead of falling back silently.
+// in-memory one (the driver whose kind is Memory). A display that cannot be
+// opened ends the program with plain words on how to get a display instead
+// of falling back silently.
 #include "backends/backend.h"
 
 #include <cerrno>
@@ -15,22 +16,18 @@ namespace standin {
 
 namespace {
 
-struct Choice {
-    const char *name;
-    const BackendDriver *driver;
-};
-
 // The first entry is the default. The browser build links only its own.
-constexpr Choice kChoices[] = {
+const BackendDriver *const kChoices[] = {
 #ifdef __wasi__
-    {"web", &kWebDriver},
+    &kWebDriver,
 #else
-    {"x11", &kX11Driver},
-    {"headless", &kHeadlessDriver},
+    &kX11Driver,
+    &kHeadlessDriver,
 #endif
 };
 
 const BackendDriver *g_active = nullptr;
+CoreCalls g_core;  // constant-initialised, so a registration made during start-up stays
 bool g_headless_requested = false;
 
 // The name the user started the program by, for messages they can act on.
@@ -65,14 +62,21 @@ void shutdown_active() {
 }
 
 const BackendDriver *driver_named(const char *name) {
-    for (const Choice &c : kChoices)
-        if (std::strcmp(c.name, name) == 0) return c.driver;
+    for (const BackendDriver *d : kChoices)
+        if (std::strcmp(d->name, name) == 0) return d;
+    return nullptr;
+}
+
+// The in-memory backend, if this build has one.
+const BackendDriver *memory_driver() {
+    for (const BackendDriver *d : kChoices)
+        if (d->kind == BackendDriver::Kind::Memory) return d;
     return nullptr;
 }
 
 std::string known_names() {
     std::string names;
-    for (const Choice &c : kChoices) names += names.empty() ? c.name : std::string(" or ") + c.name;
+    for (const BackendDriver *d : kChoices) names += names.empty() ? d->name : std::string(" or ") + d->name;
     return names;
 }
 
@@ -83,16 +87,16 @@ const BackendDriver &backend() {
     const char *env = std::getenv("STANDIN_BACKEND");
     const BackendDriver *driver = nullptr;
     if (g_headless_requested) {
-        driver = driver_named("headless");
+        driver = memory_driver();
     } else if (!env || !*env) {
-        driver = kChoices[0].driver;
+        driver = kChoices[0];
     } else if (!(driver = driver_named(env))) {
         fail(std::string("unknown STANDIN_BACKEND '") + env + "' (use " + known_names() + ")");
     }
     std::string error;
     if (!driver->init(&error)) {
         if (error.empty()) error = std::string("the ") + driver->name + " backend failed to start";
-        if (std::strcmp(driver->name, "x11") == 0) fail_without_display(error);
+        if (driver->kind == BackendDriver::Kind::Display) fail_without_display(error);
         fail(error);
     }
     g_active = driver;
@@ -100,14 +104,26 @@ const BackendDriver &backend() {
     return *g_active;
 }
 
+void set_core_calls(const CoreCalls &calls) { g_core = calls; }
+
+void core_input(const InputEvent &event) {
+    if (g_core.input) {
+        g_core.input(event);
+        return;
+    }
+    static bool warned = false;
+    if (!warned) std::fprintf(stderr, "standin: input arrived before the window core was there; dropped\n");
+    warned = true;
+}
+
 bool use_headless_backend() {
-    const BackendDriver *headless = driver_named("headless");
+    const BackendDriver *headless = memory_driver();
     if (g_active) return headless && g_active == headless;
     if (!headless) return false;  // not in this build
     g_headless_requested = true;
     return true;
 }
 
-bool headless_backend_active() { return g_active && g_active == driver_named("headless"); }
+bool headless_backend_active() { return g_active && g_active->kind == BackendDriver::Kind::Memory; }
 
 }  // namespace standin

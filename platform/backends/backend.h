@@ -6,8 +6,6 @@
 // InputEvents. README.md: each slot's contract.
 #pragma once
 
-#include "standin.h"  // the modifier bits (kKey*) that InputEvent::mods carries
-
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -33,6 +31,16 @@ struct HostRect {
     int y = 0;
     int w = 0;
     int h = 0;
+};
+
+// Modifier and lock bits of key and button input, that InputEvent::mods
+// carries: reported by every backend, injected by tests.
+enum : unsigned {
+    kKeyShift = 1u << 0,
+    kKeyControl = 1u << 1,
+    kKeyAlt = 1u << 2,
+    kKeyCapsLock = 1u << 3,  // lock is on
+    kKeyNumLock = 1u << 4,   // lock is on
 };
 
 struct InputEvent {
@@ -63,7 +71,12 @@ struct InputEvent {
 };
 
 struct BackendDriver {
-    const char *name;
+    // What the backend shows on: a desktop display that may be missing
+    // (failing init then says how to get one), memory (tests, telka-run;
+    // selectable by use_headless_backend), or the browser page.
+    enum class Kind { Display, Memory, Browser };
+    const char *name;  // as STANDIN_BACKEND names it
+    Kind kind;
     // Connects to the display. On failure fills `error` with a one-line reason.
     bool (*init)(std::string *error);
     void (*shutdown)();
@@ -96,7 +109,20 @@ struct BackendDriver {
     int64_t (*now_ns)();
 };
 
-// Backends deliver their input here; the core turns it into window messages.
+// Calls up the layers, here and everywhere in the stand-in, go one way: the
+// upper layer fills a record of function pointers and registers it at
+// start-up (MenuHooks in user/window_hooks.h, WindowSurfaceHooks in
+// gdi/target.h, DebugOutputListener in kernel/debug_output.h, and this one).
+// USER registers where backends' input goes.
+struct CoreCalls {
+    // Queues one event; the core turns it into window messages.
+    void (*input)(const InputEvent &event) = nullptr;
+};
+void set_core_calls(const CoreCalls &calls);
+
+// Backends deliver their input here: it goes to the registered CoreCalls
+// (dropped, with one message, when none is). A backend's own tests link the
+// backend alone and define a recording core_input instead.
 void core_input(const InputEvent &event);
 
 // The active backend: chosen on first use (STANDIN_BACKEND=headless|x11, or
@@ -104,6 +130,12 @@ void core_input(const InputEvent &event);
 // with a clear message when no display can be opened and headless was not
 // asked for.
 const BackendDriver &backend();
+
+// Selects the headless backend for this process, whatever STANDIN_BACKEND
+// says. Call it before the first window call; false when another backend is
+// already running.
+bool use_headless_backend();
+bool headless_backend_active();
 
 extern const BackendDriver kX11Driver;
 extern const BackendDriver kHeadlessDriver;

@@ -546,6 +546,8 @@ HGLOBAL WINAPI GlobalFree(HGLOBAL hMem);
 SIZE_T WINAPI GlobalSize(HGLOBAL hMem);
 DWORD WINAPI GetLastError(void);
 void WINAPI SetLastError(DWORD dwErrCode);
+/* a debugger's output, where one listens */
+void WINAPI OutputDebugStringA(LPCSTR lpOutputString);
 
 /* USER: classes, windows */
 ATOM WINAPI RegisterClassA(const WNDCLASSA *lpWndClass);

@@ -4,7 +4,6 @@
 // surfaces). Everything is clipped through target.h in 64-bit device
 // coordinates, and glyphs outside the clip are never rendered.
 #include "text/font_cache.h"
-#include "text/text_out.h"
 #include "gdi/gdi_objects.h"
 #include "gdi/target.h"
 
@@ -20,8 +19,6 @@
 using namespace standin;
 
 namespace {
-
-TextOutObserver g_observer = nullptr;
 
 // The union of what a call changed, reported to the windowing code once.
 struct Touched {
@@ -131,8 +128,6 @@ bool blit_glyph(const Target &t, const uint8_t *cov, const GlyphBox &box, int64_
 
 }  // namespace
 
-void standin::set_text_out_observer(TextOutObserver observer) { g_observer = observer; }
-
 extern "C" {
 
 BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR lpString, int c) {
@@ -141,7 +136,6 @@ BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR lpString, int c) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    if (g_observer) g_observer(lpString ? lpString : "", c);
     if (c == 0) return TRUE;
     FontInstance *fi = font_instance(dc->font);
     const TEXTMETRICA &tm = fi->tm;

@@ -84,7 +84,9 @@ void purge_posted_messages(HWND hwnd) {
 
 void reset_message_queue() { queue() = Queue{}; }
 
-void core_input(const InputEvent &event) {
+namespace {
+
+void queue_input(const InputEvent &event) {
     Queue &q = queue();
     if (event.kind == InputEvent::Kind::Expose) {
         handle_expose(event);
@@ -106,6 +108,12 @@ void core_input(const InputEvent &event) {
     q.warned_full = false;
     q.input.push_back(event);
 }
+
+// Registered at start-up, before any backend can deliver input: every
+// program that waits links this file.
+[[maybe_unused]] const bool g_input_registered = (set_core_calls(CoreCalls{queue_input}), true);
+
+}  // namespace
 
 LRESULT send_message(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     Window *w = window_get(hwnd);

@@ -1,11 +1,8 @@
 // Update regions and the paint cycle: InvalidateRect/ValidateRect keep one
 // bounding rectangle per window (so any number of invalidations make one
 // WM_PAINT), BeginPaint erases, validates and clips, and GetDC/ReleaseDC hand
-// out window DCs (gdi_objects.h) that draw through the surface hooks. The
-// paint observer (paint_observer.h) hears of invalidations and paints.
+// out window DCs (gdi_objects.h) that draw through the surface hooks.
 #include "user/window.h"
-
-#include "user/paint_observer.h"
 
 #include "gdi/gdi_objects.h"
 #include "user/rect.h"
@@ -15,8 +12,6 @@
 namespace standin {
 
 namespace {
-
-PaintObserver g_observer;
 
 // Subtracts `v` from the bounding rectangle where the result is still a
 // rectangle (v covers a full strip along one side); otherwise keeps it whole,
@@ -45,8 +40,6 @@ HWND find_paint(HWND hwnd) {
 }
 
 }  // namespace
-
-void set_paint_observer(const PaintObserver &observer) { g_observer = observer; }
 
 void invalidate_client(Window *w, const RECT *rect, bool erase) {
     if (!w || !effectively_visible(w)) return;
@@ -87,7 +80,6 @@ BOOL WINAPI InvalidateRect(HWND hWnd, const RECT *lpRect, BOOL bErase) {
     Window *w = window_checked(hWnd);
     if (!w) return FALSE;
     invalidate_client(w, lpRect, bErase != FALSE);
-    if (g_observer.invalidated) g_observer.invalidated(hWnd);
     return TRUE;
 }
 
@@ -148,13 +140,11 @@ HDC WINAPI BeginPaint(HWND hWnd, LPPAINTSTRUCT lpPaint) {
         // fErase stays set when nobody erased (no class brush, or the handler returned 0).
         lpPaint->fErase = send_message(hWnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(hdc), 0) ? FALSE : TRUE;
     }
-    if (g_observer.paint_begins) g_observer.paint_begins(hWnd);
     return hdc;
 }
 
 BOOL WINAPI EndPaint(HWND hWnd, const PAINTSTRUCT *lpPaint) {
     if (!lpPaint) return FALSE;
-    if (g_observer.paint_ends) g_observer.paint_ends(hWnd);
     Dc *dc = gdi_dc(lpPaint->hdc);
     if (dc && dc->kind == DcKind::Window && dc->hwnd == hWnd) gdi_delete_dc(dc);
     return TRUE;

@@ -3,7 +3,7 @@
 // the input asks) the modal loop with painting and one key.
 #include "dialog_fuzz_input.h"
 
-#include <standin.h>
+#include <automation.h>
 #include <windows.h>
 
 #include "dialog/dialog_template.h"

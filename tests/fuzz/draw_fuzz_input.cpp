@@ -3,7 +3,7 @@
 // library, opened once per process on the headless backend.
 #include "draw_fuzz_input.h"
 
-#include <standin.h>
+#include <automation.h>
 #include <windows.h>
 
 #include <algorithm>

@@ -4,7 +4,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <standin.h>
+#include <automation.h>
 #include <windows.h>
 
 #include <cstdint>

@@ -5,7 +5,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <standin.h>
+#include <automation.h>
 #include <windows.h>
 
 #include <functional>

@@ -1,15 +1,71 @@
-// Host-level controls of the headless backend for the core's test API
-// (window_test_api.cpp), which maps windows to hosts. The standin.h
-// headless_* controls are declared there.
+// The headless backend's controls, for tests and the automation (which
+// maps windows to hosts and adds the controls that address windows):
+// the virtual clock, injected keys and typing, hooks, logs, frame dumps.
+// They need the headless backend (use_headless_backend, backend.h).
 #pragma once
 
 #include <windows.h>
 
 #include "backends/backend.h"
 
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
 #include <vector>
 
 namespace standin {
+
+// Screen size reported by GetSystemMetrics (default 1024 x 768).
+void headless_set_screen_size(int width, int height);
+
+// The virtual clock: starts at 0 and only moves when the program waits with a
+// deadline (it jumps there) or when a test advances it.
+int64_t headless_now_ns();
+void headless_advance_clock(int64_t ns);
+
+// Lock keys that every injected key and button event carries (kKeyCapsLock,
+// kKeyNumLock).
+void headless_set_locks(unsigned locks);
+
+// Injected input is delivered in order, the next time the program asks for
+// messages. Keys go to the focus window; `mods` are kKey* bits held down.
+void headless_key_down(int vk, unsigned mods = 0);
+void headless_key_repeat(int vk, unsigned mods = 0);  // auto-repeat of a key already down
+void headless_key_up(int vk, unsigned mods = 0);
+void headless_key_press(int vk, unsigned mods = 0);   // down, then up
+// A key with an explicit scan code and extended flag (the defaults come from
+// a US keyboard, navigation keys extended).
+void headless_key_event(bool down, int vk, unsigned mods, int scan, bool extended, bool repeat = false);
+// Types printable ASCII, '\n' (Enter), '\t', '\b' and ESC as key presses,
+// with Shift presses around characters that need it. Returns false (after
+// typing the rest) when a character has no key on a US keyboard.
+bool headless_type_text(const char *text);
+
+size_t headless_pending_input();
+
+// Called when the program waits with no deadline and nothing is injected. It
+// may inject input, post messages or advance the clock; it returns false when
+// it has nothing more to give, and the program then ends as if it had no hook:
+// "headless: the program waits for input that will never come", exit code 3.
+void headless_set_idle_hook(std::function<bool()> hook);
+// Called at every blocking wait (deadline_ns -1: none) before the clock jumps
+// or the idle hook runs; input it injects is delivered at once.
+void headless_set_wait_hook(std::function<void(int64_t deadline_ns)> hook);
+
+// Deadlines of the blocking waits since the last call (-1: no deadline); the
+// newest few thousand are kept, like the presents below.
+std::vector<int64_t> headless_take_waits();
+// Writes every presented frame as DIR/frame-NNNNNN-hostN.png (the whole host
+// surface). Empty turns it off. A steered run sets it from
+// STANDIN_HEADLESS_DUMP (README.md in this folder), with the selection below.
+bool headless_set_dump_dir(const std::string &dir);
+// Frames presented so far: of the window the selection names, or of every
+// window when it names none.
+uint64_t headless_frame_count();
+
+// Forgets injected input, hooks, logs and the dump directory (not the clock).
+void headless_reset();
 
 // Queues an event for delivery at the program's next wait; false (with a
 // message on stderr) when the headless backend is not the active one.
@@ -18,5 +74,11 @@ bool headless_inject(const InputEvent &event);
 unsigned headless_lock_mods();
 // Rectangles presented for a host since the last call.
 std::vector<RECT> headless_take_host_presents(HostId host);
+
+// Which frames are counted and written: only those of the host titled
+// `window` (empty: every host, named by host), every `every`th of them (0:
+// none), none after the `limit`th (0: no limit), and with `keep_last` the
+// last one as last.png. The automation sets it from its settings.
+void headless_select_frames(const std::string &window, uint64_t every, uint64_t limit, bool keep_last);
 
 }  // namespace standin

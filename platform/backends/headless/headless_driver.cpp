@@ -58,7 +58,6 @@ void deliver_pending() {
 
 bool headless_init(std::string *error) {
     (void)error;
-    headless_frames_from_environment();
     return true;
 }
 
@@ -167,6 +166,7 @@ int64_t headless_now_ns() { return headless_state().clock; }
 
 const BackendDriver kHeadlessDriver = {
     .name = "headless",
+    .kind = BackendDriver::Kind::Memory,
     .init = headless_init,
     .shutdown = headless_shutdown,
     .create_host = headless_create_host,

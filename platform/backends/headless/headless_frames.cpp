@@ -9,7 +9,6 @@
 #include "backends/headless/png_io.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 
 namespace standin {
@@ -34,20 +33,6 @@ FrameDumps &frame_dumps() {
     return d;
 }
 
-// A count from the environment; an unset variable keeps `fallback`.
-uint64_t env_count(const char *name, uint64_t fallback) {
-    const char *env = std::getenv(name);
-    if (!env || !*env) return fallback;
-    char *end = nullptr;
-    const unsigned long long v = std::strtoull(env, &end, 10);
-    if (*end != '\0' || env[0] == '-') {
-        std::fprintf(stderr, "headless: %s='%s' is not a count; using %llu\n", name, env,
-                     static_cast<unsigned long long>(fallback));
-        return fallback;
-    }
-    return v;
-}
-
 void write_last() {
     FrameDumps &d = frame_dumps();
     if (!d.last_pending || d.dir.empty()) return;
@@ -59,13 +44,12 @@ void write_last() {
 
 }  // namespace
 
-void headless_frames_from_environment() {
+void headless_select_frames(const std::string &window, uint64_t every, uint64_t limit, bool keep_last) {
     FrameDumps &d = frame_dumps();
-    if (const char *window = std::getenv("STANDIN_HEADLESS_WINDOW")) d.window = window;
-    d.every = env_count("STANDIN_HEADLESS_DUMP_EVERY", 1);
-    d.limit = env_count("STANDIN_HEADLESS_FRAMES", 0);
-    d.keep_last = env_count("STANDIN_HEADLESS_DUMP_LAST", 0) != 0;
-    if (const char *dir = std::getenv("STANDIN_HEADLESS_DUMP"); dir && *dir) headless_set_dump_dir(dir);
+    d.window = window;
+    d.every = every;
+    d.limit = limit;
+    d.keep_last = keep_last;
 }
 
 bool headless_set_dump_dir(const std::string &dir) {

@@ -1,4 +1,4 @@
-// The standin.h controls that the headless backend implements itself: the
+// The headless_backend.h controls that the backend implements itself: the
 // screen size, the clock, injected keys and typing (US keyboard), the idle and
 // wait hooks, the waits and presents logs, and the reset between tests.
 #include "backends/headless/headless_internal.h"

@@ -4,7 +4,6 @@
 #pragma once
 
 #include "backends/headless/headless_backend.h"
-#include "standin.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -58,9 +57,6 @@ HeadlessState &headless_state();
 // nothing has yet); otherwise warns once on stderr and returns false.
 bool headless_controls_ready();
 
-// Frame selection from STANDIN_HEADLESS_DUMP, _WINDOW, _DUMP_EVERY,
-// _DUMP_LAST and _FRAMES (README.md in this folder); read once, at init.
-void headless_frames_from_environment();
 // Counts a presented frame of `h` and writes it as PNG when the dumps are on
 // and the selection takes it.
 void headless_dump_frame(HostId host, const HeadlessHost &h, const uint32_t *pixels, int width, int height,

@@ -83,6 +83,7 @@ int64_t web_now_ns() {
 
 const BackendDriver kWebDriver = {
     .name = "web",
+    .kind = BackendDriver::Kind::Browser,
     .init = web_init,
     .shutdown = web_shutdown,
     .create_host = web_create_host,

@@ -180,6 +180,7 @@ int64_t x11_now_ns() {
 
 const BackendDriver kX11Driver = {
     .name = "x11",
+    .kind = BackendDriver::Kind::Display,
     .init = x11_init,
     .shutdown = x11_shutdown,
     .create_host = x11_create_host,

@@ -4,11 +4,8 @@
 // means what it started is over (a script playback unchecks its item at the
 // end of the file, at a line it cannot read, or when there is no file).
 // Everything is measured on the virtual clock, so two runs end alike.
-#include "session/run_control.h"
+#include "automation.h"
 
-#include "session/text_capture.h"
-
-#include "standin.h"
 #include "user/window.h"
 
 #include <cstdio>
@@ -23,6 +20,7 @@ constexpr int64_t kGraceNs = 10'000'000'000;
 
 struct Run {
     RunSettings settings;
+    int64_t limit_ns = -1;   // virtual time at which the run ends
     bool chosen = false;     // the first wait has been seen (and the item chosen, if any)
     bool posted = false;     // this wait posted the item's command: not idle yet
     HMENU item_menu = nullptr;
@@ -100,7 +98,6 @@ void choose_item() {
     std::fprintf(stderr, "headless: %s%s; stopping it\n", why,
                  dialog ? " (a dialog is open, which no script can answer)" : "");
     std::fflush(stderr);
-    flush_text_capture();
     std::exit(4);
 }
 
@@ -137,12 +134,12 @@ void on_wait(int64_t deadline) {
         end_run(why);
         return;
     }
-    if (r.settings.limit_ns >= 0 && deadline > r.settings.limit_ns) {
+    if (r.limit_ns >= 0 && deadline > r.limit_ns) {
         // Time stops at the limit: what was due by then has happened, and what
         // the program drew for it is what it shows.
-        if (r.settings.limit_ns > now) headless_advance_clock(r.settings.limit_ns - now);
+        if (r.limit_ns > now) headless_advance_clock(r.limit_ns - now);
         char why[96];
-        const double seconds = static_cast<double>(r.settings.limit_ns) / 1e9;
+        const double seconds = static_cast<double>(r.limit_ns) / 1e9;
         std::snprintf(why, sizeof why, "the program has had its %g second%s", seconds, seconds == 1 ? "" : "s");
         end_run(why);
     }
@@ -163,6 +160,8 @@ bool on_idle() {
 
 void start_run_control(const RunSettings &settings) {
     run().settings = settings;
+    // A steered run always ends: an hour of the program's time at most.
+    run().limit_ns = static_cast<int64_t>((settings.seconds < 0 ? 3600 : settings.seconds) * 1e9);
     headless_set_wait_hook(on_wait);
     headless_set_idle_hook(on_idle);
 }

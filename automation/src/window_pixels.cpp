@@ -1,4 +1,4 @@
-// The window side of standin.h: injected mouse and window-manager events
+// The window side of automation.h: injected mouse and window-manager events
 // addressed by HWND (mapped to host coordinates for the headless backend),
 // window pixel access, and the state reset used by test fixtures.
 #include "user/window.h"
@@ -6,7 +6,7 @@
 #include "backends/headless/headless_backend.h"
 #include "backends/headless/png_io.h"
 #include "gdi/target.h"
-#include "standin.h"
+#include "automation.h"
 
 #include <cstdio>
 #include <utility>

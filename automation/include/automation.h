@@ -1,0 +1,113 @@
+// Automation of programs on the stand-in (not part of Win32), for tests,
+// tools and telka-run: select the headless backend and drive it (virtual
+// clock, injected input, hooks, frame dumps), read window pixels, PNG files,
+// the state reset between tests, and steered runs: the STANDIN_HEADLESS_*
+// settings read into one record, run control and text capture.
+#pragma once
+
+#include <windows.h>
+
+#include "backends/headless/headless_backend.h"  // backend selection, the headless controls, kKey* bits
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace standin {
+
+// ---- headless controls (they need the headless backend) ----
+
+// The backend's own controls (clock, keys, typing, hooks, logs, frame dumps,
+// reset) are in backends/headless/headless_backend.h, included above; these
+// address windows.
+
+// Mouse buttons at client coordinates of `window` (a top-level or child
+// window); button 1 is left, 3 right.
+void headless_mouse_down(HWND window, int x, int y, int button = 1, unsigned mods = 0);
+void headless_mouse_up(HWND window, int x, int y, int button = 1, unsigned mods = 0);
+void headless_click(HWND window, int x, int y, int button = 1, unsigned mods = 0);
+// Pointer motion over a top-level window's host surface.
+void headless_mouse_move(HWND window, int host_x, int host_y);
+
+// Window-manager events for a top-level window.
+void headless_close_request(HWND window);
+void headless_focus(HWND window, bool gained);
+void headless_resize(HWND window, int width, int height);
+// Host-surface pixels that the window system lost (host coordinates).
+void headless_expose(HWND window, const RECT &host_rect);
+
+// Host-surface rectangles presented for a top-level window since the last call.
+std::vector<RECT> headless_take_presents(HWND window);
+
+// ---- window pixels (any backend) ----
+
+struct PixelView {
+    const uint32_t *pixels = nullptr;  // top-left pixel, 0x00RRGGBB
+    int width = 0;
+    int height = 0;
+    ptrdiff_t stride = 0;              // pixels per row
+    uint32_t at(int x, int y) const { return pixels[y * stride + x]; }
+};
+
+// The whole host surface of a top-level window: menu bar strip and client area.
+bool window_host_pixels(HWND window, PixelView *view);
+// A window's client area as far as it shows on its top-level window's surface
+// (children are cut by their ancestors); false when it is hidden or its
+// top-left pixel does not show.
+bool window_client_pixels(HWND window, PixelView *view);
+// One client pixel, 0x00RRGGBB; 0xFFFFFFFF where the client area does not show.
+uint32_t window_pixel(HWND window, int x, int y);
+// Writes a top-level window's host surface as a PNG.
+bool write_window_png(HWND window, const std::string &path);
+
+// Writes an opaque RGB PNG of 0x00RRGGBB pixels.
+bool write_png(const std::string &path, const uint32_t *pixels, int width, int height, ptrdiff_t stride);
+
+// Reads any PNG into 0x00RRGGBB pixels (alpha dropped); false on failure.
+bool read_png(const std::string &path, std::vector<uint32_t> *pixels, int *width, int *height);
+
+// ---- steered runs (telka-run sets the environment) ----
+
+// Everything a steered run is asked for, read from the environment in one
+// place (backends/headless/README.md lists the variables).
+struct RunSettings {
+    bool headless = false;     // STANDIN_BACKEND=headless
+    std::string text_path;     // _TEXT: the text window's lines go there; empty: not captured
+    std::string main_window;   // _WINDOW: title of the window closed at the end and whose frames
+                               // are kept; empty: every top-level window
+    std::string play_item;     // _PLAY_ITEM: label (before any tab) of the menu item chosen; empty: none
+    double seconds = -1;       // _SECONDS: the program's time after which the run ends; -1: none
+    uint64_t frame_limit = 0;  // _FRAMES: frames after which it ends and none is written; 0: none
+    std::string dump_dir;      // _DUMP: frames are written there; empty: not written
+    uint64_t dump_every = 1;   // _DUMP_EVERY: write frames every, 2 * every, ...; 0: none of them
+    bool dump_last = false;    // _DUMP_LAST: write the last frame as last.png
+};
+
+// Reads the settings; a value that cannot be used gets one message on stderr
+// and its default.
+RunSettings run_settings_from_environment();
+
+// Writes every line the program prints to its text window (handed out by
+// OutputDebugStringA) into `path`, replaced; false, with a message, when the
+// file cannot be made.
+bool start_text_capture(const std::string &path);
+
+// Ends the run as the settings say: chooses the play item at the first wait,
+// and closes the main window when the item's check mark goes, after the time
+// or the frames, or when the program waits for input that cannot come. Needs
+// the headless backend (it drives the virtual clock).
+void start_run_control(const RunSettings &settings);
+
+// The process entry's start of a steered run: what the environment asks
+// for, or nothing.
+void start_automation();
+
+// ---- test support ----
+
+// Destroys every window, unregisters every class, kills every timer and
+// clears the queue, the quit flag, focus and keyboard state; with the
+// headless backend also headless_reset(). For test fixtures.
+void reset_state();
+
+}  // namespace standin

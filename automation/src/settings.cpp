@@ -1,0 +1,83 @@
+// The one reader of a steered run's STANDIN_HEADLESS_* environment, and the
+// start of what it asks for: the text capture with any backend, frame dumps
+// and run control only with the headless one (they need its virtual clock
+// and memory hosts). The process entry calls start_automation before WinMain.
+#include "automation.h"
+
+#include "backends/headless/headless_backend.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace standin {
+
+namespace {
+
+std::string env_text(const char *name) {
+    const char *v = std::getenv(name);
+    return v ? v : "";
+}
+
+// A non-negative number of at most 1e9, or `fallback` (with a message when
+// the variable is set but is not such a number).
+double env_number(const char *name, double fallback) {
+    const std::string v = env_text(name);
+    if (v.empty()) return fallback;
+    char *end = nullptr;
+    const double d = std::strtod(v.c_str(), &end);
+    if (*end != '\0' || !(d >= 0) || d > 1e9) {
+        std::fprintf(stderr, "headless: %s='%s' is not a number we can use; ignored\n", name, v.c_str());
+        return fallback;
+    }
+    return d;
+}
+
+// A decimal count, or `fallback` (with a message when it is set but is not one).
+uint64_t env_count(const char *name, uint64_t fallback) {
+    const std::string v = env_text(name);
+    if (v.empty()) return fallback;
+    char *end = nullptr;
+    const unsigned long long n = std::strtoull(v.c_str(), &end, 10);
+    if (*end != '\0' || v[0] == '-') {
+        std::fprintf(stderr, "headless: %s='%s' is not a count; using %llu\n", name, v.c_str(),
+                     static_cast<unsigned long long>(fallback));
+        return fallback;
+    }
+    return n;
+}
+
+}  // namespace
+
+RunSettings run_settings_from_environment() {
+    RunSettings s;
+    s.headless = env_text("STANDIN_BACKEND") == "headless";
+    s.text_path = env_text("STANDIN_HEADLESS_TEXT");
+    s.main_window = env_text("STANDIN_HEADLESS_WINDOW");
+    s.play_item = env_text("STANDIN_HEADLESS_PLAY_ITEM");
+    s.seconds = env_number("STANDIN_HEADLESS_SECONDS", -1);
+    // A frame limit that is not a count also ends no run.
+    s.frame_limit = env_count("STANDIN_HEADLESS_FRAMES", 0);
+    s.dump_dir = env_text("STANDIN_HEADLESS_DUMP");
+    s.dump_every = env_count("STANDIN_HEADLESS_DUMP_EVERY", 1);
+    s.dump_last = env_count("STANDIN_HEADLESS_DUMP_LAST", 0) != 0;
+    return s;
+}
+
+void start_automation() {
+    const RunSettings s = run_settings_from_environment();
+    if (!s.text_path.empty()) start_text_capture(s.text_path);
+    if (s.headless) {
+        headless_select_frames(s.main_window, s.dump_every, s.frame_limit, s.dump_last);
+        if (!s.dump_dir.empty()) headless_set_dump_dir(s.dump_dir);
+    }
+    if (s.play_item.empty() && s.seconds < 0 && s.frame_limit == 0) return;
+    if (!s.headless) {
+        std::fprintf(stderr, "headless: STANDIN_HEADLESS_PLAY_ITEM, _SECONDS and _FRAMES need"
+                             " STANDIN_BACKEND=headless; ignored\n");
+        return;
+    }
+    start_run_control(s);
+}
+
+}  // namespace standin

@@ -1,0 +1,17 @@
+// OutputDebugStringA: hands each string to the one registered listener, or
+// drops it, as Windows does when no debugger is attached.
+#include "kernel/debug_output.h"
+
+#include <windows.h>
+
+namespace {
+
+standin::DebugOutputListener g_listener;
+
+}  // namespace
+
+void standin::set_debug_output_listener(const DebugOutputListener &listener) { g_listener = listener; }
+
+extern "C" void WINAPI OutputDebugStringA(LPCSTR lpOutputString) {
+    if (g_listener.text) g_listener.text(lpOutputString ? lpOutputString : "");
+}
