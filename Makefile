@@ -1,25 +1,34 @@
-# The README's commands. `make run` installs and builds only what the game
-# needs, then starts it; `make test` installs the test tools too, builds
-# everything and runs every test.
+# Named aliases over the CMake presets (CMakePresets.json: default, asan,
+# fuzz, windows, web), which an IDE or `cmake --workflow --preset NAME`
+# reaches as well. The README's two commands install what is missing first:
+# `make run` what the game needs, then builds and starts it; `make test` the
+# test tools too, then builds everything and runs every test. So do the
+# Windows and browser checks and `make web`, whose compiler is an npm
+# package. `make build` and the other builds leave installing to `make deps`
+# (scripts/install-deps), so they never call apt.
 JOBS ?= $(shell nproc)
 
 .PHONY: deps build build-asan run test test-unit test-asan clean fuzz windows windows-zip test-windows install package test-package web web-run test-web
 
+# DEPS picks a set: game, linux (the default: game and the test tools),
+# cross, windows (cross and Wine) or web (scripts/install-deps says more).
+DEPS ?= linux
+
 deps:
-	@scripts/install-deps
+	@scripts/install-deps $(DEPS)
 
-build: deps
-	@cmake --preset default >/dev/null
-	@cmake --build build -j $(JOBS)
+build:
+	cmake --preset default
+	cmake --build --preset default -j $(JOBS)
 
-build-asan: deps
-	@cmake --preset asan >/dev/null
-	@cmake --build build-asan -j $(JOBS)
+build-asan:
+	cmake --preset asan
+	cmake --build --preset asan -j $(JOBS)
 
 run:
 	@scripts/install-deps game
-	@cmake --preset default >/dev/null
-	@cmake --build build -j $(JOBS) --target telka-game
+	cmake --preset default
+	cmake --build --preset default -j $(JOBS) --target telka-game
 	./build/bin/telka-game
 
 test-unit: build
@@ -28,7 +37,8 @@ test-unit: build
 test-asan: build-asan
 	ctest --preset asan -j $(JOBS)
 
-test: test-unit test-asan
+test: deps
+	@$(MAKE) --no-print-directory test-unit test-asan
 
 # The library for programs of one's own: `make install` puts the header,
 # libtelka.a, the CMake and pkg-config files, telka-run and the documentation
@@ -39,15 +49,13 @@ PREFIX ?= /usr/local
 DESTDIR ?=
 
 install:
-	@scripts/install-deps game
-	@cmake --preset default >/dev/null
-	@cmake --build build -j $(JOBS) --target telka_package telka-run
+	cmake --preset default
+	cmake --build --preset default -j $(JOBS) --target telka_package telka-run
 	DESTDIR="$(DESTDIR)" cmake --install build --prefix "$(PREFIX)" --strip
 
 package:
-	@scripts/install-deps game
-	@cmake --preset default >/dev/null
-	@cmake --build build -j $(JOBS) --target telka_package telka-run
+	cmake --preset default
+	cmake --build --preset default -j $(JOBS) --target telka_package telka-run
 	cd build && cpack -G DEB
 
 # Programs outside the tree built against the installed library, the
@@ -67,9 +75,9 @@ FUZZ_SECONDS ?= 45
 FUZZ_TARGETS ?= script dialog draw
 FUZZ_LEAKS ?= 1
 
-fuzz: deps
-	@CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTELKA_FUZZ=ON -DTELKA_SANITIZE=ON >/dev/null
-	@cmake --build build-fuzz --target $(FUZZ_TARGETS:%=%_fuzz) -j $(JOBS)
+fuzz:
+	cmake --preset fuzz
+	cmake --build --preset fuzz -j $(JOBS) --target $(FUZZ_TARGETS:%=%_fuzz)
 	@for t in $(FUZZ_TARGETS); do \
 		rm -rf build-fuzz/corpus/$$t && mkdir -p build-fuzz/corpus && cp -r tests/fuzz/corpus/$$t build-fuzz/corpus/$$t || exit 1; \
 		echo "fuzzing $$t for $(FUZZ_SECONDS) s"; \
@@ -78,32 +86,34 @@ fuzz: deps
 			-artifact_prefix=$(CURDIR)/build-fuzz/$$t- $(CURDIR)/build-fuzz/corpus/$$t || exit 1; \
 	done
 
-# The 32-bit Windows executable, cross-built with mingw-w64, and its checks
-# under Wine (scripts/test-windows). LINUX_BUILD holds the Linux side of the
-# comparisons.
+# The 32-bit Windows executables, cross-built with mingw-w64 (the `windows`
+# preset, in WIN_BUILD), and their checks under Wine
+# (tests/windows/test-windows, which installs Wine and the cross compiler
+# first). LINUX_BUILD holds the Linux side of the comparisons.
 WIN_BUILD ?= build-win32
 LINUX_BUILD ?= build
 
 windows:
-	@scripts/install-deps cross
-	@cmake --no-warn-unused-cli -S . -B $(WIN_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
-	@cmake --build $(WIN_BUILD) -j $(JOBS)
+	cmake --preset windows -B $(WIN_BUILD)
+	cmake --build $(WIN_BUILD) -j $(JOBS)
 
 # The 32-bit Windows library for students on Windows, as one zip:
 # $(WIN_BUILD)/telka-VERSION-win32.zip holds the header, libtelka.a, the
 # CMake and pkg-config files, the docs and the template with a README for
 # MinGW-w64 on Windows. Builds only the library.
 windows-zip:
-	@scripts/install-deps cross
-	@cmake --no-warn-unused-cli -S . -B $(WIN_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
-	@cmake --build $(WIN_BUILD) -j $(JOBS) --target telka_package
+	cmake --preset windows -B $(WIN_BUILD)
+	cmake --build $(WIN_BUILD) -j $(JOBS) --target telka_package
 	@cd $(WIN_BUILD) && cpack -G ZIP >/dev/null
 	@ls $(WIN_BUILD)/telka-*-win32.zip
 
-test-windows: deps windows
-	@cmake --preset default -B $(LINUX_BUILD) >/dev/null
-	@cmake --build $(LINUX_BUILD) -j $(JOBS) --target telka-game gdi_scene script_echo gdi_compare
-	@LINUX_BUILD=$(LINUX_BUILD) WIN_BUILD=$(WIN_BUILD) scripts/test-windows
+test-windows:
+	@scripts/install-deps game
+	@scripts/install-deps windows
+	@$(MAKE) --no-print-directory windows
+	cmake --preset default -B $(LINUX_BUILD)
+	cmake --build $(LINUX_BUILD) -j $(JOBS) --target telka-game gdi_scene script_echo gdi_compare
+	@LINUX_BUILD=$(LINUX_BUILD) WIN_BUILD=$(WIN_BUILD) tests/windows/test-windows
 
 # The browser build: every program as a WebAssembly module in
 # $(WEB_BUILD)/site/programs/ and the SDK that the page links students'
@@ -122,8 +132,8 @@ WEB_PORT ?= 8080
 
 web:
 	@scripts/install-deps web
-	@cmake --preset web -B $(WEB_BUILD) >/dev/null
-	@cmake --build $(WEB_BUILD) -j $(JOBS)
+	cmake --preset web -B $(WEB_BUILD)
+	cmake --build $(WEB_BUILD) -j $(JOBS)
 	@node web/build.mjs --site $(WEB_BUILD)/site --sdk $(WEB_BUILD)/sdk
 
 web-run: web
@@ -138,8 +148,8 @@ WEB_TESTS = ask_name frames game playground playground_units serve
 
 test-web: web
 	@scripts/install-deps game
-	@cmake --preset default >/dev/null
-	@cmake --build build -j $(JOBS) --target $(WEB_TEST_NATIVE)
+	cmake --preset default
+	cmake --build --preset default -j $(JOBS) --target $(WEB_TEST_NATIVE)
 	@cd tests/web && npm ci --no-audit --no-fund --loglevel=error >/dev/null
 	@WEB_SITE=$(CURDIR)/$(WEB_BUILD)/site WEB_SHOTS=$(CURDIR)/$(WEB_BUILD)/screenshots \
 		node --test $(WEB_TESTS:%=tests/web/%.test.mjs)

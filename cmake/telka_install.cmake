@@ -20,23 +20,25 @@ set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 set(TELKA_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/telka)
 set(TELKA_PC_DIR ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
 
+# What libtelka.a holds: the archives `telka` links (library/CMakeLists.txt
+# names them from the target graph). Programs of one's own get the link
+# options `telka` gives the programs of this tree.
+get_property(telka_parts GLOBAL PROPERTY TELKA_ARCHIVES)
+get_target_property(telka_link_options telka INTERFACE_LINK_OPTIONS)
+if(NOT telka_link_options)
+  set(telka_link_options "")
+endif()
+list(JOIN telka_link_options " " telka_pc_link_options)
+
 if(WIN32)
-  set(telka_parts telka_lib)
   set(telka_system_libs gdi32 user32 kernel32 stdc++)
-  # A GUI program without DLLs of the compiler's runtime beside it; WinMain
-  # named up front, see library/CMakeLists.txt.
-  set(telka_link_options -mwindows -static -Wl,--undefined=_WinMain@16)
   set(TELKA_FIND_DEPENDENCIES "")
   set(TELKA_PC_REQUIRES "")
-  set(TELKA_PC_LIBS "-lgdi32 -luser32 -lkernel32 -lstdc++ -mwindows -static -Wl,--undefined=_WinMain@16")
+  set(TELKA_PC_LIBS "-lgdi32 -luser32 -lkernel32 -lstdc++ ${telka_pc_link_options}")
   # The zip is unpacked anywhere, so telka.pc finds the prefix from where it lies.
   set(TELKA_PC_PREFIX "\${pcfiledir}/../..")
 else()
-  set(telka_parts telka_lib standin_kernel standin_gdi standin_text standin_png standin_headless standin_x11
-                  standin_backends standin_user standin_menu standin_dialog automation
-                  standin_entry)
   set(telka_system_libs Freetype::Freetype Fontconfig::Fontconfig X11::X11 X11::Xext PNG::PNG stdc++ m)
-  set(telka_link_options "")
   set(TELKA_FIND_DEPENDENCIES [[
 find_dependency(Freetype)
 find_dependency(Fontconfig)

@@ -88,47 +88,10 @@ add_custom_target(web_fonts ALL DEPENDS ${font_outputs})
 
 # ---- the SDK ----
 
-# The static libraries `target` brings into a program, itself included:
-# targets in `out_targets`, plain archive files in `out_files`.
-function(telka_web_archives target out_targets out_files)
-  set(seen_targets)
-  set(seen_files)
-  set(pending ${target})
-  while(pending)
-    list(POP_FRONT pending item)
-    string(REGEX REPLACE "^\\$<LINK_ONLY:(.*)>$" "\\1" item "${item}")
-    if(TARGET ${item})
-      if(item IN_LIST seen_targets)
-        continue()
-      endif()
-      list(APPEND seen_targets ${item})
-      get_target_property(type ${item} TYPE)
-      get_target_property(links ${item} INTERFACE_LINK_LIBRARIES)
-      if(links)
-        list(APPEND pending ${links})
-      endif()
-      if(type STREQUAL "STATIC_LIBRARY")
-        get_target_property(private_links ${item} LINK_LIBRARIES)
-        if(private_links)
-          list(APPEND pending ${private_links})
-        endif()
-      endif()
-    elseif(item MATCHES "\\.a$" AND NOT item IN_LIST seen_files)
-      list(APPEND seen_files ${item})
-    endif()
-  endwhile()
-  set(archives)
-  foreach(t IN LISTS seen_targets)
-    get_target_property(type ${t} TYPE)
-    if(type STREQUAL "STATIC_LIBRARY")
-      list(APPEND archives ${t})
-    endif()
-  endforeach()
-  set(${out_targets} ${archives} PARENT_SCOPE)
-  set(${out_files} ${seen_files} PARENT_SCOPE)
-endfunction()
-
-telka_web_archives(telka sdk_targets sdk_files)
+# What a program links: the archives of `telka` (library/CMakeLists.txt
+# names them from the target graph) and FreeType's archive file.
+get_property(sdk_targets GLOBAL PROPERTY TELKA_ARCHIVES)
+get_property(sdk_files GLOBAL PROPERTY TELKA_ARCHIVE_FILES)
 
 # The browser's compiler spends most of a stand-in file (2-8 s) in the C++
 # library's headers: one precompiled header of the common ones, made once

@@ -1,10 +1,10 @@
-# Shared helpers of the Windows checks (sourced by scripts/wine-*): the Wine
+# Shared helpers of the Windows checks (sourced by the wine-* checks beside it): the Wine
 # environment, starting a program and waiting for its exit status, finding
 # windows, screenshots and pixel counts. Needs DISPLAY (scripts/with-xvfb),
-# xdotool and ImageMagick; WINEPREFIX names a prefix from scripts/wine-prefix.
+# xdotool and ImageMagick; WINEPREFIX names a prefix from tests/windows/wine-prefix.
 # shellcheck shell=bash
 
-: "${WINEPREFIX:?WINEPREFIX must name the prefix made by scripts/wine-prefix}"
+: "${WINEPREFIX:?WINEPREFIX must name the prefix made by tests/windows/wine-prefix}"
 export WINEPREFIX WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
 failures=0
