@@ -115,7 +115,7 @@ std::vector<RECT> headless_take_presents(HWND window) {
 bool window_host_pixels(HWND window, PixelView *view) {
     Window *top = top_window(window);
     if (!top || !view || top->pixels.empty()) return false;
-    *view = PixelView{std::as_const(top->pixels).data(), top->surface_w, top->surface_h, top->surface_w};
+    *view = PixelView{top->pixels.data(), top->surface_w, top->surface_h, top->surface_w};
     return true;
 }
 
@@ -126,7 +126,7 @@ bool window_client_pixels(HWND window, PixelView *view) {
     Window *top = shown_on(window, &c);
     // A view starts at the client's top-left pixel: there is none when that is cut off.
     if (!top || c.l > 0 || c.t > 0) return false;
-    *view = PixelView{std::as_const(top->pixels).data() + c.oy * top->surface_w + c.ox, static_cast<int>(c.r),
+    *view = PixelView{top->pixels.data() + c.oy * top->surface_w + c.ox, static_cast<int>(c.r),
                       static_cast<int>(c.b), top->surface_w};
     return true;
 }
@@ -135,7 +135,7 @@ uint32_t window_pixel(HWND window, int x, int y) {
     ClientClip c;
     Window *top = shown_on(window, &c);
     if (!top || x < c.l || y < c.t || x >= c.r || y >= c.b) return 0xFFFFFFFFu;
-    return std::as_const(top->pixels)[static_cast<size_t>((c.oy + y) * top->surface_w + (c.ox + x))];
+    return top->pixels[static_cast<size_t>((c.oy + y) * top->surface_w + (c.ox + x))];
 }
 
 bool write_window_png(HWND window, const std::string &path) {

@@ -24,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "backends/headless/png_io.h"
 #include "lib_state.h"
 #include "picture_out.h"
 
@@ -103,7 +104,7 @@ bool shoot_menu(const Action &a) {
     std::sort(frames.begin(), frames.end());
     std::vector<uint32_t> pixels;
     int w = 0, h = 0;
-    if (frames.empty() || !docpics::read_png(frames.back(), &pixels, &w, &h)) {
+    if (frames.empty() || !standin::read_png(frames.back(), &pixels, &w, &h)) {
         std::fprintf(stderr, "example_shot: no frame with the menu to save as %s\n", a.text.c_str());
         pixels.clear();
     }

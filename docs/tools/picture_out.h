@@ -6,7 +6,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <vector>
 
 namespace docpics {
 
@@ -17,9 +16,6 @@ bool parse_output_args(int argc, char **argv, int *next);
 // Writes DIR/NAME.png, or compares it; false (with a message) on failure or
 // on a difference.
 bool emit_png(const std::string &name, const uint32_t *pixels, int width, int height, ptrdiff_t stride);
-
-// Reads a PNG into 0x00RRGGBB pixels; false when it cannot.
-bool read_png(const std::string &path, std::vector<uint32_t> *pixels, int *width, int *height);
 
 // Non-zero when any emit_png failed: the tools' exit status.
 int failures();

@@ -1,31 +1,31 @@
 // Compares two PNG files pixel for pixel: the documentation checks use it on
 // a committed picture and the frame telka-run kept. Exit status 0 when they
-// show the same pixels, 1 when not (with how many differ), 2 on bad input.
+// show the same pixels, 1 when not (with how many differ, and the actual and
+// diff images beside ACTUAL), 2 on bad input. Relies on image_compare.h.
 #include <cstdio>
+#include <string>
 #include <vector>
 
-#include "picture_out.h"
+#include "backends/headless/png_io.h"
+#include "image_compare.h"
 
 int main(int argc, char **argv) {
     if (argc != 3) {
         std::fprintf(stderr, "usage: docs_png_compare REFERENCE.png ACTUAL.png\n");
         return 2;
     }
-    std::vector<uint32_t> a, b;
-    int aw = 0, ah = 0, bw = 0, bh = 0;
-    if (!docpics::read_png(argv[1], &a, &aw, &ah) || !docpics::read_png(argv[2], &b, &bw, &bh)) {
-        std::fprintf(stderr, "docs_png_compare: cannot read %s or %s\n", argv[1], argv[2]);
+    std::vector<uint32_t> pixels;
+    int w = 0, h = 0;
+    if (!standin::read_png(argv[2], &pixels, &w, &h)) {
+        std::fprintf(stderr, "docs_png_compare: cannot read %s\n", argv[2]);
         return 2;
     }
-    if (aw != bw || ah != bh) {
-        std::fprintf(stderr, "%s: is %d x %d, the program draws %d x %d\n", argv[1], aw, ah, bw, bh);
-        return 1;
-    }
-    long differing = 0;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (a[i] != b[i]) ++differing;
-    if (differing == 0) return 0;
-    std::fprintf(stderr, "%s: %ld pixels differ from what the program draws now (%s); regenerate the pictures\n",
-                 argv[1], differing, argv[2]);
+    std::string stem = argv[2];
+    if (stem.size() > 4 && stem.compare(stem.size() - 4, 4, ".png") == 0) stem.resize(stem.size() - 4);
+    const image_compare::Result r = image_compare::against_reference(argv[1], pixels.data(), w, h, w, stem);
+    if (r.same()) return 0;
+    std::fprintf(stderr, "%s\n", r.message.c_str());
+    if (r.kind == image_compare::Result::NoReference) return 2;
+    std::fprintf(stderr, "  the program draws %s now; if the change is meant, regenerate the pictures\n", argv[2]);
     return 1;
 }

@@ -1,16 +1,13 @@
 // A bitmap's pixel store, with the opaque fills drawn on it but not written
-// yet. Solid rectangles are recorded and written later in one front-to-back
-// pass (deferred_fill.cpp), so a frame that paints layer over layer writes
-// each pixel once. Every accessor below settles the record first, so whoever
-// reads or writes the pixels sees what immediate drawing would have left.
-// It also keeps which columns of each row changed since the bitmap was last
-// copied into a window, so the next copy compares only those; and which
-// changed since the fills were last written, so that writing the same fills
-// again (the next frame's background) reads only what was drawn over them.
+// yet (deferred_fill.cpp), and two records that let later work skip pixels:
+// which columns of each row changed since the bitmap was last copied into a
+// window, and what the last large settle wrote. PIXEL_CACHES.md beside this
+// file states what each record means and when it may be trusted.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 namespace standin {
@@ -30,27 +27,32 @@ struct FillRun {
 
 class BitmapPixels {
 public:
-    using iterator = std::vector<uint32_t>::iterator;
     using const_iterator = std::vector<uint32_t>::const_iterator;
+    using iterator = const_iterator;
     using value_type = uint32_t;
 
     // width x height pixels of value v; forgets every recorded fill.
     void reset(int width, int height, uint32_t v);
 
-    // Writable access counts every row as changed (see rows_changed).
-    uint32_t *data() { return writable().data(); }
+    // Reading: the pixels as immediate drawing would have left them (the
+    // record is written first). Reading marks nothing.
     const uint32_t *data() const { return settled().data(); }
-    iterator begin() { return writable().begin(); }
-    iterator end() { return writable().end(); }
     const_iterator begin() const { return settled().begin(); }
     const_iterator end() const { return settled().end(); }
-    uint32_t &operator[](size_t i) { return writable()[i]; }
     uint32_t operator[](size_t i) const { return settled()[i]; }
     operator const std::vector<uint32_t> &() const { return settled(); }
     size_t size() const { return px_.size(); }
     bool empty() const { return px_.empty(); }
     friend bool operator==(const std::vector<uint32_t> &a, const BitmapPixels &b) { return a == b.settled(); }
     friend bool operator==(const BitmapPixels &a, const std::vector<uint32_t> &b) { return a.settled() == b; }
+
+    // Writing from outside the rasterizer (tests, tools): the caller may
+    // write anywhere, so every row counts as changed.
+    std::span<uint32_t> for_writing() {
+        std::vector<uint32_t> &px = settled();
+        mark(0, 0, width_, height_);
+        return px;
+    }
 
     // ---- for the rasterizer ----
 
@@ -60,7 +62,6 @@ public:
     // Records a solid rectangle, already clipped to the bitmap and not empty.
     // A full record is written out first; a fill hides the older ones it covers.
     void record(const DeferredFill &f);
-    bool pending() const { return !fills_.empty(); }
     // Writes the recorded fills, each pixel once, and empties the record.
     void settle() const;
 
@@ -101,10 +102,6 @@ private:
         s = s.l >= s.r ? Span{l, r} : Span{s.l < l ? s.l : l, s.r > r ? s.r : r};
     }
     void widen(size_t y, int32_t l, int32_t r) const { widen(changed_[y], l, r); }
-    std::vector<uint32_t> &writable() {
-        mark(0, 0, width_, height_);
-        return settled();
-    }
 
     mutable std::vector<uint32_t> px_;           // 0x00RRGGBB, width_ per row
     mutable std::vector<DeferredFill> fills_;    // in drawing order, oldest first
@@ -131,6 +128,17 @@ private:
             touched_b_ = b > touched_b_ ? b : touched_b_;
         }
     }
+    // settle's working space, kept between calls so a frame allocates nothing:
+    // the bands and runs it writes (swapped with the kept ones when it is
+    // kept), and one row of a run's colour to compare rows against.
+    struct Scratch {
+        std::vector<Band> bands;
+        std::vector<FillRun> runs;
+        std::vector<uint32_t> pattern;
+        size_t pattern_len = 0;  // how much of pattern holds pattern_px
+        uint32_t pattern_px = 0;
+    };
+    mutable Scratch scratch_;
     Sync sync_;
     int width_ = 0;
     int height_ = 0;

@@ -115,8 +115,8 @@ void BitmapPixels::settle() const {
         add_edge(ys, ny, f.t);
         add_edge(ys, ny, f.b);
     }
-    static std::vector<Band> bands;  // what this settle writes
-    static std::vector<FillRun> runs;
+    std::vector<Band> &bands = scratch_.bands;  // what this settle writes
+    std::vector<FillRun> &runs = scratch_.runs;
     bands.clear();
     runs.clear();
     int64_t area = 0;
@@ -132,10 +132,10 @@ void BitmapPixels::settle() const {
     // Keeping the old one, what this one writes counts as drawn over it.
     const bool keep = area >= settled_area_;
 
-    static std::vector<uint32_t> pattern;  // one run of the piece's colour
-    static size_t pattern_len = 0;         // how much of it holds pattern_px
-    static uint32_t pattern_px = 0;
-    size_t old = 0;                        // the first band of the kept settle not above this one
+    std::vector<uint32_t> &pattern = scratch_.pattern;  // one run of the piece's colour
+    size_t &pattern_len = scratch_.pattern_len;
+    uint32_t &pattern_px = scratch_.pattern_px;
+    size_t old = 0;  // the first band of the kept settle not above this one
     for (const Band &band : bands) {
         const FillRun *pieces = runs.data() + band.first;
         // Split the rows by whether the kept settle wrote them with these

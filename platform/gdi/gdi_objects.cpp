@@ -153,12 +153,12 @@ HGDIOBJ gdi_register(GdiObject *obj) {
     return obj;
 }
 
-GdiObject *gdi_lookup(HGDIOBJ h) {
+// Any live object, whatever its type: for the calls that take every kind.
+static GdiObject *gdi_lookup(HGDIOBJ h) {
     if (!h) return nullptr;
     auto *obj = static_cast<GdiObject *>(h);
     return registry().count(obj) ? obj : nullptr;
 }
-Pen *gdi_pen(HGDIOBJ h) { return lookup_as<Pen>(h, GdiType::Pen); }
 Brush *gdi_brush(HGDIOBJ h) { return lookup_as<Brush>(h, GdiType::Brush); }
 Font *gdi_font(HGDIOBJ h) { return lookup_as<Font>(h, GdiType::Font); }
 Bitmap *gdi_bitmap(HGDIOBJ h) { return lookup_as<Bitmap>(h, GdiType::Bitmap); }

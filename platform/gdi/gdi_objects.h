@@ -84,8 +84,6 @@ struct Dc final : GdiObject {
 };
 
 // Registry lookups: nullptr when the handle is not a live object of that type.
-GdiObject *gdi_lookup(HGDIOBJ h);
-Pen *gdi_pen(HGDIOBJ h);
 Brush *gdi_brush(HGDIOBJ h);
 Font *gdi_font(HGDIOBJ h);
 Bitmap *gdi_bitmap(HGDIOBJ h);

@@ -49,36 +49,30 @@ struct Overlay {
 
 // A host surface's pixels: in memory the backend provides, which its display
 // reads without a copy (backend.h, surface), or else in the core's own.
-// Writable access to the backend's memory first waits until the display has
-// read it for the last present (await_surface), and gives the pixels a new
-// version, so a copy can tell that nothing but itself wrote them since.
+// Reading is free; for_writing first waits until the display has read the
+// backend's memory for the last present (await_surface), and gives the pixels
+// a new version, so a copy can tell that nothing but itself wrote them since
+// (platform/gdi/PIXEL_CACHES.md).
 class SurfacePixels {
 public:
     // width x height pixels of value v, asking the backend of `host` first.
     void allocate(HostId host, int width, int height, uint32_t v);
     // Forgets them; before the host they may live in goes.
     void release();
-    // Writable access: a new version (any write may follow).
-    uint32_t *data() {
-        if (shared_) await_display();
-        prev_version_ = version_;
-        version_ = next_version();
-        return data_;
-    }
+    // For a writer: waits for the display, then a new version (any write may follow).
+    uint32_t *for_writing();
     uint64_t version() const { return version_; }
     uint64_t prev_version() const { return prev_version_; }
     const uint32_t *data() const { return data_; }
-    uint32_t &operator[](size_t i) { return data()[i]; }
     uint32_t operator[](size_t i) const { return data_[i]; }
     size_t size() const { return size_; }
     bool empty() const { return size_ == 0; }
 
 private:
-    void await_display();
     static uint64_t next_version();
 
     std::vector<uint32_t> own_;  // used when the backend offers no memory
-    uint64_t version_ = 0;       // unique among all surfaces, new at each writable access
+    uint64_t version_ = 0;       // unique among all surfaces, new at each for_writing
     uint64_t prev_version_ = 0;
     uint32_t *data_ = nullptr;
     size_t size_ = 0;

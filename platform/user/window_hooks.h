@@ -85,8 +85,6 @@ bool window_surface_size(HWND window, int *width, int *height);
 // cleared or replaced) over the host-surface rectangle `rect` of a top-level
 // window. Only what is presented changes: window pixels stay as drawn.
 bool window_set_overlay(HWND window, const RECT &rect, const uint32_t *pixels, ptrdiff_t stride);
-// Tells the core that the overlay's pixels changed (redraws its rectangle).
-void window_overlay_changed(HWND window);
 void window_clear_overlay(HWND window);
 
 // ---------------------------------------------------------------------------

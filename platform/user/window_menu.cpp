@@ -34,7 +34,7 @@ bool menu_bar_update(Window *w) {
 
 void menu_bar_paint(Window *w) {
     if (w->is_child() || w->menu_height <= 0 || !w->menu || !hooks().paint_bar || w->pixels.empty()) return;
-    hooks().paint_bar(w->handle, w->menu, w->pixels.data(), w->surface_w, w->menu_height, w->surface_w);
+    hooks().paint_bar(w->handle, w->menu, w->pixels.for_writing(), w->surface_w, w->menu_height, w->surface_w);
     if (Window *again = window_get(w->handle)) surface_damage(again, 0, 0, again->surface_w, again->menu_height);
 }
 

@@ -11,7 +11,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <utility>
 
 namespace standin {
 
@@ -33,7 +32,8 @@ bool surface_for_dc(HWND hwnd, Target *t) {
     // The device clip is what shows; a window that shows somewhere has its
     // origin within int range of the surface.
     if (!top || top->pixels.empty() || !visible_client_clip(w, &clip)) return false;
-    t->pixels = top->pixels.data();
+    // A window DC may draw, so resolving one counts as writing.
+    t->pixels = top->pixels.for_writing();
     t->version = top->pixels.version();
     t->prev_version = top->pixels.prev_version();
     t->width = top->surface_w;
@@ -93,13 +93,12 @@ void present_window(Window *w) {
     const bool copied = w->copied;
     const std::vector<HostRect> rects = take_damage(w);
     if ((rects.empty() && !copied) || !w->host) return;
-    const uint32_t *src = std::as_const(w->pixels).data();
+    const uint32_t *src = w->pixels.data();
     if (w->overlay.pixels) {
         // The whole picture is composed (a backend may keep or dump all of
         // it); only the damaged rectangles are presented.
         const RECT o = rect_intersect(w->overlay.rect, RECT{0, 0, w->surface_w, w->surface_h});
-        const uint32_t *px = std::as_const(w->pixels).data();
-        w->composite.assign(px, px + w->pixels.size());
+        w->composite.assign(src, src + w->pixels.size());
         const size_t sw = static_cast<size_t>(w->surface_w);
         for (LONG y = o.top; y < o.bottom; ++y) {
             const uint32_t *row = w->overlay.pixels + (y - w->overlay.rect.top) * w->overlay.stride +
@@ -145,12 +144,15 @@ void SurfacePixels::release() {
 }
 
 uint64_t SurfacePixels::next_version() {
-    static uint64_t last = 0;
+    static uint64_t last = 0;  // one counter for all surfaces: a version names one surface's state
     return ++last;
 }
 
-void SurfacePixels::await_display() {
-    if (const BackendDriver &driver = backend(); driver.await_surface) driver.await_surface(host_);
+uint32_t *SurfacePixels::for_writing() {
+    if (const BackendDriver &driver = backend(); shared_ && driver.await_surface) driver.await_surface(host_);
+    prev_version_ = version_;
+    version_ = next_version();
+    return data_;
 }
 
 void install_surface_hooks() {
@@ -197,11 +199,11 @@ void surface_resize(Window *w, int width, int height) {
     const int cw = std::min(width, w->surface_w);
     const int ch = std::min(height, w->surface_h);
     for (int y = 0; y < ch; ++y)
-        std::memcpy(&next[static_cast<size_t>(y) * width], &w->pixels[static_cast<size_t>(y) * w->surface_w],
+        std::memcpy(&next[static_cast<size_t>(y) * width], w->pixels.data() + static_cast<size_t>(y) * w->surface_w,
                     static_cast<size_t>(cw) * sizeof(uint32_t));
     // The old pixels may live in memory that the backend frees for the new size.
     w->pixels.allocate(w->host, width, height, background_pixel(w));
-    if (!next.empty()) std::memcpy(w->pixels.data(), next.data(), next.size() * sizeof(uint32_t));
+    if (!next.empty()) std::memcpy(w->pixels.for_writing(), next.data(), next.size() * sizeof(uint32_t));
     w->surface_w = width;
     w->surface_h = height;
     w->composite.clear();
@@ -270,12 +272,6 @@ bool window_set_overlay(HWND window, const RECT &rect, const uint32_t *pixels, p
     w->overlay = Overlay{rect, pixels, stride};
     surface_damage(w, rect.left, rect.top, rect.right, rect.bottom);
     return true;
-}
-
-void window_overlay_changed(HWND window) {
-    Window *w = window_get(window);
-    if (!w || !w->overlay.pixels) return;
-    surface_damage(w, w->overlay.rect.left, w->overlay.rect.top, w->overlay.rect.right, w->overlay.rect.bottom);
 }
 
 void window_clear_overlay(HWND window) {

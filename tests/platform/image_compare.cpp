@@ -1,5 +1,5 @@
-// Reference-image comparison for the rasterizer tests. Relies on png_io for
-// reading and writing PNG files.
+// The reference-picture comparison shared by tests and the documentation
+// tools. Relies on png_io for reading and writing PNG files.
 #include "image_compare.h"
 
 #include <filesystem>
@@ -9,52 +9,68 @@
 
 namespace image_compare {
 
-std::string reference_dir() {
-#ifdef STANDIN_REFERENCE_DIR
-    return STANDIN_REFERENCE_DIR;
-#else
-    return "reference";
-#endif
+namespace {
+
+// A quarter of the pixel, three quarters white: the picture stays readable
+// behind the red of what differs.
+uint32_t faded(uint32_t a) {
+    return (((a >> 16 & 0xFF) + 3 * 255) / 4) << 16 | (((a >> 8 & 0xFF) + 3 * 255) / 4) << 8 |
+           ((a & 0xFF) + 3 * 255) / 4;
 }
 
-::testing::AssertionResult matches_reference(const std::string &name, const uint32_t *pixels, int width,
-                                             int height, ptrdiff_t stride) {
-    const std::string ref_path = reference_dir() + "/" + name + ".png";
-    const std::string actual_path = name + ".actual.png";
-    const std::string diff_path = name + ".diff.png";
+std::string absolute(const std::string &path) {
+    std::error_code ec;
+    const std::filesystem::path p = std::filesystem::absolute(path, ec);
+    return ec ? path : p.string();
+}
+
+}  // namespace
+
+Result against_reference(const std::string &reference, const uint32_t *pixels, int width, int height,
+                         ptrdiff_t stride, const std::string &out_stem) {
+    Result result;
+    if (!pixels || width <= 0 || height <= 0 || stride < width) {
+        result.kind = Result::Differs;
+        result.message = reference + ": nothing to compare with it";
+        return result;
+    }
     std::vector<uint32_t> ref;
     int rw = 0, rh = 0;
-    const bool have_ref = standin::read_png(ref_path, &ref, &rw, &rh);
+    const bool have_ref = standin::read_png(reference, &ref, &rw, &rh);
 
-    size_t differing = 0;
     std::vector<uint32_t> diff(static_cast<size_t>(width) * static_cast<size_t>(height));
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
             const uint32_t a = pixels[y * stride + x] & 0x00FFFFFFu;
-            const bool inside = have_ref && x < rw && y < rh;
-            const bool same = inside && (ref[static_cast<size_t>(y) * rw + x] & 0x00FFFFFFu) == a;
-            if (!same) ++differing;
-            // Faded copy of the actual image with the differing pixels in red.
-            const uint32_t faded = (((a >> 16 & 0xFF) + 3 * 255) / 4) << 16 | (((a >> 8 & 0xFF) + 3 * 255) / 4) << 8 |
-                                   ((a & 0xFF) + 3 * 255) / 4;
-            diff[static_cast<size_t>(y) * width + x] = same ? faded : 0x00FF0000u;
+            const bool same = have_ref && x < rw && y < rh && ref[static_cast<size_t>(y) * rw + x] == a;
+            if (!same) ++result.differing;
+            diff[static_cast<size_t>(y) * width + x] = same ? faded(a) : 0x00FF0000u;
         }
     }
-    if (have_ref && rw == width && rh == height && differing == 0) return ::testing::AssertionSuccess();
-
-    standin::write_png(actual_path, pixels, width, height, stride);
-    standin::write_png(diff_path, diff.data(), width, height, width);
-    auto failure = ::testing::AssertionFailure();
-    if (!have_ref) {
-        failure << "no reference image " << ref_path;
-    } else if (rw != width || rh != height) {
-        failure << "reference " << ref_path << " is " << rw << "x" << rh << ", the image " << width << "x" << height;
-    } else {
-        failure << differing << " pixels differ from " << ref_path;
+    if (have_ref && rw == width && rh == height && result.differing == 0) {
+        result.kind = Result::Same;
+        return result;
     }
-    failure << "\n  actual: " << std::filesystem::absolute(actual_path).string()
-            << "\n  diff:   " << std::filesystem::absolute(diff_path).string();
-    return failure;
+
+    const std::string actual_path = out_stem + ".actual.png", diff_path = out_stem + ".diff.png";
+    const bool written = standin::write_png(actual_path, pixels, width, height, stride) &&
+                         standin::write_png(diff_path, diff.data(), width, height, width);
+    if (!have_ref) {
+        result.kind = Result::NoReference;
+        result.message = reference + ": cannot read it";
+    } else {
+        result.kind = Result::Differs;
+        result.message = rw != width || rh != height
+                             ? reference + ": is " + std::to_string(rw) + " x " + std::to_string(rh) + ", the picture " +
+                                   std::to_string(width) + " x " + std::to_string(height)
+                             : reference + ": " + std::to_string(result.differing) + " pixels differ";
+    }
+    if (written) {
+        result.message += "\n  actual: " + absolute(actual_path) + "\n  diff:   " + absolute(diff_path);
+    } else {
+        result.message += "\n  (could not write " + actual_path + " or " + diff_path + ")";
+    }
+    return result;
 }
 
 }  // namespace image_compare

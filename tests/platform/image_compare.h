@@ -1,11 +1,9 @@
-// Compares a test's pixels with a reference PNG kept in
-// tests/platform/reference/. On a mismatch it writes NAME.actual.png and
-// NAME.diff.png (differing pixels red, the rest faded) into the working
-// directory and names both files in the failure message, so a changed
-// picture can be inspected and, once judged right, copied over the reference.
+// Compares pixels with a reference PNG: the one check behind the rasterizer's
+// reference pictures, the documentation pictures and docs_png_compare. On a
+// mismatch it writes STEM.actual.png and STEM.diff.png (differing pixels red,
+// the rest faded) and names both, so a changed picture can be inspected and,
+// once judged right, copied over the reference. Relies on png_io.
 #pragma once
-
-#include <gtest/gtest.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -13,10 +11,17 @@
 
 namespace image_compare {
 
-// Directory of the reference images (set by the build).
-std::string reference_dir();
+struct Result {
+    enum Kind { Same, Differs, NoReference } kind = NoReference;
+    long differing = 0;   // pixels, counting those outside a reference of another size
+    std::string message;  // empty when Same: what differs, and where the two images went
+    bool same() const { return kind == Same; }
+};
 
-::testing::AssertionResult matches_reference(const std::string &name, const uint32_t *pixels, int width,
-                                             int height, ptrdiff_t stride);
+// Compares `pixels` (0x00RRGGBB, `stride` per row; the top byte is ignored)
+// with the PNG at `reference`. Unless they match, writes `out_stem`.actual.png
+// and `out_stem`.diff.png.
+Result against_reference(const std::string &reference, const uint32_t *pixels, int width, int height,
+                         ptrdiff_t stride, const std::string &out_stem);
 
 }  // namespace image_compare

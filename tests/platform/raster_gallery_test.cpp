@@ -151,7 +151,9 @@ TEST(PrimitivesGallery, MatchesReference) {
     Canvas c(kWidth, kHeight);
     draw_gallery(c.dc());
     const standin::Bitmap *bm = c.bitmap();
-    EXPECT_TRUE(image_compare::matches_reference("primitives", bm->pixels.data(), kWidth, kHeight, kWidth));
+    const image_compare::Result r = image_compare::against_reference(
+        STANDIN_REFERENCE_DIR "/primitives.png", bm->pixels.data(), kWidth, kHeight, kWidth, "primitives");
+    EXPECT_TRUE(r.same()) << r.message;
 }
 
 }  // namespace

@@ -31,7 +31,7 @@ public:
         dc_ = CreateCompatibleDC(nullptr);
         bitmap_ = standin::gdi_new_bitmap(w, h, bpp);
         standin::gdi_register(bitmap_);
-        std::fill(bitmap_->pixels.begin(), bitmap_->pixels.end(), fill);
+        std::ranges::fill(bitmap_->pixels.for_writing(), fill);
         prev_bitmap_ = SelectObject(dc_, bitmap_);
     }
     ~TextCanvas() {
@@ -187,7 +187,7 @@ TEST(TextOutMono, OnlyBlackAndWhiteAppear) {
     for (const Case &k : cases) {
         // Start from the colour the background is not, so a fill outside the cell shows.
         const uint32_t before = k.paper ^ 0xFFFFFFu;
-        std::fill(bits->pixels.begin(), bits->pixels.end(), before);
+        std::ranges::fill(bits->pixels.for_writing(), before);
         SetTextColor(dc, k.text);
         SetBkColor(dc, k.back);
         const std::string s = "Line 7: ok";
@@ -206,7 +206,7 @@ TEST(TextOutMono, OnlyBlackAndWhiteAppear) {
     }
 
     // Transparent: the ink alone, within the cell's rows and near its columns.
-    std::fill(bits->pixels.begin(), bits->pixels.end(), 0x00FFFFFFu);
+    std::ranges::fill(bits->pixels.for_writing(), 0x00FFFFFFu);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, RGB(0, 0, 0));
     const std::string s = "gjy_|W";

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include <algorithm>
+#include <span>
 #include <string>
 
 #include "gdi/gdi_objects.h"
@@ -22,7 +23,7 @@ int main(int argc, char **argv) {
     const int w = 640, h = 300;
     standin::Bitmap *bm = standin::gdi_new_bitmap(w, h, 32);
     standin::gdi_register(bm);
-    std::fill(bm->pixels.begin(), bm->pixels.end(), 0x00F0F0E8u);
+    std::ranges::fill(bm->pixels.for_writing(), 0x00F0F0E8u);
     HDC dc = CreateCompatibleDC(nullptr);
     HGDIOBJ prev_bm = SelectObject(dc, bm);
     HGDIOBJ prev_font = SelectObject(dc, GetStockObject(SYSTEM_FONT));
@@ -57,13 +58,14 @@ int main(int argc, char **argv) {
     HBITMAP mono = CreateCompatibleBitmap(mono_dc, w - 12, 34);
     HGDIOBJ prev_mono = SelectObject(mono_dc, mono);
     standin::Bitmap *mb = standin::gdi_bitmap(mono);
-    std::fill(mb->pixels.begin(), mb->pixels.end(), 0x00FFFFFFu);
+    std::ranges::fill(mb->pixels.for_writing(), 0x00FFFFFFu);
     HGDIOBJ prev_mono_font = SelectObject(mono_dc, GetStockObject(ANSI_FIXED_FONT));
     line(mono_dc, 2, "ANSI_FIXED_FONT, monochrome: score 001230  lives 3  [level 7]");
     line(mono_dc, 17, "mmmmiiiiWWWW|||| 0O1lI! ~^`'\"");
+    const std::span<uint32_t> into = bm->pixels.for_writing();
     for (int yy = 0; yy < 34; ++yy)
         for (int xx = 0; xx < w - 12; ++xx)
-            bm->pixels[static_cast<size_t>(y + yy) * w + 6 + xx] = mb->pixels[static_cast<size_t>(yy) * (w - 12) + xx];
+            into[static_cast<size_t>(y + yy) * w + 6 + xx] = mb->pixels[static_cast<size_t>(yy) * (w - 12) + xx];
 
     const char *out = argc > 1 ? argv[1] : "text_sample.png";
     const bool written = standin::write_png(out, bm->pixels.data(), w, h, w);
