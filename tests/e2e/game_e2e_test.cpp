@@ -106,7 +106,7 @@ protected:
         app_.reset();
         app_ = std::make_unique<AppDriver>(
             TELKA_GAME_BINARY, dir_,
-            AppDriver::Environment{{"STANDIN_HEADLESS_TEXT", log_path()}, {"STANDIN_HEADLESS_TEXT_WINDOW", "TELKA Text"}});
+            AppDriver::Environment{{"STANDIN_HEADLESS_TEXT", log_path()}});
         graphics_ = app_->find_window("TELKA Graphics");
     }
     std::string log_path() const { return dir_ + "/text.log"; }

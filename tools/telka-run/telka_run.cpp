@@ -27,9 +27,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// What the TELKA library calls its windows and its Run menu's playback item.
+// What the TELKA library calls its graphics window and its Run menu's playback item.
 const char *const kGraphicsWindow = "TELKA Graphics";
-const char *const kTextWindow = "TELKA Text";
 const char *const kPlaybackItem = "&Playback Script";
 
 constexpr double kDefaultSeconds = 60;
@@ -125,7 +124,6 @@ void set_environment(const RunOptions &o) {
     }
     if (!o.text_file.empty()) {
         setenv("STANDIN_HEADLESS_TEXT", absolute(o.text_file).c_str(), 1);
-        setenv("STANDIN_HEADLESS_TEXT_WINDOW", kTextWindow, 1);
     }
 }
 
