@@ -4,7 +4,6 @@
 #include "user/window.h"
 
 #include "backends/headless/headless_backend.h"
-#include "backends/headless/png_io.h"
 #include "gdi/target.h"
 #include "automation.h"
 
@@ -153,7 +152,10 @@ void reset_state() {
     reset_keyboard_state();
     reset_mouse_state();
     reset_classes();
-    if (headless_backend_active()) headless_reset();
+    if (headless_backend_active()) {
+        headless_reset();
+        headless_set_dump_dir("");
+    }
 }
 
 }  // namespace standin
