@@ -14,9 +14,6 @@ namespace standin {
 
 namespace {
 
-// The headless backend's own idle limit, for the message on a bad value.
-constexpr long long kDefaultIdleSeconds = 300;
-
 std::string env_text(const char *name) {
     const char *v = std::getenv(name);
     return v ? v : "";
@@ -59,7 +56,7 @@ int64_t env_seconds(const char *name) {
     const long long n = std::strtoll(v.c_str(), &end, 10);
     if (*end != '\0' || n < 0 || n > 1000000000) {
         std::fprintf(stderr, "headless: %s='%s' is not a number of seconds; using %lld\n", name, v.c_str(),
-                     static_cast<long long>(kDefaultIdleSeconds));
+                     static_cast<long long>(kHeadlessDefaultIdleSeconds));
         return -1;
     }
     return n;

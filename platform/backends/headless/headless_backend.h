@@ -59,8 +59,9 @@ void headless_set_wait_hook(std::function<void(int64_t deadline_ns)> hook);
 std::vector<int64_t> headless_take_waits();
 // The safety limit of a run that nothing drives (no hooks): a program that
 // only waits on its timers with no input for this many virtual seconds is
-// stopped, exit code 3; 0 never. Without a call the backend's default, 300
-// seconds, holds (test programs have no process entry to hand one down).
+// stopped, exit code 3; 0 never. Without a call the default holds (test
+// programs have no process entry to hand one down).
+constexpr int64_t kHeadlessDefaultIdleSeconds = 300;
 void headless_set_idle_limit(int64_t seconds);
 
 // Forgets injected input, hooks and logs (not the clock, the idle limit or the

@@ -49,7 +49,7 @@ struct HeadlessState {
     std::vector<int64_t> waits;      // deadlines of blocking waits (-1: none)
     uint64_t fruitless_idle = 0;     // idle-hook calls in a row that gave nothing
     int64_t last_input = 0;          // virtual time input was last delivered
-    int64_t idle_limit_ns = 300'000'000'000;  // see headless_set_idle_limit; 0: none
+    int64_t idle_limit_ns = kHeadlessDefaultIdleSeconds * 1000000000;  // headless_set_idle_limit; 0: none
     PresentObserver observer;        // the automation's, when it watches presents
 };
 
