@@ -40,6 +40,20 @@ void headless_expose(HWND window, const RECT &host_rect);
 // Host-surface rectangles presented for a top-level window since the last call.
 std::vector<RECT> headless_take_presents(HWND window);
 
+// Frame dumps, fed by the backend's present observer (registered with the
+// first of these calls). Writes every presented frame as
+// DIR/frame-NNNNNN-hostN.png (the whole host surface); empty turns it off.
+// A steered run sets it from STANDIN_HEADLESS_DUMP, with the selection below.
+bool headless_set_dump_dir(const std::string &dir);
+// Frames presented since the first of these calls: of the window the
+// selection names, or of every window when it names none.
+uint64_t headless_frame_count();
+// Which frames are counted and written: only those of the host titled
+// `window` (empty: every host, named by host), every `every`th of them (0:
+// none), none after the `limit`th (0: no limit), and with `keep_last` the
+// last one as last.png. A steered run sets it from its settings.
+void headless_select_frames(const std::string &window, uint64_t every, uint64_t limit, bool keep_last);
+
 // ---- window pixels (any backend) ----
 
 struct PixelView {
@@ -61,7 +75,9 @@ uint32_t window_pixel(HWND window, int x, int y);
 // Writes a top-level window's host surface as a PNG.
 bool write_window_png(HWND window, const std::string &path);
 
-// Writes an opaque RGB PNG of 0x00RRGGBB pixels.
+// Writes an opaque RGB PNG of 0x00RRGGBB pixels; false (with nothing left
+// half-written) on failure. PNG files alone link automation_png, without the
+// rest of the automation.
 bool write_png(const std::string &path, const uint32_t *pixels, int width, int height, ptrdiff_t stride);
 
 // Reads any PNG into 0x00RRGGBB pixels (alpha dropped); false on failure.
@@ -82,6 +98,7 @@ struct RunSettings {
     std::string dump_dir;      // _DUMP: frames are written there; empty: not written
     uint64_t dump_every = 1;   // _DUMP_EVERY: write frames every, 2 * every, ...; 0: none of them
     bool dump_last = false;    // _DUMP_LAST: write the last frame as last.png
+    int64_t idle_seconds = -1; // _IDLE_SECONDS: idle limit of an undriven run (0: none); -1: the backend's
 };
 
 // Reads the settings; a value that cannot be used gets one message on stderr
@@ -107,7 +124,8 @@ void start_automation();
 
 // Destroys every window, unregisters every class, kills every timer and
 // clears the queue, the quit flag, focus and keyboard state; with the
-// headless backend also headless_reset(). For test fixtures.
+// headless backend also headless_reset() and the dump directory. For test
+// fixtures.
 void reset_state();
 
 }  // namespace standin

@@ -6,7 +6,7 @@
 // Everything is measured on the virtual clock, so two runs end alike.
 #include "automation.h"
 
-#include "user/window.h"
+#include "user/window_queries.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -47,6 +47,21 @@ uint64_t env_count(const char *name, uint64_t fallback) {
     return n;
 }
 
+// Whole seconds, 0 to 1e9, or -1 when unset; a value that is not such a
+// number gets a message and the backend's default.
+int64_t env_seconds(const char *name) {
+    const std::string v = env_text(name);
+    if (v.empty()) return -1;
+    char *end = nullptr;
+    const long long n = std::strtoll(v.c_str(), &end, 10);
+    if (*end != '\0' || n < 0 || n > 1000000000) {
+        std::fprintf(stderr, "headless: %s='%s' is not a number of seconds; using %lld\n", name, v.c_str(),
+                     static_cast<long long>(kHeadlessDefaultIdleSeconds));
+        return -1;
+    }
+    return n;
+}
+
 }  // namespace
 
 RunSettings run_settings_from_environment() {
@@ -61,6 +76,7 @@ RunSettings run_settings_from_environment() {
     s.dump_dir = env_text("STANDIN_HEADLESS_DUMP");
     s.dump_every = env_count("STANDIN_HEADLESS_DUMP_EVERY", 1);
     s.dump_last = env_count("STANDIN_HEADLESS_DUMP_LAST", 0) != 0;
+    s.idle_seconds = env_seconds("STANDIN_HEADLESS_IDLE_SECONDS");
     return s;
 }
 
@@ -68,6 +84,7 @@ void start_automation() {
     const RunSettings s = run_settings_from_environment();
     if (!s.text_path.empty()) start_text_capture(s.text_path);
     if (s.headless) {
+        if (s.idle_seconds >= 0) headless_set_idle_limit(s.idle_seconds);
         headless_select_frames(s.main_window, s.dump_every, s.frame_limit, s.dump_last);
         if (!s.dump_dir.empty()) headless_set_dump_dir(s.dump_dir);
     }

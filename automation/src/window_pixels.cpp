@@ -1,12 +1,9 @@
 // The window side of automation.h: injected mouse and window-manager events
 // addressed by HWND (mapped to host coordinates for the headless backend),
 // window pixel access, and the state reset used by test fixtures.
-#include "user/window.h"
-
-#include "backends/headless/headless_backend.h"
-#include "backends/headless/png_io.h"
-#include "gdi/target.h"
 #include "automation.h"
+
+#include "user/window_queries.h"
 
 #include <cstdio>
 #include <utility>
@@ -15,49 +12,32 @@ namespace standin {
 
 namespace {
 
-Window *top_window(HWND hwnd) {
-    Window *w = window_get(hwnd);
-    return w && !w->is_child() ? w : nullptr;
-}
-
-void inject_for(Window *top, InputEvent e) {
-    if (!top || !top->host) {
+void inject_for(HostId host, InputEvent e) {
+    if (!host) {
         std::fprintf(stderr, "headless: event for a window without a host window dropped\n");
         return;
     }
-    e.host = top->host;
+    e.host = host;
     headless_inject(e);
 }
 
 void button(HWND window, int x, int y, int button_no, unsigned mods, bool down) {
-    Window *w = window_get(window);
-    if (!w) {
+    HostId host = 0;
+    InputEvent e;
+    if (!client_point_on_host(window, x, y, &host, &e.x, &e.y)) {
         std::fprintf(stderr, "headless: click on an invalid window dropped\n");
         return;
     }
-    int64_t ox = 0, oy = 0;
-    client_origin_in_host(w, &ox, &oy);
-    InputEvent e;
     e.kind = down ? InputEvent::Kind::ButtonDown : InputEvent::Kind::ButtonUp;
     e.button = button_no;
-    e.x = saturate32(ox + x);
-    e.y = saturate32(oy + y);
     e.mods = mods | headless_lock_mods();
-    inject_for(top_level_of(w), e);
-}
-
-// The top-level window whose surface shows `window`, and where its client area shows on it.
-Window *shown_on(HWND window, ClientClip *clip) {
-    Window *w = window_get(window);
-    Window *top = top_level_of(w);
-    if (!top || top->pixels.empty() || !visible_client_clip(w, clip)) return nullptr;
-    return top;
+    inject_for(host, e);
 }
 
 void wm_event(HWND window, InputEvent::Kind kind) {
     InputEvent e;
     e.kind = kind;
-    inject_for(top_window(window), e);
+    inject_for(top_level_host(window), e);
 }
 
 }  // namespace
@@ -80,7 +60,7 @@ void headless_mouse_move(HWND window, int host_x, int host_y) {
     e.kind = InputEvent::Kind::Motion;
     e.x = host_x;
     e.y = host_y;
-    inject_for(top_window(window), e);
+    inject_for(top_level_host(window), e);
 }
 
 void headless_close_request(HWND window) { wm_event(window, InputEvent::Kind::CloseRequest); }
@@ -94,7 +74,7 @@ void headless_resize(HWND window, int width, int height) {
     e.kind = InputEvent::Kind::Resize;
     e.width = width;
     e.height = height;
-    inject_for(top_window(window), e);
+    inject_for(top_level_host(window), e);
 }
 
 void headless_expose(HWND window, const RECT &host_rect) {
@@ -104,38 +84,37 @@ void headless_expose(HWND window, const RECT &host_rect) {
     e.y = host_rect.top;
     e.width = host_rect.right - host_rect.left;
     e.height = host_rect.bottom - host_rect.top;
-    inject_for(top_window(window), e);
+    inject_for(top_level_host(window), e);
 }
 
 std::vector<RECT> headless_take_presents(HWND window) {
-    Window *top = top_window(window);
-    return top ? headless_take_host_presents(top->host) : std::vector<RECT>{};
+    const HostId host = top_level_host(window);
+    return host ? headless_take_host_presents(host) : std::vector<RECT>{};
 }
 
 bool window_host_pixels(HWND window, PixelView *view) {
-    Window *top = top_window(window);
-    if (!top || !view || top->pixels.empty()) return false;
-    *view = PixelView{top->pixels.data(), top->surface_w, top->surface_h, top->surface_w};
+    SurfaceView s;
+    if (!view || !top_level_surface(window, &s)) return false;
+    *view = PixelView{s.pixels, s.width, s.height, s.stride};
     return true;
 }
 
 bool window_client_pixels(HWND window, PixelView *view) {
     if (!view) return false;
     *view = PixelView{};
-    ClientClip c;
-    Window *top = shown_on(window, &c);
+    ClientOnSurface c;
     // A view starts at the client's top-left pixel: there is none when that is cut off.
-    if (!top || c.l > 0 || c.t > 0) return false;
-    *view = PixelView{top->pixels.data() + c.oy * top->surface_w + c.ox, static_cast<int>(c.r),
-                      static_cast<int>(c.b), top->surface_w};
+    if (!client_on_surface(window, &c) || c.left > 0 || c.top > 0) return false;
+    *view = PixelView{c.surface.pixels + c.origin_y * c.surface.stride + c.origin_x, static_cast<int>(c.right),
+                      static_cast<int>(c.bottom), c.surface.stride};
     return true;
 }
 
 uint32_t window_pixel(HWND window, int x, int y) {
-    ClientClip c;
-    Window *top = shown_on(window, &c);
-    if (!top || x < c.l || y < c.t || x >= c.r || y >= c.b) return 0xFFFFFFFFu;
-    return top->pixels[static_cast<size_t>((c.oy + y) * top->surface_w + (c.ox + x))];
+    ClientOnSurface c;
+    if (!client_on_surface(window, &c) || x < c.left || y < c.top || x >= c.right || y >= c.bottom)
+        return 0xFFFFFFFFu;
+    return c.surface.pixels[(c.origin_y + y) * c.surface.stride + (c.origin_x + x)];
 }
 
 bool write_window_png(HWND window, const std::string &path) {
@@ -145,15 +124,11 @@ bool write_window_png(HWND window, const std::string &path) {
 }
 
 void reset_state() {
-    const std::vector<HWND> tops = top_level_windows();
-    for (HWND h : tops) DestroyWindow(h);
-    reset_focus_state();
-    reset_message_queue();
-    reset_timers();
-    reset_keyboard_state();
-    reset_mouse_state();
-    reset_classes();
-    if (headless_backend_active()) headless_reset();
+    reset_user_state();
+    if (headless_backend_active()) {
+        headless_reset();
+        headless_set_dump_dir("");
+    }
 }
 
 }  // namespace standin

@@ -24,7 +24,7 @@
 #include <string>
 #include <vector>
 
-#include "backends/headless/png_io.h"
+#include "automation.h"
 #include "lib_state.h"
 #include "picture_out.h"
 

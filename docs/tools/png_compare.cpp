@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "backends/headless/png_io.h"
+#include "automation.h"
 #include "image_compare.h"
 
 int main(int argc, char **argv) {

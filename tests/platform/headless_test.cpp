@@ -3,7 +3,7 @@
 // access, PNG dumps of presented frames, and the clear failures of a bad
 // STANDIN_BACKEND or a missing display.
 #include "backends/backend.h"
-#include "backends/headless/png_io.h"
+#include "automation.h"
 #include "gdi/target.h"
 #include "gdi/gdi_objects.h"
 #include "user/window_hooks.h"

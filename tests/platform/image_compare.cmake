@@ -3,5 +3,5 @@
 if(NOT TARGET image_compare)
   add_library(image_compare STATIC ${CMAKE_CURRENT_LIST_DIR}/image_compare.cpp)
   target_include_directories(image_compare PUBLIC ${CMAKE_CURRENT_LIST_DIR})
-  target_link_libraries(image_compare PUBLIC standin_png)
+  target_link_libraries(image_compare PUBLIC automation_png)
 endif()

@@ -1,11 +1,11 @@
 // The reference-picture comparison shared by tests and the documentation
-// tools. Relies on png_io for reading and writing PNG files.
+// tools. Relies on automation_png for reading and writing PNG files.
 #include "image_compare.h"
 
 #include <filesystem>
 #include <vector>
 
-#include "backends/headless/png_io.h"
+#include "automation.h"
 
 namespace image_compare {
 

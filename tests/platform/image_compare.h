@@ -2,7 +2,7 @@
 // reference pictures, the documentation pictures and docs_png_compare. On a
 // mismatch it writes STEM.actual.png and STEM.diff.png (differing pixels red,
 // the rest faded) and names both, so a changed picture can be inspected and,
-// once judged right, copied over the reference. Relies on png_io.
+// once judged right, copied over the reference. Relies on automation_png.
 #pragma once
 
 #include <cstddef>

@@ -5,7 +5,7 @@
 
 #include "menu/menu.h"
 #include "menu/menu_draw.h"
-#include "backends/headless/png_io.h"
+#include "automation.h"
 #include "user/window.h"
 #include "user/window_hooks.h"
 

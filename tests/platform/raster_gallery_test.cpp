@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "image_compare.h"
-#include "backends/headless/png_io.h"
+#include "automation.h"
 #include "raster_canvas.h"
 
 namespace {

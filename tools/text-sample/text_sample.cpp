@@ -11,7 +11,7 @@
 #include <string>
 
 #include "gdi/gdi_objects.h"
-#include "backends/headless/png_io.h"
+#include "automation.h"
 
 namespace {
 

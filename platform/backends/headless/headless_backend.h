@@ -1,6 +1,7 @@
 // The headless backend's controls, for tests and the automation (which
 // maps windows to hosts and adds the controls that address windows):
-// the virtual clock, injected keys and typing, hooks, logs, frame dumps.
+// the virtual clock, injected keys and typing, hooks, logs, the idle limit
+// and the record through which the automation watches presents.
 // They need the headless backend (use_headless_backend, backend.h).
 #pragma once
 
@@ -56,15 +57,15 @@ void headless_set_wait_hook(std::function<void(int64_t deadline_ns)> hook);
 // Deadlines of the blocking waits since the last call (-1: no deadline); the
 // newest few thousand are kept, like the presents below.
 std::vector<int64_t> headless_take_waits();
-// Writes every presented frame as DIR/frame-NNNNNN-hostN.png (the whole host
-// surface). Empty turns it off. A steered run sets it from
-// STANDIN_HEADLESS_DUMP (README.md in this folder), with the selection below.
-bool headless_set_dump_dir(const std::string &dir);
-// Frames presented so far: of the window the selection names, or of every
-// window when it names none.
-uint64_t headless_frame_count();
+// The safety limit of a run that nothing drives (no hooks): a program that
+// only waits on its timers with no input for this many virtual seconds is
+// stopped, exit code 3; 0 never. Without a call the default holds (test
+// programs have no process entry to hand one down).
+constexpr int64_t kHeadlessDefaultIdleSeconds = 300;
+void headless_set_idle_limit(int64_t seconds);
 
-// Forgets injected input, hooks, logs and the dump directory (not the clock).
+// Forgets injected input, hooks and logs (not the clock, the idle limit or the
+// present observer).
 void headless_reset();
 
 // Queues an event for delivery at the program's next wait; false (with a
@@ -75,10 +76,18 @@ unsigned headless_lock_mods();
 // Rectangles presented for a host since the last call.
 std::vector<RECT> headless_take_host_presents(HostId host);
 
-// Which frames are counted and written: only those of the host titled
-// `window` (empty: every host, named by host), every `every`th of them (0:
-// none), none after the `limit`th (0: no limit), and with `keep_last` the
-// last one as last.png. The automation sets it from its settings.
-void headless_select_frames(const std::string &window, uint64_t every, uint64_t limit, bool keep_last);
+// A call that goes up: the automation's frame dumps watch presents through
+// this record, registered once (headless_set_present_observer). Each slot may
+// be null. The backend itself keeps only the hosts' memory surfaces.
+struct PresentObserver {
+    // A host presented its whole surface: 0x00RRGGBB, `stride` pixels per row.
+    void (*present)(HostId host, const char *title, const uint32_t *pixels, int width, int height,
+                    ptrdiff_t stride) = nullptr;
+    // The host titled `title` is being destroyed.
+    void (*host_gone)(const char *title) = nullptr;
+    // The backend shuts down as the program ends.
+    void (*finish)() = nullptr;
+};
+void headless_set_present_observer(const PresentObserver &observer);
 
 }  // namespace standin

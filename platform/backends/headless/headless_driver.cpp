@@ -16,31 +16,6 @@ namespace {
 // loop for ever; after this many fruitless calls in a row the run ends.
 constexpr uint64_t kMaxFruitlessIdleCalls = 1000000;
 
-// A program run headless with no test driving it (no hooks) and no input
-// left, that only waits on its timers (an animation), would run its virtual
-// clock for ever at full speed; it stops after this many idle virtual
-// seconds, or STANDIN_HEADLESS_IDLE_SECONDS of them (0: never).
-constexpr int64_t kDefaultIdleSeconds = 300;
-
-int64_t idle_limit_ns() {
-    static const int64_t limit = [] {
-        const char *env = std::getenv("STANDIN_HEADLESS_IDLE_SECONDS");
-        int64_t seconds = kDefaultIdleSeconds;
-        if (env && *env) {
-            char *end = nullptr;
-            const long long v = std::strtoll(env, &end, 10);
-            if (*end == '\0' && v >= 0 && v <= 1000000000) {
-                seconds = v;
-            } else {
-                std::fprintf(stderr, "headless: STANDIN_HEADLESS_IDLE_SECONDS='%s' is not a number of seconds; using %lld\n",
-                             env, static_cast<long long>(kDefaultIdleSeconds));
-            }
-        }
-        return seconds * 1000000000;
-    }();
-    return limit;
-}
-
 [[noreturn]] void never_ending_wait(const char *why) {
     std::fprintf(stderr, "headless: %s\n", why);
     std::fflush(stderr);
@@ -61,7 +36,9 @@ bool headless_init(std::string *error) {
     return true;
 }
 
-void headless_shutdown() { headless_frames_finish(); }
+void headless_shutdown() {
+    if (headless_state().observer.finish) headless_state().observer.finish();
+}
 
 HostId headless_create_host(const HostWindowParams &params) {
     HeadlessState &s = headless_state();
@@ -83,7 +60,8 @@ HeadlessHost *find_host(HostId host) {
 }
 
 void headless_destroy_host(HostId host) {
-    if (const HeadlessHost *h = find_host(host)) headless_frames_host_gone(*h);
+    const PresentObserver &observer = headless_state().observer;
+    if (const HeadlessHost *h = find_host(host); h && observer.host_gone) observer.host_gone(h->title.c_str());
     headless_state().hosts.erase(host);
 }
 
@@ -101,7 +79,8 @@ void headless_present(HostId host, const uint32_t *pixels, int width, int height
     if (!target) return;
     for (int i = 0; i < count; ++i)
         log_entry(&target->presents, RECT{rects[i].x, rects[i].y, rects[i].x + rects[i].w, rects[i].y + rects[i].h});
-    headless_dump_frame(host, *target, pixels, width, height, stride);
+    const PresentObserver &observer = headless_state().observer;
+    if (observer.present) observer.present(host, target->title.c_str(), pixels, width, height, stride);
 }
 
 void headless_wait(int64_t deadline_ns) {
@@ -123,7 +102,7 @@ void headless_wait(int64_t deadline_ns) {
         // Nothing will happen before the deadline: time jumps there.
         s.clock = std::max(s.clock, deadline_ns);
         s.fruitless_idle = 0;
-        const int64_t limit = idle_limit_ns();
+        const int64_t limit = s.idle_limit_ns;
         if (limit > 0 && !s.wait_hook && !s.idle_hook && s.clock - s.last_input > limit) {
             std::fprintf(stderr,
                          "headless: no input for %lld virtual seconds and nothing but timers to wait for; stopping"
@@ -160,6 +139,15 @@ HeadlessState &headless_state() {
     static HeadlessState s;
     return s;
 }
+
+// A program run headless with no test driving it (no hooks) and no input
+// left, that only waits on its timers (an animation), would run its virtual
+// clock for ever at full speed; it stops after the idle limit.
+void headless_set_idle_limit(int64_t seconds) {
+    headless_state().idle_limit_ns = seconds > 0 ? seconds * 1000000000 : 0;
+}
+
+void headless_set_present_observer(const PresentObserver &observer) { headless_state().observer = observer; }
 
 // The driver's clock and the test API's view of it.
 int64_t headless_now_ns() { return headless_state().clock; }

@@ -125,7 +125,6 @@ void headless_reset() {
     s.fruitless_idle = 0;
     s.last_input = s.clock;
     for (auto &kv : s.hosts) kv.second.presents.clear();
-    headless_set_dump_dir("");
 }
 
 }  // namespace standin

@@ -1,6 +1,6 @@
 // State shared by the headless backend's files: the in-memory hosts, the
-// virtual clock, the queue of injected input and the test hooks, plus the
-// frame dumps that the driver and the controls use.
+// virtual clock, the queue of injected input, the test hooks and the present
+// observer, which the driver and the controls use.
 #pragma once
 
 #include "backends/headless/headless_backend.h"
@@ -49,6 +49,8 @@ struct HeadlessState {
     std::vector<int64_t> waits;      // deadlines of blocking waits (-1: none)
     uint64_t fruitless_idle = 0;     // idle-hook calls in a row that gave nothing
     int64_t last_input = 0;          // virtual time input was last delivered
+    int64_t idle_limit_ns = kHeadlessDefaultIdleSeconds * 1000000000;  // headless_set_idle_limit; 0: none
+    PresentObserver observer;        // the automation's, when it watches presents
 };
 
 HeadlessState &headless_state();
@@ -56,13 +58,5 @@ HeadlessState &headless_state();
 // True when the headless backend is the running one (starting the backend if
 // nothing has yet); otherwise warns once on stderr and returns false.
 bool headless_controls_ready();
-
-// Counts a presented frame of `h` and writes it as PNG when the dumps are on
-// and the selection takes it.
-void headless_dump_frame(HostId host, const HeadlessHost &h, const uint32_t *pixels, int width, int height,
-                         ptrdiff_t stride);
-// The host is going, or the program ends: the last frame is written then.
-void headless_frames_host_gone(const HeadlessHost &h);
-void headless_frames_finish();
 
 }  // namespace standin

@@ -1,13 +1,13 @@
-// Frame dumps of the headless backend, as PNG through png_io. By default
-// every presented frame of every host, DIR/frame-NNNNNN-hostN.png; a run
-// that names its main window (STANDIN_HEADLESS_WINDOW) gets only that
-// window's frames, DIR/frame-NNNNNN.png numbered by its own presents, every
-// Nth of them, and its last frame as DIR/last.png when the window goes or
-// the program ends. A directory that cannot be made turns the dumps off with
-// one message.
-#include "backends/headless/headless_internal.h"
-#include "backends/headless/png_io.h"
+// Frame dumps, as PNG: the headless backend hands every present to the
+// observer registered here. By default every presented frame of every host,
+// DIR/frame-NNNNNN-hostN.png; a run that names its main window
+// (STANDIN_HEADLESS_WINDOW) gets only that window's frames,
+// DIR/frame-NNNNNN.png numbered by its own presents, every Nth of them, and
+// its last frame as DIR/last.png when the window goes or the program ends. A
+// directory that cannot be made turns the dumps off with one message.
+#include "automation.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 
@@ -28,9 +28,19 @@ struct FrameDumps {
     bool last_pending = false;  // `last` holds a frame not yet written
 };
 
+void on_present(HostId host, const char *title, const uint32_t *pixels, int width, int height, ptrdiff_t stride);
+void on_host_gone(const char *title);
+void on_finish();
+
+// Never destroyed: the backend's shutdown at exit may still write the last
+// frame after static objects are gone. The observer is registered with the
+// first use, so a test that never dumps or counts frames pays nothing.
 FrameDumps &frame_dumps() {
-    static FrameDumps d;
-    return d;
+    static FrameDumps *d = [] {
+        headless_set_present_observer(PresentObserver{on_present, on_host_gone, on_finish});
+        return new FrameDumps;
+    }();
+    return *d;
 }
 
 void write_last() {
@@ -41,6 +51,38 @@ void write_last() {
     if (!write_png(path, d.last.data(), d.last_w, d.last_h, d.last_w))
         std::fprintf(stderr, "headless: cannot write frame %s\n", path.c_str());
 }
+
+void on_present(HostId host, const char *title, const uint32_t *pixels, int width, int height, ptrdiff_t stride) {
+    FrameDumps &d = frame_dumps();
+    const bool one_window = !d.window.empty();
+    if (one_window && d.window != title) return;
+    ++d.frames;
+    if (d.limit > 0 && d.frames > d.limit) return;
+    if (d.keep_last) {
+        d.last.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
+        for (int y = 0; y < height; ++y)
+            std::copy(pixels + y * stride, pixels + y * stride + width, d.last.begin() + static_cast<ptrdiff_t>(y) * width);
+        d.last_w = width;
+        d.last_h = height;
+        d.last_pending = true;
+    }
+    if (d.dir.empty() || d.every == 0 || d.frames % d.every != 0) return;
+    char name[64];
+    if (one_window)
+        std::snprintf(name, sizeof name, "/frame-%06llu.png", static_cast<unsigned long long>(d.frames));
+    else
+        std::snprintf(name, sizeof name, "/frame-%06llu-host%llu.png", static_cast<unsigned long long>(d.frames),
+                      static_cast<unsigned long long>(host));
+    if (!write_png(d.dir + name, pixels, width, height, stride))
+        std::fprintf(stderr, "headless: cannot write frame %s%s\n", d.dir.c_str(), name);
+}
+
+void on_host_gone(const char *title) {
+    const FrameDumps &d = frame_dumps();
+    if (d.window.empty() || d.window == title) write_last();
+}
+
+void on_finish() { write_last(); }
 
 }  // namespace
 
@@ -67,38 +109,5 @@ bool headless_set_dump_dir(const std::string &dir) {
 }
 
 uint64_t headless_frame_count() { return frame_dumps().frames; }
-
-void headless_dump_frame(HostId host, const HeadlessHost &h, const uint32_t *pixels, int width, int height,
-                         ptrdiff_t stride) {
-    FrameDumps &d = frame_dumps();
-    const bool one_window = !d.window.empty();
-    if (one_window && h.title != d.window) return;
-    ++d.frames;
-    if (d.limit > 0 && d.frames > d.limit) return;
-    if (d.keep_last) {
-        d.last.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
-        for (int y = 0; y < height; ++y)
-            std::copy(pixels + y * stride, pixels + y * stride + width, d.last.begin() + static_cast<ptrdiff_t>(y) * width);
-        d.last_w = width;
-        d.last_h = height;
-        d.last_pending = true;
-    }
-    if (d.dir.empty() || d.every == 0 || d.frames % d.every != 0) return;
-    char name[64];
-    if (one_window)
-        std::snprintf(name, sizeof name, "/frame-%06llu.png", static_cast<unsigned long long>(d.frames));
-    else
-        std::snprintf(name, sizeof name, "/frame-%06llu-host%llu.png", static_cast<unsigned long long>(d.frames),
-                      static_cast<unsigned long long>(host));
-    if (!write_png(d.dir + name, pixels, width, height, stride))
-        std::fprintf(stderr, "headless: cannot write frame %s%s\n", d.dir.c_str(), name);
-}
-
-void headless_frames_host_gone(const HeadlessHost &h) {
-    const FrameDumps &d = frame_dumps();
-    if (d.window.empty() || h.title == d.window) write_last();
-}
-
-void headless_frames_finish() { write_last(); }
 
 }  // namespace standin

@@ -1,6 +1,7 @@
-// PNG reading and writing through libpng's simplified API. Writing goes to a
-// temporary name first, so a failed write never leaves a truncated image.
-#include "backends/headless/png_io.h"
+// PNG reading and writing of 0x00RRGGBB pixels through libpng's simplified
+// API, for frame dumps, window shots and the tests' reference images. Writing
+// goes to a temporary name first, so a failed write never leaves a truncated image.
+#include "automation.h"
 
 #include <png.h>
 
