@@ -91,7 +91,7 @@ for f in ref/frames/frame-000005.png ref/record.tsv ref/text.txt ref/result.json
 done
 PLAN=$work/same judged 0 "the same run" ./program --expect ref --report rep-same
 has "the same run" '"identical":true,"first_frame":null,"frames_expected":5,"frames_actual":5'
-grep -q '^Identical' out.txt || fail "the same run: $(head -n 1 out.txt)"
+grep -q '^The run is identical to the expected one' out.txt || fail "the same run: $(head -n 1 out.txt)"
 [ -f rep-same/report.html ] && [ ! -e rep-same/diff.png ] || fail "the same run: a report with pictures"
 
 PLAN=$work/changed judged 1 "a changed run" ./program --expect ref --report rep-changed

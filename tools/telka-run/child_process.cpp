@@ -103,7 +103,7 @@ std::vector<std::string> sandbox_argv(const ChildSpec &spec, int status_fd) {
     for (const char *dir : {"/usr", "/bin", "/sbin", "/lib", "/lib32", "/lib64", "/libx32", "/etc"})
         add_system_folder(&argv, dir);
     // /tmp first: the work folder and the program may lie under it.
-    argv.insert(argv.end(), {"--dev", "/dev", "--proc", "/proc", "--tmpfs", "/tmp"});
+    argv.insert(argv.end(), {"--dev", "/dev", "--proc", "/proc", "--tmpfs", "/tmp", "--setenv", "TMPDIR", "/tmp"});
     argv.insert(argv.end(), {"--ro-bind", spec.program, spec.program});
     argv.insert(argv.end(), {"--bind", spec.workdir, spec.workdir, "--chdir", spec.workdir, "--", spec.program});
     return argv;

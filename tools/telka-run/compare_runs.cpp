@@ -174,8 +174,8 @@ bool compare_runs(const std::string &expected_dir, const std::string &actual_dir
         else
             s += quoted(a_text[k]) + " was not expected.";
     } else {
-        s = "Identical: all " + std::to_string(out->frames_expected) +
-            " frames and the text window are the same as expected.";
+        s = "The run is identical to the expected one: all " + std::to_string(out->frames_expected) +
+            " frames and the text window.";
     }
     out->summary = s;
     return true;
