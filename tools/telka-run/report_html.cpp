@@ -124,6 +124,10 @@ bool write_report_html(const std::string &path, const RunResult &run, const Comp
     }
     h += "</table>\n";
     if (c.first_frame) {
+        h += "<h2>Drawing calls of frame " + std::to_string(*c.first_frame) + "</h2>\n";
+        if (c.first_call) h += "<p>The first call that differs is marked.</p>\n";
+        h += "<div class=\"calls\"><div><h3>expected</h3>" + call_list_html(c.expected_calls, c) +
+             "</div><div><h3>actual</h3>" + call_list_html(c.actual_calls, c) + "</div></div>\n";
         h += "<h2>Frame " + std::to_string(*c.first_frame) + "</h2>\n<div class=\"pictures\">\n";
         const auto picture = [&](bool there, const char *file, const char *caption) {
             h += std::string("<figure>") +
@@ -134,10 +138,7 @@ bool write_report_html(const std::string &path, const RunResult &run, const Comp
         picture(expected_png, "expected.png", "expected");
         picture(actual_png, "actual.png", "actual");
         if (diff_png) picture(true, "diff.png", "difference (magenta: pixels that differ)");
-        h += "</div>\n<h2>Drawing calls of that frame</h2>\n";
-        if (c.first_call) h += "<p>The first call that differs is marked.</p>\n";
-        h += "<div class=\"calls\"><div><h3>expected</h3>" + call_list_html(c.expected_calls, c) +
-             "</div><div><h3>actual</h3>" + call_list_html(c.actual_calls, c) + "</div></div>\n";
+        h += "</div>\n";
     }
     if (!run.text_tail.empty()) {
         h += "<h2>Last lines of the text window</h2>\n<pre>";
