@@ -107,6 +107,18 @@ grep -q "Circle at (1,2)" rep-changed/report.html || fail "the report page does 
 PLAN=$work/short judged 1 "a run with frames missing" ./program --expect ref --report rep-short
 has "frames missing" '"first_frame":4,"frames_expected":5,"frames_actual":3'
 
+# Links to the reference's files are not the program's run.
+cat >cheat <<'EOF2'
+#!/bin/sh
+rmdir "$STANDIN_HEADLESS_DUMP" 2>/dev/null
+ln -s "$REF/frames" "$STANDIN_HEADLESS_DUMP"
+ln -s "$REF/record.tsv" "$STANDIN_HEADLESS_RECORD"
+ln -s "$REF/text.txt" "$STANDIN_HEADLESS_TEXT"
+EOF2
+chmod +x cheat
+REF=$work/ref judged 1 "a run of links to the reference" ./cheat --expect ref --report rep-cheat
+has "links" '"identical":false,"first_frame":1,"frames_expected":5,"frames_actual":0'
+
 # A reference that cannot be used is status 3 with a word on what is wrong.
 mkdir -p no-record && judged 3 "a reference without a record" ./program --expect no-record
 grep -q 'has no record.tsv' err.txt || fail "no word on the missing record: $(cat err.txt)"

@@ -317,6 +317,25 @@ bool save_run(const std::string &run_files, const std::string &dir, const RunRes
     return ok;
 }
 
+// The program wrote its run's files and could have put anything there: a
+// link to a reference's frames would make its run look identical. Only
+// plain files and folders are kept.
+void drop_links(const std::string &run_files) {
+    std::error_code ec;
+    if (fs::is_symlink(run_files, ec) || !fs::is_directory(run_files, ec)) {
+        fs::remove(run_files, ec);
+        fs::create_directories(run_files, ec);
+        return;
+    }
+    std::vector<fs::path> odd;
+    for (auto it = fs::recursive_directory_iterator(run_files, ec); !ec && it != fs::recursive_directory_iterator();
+         it.increment(ec)) {
+        const fs::file_status st = it->symlink_status(ec);
+        if (!fs::is_regular_file(st) && !fs::is_directory(st)) odd.push_back(it->path());
+    }
+    for (const fs::path &p : odd) fs::remove(p, ec);
+}
+
 // The files of a plain run that was kept in the program's folder (--sandbox):
 // where --frames and --text asked for them.
 void hand_out_plain_files(const RunOptions &o, const std::string &run_files) {
@@ -426,6 +445,7 @@ int main(int argc, char **argv) {
     spec.limits = limits_of(o);
     spec.sandbox = o.sandbox;
     const ChildOutcome outcome = run_child(spec);
+    drop_links(run_files);
     RunResult result = result_of(o, outcome, run_files);
 
     if (!o.judged()) {
