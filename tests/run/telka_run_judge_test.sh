@@ -47,6 +47,16 @@ has "not there" '"status":"not-started"'
 judged 0 "a run that ends well" "$probe" --events 'TELKA_KBD(97)'
 has "a good run" '"exit_status":0'
 grep -q '"text_tail":\[.*"event 1: kind 2 at (0, 0) key 97"' r.json || fail "no text tail in $(cat r.json)"
+# The program's clock starts at a fixed time, and the answers are beside it.
+printf 'Ada\n42\n' >answers.txt
+cat >settings <<'EOF2'
+#!/bin/sh
+[ "$STANDIN_HEADLESS_TIME" = 946684800 ] && cmp -s "$STANDIN_HEADLESS_ANSWERS" "$ANSWERS"
+EOF2
+chmod +x settings
+ANSWERS=$work/answers.txt judged 0 "the clock and the answers" ./settings --answers answers.txt
+judged 2 "answers that are not there" ./settings --answers missing.txt
+grep -q "the answers 'missing.txt' are not there" err.txt || fail "no word on the missing answers: $(cat err.txt)"
 # Without --result the statuses stay the program's; the timeout is the shell's 124.
 timeout 30 "$run" ./spin --timeout 1 2>err.txt
 [ $? = 124 ] || fail "a plain run at --timeout does not end with 124"
