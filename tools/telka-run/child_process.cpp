@@ -98,8 +98,8 @@ std::string find_in_path(const std::string &name) {
 }
 
 std::vector<std::string> sandbox_argv(const ChildSpec &spec, int status_fd) {
-    std::vector<std::string> argv = {"bwrap",         "--unshare-all", "--die-with-parent", "--new-session",
-                                     "--cap-drop",    "ALL",           "--json-status-fd",  std::to_string(status_fd)};
+    std::vector<std::string> argv = {"bwrap",      "--unshare-all", "--die-with-parent", "--new-session",
+                                     "--cap-drop", "ALL",           "--json-status-fd",  std::to_string(status_fd)};
     for (const char *dir : {"/usr", "/bin", "/sbin", "/lib", "/lib32", "/lib64", "/libx32", "/etc"})
         add_system_folder(&argv, dir);
     // /tmp first: the work folder and the program may lie under it.
@@ -216,8 +216,7 @@ ChildOutcome run_child(const ChildSpec &spec) {
     }
     kill(-child, SIGKILL);
     int status = 0;
-    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {}
     out.wall_seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     g_child_group = 0;
     sigaction(SIGINT, &old_int, nullptr);
@@ -268,8 +267,8 @@ ChildOutcome run_child(const ChildSpec &spec) {
         // A program that catches SIGXCPU gets SIGKILL at the hard limit.
         struct rusage usage;
         if (out.signal == SIGKILL && getrusage(RUSAGE_CHILDREN, &usage) == 0) {
-            const double used = usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
-                                (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+            const double used =
+                usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
             if (used >= std::ceil(spec.limits.cpu)) out.cpu_limit = true;
         }
     }

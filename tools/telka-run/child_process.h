@@ -36,7 +36,7 @@ struct ChildOutcome {
     bool cpu_limit = false;  // signalled by the CPU limit
     bool not_found = false;
     double wall_seconds = 0;
-    std::string message;     // for not_started and runner_error
+    std::string message;  // for not_started and runner_error
 };
 
 // Runs the program, waits for it (or kills its process group at the

@@ -118,9 +118,8 @@ bool write_report_html(const std::string &path, const RunResult &run, const Comp
         row("first frame that differs", std::to_string(*c.first_frame));
         if (c.virtual_seconds) row("at the program's time", seconds(*c.virtual_seconds));
         if (c.script_line)
-            row("script line just before", *c.script_line ? std::to_string(*c.script_line) + ": " +
-                                                                c.script_text.value_or("")
-                                                          : "none yet");
+            row("script line just before",
+                *c.script_line ? std::to_string(*c.script_line) + ": " + c.script_text.value_or("") : "none yet");
     }
     h += "</table>\n";
     if (c.first_frame) {

@@ -233,12 +233,8 @@ RunResult result_of(const RunOptions &o, const ChildOutcome &c, const std::strin
     r.text_tail = read_lines(run_files + "/" + kTextFile, kTextTailLines);
     switch (c.kind) {
         case ChildOutcome::Kind::not_started:
-        case ChildOutcome::Kind::runner_error:
-            r.status = r.reason = "not-started";
-            break;
-        case ChildOutcome::Kind::timed_out:
-            r.status = r.reason = "time-limit";
-            break;
+        case ChildOutcome::Kind::runner_error: r.status = r.reason = "not-started"; break;
+        case ChildOutcome::Kind::timed_out: r.status = r.reason = "time-limit"; break;
         case ChildOutcome::Kind::signalled:
             r.status = c.cpu_limit ? "time-limit" : "crashed";
             r.reason = c.cpu_limit ? "cpu-limit" : "signal";
