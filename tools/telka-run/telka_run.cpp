@@ -435,12 +435,12 @@ int main(int argc, char **argv) {
         return finish(kBadInput);
 
     set_environment(o, run_files);
-    ChildSpec spec;
-    spec.program = program;
-    spec.workdir = o.workdir;
-    spec.limits = limits_of(o);
-    spec.sandbox = o.sandbox;
-    const ChildOutcome outcome = run_child(spec);
+    ChildLaunch launch;
+    launch.program = program;
+    launch.workdir = o.workdir;
+    launch.limits = limits_of(o);
+    launch.sandbox = o.sandbox;
+    const ChildOutcome outcome = run_child(launch);
     drop_links(run_files);
     RunResult result = result_of(o, outcome, run_files);
 
