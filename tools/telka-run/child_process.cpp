@@ -105,7 +105,8 @@ std::vector<std::string> sandbox_argv(const ChildLaunch &launch, int status_fd) 
     // /tmp first: the work folder and the program may lie under it.
     argv.insert(argv.end(), {"--dev", "/dev", "--proc", "/proc", "--tmpfs", "/tmp", "--setenv", "TMPDIR", "/tmp"});
     argv.insert(argv.end(), {"--ro-bind", launch.program, launch.program});
-    argv.insert(argv.end(), {"--bind", launch.workdir, launch.workdir, "--chdir", launch.workdir, "--", launch.program});
+    argv.insert(argv.end(),
+                {"--bind", launch.workdir, launch.workdir, "--chdir", launch.workdir, "--", launch.program});
     return argv;
 }
 
