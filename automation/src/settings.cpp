@@ -97,6 +97,7 @@ RunSettings run_settings_from_environment() {
     s.record_path = env_text("STANDIN_HEADLESS_RECORD");
     s.report_path = env_text("STANDIN_HEADLESS_REPORT");
     s.clock_start = env_epoch("STANDIN_HEADLESS_TIME");
+    s.answers_path = env_text("STANDIN_HEADLESS_ANSWERS");
     return s;
 }
 
@@ -114,12 +115,15 @@ void start_automation() {
         std::fprintf(stderr,
                      "headless: STANDIN_HEADLESS_RECORD, _REPORT and _TIME need STANDIN_BACKEND=headless; ignored\n");
     }
-    // A report needs the run control: it is what knows why a run ended.
-    if (s.play_item.empty() && s.seconds < 0 && s.frame_limit == 0 && s.report_path.empty()) return;
+    // Answers and a report need the run control: it types the answers, and
+    // it is what knows why a run ended.
+    const bool steered = !s.play_item.empty() || s.seconds >= 0 || s.frame_limit > 0;
+    if (!steered && s.report_path.empty() && s.answers_path.empty()) return;
     if (!s.headless) {
-        if (s.play_item.empty() && s.seconds < 0 && s.frame_limit == 0) return;
-        std::fprintf(stderr, "headless: STANDIN_HEADLESS_PLAY_ITEM, _SECONDS and _FRAMES need"
-                             " STANDIN_BACKEND=headless; ignored\n");
+        if (steered || !s.answers_path.empty())
+            std::fprintf(stderr,
+                         "headless: STANDIN_HEADLESS_PLAY_ITEM, _SECONDS, _FRAMES and _ANSWERS need"
+                         " STANDIN_BACKEND=headless; ignored\n");
         return;
     }
     start_run_control(s);
