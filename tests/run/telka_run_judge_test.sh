@@ -42,6 +42,11 @@ judged 1 "a file over --file-size" ./fill --file-size 1
 has "--file-size" '"signal_name":"SIGXFSZ"'
 judged 1 "a program's own status" ./seven
 has "exit 7" '"status":"exited","reason":"program-ended","exit_status":7'
+# Why the automation ended a run comes from its report.
+printf '#!/bin/sh\nprintf "reason=no-answer\\nstopped=1\\n" >"$STANDIN_HEADLESS_REPORT"\nexit 4\n' >unanswered
+chmod +x unanswered
+judged 1 "a dialog with no answer left" ./unanswered
+has "no answer" '"status":"no-answer","reason":"no-answer","exit_status":4'
 judged 3 "a program that is not there" ./missing
 has "not there" '"status":"not-started"'
 judged 0 "a run that ends well" "$probe" --events 'TELKA_KBD(97)'
