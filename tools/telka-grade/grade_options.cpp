@@ -32,7 +32,8 @@ const char *grade_usage() {
            "  --prepare         make the missing expected runs, and nothing else\n"
            "\n"
            "Exit status: 0 marked (whatever the marks), 2 bad usage or tests folder, 3 could not mark\n"
-           "(no telka-run, no sandbox, the reference does not build or run).\n";
+           "(no telka-run, no sandbox, the reference does not build or run, or telka-run could not\n"
+           "judge some run: the files are written, those runs marked runner-error).\n";
 }
 
 bool parse_grade_options(int argc, char **argv, GradeOptions *o) {

@@ -148,7 +148,11 @@ int main(int argc, char **argv) {
         if (!o.results.empty()) write_failed_results(o.results, problem);
         return kCannotMark;
     }
-    if (o.prepare) return kMarked;
+    if (o.prepare) {
+        // The expected runs are in the tests folder; the reference's build is not needed again.
+        if (o.out.empty()) fs::remove_all(settings.out, ec);
+        return kMarked;
+    }
 
     std::vector<Submission> subs;
     if (!o.one.empty()) {
@@ -172,8 +176,17 @@ int main(int argc, char **argv) {
         return write_text_file(o.results, text) ? kMarked : kCannotMark;
     }
     if (!write_class_report(settings.out, suite, outcomes)) return kCannotMark;
-    for (const SubmissionOutcome &s : outcomes)
+    int unjudged = 0;
+    for (const SubmissionOutcome &s : outcomes) {
         std::printf("%s\t%g/%g%s\n", s.name.c_str(), s.score, s.max_score, s.built ? "" : "\tbuild error");
+        for (const TestOutcome &t : s.tests) unjudged += t.status == "runner-error";
+    }
     std::printf("telka-grade: marks in %s/summary.csv and %s/index.html\n", settings.out.c_str(), settings.out.c_str());
+    // telka-run could not judge these runs (not the students' doing): the marks are incomplete.
+    if (unjudged) {
+        std::fprintf(stderr, "telka-grade: %d runs could not be judged (runner-error; see each test's runner.log)\n",
+                     unjudged);
+        return kCannotMark;
+    }
     return kMarked;
 }
