@@ -24,6 +24,12 @@ void close_other_descriptors() {
     for (int fd = 3; fd < limit; ++fd) close(fd);
 }
 
+// Between fork and exec only async-signal-safe calls: messages are made before the fork.
+void say(int fd, const std::string &text) {
+    ssize_t ignored = write(fd, text.data(), text.size());
+    (void)ignored;
+}
+
 std::vector<char *> c_argv(const std::vector<std::string> &argv) {
     std::vector<char *> out;
     for (const std::string &a : argv) out.push_back(const_cast<char *>(a.c_str()));
@@ -43,6 +49,8 @@ ProcessResult run_process(const std::vector<std::string> &argv, const std::strin
         return r;
     }
     std::vector<char *> args = c_argv(argv);
+    const std::string cannot_enter = "telka-grade: cannot enter '" + cwd + "'\n";
+    const std::string cannot_run = "telka-grade: cannot run '" + argv[0] + "'\n";
     const auto start = std::chrono::steady_clock::now();
     const pid_t child = fork();
     if (child < 0) {
@@ -58,11 +66,11 @@ ProcessResult run_process(const std::vector<std::string> &argv, const std::strin
         dup2(log, 2);
         close_other_descriptors();
         if (!cwd.empty() && chdir(cwd.c_str()) != 0) {
-            dprintf(2, "telka-grade: cannot enter '%s': %s\n", cwd.c_str(), std::strerror(errno));
+            say(2, cannot_enter);
             _exit(127);
         }
         execvp(args[0], args.data());
-        dprintf(2, "telka-grade: cannot run '%s': %s\n", args[0], std::strerror(errno));
+        say(2, cannot_run);
         _exit(127);
     }
     close(log);
@@ -94,6 +102,7 @@ bool capture_output(const std::vector<std::string> &argv, std::string *out) {
     int pipe_fds[2];
     if (argv.empty() || pipe2(pipe_fds, O_CLOEXEC) != 0) return false;
     std::vector<char *> args = c_argv(argv);
+    const std::string cannot_run = "telka-grade: cannot run '" + argv[0] + "'\n";
     const pid_t child = fork();
     if (child < 0) {
         close(pipe_fds[0]);
@@ -104,7 +113,7 @@ bool capture_output(const std::vector<std::string> &argv, std::string *out) {
         dup2(pipe_fds[1], 1);
         close_other_descriptors();
         execvp(args[0], args.data());
-        dprintf(2, "telka-grade: cannot run '%s': %s\n", args[0], std::strerror(errno));
+        say(2, cannot_run);
         _exit(127);
     }
     close(pipe_fds[1]);
