@@ -48,7 +48,7 @@ std::string overall_output(const SubmissionOutcome &s) {
     }
     std::string log = s.build_log;
     if (log.size() > kBuildLogShown) log = log.substr(0, kBuildLogShown) + "\n...";
-    return "Your program did not build, so no test could run. The compiler said:\n" + log;
+    return "Your program did not build, so no test could run:\n" + log;
 }
 
 }  // namespace
