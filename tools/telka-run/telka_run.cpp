@@ -2,9 +2,15 @@
 // a folder for the program to run in (where the script goes, as TELKA.SCR),
 // sets the stand-in's STANDIN_ variables that select the headless backend,
 // the frames and text to keep and the run's start and end, runs the program
-// there and returns its exit status. The stand-in does the rest in-process
-// (platform/session, platform/backends/headless).
+// there under its limits (child_process), and returns its exit status or,
+// when marking, its judgement of the run (result_json, saved_run,
+// compare_runs). The stand-in does the rest in-process (the automation).
+#include "child_process.h"
+#include "compare_runs.h"
+#include "report_html.h"
+#include "result_json.h"
 #include "run_options.h"
+#include "saved_run.h"
 #include "script_prep.h"
 
 #include <sys/stat.h>
@@ -13,11 +19,14 @@
 
 #include <cerrno>
 #include <climits>
+#include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -33,6 +42,25 @@ const char *const kPlaybackItem = "&Playback Script";
 
 constexpr double kDefaultSeconds = 60;
 constexpr double kDefaultSecondsWithScript = 3600;
+
+// The program's clock starts at 2000-01-01 00:00:00 UTC in every run, so a
+// program seeded from the time draws the same frames each time.
+const char *const kStartTime = "946684800";
+
+// Where the program writes what telka-run keeps, inside its own folder (the
+// only place a sandboxed program can write); moved out after the run.
+const char *const kRunFiles = ".telka-run";
+
+// The runner's own statuses when it judges a run.
+constexpr int kGood = 0;
+constexpr int kNotGood = 1;
+constexpr int kBadInput = 2;
+constexpr int kCannotJudge = 3;
+// A plain run killed at --timeout, as the shell's timeout command says it.
+constexpr int kTimedOut = 124;
+// A file of answers is typed line by line; as long as a script at most.
+constexpr uintmax_t kMaxAnswersBytes = uintmax_t{16} << 20;
+constexpr size_t kTextTailLines = 20;
 
 std::string absolute(const std::string &path) {
     std::error_code ec;
@@ -103,7 +131,7 @@ std::string number_text(double v) {
 
 // The stand-in's settings for this run; any others the caller had set are
 // dropped, so the run depends on its options alone.
-void set_environment(const RunOptions &o) {
+void set_environment(const RunOptions &o, const std::string &run_files) {
     std::vector<std::string> names;
     for (char **e = environ; *e; ++e)
         if (std::strncmp(*e, "STANDIN_", 8) == 0) names.emplace_back(*e, std::strchr(*e, '=') - *e);
@@ -115,6 +143,26 @@ void set_environment(const RunOptions &o) {
     setenv("STANDIN_HEADLESS_SECONDS", number_text(seconds).c_str(), 1);
     if (o.max_frames) setenv("STANDIN_HEADLESS_FRAMES", std::to_string(o.max_frames).c_str(), 1);
     if (o.has_script()) setenv("STANDIN_HEADLESS_PLAY_ITEM", kPlaybackItem, 1);
+    setenv("STANDIN_HEADLESS_TIME", kStartTime, 1);
+    setenv("STANDIN_HEADLESS_REPORT", (run_files + "/report.txt").c_str(), 1);
+    if (!o.answers_file.empty()) setenv("STANDIN_HEADLESS_ANSWERS", (run_files + "/answers.txt").c_str(), 1);
+    if (o.managed()) {
+        // Everything the program writes stays in its folder; the text always,
+        // for the result's last lines.
+        setenv("STANDIN_HEADLESS_TEXT", (run_files + "/" + kTextFile).c_str(), 1);
+        const bool saving = !o.save_dir.empty() || !o.expect_dir.empty();
+        if (saving) {
+            setenv("STANDIN_HEADLESS_RECORD", (run_files + "/" + kRecordFile).c_str(), 1);
+            setenv("STANDIN_HEADLESS_DUMP", (run_files + "/" + kFramesDir).c_str(), 1);
+            setenv("STANDIN_HEADLESS_DUMP_EVERY", "1", 1);
+        } else if (!o.frames_dir.empty()) {
+            setenv("STANDIN_HEADLESS_DUMP", (run_files + "/" + kFramesDir).c_str(), 1);
+            const uint64_t every = o.every ? o.every : o.last ? 0 : 1;
+            setenv("STANDIN_HEADLESS_DUMP_EVERY", std::to_string(every).c_str(), 1);
+            if (o.last) setenv("STANDIN_HEADLESS_DUMP_LAST", "1", 1);
+        }
+        return;
+    }
     if (!o.frames_dir.empty()) {
         setenv("STANDIN_HEADLESS_DUMP", absolute(o.frames_dir).c_str(), 1);
         // Without a choice, every frame; --last alone keeps only the last.
@@ -129,68 +177,284 @@ void set_environment(const RunOptions &o) {
 
 // The shell's statuses for a program that does not start: 127 when it is not
 // there (nor in PATH), 126 for everything else that stops it (not executable,
-// a folder, not a program, no process to run it in).
+// a folder, not a program, no process or sandbox to run it in).
 constexpr int kNotFound = 127;
 constexpr int kCannotRun = 126;
 
-int run_program(const std::string &program, const std::string &workdir) {
-    std::fflush(nullptr);
-    const pid_t child = fork();
-    if (child < 0) {
-        std::fprintf(stderr, "telka-run: cannot start '%s': %s\n", program.c_str(), std::strerror(errno));
-        return kCannotRun;
+ChildLimits limits_of(const RunOptions &o) {
+    ChildLimits l;
+    l.timeout = o.timeout;
+    l.cpu = o.cpu ? *o.cpu : std::ceil(o.timeout);
+    l.memory_mb = o.memory_mb;
+    l.file_size_mb = o.file_size_mb;
+    l.processes = o.processes;
+    return l;
+}
+
+// The exit status of a run that is not judged: the program's own, as before
+// the limits existed.
+int plain_status(const std::string &program, const ChildOutcome &c, double timeout) {
+    switch (c.kind) {
+        case ChildOutcome::Kind::exited: return c.exit_status;
+        case ChildOutcome::Kind::signalled:
+            std::fprintf(stderr, "telka-run: '%s' was ended by signal %d (%s)%s\n", program.c_str(), c.signal,
+                         strsignal(c.signal), c.cpu_limit ? " at its CPU time limit" : "");
+            return 128 + c.signal;
+        case ChildOutcome::Kind::timed_out:
+            std::fprintf(stderr, "telka-run: '%s' was killed at the time limit, %g real seconds\n", program.c_str(),
+                         timeout);
+            return kTimedOut;
+        case ChildOutcome::Kind::not_started:
+            std::fprintf(stderr, "telka-run: %s\n", c.message.c_str());
+            return c.not_found ? kNotFound : kCannotRun;
+        case ChildOutcome::Kind::runner_error:
+            std::fprintf(stderr, "telka-run: %s\n", c.message.c_str());
+            return kCannotRun;
     }
-    if (child == 0) {
-        if (chdir(workdir.c_str()) != 0) {
-            std::fprintf(stderr, "telka-run: cannot enter '%s': %s\n", workdir.c_str(), std::strerror(errno));
-            _exit(kCannotRun);
+    return kCannotRun;
+}
+
+uint64_t report_number(const std::map<std::string, std::string> &report, const char *key) {
+    const auto it = report.find(key);
+    if (it == report.end()) return 0;
+    return std::strtoull(it->second.c_str(), nullptr, 10);
+}
+
+// The result of the run from how the process ended and what the automation
+// reported about the run's end.
+RunResult result_of(const RunOptions &o, const ChildOutcome &c, const std::string &run_files) {
+    RunResult r;
+    r.program = o.program;
+    r.wall_seconds = c.wall_seconds;
+    const auto report = read_report(run_files + "/report.txt");
+    r.events = report_number(report, "events");
+    r.frames = report_number(report, "frames");
+    r.virtual_seconds = static_cast<double>(report_number(report, "virtual_ns")) / 1e9;
+    r.text_tail = read_lines(run_files + "/" + kTextFile, kTextTailLines);
+    switch (c.kind) {
+        case ChildOutcome::Kind::not_started:
+        case ChildOutcome::Kind::runner_error:
+            r.status = r.reason = "not-started";
+            break;
+        case ChildOutcome::Kind::timed_out:
+            r.status = r.reason = "time-limit";
+            break;
+        case ChildOutcome::Kind::signalled:
+            r.status = c.cpu_limit ? "time-limit" : "crashed";
+            r.reason = c.cpu_limit ? "cpu-limit" : "signal";
+            r.signal = c.signal;
+            r.signal_name = sigabbrev_np(c.signal) ? std::string("SIG") + sigabbrev_np(c.signal) : "unknown";
+            break;
+        case ChildOutcome::Kind::exited: {
+            r.exit_status = c.exit_status;
+            const auto it = report.find("reason");
+            // No report: the program never started the automation (not a
+            // TELKA program), so nothing ended it but itself.
+            r.reason = it == report.end() || it->second.empty() ? "program-ended" : it->second;
+            if (r.reason == "program-ended")
+                r.status = "exited";
+            else if (r.reason == "no-answer")
+                r.status = "no-answer";
+            else if (r.reason == "not-closing" || r.reason == "no-window")
+                r.status = "stopped";
+            else
+                r.status = "ended";
+            if (report_number(report, "stopped") == 1 && (r.status == "ended" || r.status == "exited"))
+                r.status = "stopped";
+            break;
         }
-        char *argv[] = {const_cast<char *>(program.c_str()), nullptr};
-        execvp(program.c_str(), argv);
-        const int error = errno;
-        std::fprintf(stderr, "telka-run: cannot run '%s': %s\n", program.c_str(), std::strerror(error));
-        _exit(error == ENOENT || error == ENOTDIR ? kNotFound : kCannotRun);
     }
-    int status = 0;
-    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    return r;
+}
+
+bool good_run(const RunResult &r) {
+    return (r.status == "ended" || r.status == "exited") && r.exit_status && *r.exit_status == 0;
+}
+
+// Copies the answers into the program's folder, refusing what cannot be a
+// file of answers, as a script is refused.
+bool copy_answers(const std::string &from, const std::string &to) {
+    std::error_code ec;
+    const fs::file_status st = fs::status(from, ec);
+    if (ec || !fs::exists(st)) {
+        std::fprintf(stderr, "telka-run: the answers '%s' are not there\n", from.c_str());
+        return false;
     }
-    if (WIFEXITED(status)) return WEXITSTATUS(status);
-    if (WIFSIGNALED(status)) {
-        std::fprintf(stderr, "telka-run: '%s' was ended by signal %d (%s)\n", program.c_str(), WTERMSIG(status),
-                     strsignal(WTERMSIG(status)));
-        return 128 + WTERMSIG(status);
+    if (!fs::is_regular_file(st) || fs::file_size(from, ec) > kMaxAnswersBytes) {
+        std::fprintf(stderr, "telka-run: the answers '%s' are not a regular file of at most 16 MiB\n", from.c_str());
+        return false;
     }
-    return 1;
+    if (!fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec)) {
+        std::fprintf(stderr, "telka-run: cannot copy the answers '%s': %s\n", from.c_str(), ec.message().c_str());
+        return false;
+    }
+    return true;
+}
+
+// Moves the run's files from the program's folder into a saved run's layout,
+// replacing an earlier run there.
+bool save_run(const std::string &run_files, const std::string &dir, const RunResult &result) {
+    std::error_code ec;
+    fs::create_directories(dir, ec);
+    if (!fs::is_directory(dir, ec)) {
+        std::fprintf(stderr, "telka-run: cannot make the folder '%s'\n", dir.c_str());
+        return false;
+    }
+    const std::string frames = run_files + "/" + kFramesDir;
+    fs::create_directories(frames, ec);
+    bool ok = move_path(frames, dir + "/" + kFramesDir);
+    const std::string record = run_files + "/" + kRecordFile;
+    fs::remove(dir + "/" + kRecordFile, ec);
+    if (fs::exists(record, ec))
+        ok = move_path(record, dir + "/" + kRecordFile) && ok;
+    else
+        std::fprintf(stderr, "telka-run: the program wrote no record of its frames (is it a TELKA program?)\n");
+    const std::string text = run_files + "/" + kTextFile;
+    if (!fs::exists(text, ec)) std::ofstream(text, std::ios::binary);
+    ok = move_path(text, dir + "/" + kTextFile) && ok;
+    ok = write_file_atomically(dir + "/" + kResultFile, result_json(result)) && ok;
+    if (!ok) std::fprintf(stderr, "telka-run: cannot save the run in '%s'\n", dir.c_str());
+    return ok;
+}
+
+// The files of a plain run that was kept in the program's folder (--sandbox):
+// where --frames and --text asked for them.
+void hand_out_plain_files(const RunOptions &o, const std::string &run_files) {
+    std::error_code ec;
+    if (!o.frames_dir.empty()) {
+        for (const auto &entry : fs::directory_iterator(run_files + "/" + kFramesDir, ec))
+            move_path(entry.path().string(), o.frames_dir + "/" + entry.path().filename().string());
+    }
+    if (!o.text_file.empty()) {
+        const std::string text = run_files + "/" + kTextFile;
+        if (fs::exists(text, ec)) move_path(text, o.text_file);
+    }
+}
+
+// --expect: the report folder, the comparison and its files. Returns the
+// runner's status.
+int compare_with_reference(const RunOptions &o, const std::string &actual_dir, RunResult *result) {
+    Comparison c;
+    DifferingFrame frame;
+    std::string error;
+    if (!compare_runs(o.expect_dir, actual_dir, &c, &frame, &error)) {
+        std::fprintf(stderr, "telka-run: %s\n", error.c_str());
+        return kCannotJudge;
+    }
+    const std::string &dir = o.report_dir;
+    c.report = dir + "/report.html";
+    if (c.first_frame && !write_difference_images(frame, dir, &error)) {
+        std::fprintf(stderr, "telka-run: %s\n", error.c_str());
+        return kCannotJudge;
+    }
+    const bool diff = frame.expected.present && frame.actual.present;
+    if (!write_report_html(dir + "/report.html", *result, c, frame.expected.present, frame.actual.present, diff,
+                           &error)) {
+        std::fprintf(stderr, "telka-run: %s\n", error.c_str());
+        return kCannotJudge;
+    }
+    const std::string text = report_text(*result, c);
+    std::fputs(text.c_str(), stdout);
+    std::ofstream(dir + "/report.txt", std::ios::binary | std::ios::trunc) << text;
+    result->comparison = c;
+    write_file_atomically(actual_dir + "/" + kResultFile, result_json(*result));
+    return good_run(*result) && c.identical ? kGood : kNotGood;
+}
+
+// The report folder holds one comparison: an earlier one's files go first.
+bool prepare_report_dir(const std::string &dir) {
+    std::error_code ec;
+    fs::create_directories(dir, ec);
+    if (!fs::is_directory(dir, ec)) {
+        std::fprintf(stderr, "telka-run: cannot make the folder '%s'\n", dir.c_str());
+        return false;
+    }
+    for (const char *name : {"expected.png", "actual.png", "diff.png", "report.html", "report.txt", "actual"})
+        fs::remove_all(dir + "/" + name, ec);
+    return true;
 }
 
 }  // namespace
 
 int main(int argc, char **argv) {
     RunOptions o;
-    if (!parse_run_options(argc, argv, &o)) return 2;
+    if (!parse_run_options(argc, argv, &o)) return kBadInput;
     if (o.help) {
         std::fputs(run_usage(), stdout);
         return 0;
     }
     const std::string program = program_to_run(o.program);
-    if (!o.frames_dir.empty() && !prepare_frames_dir(o.frames_dir)) return 2;
+    if (!o.frames_dir.empty() && !prepare_frames_dir(o.frames_dir)) return kBadInput;
     if (!o.text_file.empty()) {
         std::ofstream probe(o.text_file, std::ios::trunc);
         if (!probe) {
             std::fprintf(stderr, "telka-run: cannot write '%s'\n", o.text_file.c_str());
-            return 2;
+            return kBadInput;
         }
     }
+    if (!o.expect_dir.empty() && !fs::is_regular_file(o.expect_dir + "/" + kRecordFile)) {
+        std::fprintf(stderr, "telka-run: '%s' is not a saved run: it has no %s (telka-run REF --save DIR makes one)\n",
+                     o.expect_dir.c_str(), kRecordFile);
+        return kCannotJudge;
+    }
+    if (!o.expect_dir.empty() && !prepare_report_dir(o.report_dir)) return kBadInput;
     bool temporary = false;
-    if (!make_workdir(&o, &temporary)) return 2;
-    int status = 2;
-    if (!o.has_script() || write_run_script(o.workdir + "/TELKA.SCR", o.script_file, o.events, o.max_events)) {
-        set_environment(o);
-        status = run_program(program, o.workdir);
+    if (!make_workdir(&o, &temporary)) return kBadInput;
+    const std::string run_files = o.workdir + "/" + kRunFiles;
+    std::error_code ec;
+    fs::remove_all(run_files, ec);
+    fs::create_directories(run_files, ec);
+    const auto finish = [&](int status) {
+        if (temporary)
+            fs::remove_all(o.workdir, ec);
+        else
+            fs::remove_all(run_files, ec);
+        return status;
+    };
+    if (!fs::is_directory(run_files, ec)) {
+        std::fprintf(stderr, "telka-run: cannot make the folder '%s'\n", run_files.c_str());
+        return finish(kBadInput);
     }
-    if (temporary) {
-        std::error_code ec;
-        fs::remove_all(o.workdir, ec);
+    if (!o.answers_file.empty() && !copy_answers(o.answers_file, run_files + "/answers.txt")) return finish(kBadInput);
+    if (o.has_script() && !write_run_script(o.workdir + "/TELKA.SCR", o.script_file, o.events, o.max_events))
+        return finish(kBadInput);
+
+    set_environment(o, run_files);
+    ChildSpec spec;
+    spec.program = program;
+    spec.workdir = o.workdir;
+    spec.limits = limits_of(o);
+    spec.sandbox = o.sandbox;
+    const ChildOutcome outcome = run_child(spec);
+    RunResult result = result_of(o, outcome, run_files);
+
+    if (!o.judged()) {
+        int status = plain_status(o.program, outcome, o.timeout);
+        if (o.managed()) hand_out_plain_files(o, run_files);
+        if (!o.save_dir.empty() && !save_run(run_files, o.save_dir, result) && status == 0) status = kBadInput;
+        return finish(status);
     }
-    return status;
+
+    // Judged: the program's own status is only in the result.
+    if (outcome.kind == ChildOutcome::Kind::not_started || outcome.kind == ChildOutcome::Kind::runner_error)
+        std::fprintf(stderr, "telka-run: %s\n", outcome.message.c_str());
+    else if (outcome.kind == ChildOutcome::Kind::timed_out)
+        std::fprintf(stderr, "telka-run: '%s' was killed at the time limit, %g real seconds\n", o.program.c_str(),
+                     o.timeout);
+    hand_out_plain_files(o, run_files);
+    int status = good_run(result) ? kGood : kNotGood;
+    if (outcome.kind == ChildOutcome::Kind::not_started || outcome.kind == ChildOutcome::Kind::runner_error)
+        status = kCannotJudge;
+    if (!o.save_dir.empty() && !save_run(run_files, o.save_dir, result)) status = kCannotJudge;
+    if (!o.expect_dir.empty() && status != kCannotJudge) {
+        const std::string actual_dir = o.report_dir + "/actual";
+        if (!save_run(run_files, actual_dir, result))
+            status = kCannotJudge;
+        else {
+            const int judged = compare_with_reference(o, actual_dir, &result);
+            status = judged == kCannotJudge ? kCannotJudge : status == kGood ? judged : kNotGood;
+        }
+    }
+    if (!o.result_file.empty() && !write_file_atomically(o.result_file, result_json(result))) status = kCannotJudge;
+    return finish(status);
 }

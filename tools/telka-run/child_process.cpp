@@ -1,0 +1,277 @@
+// Starting the program for telka-run: fork, limits, its own process group,
+// exec (of the program or of bwrap), and a wait that ends at the wall-clock
+// limit. Relies on POSIX signals (SIGCHLD waited for with sigtimedwait).
+#include "child_process.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The group to kill when telka-run itself is interrupted, so a Ctrl+C or a
+// marking script's kill never leaves a student's program running.
+volatile sig_atomic_t g_child_group = 0;
+
+void on_interrupt(int sig) {
+    if (g_child_group > 0) kill(-g_child_group, SIGKILL);
+    signal(sig, SIG_DFL);
+    raise(sig);
+}
+
+void set_limit(int resource, rlim_t soft, rlim_t hard) {
+    const struct rlimit limit = {soft, hard};
+    setrlimit(resource, &limit);
+}
+
+// Runs in the child between fork and exec: only async-signal-safe calls.
+void apply_limits(const ChildLimits &l) {
+    constexpr rlim_t kMiB = rlim_t{1} << 20;
+    if (l.cpu > 0) {
+        // SIGXCPU at the limit, SIGKILL a second later for a program that catches it.
+        const rlim_t s = static_cast<rlim_t>(std::ceil(l.cpu));
+        set_limit(RLIMIT_CPU, s, s + 1);
+    }
+    if (l.memory_mb) set_limit(RLIMIT_AS, l.memory_mb * kMiB, l.memory_mb * kMiB);
+    if (l.file_size_mb) set_limit(RLIMIT_FSIZE, l.file_size_mb * kMiB, l.file_size_mb * kMiB);
+    if (l.processes) set_limit(RLIMIT_NPROC, l.processes, l.processes);
+}
+
+bool executable_file(const std::string &path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(path.c_str(), X_OK) == 0;
+}
+
+// The system's read-only folders as the sandbox shows them: a folder that is
+// a symbolic link on this machine (/bin -> usr/bin) is the same link inside.
+void add_system_folder(std::vector<std::string> *argv, const char *path) {
+    std::error_code ec;
+    if (fs::is_symlink(path, ec)) {
+        const fs::path target = fs::read_symlink(path, ec);
+        if (!ec) {
+            argv->insert(argv->end(), {"--symlink", target.string(), path});
+            return;
+        }
+    }
+    if (fs::is_directory(path, ec)) argv->insert(argv->end(), {"--ro-bind", path, path});
+}
+
+// Reads what is in a pipe without waiting for more.
+std::string drain(int fd) {
+    std::string text;
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
+    char buffer[4096];
+    ssize_t n;
+    while ((n = read(fd, buffer, sizeof buffer)) > 0) text.append(buffer, static_cast<size_t>(n));
+    return text;
+}
+
+}  // namespace
+
+std::string find_in_path(const std::string &name) {
+    if (name.find('/') != std::string::npos) return name;
+    const char *path = std::getenv("PATH");
+    std::string dirs = path ? path : "/usr/local/bin:/usr/bin:/bin";
+    size_t start = 0;
+    while (start <= dirs.size()) {
+        size_t end = dirs.find(':', start);
+        if (end == std::string::npos) end = dirs.size();
+        const std::string dir = end > start ? dirs.substr(start, end - start) : ".";
+        const std::string candidate = dir + "/" + name;
+        if (executable_file(candidate)) return fs::absolute(candidate).lexically_normal().string();
+        start = end + 1;
+    }
+    return "";
+}
+
+std::vector<std::string> sandbox_argv(const ChildSpec &spec, int status_fd) {
+    std::vector<std::string> argv = {"bwrap",         "--unshare-all", "--die-with-parent", "--new-session",
+                                     "--cap-drop",    "ALL",           "--json-status-fd",  std::to_string(status_fd)};
+    for (const char *dir : {"/usr", "/bin", "/sbin", "/lib", "/lib32", "/lib64", "/libx32", "/etc"})
+        add_system_folder(&argv, dir);
+    // /tmp first: the work folder and the program may lie under it.
+    argv.insert(argv.end(), {"--dev", "/dev", "--proc", "/proc", "--tmpfs", "/tmp"});
+    argv.insert(argv.end(), {"--ro-bind", spec.program, spec.program});
+    argv.insert(argv.end(), {"--bind", spec.workdir, spec.workdir, "--chdir", spec.workdir, "--", spec.program});
+    return argv;
+}
+
+ChildOutcome run_child(const ChildSpec &spec) {
+    ChildOutcome out;
+    std::string program = spec.program;
+    if (spec.sandbox) {
+        // Inside the sandbox a missing program would look like bwrap failing.
+        program = find_in_path(spec.program);
+        if (program.empty() || !fs::exists(program)) {
+            out.kind = ChildOutcome::Kind::not_started;
+            out.not_found = true;
+            out.message = "cannot run '" + spec.program + "': No such file or directory";
+            return out;
+        }
+        if (!executable_file(program)) {
+            out.kind = ChildOutcome::Kind::not_started;
+            out.message = "cannot run '" + spec.program + "': not an executable file";
+            return out;
+        }
+    }
+
+    // exec_pipe tells an exec failure (errno) from a program that ends at once.
+    int exec_pipe[2], status_pipe[2] = {-1, -1};
+    if (pipe2(exec_pipe, O_CLOEXEC) != 0 || (spec.sandbox && pipe2(status_pipe, O_CLOEXEC) != 0)) {
+        out.message = std::string("cannot make a pipe: ") + std::strerror(errno);
+        return out;
+    }
+    std::vector<std::string> args;
+    if (spec.sandbox) {
+        ChildSpec resolved = spec;
+        resolved.program = program;
+        args = sandbox_argv(resolved, status_pipe[1]);
+    } else {
+        args = {program};
+    }
+    std::vector<char *> argv;
+    for (std::string &a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+
+    sigset_t chld, old_mask;
+    sigemptyset(&chld);
+    sigaddset(&chld, SIGCHLD);
+    sigprocmask(SIG_BLOCK, &chld, &old_mask);
+
+    std::fflush(nullptr);
+    const auto started = std::chrono::steady_clock::now();
+    const pid_t child = fork();
+    if (child < 0) {
+        out.message = std::string("cannot start '") + spec.program + "': " + std::strerror(errno);
+        sigprocmask(SIG_SETMASK, &old_mask, nullptr);
+        return out;
+    }
+    if (child == 0) {
+        setpgid(0, 0);
+        sigprocmask(SIG_SETMASK, &old_mask, nullptr);
+        if (spec.sandbox) fcntl(status_pipe[1], F_SETFD, 0);
+        int error = 0;
+        if (chdir(spec.workdir.c_str()) != 0) {
+            error = errno;
+        } else {
+            apply_limits(spec.limits);
+            if (spec.sandbox)
+                execvp("bwrap", argv.data());
+            else
+                execvp(argv[0], argv.data());
+            error = errno;
+        }
+        ssize_t ignored = write(exec_pipe[1], &error, sizeof error);
+        (void)ignored;
+        _exit(127);
+    }
+    setpgid(child, child);
+    g_child_group = child;
+    struct sigaction interrupt = {};
+    interrupt.sa_handler = on_interrupt;
+    struct sigaction old_int, old_term, old_hup;
+    sigaction(SIGINT, &interrupt, &old_int);
+    sigaction(SIGTERM, &interrupt, &old_term);
+    sigaction(SIGHUP, &interrupt, &old_hup);
+
+    close(exec_pipe[1]);
+    if (spec.sandbox) close(status_pipe[1]);
+    int exec_error = 0;
+    const bool exec_failed = read(exec_pipe[0], &exec_error, sizeof exec_error) == sizeof exec_error;
+    close(exec_pipe[0]);
+
+    // Wait for the end without reaping it, so the group's id is still ours to kill.
+    const bool limited = spec.limits.timeout > 0;
+    const auto deadline = started + std::chrono::duration<double>(spec.limits.timeout);
+    bool timed_out = false;
+    for (;;) {
+        siginfo_t info = {};
+        if (waitid(P_PID, child, &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == child) break;
+        if (!limited) {
+            int sig = 0;
+            sigwait(&chld, &sig);
+            continue;
+        }
+        const auto left = deadline - std::chrono::steady_clock::now();
+        if (left <= std::chrono::nanoseconds(0)) {
+            timed_out = true;
+            break;
+        }
+        const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
+        const struct timespec wait = {static_cast<time_t>(ns / 1000000000), static_cast<long>(ns % 1000000000)};
+        sigtimedwait(&chld, nullptr, &wait);
+    }
+    kill(-child, SIGKILL);
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    out.wall_seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    g_child_group = 0;
+    sigaction(SIGINT, &old_int, nullptr);
+    sigaction(SIGTERM, &old_term, nullptr);
+    sigaction(SIGHUP, &old_hup, nullptr);
+    sigprocmask(SIG_SETMASK, &old_mask, nullptr);
+
+    std::string sandbox_status;
+    if (spec.sandbox) {
+        sandbox_status = drain(status_pipe[0]);
+        close(status_pipe[0]);
+    }
+    if (exec_failed) {
+        if (spec.sandbox) {
+            out.kind = ChildOutcome::Kind::runner_error;
+            out.message = std::string("cannot run bwrap for --sandbox: ") + std::strerror(exec_error) +
+                          " (Debian's package bubblewrap)";
+        } else {
+            out.kind = ChildOutcome::Kind::not_started;
+            out.not_found = exec_error == ENOENT || exec_error == ENOTDIR;
+            out.message = "cannot run '" + spec.program + "': " + std::strerror(exec_error);
+        }
+        return out;
+    }
+    if (timed_out) {
+        out.kind = ChildOutcome::Kind::timed_out;
+        return out;
+    }
+    if (spec.sandbox && sandbox_status.find("\"child-pid\"") == std::string::npos) {
+        out.kind = ChildOutcome::Kind::runner_error;
+        out.message = "bwrap could not make the sandbox (its message is above); the program did not run";
+        return out;
+    }
+    if (WIFSIGNALED(status)) {
+        out.kind = ChildOutcome::Kind::signalled;
+        out.signal = WTERMSIG(status);
+    } else if (WIFEXITED(status)) {
+        out.kind = ChildOutcome::Kind::exited;
+        out.exit_status = WEXITSTATUS(status);
+        // bwrap hands on a signal that ended the program as 128 + N.
+        if (spec.sandbox && out.exit_status > 128 && out.exit_status < 128 + 32) {
+            out.kind = ChildOutcome::Kind::signalled;
+            out.signal = out.exit_status - 128;
+        }
+    }
+    if (out.kind == ChildOutcome::Kind::signalled && spec.limits.cpu > 0) {
+        if (out.signal == SIGXCPU) out.cpu_limit = true;
+        // A program that catches SIGXCPU gets SIGKILL at the hard limit.
+        struct rusage usage;
+        if (out.signal == SIGKILL && getrusage(RUSAGE_CHILDREN, &usage) == 0) {
+            const double used = usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+                                (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+            if (used >= std::ceil(spec.limits.cpu)) out.cpu_limit = true;
+        }
+    }
+    return out;
+}

@@ -1,0 +1,156 @@
+// Writing the comparison report: the same facts as text and as one HTML page
+// with no scripts and no outside files but the three pictures; every text
+// from the program is escaped.
+#include "report_html.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+
+namespace {
+
+std::string html(const std::string &text) {
+    std::string out;
+    for (const char c : text) {
+        switch (c) {
+            case '&': out += "&amp;"; break;
+            case '<': out += "&lt;"; break;
+            case '>': out += "&gt;"; break;
+            case '"': out += "&quot;"; break;
+            case '\'': out += "&#39;"; break;
+            default: out += c;
+        }
+    }
+    return out;
+}
+
+std::string seconds(double s) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3f s", s);
+    return text;
+}
+
+std::string how_it_ended(const RunResult &r) {
+    std::string s = r.status + " (" + r.reason + ")";
+    if (r.exit_status) s += ", exit status " + std::to_string(*r.exit_status);
+    if (r.signal) s += ", signal " + std::to_string(*r.signal) + (r.signal_name ? " " + *r.signal_name : "");
+    return s;
+}
+
+// Marks the first differing call of a frame's list: ">" in text, a class in HTML.
+std::string call_lines(const std::vector<std::string> &calls, const Comparison &c) {
+    std::string out;
+    for (size_t i = 0; i < calls.size(); ++i) {
+        const bool first = c.first_call && *c.first_call == i + 1;
+        char number[24];
+        std::snprintf(number, sizeof number, "%4zu ", i + 1);
+        out += std::string(first ? "  > " : "    ") + number + calls[i] + "\n";
+    }
+    if (calls.empty()) out += "    (none)\n";
+    return out;
+}
+
+std::string call_list_html(const std::vector<std::string> &calls, const Comparison &c) {
+    std::string out = "<ol>";
+    for (size_t i = 0; i < calls.size(); ++i) {
+        const bool first = c.first_call && *c.first_call == i + 1;
+        out += first ? "<li class=\"first\" id=\"first-call\">" : "<li>";
+        out += html(calls[i]) + "</li>";
+    }
+    if (c.first_call && *c.first_call == calls.size() + 1) out += "<li class=\"first missing\">(no call here)</li>";
+    out += "</ol>";
+    if (calls.empty()) out += "<p>(no drawing calls)</p>";
+    return out;
+}
+
+}  // namespace
+
+std::string report_text(const RunResult &run, const Comparison &c) {
+    std::string t = c.summary + "\n\n";
+    t += "program:         " + run.program + "\n";
+    t += "run:             " + how_it_ended(run) + "\n";
+    t += "frames:          " + std::to_string(c.frames_actual) + " (expected " + std::to_string(c.frames_expected) +
+         ")\n";
+    t += "events played:   " + std::to_string(run.events) + "\n";
+    t += std::string("text window:     ") + (c.text_identical ? "identical" : "differs") +
+         (c.first_text_line ? " from line " + std::to_string(*c.first_text_line) : "") + "\n";
+    if (c.first_frame) {
+        t += "first difference: frame " + std::to_string(*c.first_frame);
+        if (c.virtual_seconds) t += " at " + seconds(*c.virtual_seconds);
+        t += "\n";
+        if (c.script_line && *c.script_line)
+            t += "after script line " + std::to_string(*c.script_line) + ": " + c.script_text.value_or("") + "\n";
+        else if (c.script_line)
+            t += "before any script line\n";
+        t += "\nexpected drawing calls of that frame:\n" + call_lines(c.expected_calls, c);
+        t += "\nactual drawing calls of that frame:\n" + call_lines(c.actual_calls, c);
+        if (c.first_call) t += "(> marks the first call that differs)\n";
+    }
+    if (c.report) t += "\nreport: " + *c.report + "\n";
+    return t;
+}
+
+bool write_report_html(const std::string &path, const RunResult &run, const Comparison &c, bool expected_png,
+                       bool actual_png, bool diff_png, std::string *error) {
+    std::string h =
+        "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">\n<title>TELKA run report</title>\n"
+        "<style>\nbody{font-family:sans-serif;margin:1.5em;max-width:80em;color:#222}\n"
+        ".summary{font-size:1.2em;padding:.6em .8em;border-radius:4px}\n"
+        ".same{background:#e4f6e4}.differs{background:#fde8e8}\n"
+        "table.facts td{padding:.15em .8em .15em 0;vertical-align:top}\n"
+        ".pictures{display:flex;flex-wrap:wrap;gap:1em}.pictures figure{margin:0}\n"
+        ".pictures img{border:1px solid #999;image-rendering:pixelated;max-width:100%}\n"
+        ".calls{display:flex;flex-wrap:wrap;gap:2em}.calls ol{font-family:monospace;white-space:pre-wrap}\n"
+        "li.first{background:#ffd84d;font-weight:bold}li.missing{font-style:italic}\n"
+        "</style></head><body>\n<h1>TELKA run report</h1>\n";
+    h += std::string("<p class=\"summary ") + (c.identical ? "same" : "differs") + "\">" + html(c.summary) + "</p>\n";
+    h += "<table class=\"facts\">\n";
+    const auto row = [&](const std::string &k, const std::string &v) {
+        h += "<tr><td>" + html(k) + "</td><td>" + html(v) + "</td></tr>\n";
+    };
+    row("program", run.program);
+    row("how the run ended", how_it_ended(run));
+    row("frames", std::to_string(c.frames_actual) + " (expected " + std::to_string(c.frames_expected) + ")");
+    row("events played", std::to_string(run.events));
+    row("text window", std::string(c.text_identical ? "identical" : "differs") +
+                           (c.first_text_line ? " from line " + std::to_string(*c.first_text_line) : ""));
+    if (c.first_frame) {
+        row("first frame that differs", std::to_string(*c.first_frame));
+        if (c.virtual_seconds) row("at the program's time", seconds(*c.virtual_seconds));
+        if (c.script_line)
+            row("script line just before", *c.script_line ? std::to_string(*c.script_line) + ": " +
+                                                                c.script_text.value_or("")
+                                                          : "none yet");
+    }
+    h += "</table>\n";
+    if (c.first_frame) {
+        h += "<h2>Frame " + std::to_string(*c.first_frame) + "</h2>\n<div class=\"pictures\">\n";
+        const auto picture = [&](bool there, const char *file, const char *caption) {
+            h += std::string("<figure>") +
+                 (there ? std::string("<img src=\"") + file + "\" alt=\"" + caption + "\">"
+                        : std::string("<p>(no such frame)</p>")) +
+                 "<figcaption>" + caption + "</figcaption></figure>\n";
+        };
+        picture(expected_png, "expected.png", "expected");
+        picture(actual_png, "actual.png", "actual");
+        if (diff_png) picture(true, "diff.png", "difference (magenta: pixels that differ)");
+        h += "</div>\n<h2>Drawing calls of that frame</h2>\n";
+        if (c.first_call) h += "<p>The first call that differs is marked.</p>\n";
+        h += "<div class=\"calls\"><div><h3>expected</h3>" + call_list_html(c.expected_calls, c) +
+             "</div><div><h3>actual</h3>" + call_list_html(c.actual_calls, c) + "</div></div>\n";
+    }
+    if (!run.text_tail.empty()) {
+        h += "<h2>Last lines of the text window</h2>\n<pre>";
+        for (const std::string &line : run.text_tail) h += html(line) + "\n";
+        h += "</pre>\n";
+    }
+    h += "</body></html>\n";
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << h;
+    out.flush();
+    if (!out) {
+        *error = "cannot write '" + path + "'";
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,45 @@
+// A run as telka-run keeps it: the record of frames and drawing calls the
+// program writes (record.tsv), the automation's end-of-run report, the text
+// window's lines, and the folder layout of a saved run.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+// A saved run's files, relative to its folder.
+constexpr const char *kFramesDir = "frames";
+constexpr const char *kRecordFile = "record.tsv";
+constexpr const char *kTextFile = "text.txt";
+constexpr const char *kResultFile = "result.json";
+
+struct RecordFrame {
+    uint64_t number = 0;      // as in frames/frame-NNNNNN.png
+    uint64_t ns = 0;          // virtual time
+    uint64_t script_line = 0; // 0: no script line played yet
+    std::string event;        // that line's text
+    std::vector<std::string> calls;  // drawing calls made since the previous frame
+};
+
+struct RunRecord {
+    std::vector<RecordFrame> frames;
+    std::vector<std::string> end_calls;  // after the last frame
+};
+
+// Reads record.tsv; false with `*error` set when the file cannot be read or
+// a line is not one of the record's.
+bool read_record(const std::string &path, RunRecord *out, std::string *error);
+
+// The `key=value` lines of the automation's report; empty when there is none.
+std::map<std::string, std::string> read_report(const std::string &path);
+
+// The lines of a text file (no newlines); the whole file when `limit` is 0,
+// else its last `limit` lines.
+std::vector<std::string> read_lines(const std::string &path, size_t limit = 0);
+
+// frames/frame-NNNNNN.png for frame n.
+std::string frame_file(const std::string &run_dir, uint64_t n);
+
+// Moves `from` to `to` (replacing it), copying across file systems.
+bool move_path(const std::string &from, const std::string &to);
