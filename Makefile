@@ -41,7 +41,7 @@ test: deps
 	@$(MAKE) --no-print-directory test-unit test-asan
 
 # The library for programs of one's own: `make install` puts the header,
-# libtelka.a, the CMake and pkg-config files, telka-run and the documentation
+# libtelka.a, the CMake and pkg-config files, telka-run, telka-grade and the documentation
 # under PREFIX (DESTDIR stages them elsewhere); `make package` makes the
 # Debian package build/telka-dev_VERSION_amd64.deb. Both build only what is
 # installed.
@@ -50,12 +50,12 @@ DESTDIR ?=
 
 install:
 	cmake --preset default
-	cmake --build --preset default -j $(JOBS) --target telka_package telka-run
+	cmake --build --preset default -j $(JOBS) --target telka_package telka-run telka-grade
 	DESTDIR="$(DESTDIR)" cmake --install build --prefix "$(PREFIX)" --strip
 
 package:
 	cmake --preset default
-	cmake --build --preset default -j $(JOBS) --target telka_package telka-run
+	cmake --build --preset default -j $(JOBS) --target telka_package telka-run telka-grade
 	cd build && cpack -G DEB
 
 # Programs outside the tree built against the installed library, the

@@ -4,8 +4,8 @@
 # main(), which the C runtime's start-up code pulls in); on Windows the
 # library alone, whose WinMain the C runtime calls. Beside it: telka.h,
 # the CMake package (find_package(telka) gives telka::telka), telka.pc for
-# pkg-config, telka-run on Linux, the mingw-w64 toolchain file for building
-# programs for Windows, and the documentation. The prefix is chosen at
+# pkg-config, telka-run and telka-grade on Linux, the mingw-w64 toolchain
+# file for building programs for Windows, and the documentation. The prefix is chosen at
 # install time (cmake --install --prefix); the CMake package finds it from
 # where it lies, so it can be moved afterwards too. The Windows build also
 # makes a zip for students on Windows (cpack -G ZIP, `make windows-zip`).
@@ -100,6 +100,10 @@ install(CODE "configure_file(\"${PROJECT_BINARY_DIR}/package/telka.pc.in\"
 if(TARGET telka-run)
   install(TARGETS telka-run RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
+# telka-grade runs the telka-run beside it.
+if(TARGET telka-grade)
+  install(TARGETS telka-grade RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
 
 # A program of one's own for Windows is cross-built with this toolchain file
 # and -DCMAKE_PREFIX_PATH=<the Windows build's prefix>, so both come together.
@@ -150,7 +154,8 @@ else()
   set(CPACK_DEBIAN_PACKAGE_SECTION libdevel)
   set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "libfreetype-dev, libfontconfig-dev, libx11-dev, libxext-dev, libpng-dev, fonts-dejavu-core, pkg-config, gcc | c-compiler, libstdc++-12-dev | libstdc++-dev")
-  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "cmake, make, g++")
+  # telka-grade's sandbox and its autograder zip.
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "cmake, make, g++, bubblewrap, zip")
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS OFF)
   include(CPack)
 endif()

@@ -1,0 +1,268 @@
+// One submission marked (marking.h): telka-run's exit status says whether
+// the run was judged good (0), judged not good (1) or could not be judged;
+// its result JSON says why, and that becomes the student's feedback.
+#include "marking.h"
+
+#include "json.h"
+#include "process.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// telka-run gets the test's limit itself; this is the grader's guard in
+// case telka-run does not come back.
+constexpr double kRunnerGrace = 30;
+constexpr size_t kCallsShown = 12;
+
+std::string read_file(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+std::string last_lines(const std::string &text, size_t n) {
+    size_t pos = text.size();
+    if (pos && text[pos - 1] == '\n') --pos;
+    for (size_t k = 0; k < n && pos > 0; ++k) {
+        const size_t nl = text.rfind('\n', pos - 1);
+        if (nl == std::string::npos) return text;
+        if (k + 1 < n) pos = nl;
+        else return text.substr(nl + 1);
+    }
+    return text;
+}
+
+std::string seconds_text(double s) {
+    char t[32];
+    std::snprintf(t, sizeof t, "%.3f", s);
+    return t;
+}
+
+std::vector<std::string> run_arguments(const MarkSettings &settings, const std::string &program, const TestCase &t) {
+    std::vector<std::string> a = {settings.runner, program, "--script", t.script};
+    if (!t.answers.empty()) a.insert(a.end(), {"--answers", t.answers});
+    if (t.seconds > 0) a.insert(a.end(), {"--seconds", json_number(t.seconds)});
+    a.insert(a.end(), {"--timeout", json_number(t.timeout)});
+    return a;
+}
+
+// The calls of the differing frame on one side, a few around the first difference.
+void append_calls(std::string *out, const char *side, const JsonValue *calls, double first_call) {
+    if (!calls || calls->kind != JsonValue::Kind::Array) return;
+    const size_t n = calls->items.size();
+    const size_t mark = first_call >= 1 ? static_cast<size_t>(first_call) : 0;
+    size_t from = mark > 4 ? mark - 4 : 1;
+    const size_t to = std::min(n, from + kCallsShown - 1);
+    *out += std::string("  ") + side + " (" + std::to_string(n) + (n == 1 ? " call" : " calls") + "):\n";
+    if (n == 0) *out += "      (none)\n";
+    if (from > 1) *out += "      ...\n";
+    for (size_t i = from; i <= to; ++i) {
+        char number[32];
+        std::snprintf(number, sizeof number, "%s%4zu  ", i == mark ? "  > " : "    ", i);
+        *out += number + calls->items[i - 1].text_or("?") + "\n";
+    }
+    if (to < n) *out += "      ... (" + std::to_string(n - to) + " more)\n";
+}
+
+// What happened to the program, in one sentence, from the result JSON.
+std::string headline(const std::string &status, const JsonValue &r, const TestCase &t) {
+    const std::string reason = json_text_at(r, "reason", "");
+    if (status == "crashed") {
+        const JsonValue *sig = r.get("signal");
+        return "Your program crashed with signal " + (sig ? json_number(sig->number_or(0)) : std::string("?")) + " (" +
+               json_text_at(r, "signal_name", "unknown") + ").";
+    }
+    if (status == "time-limit")
+        return reason == "cpu-limit" ? "Your program used more processor time than the test allows and was stopped."
+                                     : "Your program was stopped at the test's time limit of " + json_number(t.timeout) +
+                                           " s (a loop that never waits for an event?).";
+    if (status == "no-answer") return "Your program asked for a line of input (TELKA_gets) when no answer was left.";
+    if (status == "stopped")
+        return reason == "no-window" ? "Your program did not open its window."
+                                     : "Your program did not end after its window was closed.";
+    if (status == "not-started") return "Your program could not be started.";
+    if (status == "exit-status")
+        return "Your program ended with exit status " + json_number(json_number_at(r, "exit_status", 0)) + ".";
+    if (status == "differs") return "Your program's run differs from the expected run.";
+    return "Your program's run was not as expected (" + status + ").";
+}
+
+std::string student_output(const std::string &status, const JsonValue &r, const TestCase &t) {
+    const JsonValue *c = r.get("comparison");
+    if (status == "passed") {
+        std::string s = "Passed: your program's run is identical to the expected one.";
+        if (c && c->get("summary")) s += "\n" + json_text_at(*c, "summary", "");
+        return s;
+    }
+    std::string out = headline(status, r, t) + "\n";
+    if (c && c->kind == JsonValue::Kind::Object) {
+        const std::string summary = json_text_at(*c, "summary", "");
+        if (!summary.empty()) out += summary + "\n";
+        const JsonValue *frame = c->get("first_frame");
+        if (frame && !frame->is_null()) {
+            out += "First differing frame: " + json_number(frame->number) + " (expected run: " +
+                   json_number(json_number_at(*c, "frames_expected", 0)) + " frames, yours: " +
+                   json_number(json_number_at(*c, "frames_actual", 0)) + ")";
+            const JsonValue *vs = c->get("virtual_seconds");
+            if (vs && !vs->is_null()) out += ", at " + seconds_text(vs->number) + " s of the program's time";
+            out += ".\n";
+            const JsonValue *line = c->get("script_line");
+            if (line && !line->is_null() && line->number > 0)
+                out += "The last script line played before it: line " + json_number(line->number) + ": " +
+                       json_text_at(*c, "script_text", "") + "\n";
+            else
+                out += "No script line had been played before it.\n";
+            const JsonValue *first_call = c->get("first_call");
+            const double k = first_call && !first_call->is_null() ? first_call->number : 0;
+            out += k >= 1 ? "Drawing calls in that frame; the first that differs is call " + json_number(k) +
+                                " (marked >):\n"
+                          : "The drawing calls in that frame are the same; the pixels differ:\n";
+            append_calls(&out, "expected", c->get("expected_calls"), k);
+            append_calls(&out, "yours", c->get("actual_calls"), k);
+        }
+        const JsonValue *text_same = c->get("text_identical");
+        if (text_same && text_same->kind == JsonValue::Kind::Bool && !text_same->boolean)
+            out += "The lines in your text window differ from the expected ones.\n";
+    }
+    const JsonValue *tail = r.get("text_tail");
+    if (tail && tail->kind == JsonValue::Kind::Array && !tail->items.empty() && status != "differs") {
+        out += "Last lines of your text window:\n";
+        for (const JsonValue &line : tail->items) out += "  " + line.text_or("") + "\n";
+    }
+    if (!out.empty() && out.back() == '\n') out.pop_back();
+    return out;
+}
+
+std::string status_from_result(const JsonValue &r) {
+    const std::string status = json_text_at(r, "status", "");
+    const JsonValue *c = r.get("comparison");
+    const JsonValue *same = c ? c->get("identical") : nullptr;
+    if ((status == "ended" || status == "exited") && same && same->kind == JsonValue::Kind::Bool && !same->boolean)
+        return "differs";
+    if (status == "exited" && json_number_at(r, "exit_status", 0) != 0) return "exit-status";
+    if (status == "ended" || status == "exited") return "differs";
+    return status.empty() ? "runner-error" : status;
+}
+
+std::string relative_to(const fs::path &p, const std::string &base) { return p.lexically_relative(base).string(); }
+
+TestOutcome run_test(const std::string &program, const TestCase &t, const MarkSettings &settings,
+                     const fs::path &folder) {
+    TestOutcome o;
+    o.id = t.id;
+    o.name = t.name;
+    o.max_score = t.weight;
+    std::error_code ec;
+    fs::remove_all(folder, ec);
+    fs::create_directories(folder / "work", ec);
+    const std::string result_file = (folder / "result.json").string();
+    const fs::path report = folder / "report";
+    std::vector<std::string> args = run_arguments(settings, program, t);
+    args.insert(args.end(), {"--expect", t.expected, "--report", report.string(), "--result", result_file, "--memory",
+                             "512", "--processes", "32", "--workdir", (folder / "work").string()});
+    if (settings.sandbox) args.push_back("--sandbox");
+    const std::string log = (folder / "runner.log").string();
+    const ProcessResult p = run_process(args, "", log, t.timeout + kRunnerGrace);
+    o.seconds = p.seconds;
+    JsonValue r;
+    std::string error;
+    const bool have_result = parse_json(read_file(result_file), &r, &error) && r.kind == JsonValue::Kind::Object;
+    if (p.timed_out) {
+        o.status = "time-limit";
+        o.output = "Your program was stopped at the test's time limit of " + json_number(t.timeout) + " s.";
+    } else if (p.exit_status == 0 && have_result) {
+        o.status = "passed";
+        o.score = t.weight;
+        o.output = student_output(o.status, r, t);
+    } else if (p.exit_status == 1 && have_result) {
+        o.status = status_from_result(r);
+        o.output = student_output(o.status, r, t);
+    } else {
+        o.status = "runner-error";
+        o.output = "The grader could not run this test (telka-run status " + std::to_string(p.exit_status) +
+                   "); please tell your teacher.\n" + last_lines(read_file(log), 5);
+    }
+    if (fs::is_regular_file(report / "report.html", ec)) o.report = relative_to(report / "report.html", settings.out);
+    if (o.status != "passed" && fs::is_regular_file(report / "actual.png", ec))
+        o.thumbnail = relative_to(report / "actual.png", settings.out);
+    return o;
+}
+
+}  // namespace
+
+bool make_expected_runs(const TestSuite &suite, const MarkSettings &settings, const std::string &work) {
+    std::error_code ec;
+    std::vector<const TestCase *> missing;
+    for (const TestCase &t : suite.tests)
+        if (!fs::is_directory(t.expected, ec)) missing.push_back(&t);
+    if (missing.empty()) return true;
+    if (suite.reference_sources.empty()) {
+        std::fprintf(stderr, "telka-grade: the test '%s' has no expected/ and the tests folder no reference program\n",
+                     missing.front()->id.c_str());
+        return false;
+    }
+    Submission ref;
+    const fs::path folder = fs::path(suite.folder) / "reference";
+    const std::string origin = fs::is_directory(folder, ec) ? folder.string() : suite.reference_sources.front();
+    if (!read_submission(origin, "reference", &ref)) return false;
+    const BuildResult b = build_submission(ref, work + "/build", settings.flags, false);
+    if (!b.ok) {
+        std::fprintf(stderr, "telka-grade: the reference program does not build:\n%s\n", b.log.c_str());
+        return false;
+    }
+    for (const TestCase *t : missing) {
+        std::fprintf(stderr, "telka-grade: making %s/expected from the reference program\n", t->id.c_str());
+        const std::string log = work + "/" + t->id + ".log";
+        const std::string result = work + "/" + t->id + ".json";
+        std::vector<std::string> args = run_arguments(settings, b.program, *t);
+        args.insert(args.end(), {"--save", t->expected, "--result", result, "--workdir", work + "/work-" + t->id});
+        const ProcessResult p = run_process(args, "", log, t->timeout + kRunnerGrace);
+        if (p.exit_status != 0) {
+            fs::remove_all(t->expected, ec);
+            std::fprintf(stderr, "telka-grade: the reference program's run of test '%s' did not end normally:\n%s\n",
+                         t->id.c_str(), last_lines(read_file(log) + read_file(result), 10).c_str());
+            return false;
+        }
+    }
+    return true;
+}
+
+SubmissionOutcome mark_submission(const Submission &s, const TestSuite &suite, const MarkSettings &settings) {
+    SubmissionOutcome o;
+    o.name = s.name;
+    const fs::path folder = fs::path(settings.out) / s.name;
+    std::error_code ec;
+    fs::remove_all(folder, ec);
+    fs::create_directories(folder, ec);
+    const BuildResult b = build_submission(s, (folder / "build").string(), settings.flags, settings.sandbox);
+    o.built = b.ok;
+    o.build_log = b.log;
+    o.build_seconds = b.seconds;
+    for (const TestCase &t : suite.tests) {
+        o.max_score += t.weight;
+        if (!b.ok) {
+            TestOutcome n;
+            n.id = t.id;
+            n.name = t.name;
+            n.max_score = t.weight;
+            n.status = "not-built";
+            n.output = "Your program did not build, so this test could not run.";
+            o.tests.push_back(n);
+            continue;
+        }
+        TestOutcome r = run_test(b.program, t, settings, folder / "tests" / t.id);
+        o.score += r.score;
+        o.tests.push_back(r);
+    }
+    return o;
+}

@@ -1,0 +1,136 @@
+// Child processes for the grader (process.h): fork and exec with the
+// descriptors of other threads closed, so one submission's process never
+// holds another's files open, and a polling wait with a deadline.
+#include "process.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <thread>
+
+namespace {
+
+// Other threads may open files without O_CLOEXEC at any moment; the child
+// closes everything above stderr itself.
+void close_other_descriptors() {
+    const long max = sysconf(_SC_OPEN_MAX);
+    const int limit = max > 0 && max < 65536 ? static_cast<int>(max) : 65536;
+    for (int fd = 3; fd < limit; ++fd) close(fd);
+}
+
+// Between fork and exec only async-signal-safe calls: messages are made before the fork.
+void say(int fd, const std::string &text) {
+    ssize_t ignored = write(fd, text.data(), text.size());
+    (void)ignored;
+}
+
+std::vector<char *> c_argv(const std::vector<std::string> &argv) {
+    std::vector<char *> out;
+    for (const std::string &a : argv) out.push_back(const_cast<char *>(a.c_str()));
+    out.push_back(nullptr);
+    return out;
+}
+
+}  // namespace
+
+ProcessResult run_process(const std::vector<std::string> &argv, const std::string &cwd, const std::string &log_file,
+                          double limit_seconds) {
+    ProcessResult r;
+    if (argv.empty()) return r;
+    const int log = open(log_file.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    if (log < 0) {
+        std::fprintf(stderr, "telka-grade: cannot write '%s': %s\n", log_file.c_str(), std::strerror(errno));
+        return r;
+    }
+    std::vector<char *> args = c_argv(argv);
+    const std::string cannot_enter = "telka-grade: cannot enter '" + cwd + "'\n";
+    const std::string cannot_run = "telka-grade: cannot run '" + argv[0] + "'\n";
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t child = fork();
+    if (child < 0) {
+        dprintf(log, "telka-grade: cannot start '%s': %s\n", argv[0].c_str(), std::strerror(errno));
+        close(log);
+        return r;
+    }
+    if (child == 0) {
+        setpgid(0, 0);
+        const int null = open("/dev/null", O_RDONLY);
+        if (null >= 0) dup2(null, 0);
+        dup2(log, 1);
+        dup2(log, 2);
+        close_other_descriptors();
+        if (!cwd.empty() && chdir(cwd.c_str()) != 0) {
+            say(2, cannot_enter);
+            _exit(127);
+        }
+        execvp(args[0], args.data());
+        say(2, cannot_run);
+        _exit(127);
+    }
+    close(log);
+    // Both sides set the group, so a kill right after fork finds it.
+    setpgid(child, child);
+    r.started = true;
+    int status = 0;
+    for (;;) {
+        const pid_t done = waitpid(child, &status, WNOHANG);
+        if (done == child) break;
+        if (done < 0 && errno != EINTR) break;
+        const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        if (limit_seconds > 0 && elapsed >= limit_seconds && !r.timed_out) {
+            r.timed_out = true;
+            kill(-child, SIGKILL);
+            kill(child, SIGKILL);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(elapsed < 1 ? 2 : 20));
+    }
+    // Anything the command left running in its group goes with it.
+    kill(-child, SIGKILL);
+    r.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    if (WIFEXITED(status)) r.exit_status = WEXITSTATUS(status);
+    if (WIFSIGNALED(status)) r.signal = WTERMSIG(status);
+    return r;
+}
+
+bool capture_output(const std::vector<std::string> &argv, std::string *out) {
+    int pipe_fds[2];
+    if (argv.empty() || pipe2(pipe_fds, O_CLOEXEC) != 0) return false;
+    std::vector<char *> args = c_argv(argv);
+    const std::string cannot_run = "telka-grade: cannot run '" + argv[0] + "'\n";
+    const pid_t child = fork();
+    if (child < 0) {
+        close(pipe_fds[0]);
+        close(pipe_fds[1]);
+        return false;
+    }
+    if (child == 0) {
+        dup2(pipe_fds[1], 1);
+        close_other_descriptors();
+        execvp(args[0], args.data());
+        say(2, cannot_run);
+        _exit(127);
+    }
+    close(pipe_fds[1]);
+    out->clear();
+    char buffer[4096];
+    for (;;) {
+        const ssize_t n = read(pipe_fds[0], buffer, sizeof buffer);
+        if (n > 0) {
+            out->append(buffer, static_cast<size_t>(n));
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        break;
+    }
+    close(pipe_fds[0]);
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}

@@ -1,0 +1,192 @@
+// telka-grade: marks TELKA programs against a teacher's tests. It reads the
+// tests and the submissions, makes the missing expected runs from the
+// reference, then builds and runs each submission through telka-run on a
+// pool of threads, and writes the marks (class_report.h) or one results.json.
+#include "autograder.h"
+#include "class_report.h"
+#include "grade_options.h"
+#include "marking.h"
+#include "process.h"
+#include "sandbox.h"
+#include "suite.h"
+
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kMarked = 0;
+constexpr int kBadUsage = 2;
+constexpr int kCannotMark = 3;
+
+// telka-run beside this program (installed together, or both in build/bin), else in PATH.
+std::string find_runner() {
+    const std::string beside = own_folder() + "/telka-run";
+    if (access(beside.c_str(), X_OK) == 0) return beside;
+    if (const char *path = std::getenv("PATH")) {
+        std::string dirs = path;
+        size_t start = 0;
+        while (start <= dirs.size()) {
+            const size_t colon = std::min(dirs.find(':', start), dirs.size());
+            const std::string candidate = dirs.substr(start, colon - start) + "/telka-run";
+            if (colon > start && access(candidate.c_str(), X_OK) == 0) return candidate;
+            start = colon + 1;
+        }
+    }
+    return "";
+}
+
+bool resolve_flags(const GradeOptions &o, BuildFlags *flags) {
+    std::string cflags, libs;
+    if (o.cflags) cflags = *o.cflags;
+    else if (!capture_output({"pkg-config", "--cflags", "telka"}, &cflags)) {
+        std::fprintf(stderr, "telka-grade: pkg-config knows no telka: install the library, or give --cflags and --libs\n");
+        return false;
+    }
+    if (o.libs) libs = *o.libs;
+    else if (!capture_output({"pkg-config", "--libs", "telka"}, &libs)) {
+        std::fprintf(stderr, "telka-grade: pkg-config knows no telka: install the library, or give --cflags and --libs\n");
+        return false;
+    }
+    flags->cflags = split_flags(cflags);
+    flags->libs = split_flags(libs);
+    return true;
+}
+
+std::string make_temporary_out() {
+    const char *tmp = std::getenv("TMPDIR");
+    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/telka-grade-XXXXXX";
+    return mkdtemp(pattern.data()) ? pattern : std::string();
+}
+
+// Marks every submission on `jobs` threads; outcomes keep the submissions' order.
+std::vector<SubmissionOutcome> mark_all(const std::vector<Submission> &subs, const TestSuite &suite,
+                                        const MarkSettings &settings, unsigned jobs) {
+    std::vector<SubmissionOutcome> outcomes(subs.size());
+    std::atomic<size_t> next{0};
+    std::mutex progress;
+    size_t done = 0;
+    auto worker = [&] {
+        for (size_t i = next++; i < subs.size(); i = next++) {
+            outcomes[i] = mark_submission(subs[i], suite, settings);
+            std::lock_guard<std::mutex> lock(progress);
+            ++done;
+            std::fprintf(stderr, "telka-grade: [%zu/%zu] %s: %g of %g\n", done, subs.size(), outcomes[i].name.c_str(),
+                         outcomes[i].score, outcomes[i].max_score);
+        }
+    };
+    std::vector<std::thread> pool;
+    const unsigned n = std::max(1u, std::min<unsigned>(jobs, static_cast<unsigned>(subs.size())));
+    for (unsigned k = 0; k < n; ++k) pool.emplace_back(worker);
+    for (std::thread &t : pool) t.join();
+    return outcomes;
+}
+
+// A results.json for --one when the submission could not be marked at all,
+// so the service shows the student why rather than nothing.
+void write_failed_results(const std::string &file, const char *why) {
+    SubmissionOutcome s;
+    s.built = false;
+    s.build_log = std::string("The grader could not mark this submission: ") + why + ". Please tell your teacher.";
+    write_text_file(file, results_json(s));
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    GradeOptions o;
+    if (!parse_grade_options(argc, argv, &o)) return kBadUsage;
+    if (o.help) {
+        std::fputs(grade_usage(), stdout);
+        return kMarked;
+    }
+    TestSuite suite;
+    if (!read_test_suite(o.tests, &suite)) {
+        if (!o.results.empty()) write_failed_results(o.results, "the tests folder cannot be read");
+        return kBadUsage;
+    }
+    if (!o.autograder.empty()) return make_autograder(suite, o.autograder) ? kMarked : kCannotMark;
+
+    MarkSettings settings;
+    settings.sandbox = o.sandbox;
+    settings.runner = find_runner();
+    const char *problem = nullptr;
+    std::string why;
+    if (settings.runner.empty()) {
+        std::fprintf(stderr, "telka-grade: telka-run is neither beside telka-grade nor in PATH\n");
+        problem = "telka-run is missing";
+    } else if (!resolve_flags(o, &settings.flags)) {
+        problem = "the library's build flags are unknown";
+    } else if (o.sandbox && !o.prepare && !sandbox_works(&why)) {
+        std::fprintf(stderr, "telka-grade: %s (or give --no-sandbox for trusted code)\n", why.c_str());
+        problem = "the sandbox cannot be made";
+    }
+    std::error_code ec;
+    std::string out = o.out.empty() ? make_temporary_out() : o.out;
+    if (!problem && (out.empty() || (fs::create_directories(out, ec), !fs::is_directory(out, ec)))) {
+        std::fprintf(stderr, "telka-grade: cannot make the folder '%s'\n", out.c_str());
+        problem = "its work folder cannot be made";
+    }
+    if (!problem) {
+        settings.out = fs::absolute(out, ec).lexically_normal().string();
+        if (!settings.out.empty() && settings.out.back() == '/') settings.out.pop_back();
+        if (!make_expected_runs(suite, settings, settings.out + "/.reference"))
+            problem = "the reference program's runs cannot be made";
+    }
+    if (problem) {
+        if (!o.results.empty()) write_failed_results(o.results, problem);
+        return kCannotMark;
+    }
+    if (o.prepare) {
+        // The expected runs are in the tests folder; the reference's build is not needed again.
+        if (o.out.empty()) fs::remove_all(settings.out, ec);
+        return kMarked;
+    }
+
+    std::vector<Submission> subs;
+    if (!o.one.empty()) {
+        Submission s;
+        const std::string name = fs::path(o.one).lexically_normal().filename().string();
+        const std::string stem = fs::is_directory(o.one, ec) ? name : fs::path(o.one).stem().string();
+        if (!read_submission(o.one, stem.empty() ? "submission" : stem, &s)) s.name = safe_name(stem);
+        subs.push_back(s);
+    } else {
+        if (!fs::is_directory(o.submissions, ec)) {
+            std::fprintf(stderr, "telka-grade: the submissions folder '%s' is not a folder\n", o.submissions.c_str());
+            return kBadUsage;
+        }
+        subs = read_submissions(o.submissions);
+    }
+    const unsigned jobs = o.jobs ? o.jobs : std::max(1u, std::thread::hardware_concurrency());
+    const std::vector<SubmissionOutcome> outcomes = mark_all(subs, suite, settings, jobs);
+    if (!o.one.empty()) {
+        const std::string text = results_json(outcomes.front());
+        write_text_file(settings.out + "/" + outcomes.front().name + "/results.json", text);
+        return write_text_file(o.results, text) ? kMarked : kCannotMark;
+    }
+    if (!write_class_report(settings.out, suite, outcomes)) return kCannotMark;
+    int unjudged = 0;
+    for (const SubmissionOutcome &s : outcomes) {
+        std::printf("%s\t%g/%g%s\n", s.name.c_str(), s.score, s.max_score, s.built ? "" : "\tbuild error");
+        for (const TestOutcome &t : s.tests) unjudged += t.status == "runner-error";
+    }
+    std::printf("telka-grade: marks in %s/summary.csv and %s/index.html\n", settings.out.c_str(), settings.out.c_str());
+    // telka-run could not judge these runs (not the students' doing): the marks are incomplete.
+    if (unjudged) {
+        std::fprintf(stderr, "telka-grade: %d runs could not be judged (runner-error; see each test's runner.log)\n",
+                     unjudged);
+        return kCannotMark;
+    }
+    return kMarked;
+}
