@@ -99,6 +99,8 @@ struct RunSettings {
     uint64_t dump_every = 1;   // _DUMP_EVERY: write frames every, 2 * every, ...; 0: none of them
     bool dump_last = false;    // _DUMP_LAST: write the last frame as last.png
     int64_t idle_seconds = -1; // _IDLE_SECONDS: idle limit of an undriven run (0: none); -1: the backend's
+    std::string record_path;   // _RECORD: the run's record goes there; empty: none
+    std::string report_path;   // _REPORT: how the run ended goes there; empty: none
 };
 
 // Reads the settings; a value that cannot be used gets one message on stderr
@@ -109,6 +111,16 @@ RunSettings run_settings_from_environment();
 // OutputDebugStringA) into `path`, replaced; false, with a message, when the
 // file cannot be made.
 bool start_text_capture(const std::string &path);
+
+// The run's record: a tab-separated line per drawing call and per frame of
+// the main window, as backends/headless/README.md states it, written to
+// `path` as the run goes and ended at exit; false, with a message, when the
+// file cannot be made. Needs the headless backend (frames are its presents).
+bool start_run_record(const std::string &path);
+// The run's report: key=value lines saying why the run ended and its counts,
+// written to `path` when the run control ends the run and at exit; false,
+// with a message, when the file cannot be made.
+bool start_run_report(const std::string &path);
 
 // Ends the run as the settings say: chooses the play item at the first wait,
 // and closes the main window when the item's check mark goes, after the time

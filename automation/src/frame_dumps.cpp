@@ -4,8 +4,11 @@
 // (STANDIN_HEADLESS_WINDOW) gets only that window's frames,
 // DIR/frame-NNNNNN.png numbered by its own presents, every Nth of them, and
 // its last frame as DIR/last.png when the window goes or the program ends. A
-// directory that cannot be made turns the dumps off with one message.
+// directory that cannot be made turns the dumps off with one message. Each
+// frame kept is also handed to the run's record (run_record.cpp).
 #include "automation.h"
+
+#include "steered_run.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -58,6 +61,8 @@ void on_present(HostId host, const char *title, const uint32_t *pixels, int widt
     if (one_window && d.window != title) return;
     ++d.frames;
     if (d.limit > 0 && d.frames > d.limit) return;
+    // The record numbers frames as the dumps do, from this one count.
+    record_frame(d.frames);
     if (d.keep_last) {
         d.last.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
         for (int y = 0; y < height; ++y)

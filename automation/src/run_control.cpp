@@ -6,6 +6,7 @@
 // Everything is measured on the virtual clock, so two runs end alike.
 #include "automation.h"
 
+#include "steered_run.h"
 #include "user/window_queries.h"
 
 #include <cstdio>
@@ -90,24 +91,27 @@ void choose_item() {
                  r.settings.play_item.c_str());
 }
 
-[[noreturn]] void stop(const char *why) {
+// `reason` is the report's word for it.
+[[noreturn]] void stop(const char *why, const char *reason) {
     // A window disabled by a modal dialog cannot be closed, and a script
-    // cannot answer the dialog.
+    // cannot answer the dialog: the run ends for want of an answer.
     bool dialog = false;
     for (HWND h : main_windows()) dialog = dialog || !IsWindowEnabled(h);
     std::fprintf(stderr, "headless: %s%s; stopping it\n", why,
                  dialog ? " (a dialog is open, which no script can answer)" : "");
     std::fflush(stderr);
+    record_run_end(dialog ? "no-answer" : reason, true);
     std::exit(4);
 }
 
-void end_run(const char *reason) {
+void end_run(const char *why, const char *reason) {
     Run &r = run();
     r.ending = true;
     r.ending_since = headless_now_ns();
-    std::fprintf(stderr, "headless: %s; closing the program's window\n", reason);
+    std::fprintf(stderr, "headless: %s; closing the program's window\n", why);
     const std::vector<HWND> windows = main_windows();
-    if (windows.empty()) stop("the program has no window to close");
+    if (windows.empty()) stop("the program has no window to close", "no-window");
+    record_run_end(reason, false);
     for (HWND h : windows) headless_close_request(h);
 }
 
@@ -116,7 +120,8 @@ void on_wait(int64_t deadline) {
     const int64_t now = headless_now_ns();
     r.posted = false;
     if (r.ending) {
-        if (now - r.ending_since > kGraceNs) stop("the program did not end within 10 seconds of its window closing");
+        if (now - r.ending_since > kGraceNs)
+            stop("the program did not end within 10 seconds of its window closing", "not-closing");
         return;
     }
     if (!r.chosen) {
@@ -124,14 +129,14 @@ void on_wait(int64_t deadline) {
         return;
     }
     if (r.item_menu && !(GetMenuState(r.item_menu, r.item_id, MF_BYCOMMAND) & MF_CHECKED)) {
-        end_run("the script has been played");
+        end_run("the script has been played", "script-ended");
         return;
     }
     if (r.settings.frame_limit > 0 && headless_frame_count() >= r.settings.frame_limit) {
         char why[96];
         std::snprintf(why, sizeof why, "%llu frames were shown",
                       static_cast<unsigned long long>(r.settings.frame_limit));
-        end_run(why);
+        end_run(why, "frames");
         return;
     }
     if (r.limit_ns >= 0 && deadline > r.limit_ns) {
@@ -141,18 +146,18 @@ void on_wait(int64_t deadline) {
         char why[96];
         const double seconds = static_cast<double>(r.limit_ns) / 1e9;
         std::snprintf(why, sizeof why, "the program has had its %g second%s", seconds, seconds == 1 ? "" : "s");
-        end_run(why);
+        end_run(why, "seconds");
     }
 }
 
 bool on_idle() {
     Run &r = run();
-    if (r.ending) stop("the program did not end when its window was closed");
+    if (r.ending) stop("the program did not end when its window was closed", "not-closing");
     if (r.posted) {
         r.posted = false;
         return true;  // the program has the command to handle first
     }
-    end_run("the program waits for input, and there is none left");
+    end_run("the program waits for input, and there is none left", "waiting");
     return true;
 }
 

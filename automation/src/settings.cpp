@@ -77,6 +77,8 @@ RunSettings run_settings_from_environment() {
     s.dump_every = env_count("STANDIN_HEADLESS_DUMP_EVERY", 1);
     s.dump_last = env_count("STANDIN_HEADLESS_DUMP_LAST", 0) != 0;
     s.idle_seconds = env_seconds("STANDIN_HEADLESS_IDLE_SECONDS");
+    s.record_path = env_text("STANDIN_HEADLESS_RECORD");
+    s.report_path = env_text("STANDIN_HEADLESS_REPORT");
     return s;
 }
 
@@ -87,9 +89,15 @@ void start_automation() {
         if (s.idle_seconds >= 0) headless_set_idle_limit(s.idle_seconds);
         headless_select_frames(s.main_window, s.dump_every, s.frame_limit, s.dump_last);
         if (!s.dump_dir.empty()) headless_set_dump_dir(s.dump_dir);
+        if (!s.record_path.empty()) start_run_record(s.record_path);
+        if (!s.report_path.empty()) start_run_report(s.report_path);
+    } else if (!s.record_path.empty() || !s.report_path.empty()) {
+        std::fprintf(stderr, "headless: STANDIN_HEADLESS_RECORD and _REPORT need STANDIN_BACKEND=headless; ignored\n");
     }
-    if (s.play_item.empty() && s.seconds < 0 && s.frame_limit == 0) return;
+    // A report needs the run control: it is what knows why a run ended.
+    if (s.play_item.empty() && s.seconds < 0 && s.frame_limit == 0 && s.report_path.empty()) return;
     if (!s.headless) {
+        if (s.play_item.empty() && s.seconds < 0 && s.frame_limit == 0) return;
         std::fprintf(stderr, "headless: STANDIN_HEADLESS_PLAY_ITEM, _SECONDS and _FRAMES need"
                              " STANDIN_BACKEND=headless; ignored\n");
         return;

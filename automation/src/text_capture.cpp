@@ -1,10 +1,11 @@
 // Text capture: the library hands every line of its text window to
-// OutputDebugStringA (one string, ending in a newline); the kernel passes it
-// to the listener registered here, which appends it to the file as given.
+// OutputDebugStringA (one string, ending in a newline); the debug channel
+// (debug_channel.cpp) passes those lines, and not the library's call and
+// script announcements, here, and they are appended to the file as given.
 // Nothing is inferred from how the window paints.
 #include "automation.h"
 
-#include "kernel/debug_output.h"
+#include "steered_run.h"
 
 #include <cstdio>
 #include <cstring>
@@ -28,12 +29,10 @@ bool start_text_capture(const std::string &path) {
     g_file = std::fopen(path.c_str(), "wb");
     if (!g_file) {
         std::fprintf(stderr, "headless: cannot write the text file '%s'; the text is not captured\n", path.c_str());
-        set_debug_output_listener({});
+        channel_set_text_sink(nullptr);
         return false;
     }
-    DebugOutputListener listener;
-    listener.text = write_text;
-    set_debug_output_listener(listener);
+    channel_set_text_sink(write_text);
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include "lib_state.h"
 #include "palette.h"
 #include "telka.h"
+#include "text_window.h"
 
 // White inside; the DC's own one-pixel black pen outlines the buffer's edge.
 static void erase_back_buffer(void) {
@@ -15,13 +16,13 @@ static void erase_back_buffer(void) {
 }
 
 int TELKA_clear(void) {
-    if (lib.logging) TELKA_printf("Clearing the graphics window\n");
+    log_drawing_call("Clearing the graphics window\n");
     erase_back_buffer();
     return 1;
 }
 
 int TELKA_flush(void) {
-    if (lib.logging) TELKA_printf("Flushing the graphics window\n");
+    log_drawing_call("Flushing the graphics window\n");
     if (lib.backBufferDirty) {
         BitBlt(lib.graphicsDC, 0, 0, kBackBufferWidth, kBackBufferHeight, lib.memDC, 0, 0, SRCCOPY);
         lib.backBufferDirty = 0;

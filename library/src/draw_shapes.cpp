@@ -1,15 +1,16 @@
 // The shape operations: pixel, line, rectangle, oval, triangle and circle, in
 // their Point forms and their integer forms. Each checks its arguments in its
-// own order, logs itself while logging is on, and renders one record.
+// own order, logs itself (log_drawing_call), and renders one record.
 #include "draw_args.h"
 #include "lib_state.h"
 #include "palette.h"
 #include "render.h"
 #include "telka.h"
+#include "text_window.h"
 
 int TELKA_pixel_pt(int32_t color, Point p) {
     color = validate_color(color);
-    if (lib.logging) TELKA_printf("%s pixel at (%d,%d)\n", colorNames[color], p.x, p.y);
+    log_drawing_call("%s pixel at (%d,%d)\n", colorNames[color], p.x, p.y);
     DrawRecord rec = {};
     rec.kind = DRAW_PIXEL;
     rec.color = color;
@@ -22,8 +23,7 @@ int TELKA_pixel_pt(int32_t color, Point p) {
 int TELKA_circle_pt(int32_t color, Point centre, int32_t radius) {
     color = validate_color(color);
     radius = validate_radius(radius);
-    if (lib.logging)
-        TELKA_printf("%s circle at (%d,%d), radius %d\n", colorNames[color], centre.x, centre.y, radius);
+    log_drawing_call("%s circle at (%d,%d), radius %d\n", colorNames[color], centre.x, centre.y, radius);
     DrawRecord rec = {};
     rec.kind = DRAW_OVAL;
     rec.color = color;
@@ -39,8 +39,7 @@ int TELKA_circle_pt(int32_t color, Point centre, int32_t radius) {
 int TELKA_triangle_pt(int32_t color, Point p1, Point p2, Point p3, int32_t width) {
     color = validate_color(color);
     width = validate_width(width);
-    if (lib.logging)
-        TELKA_printf("%s triangle at (%d,%d), (%d,%d), (%d,%d)\n", colorNames[color], p1.x, p1.y, p2.x, p2.y, p3.x,
+    log_drawing_call("%s triangle at (%d,%d), (%d,%d), (%d,%d)\n", colorNames[color], p1.x, p1.y, p2.x, p2.y, p3.x,
                      p3.y);
     DrawRecord rec = {};
     rec.kind = DRAW_TRIANGLE;
@@ -72,14 +71,12 @@ int TELKA_rectangle_pt(int32_t color, Point p1, Point p2, int32_t width) {
     order_corners(&p1, &p2);
     color = validate_color(color);
     width = validate_width(width);
-    if (lib.logging) {
-        if (width == 0)
-            TELKA_printf("%s rectangle with bounding box (%d,%d) to (%d,%d), filled\n", colorNames[color], p1.x, p1.y,
+    if (width == 0)
+        log_drawing_call("%s rectangle with bounding box (%d,%d) to (%d,%d), filled\n", colorNames[color], p1.x, p1.y,
                          p2.x, p2.y);
-        else
-            TELKA_printf("%s rectangle with bounding box (%d,%d) to (%d,%d) with line width %d\n", colorNames[color],
+    else
+        log_drawing_call("%s rectangle with bounding box (%d,%d) to (%d,%d) with line width %d\n", colorNames[color],
                          p1.x, p1.y, p2.x, p2.y, width);
-    }
     render_box(DRAW_RECTANGLE, color, p1, p2, width);
     return 1;
 }
@@ -88,14 +85,12 @@ int TELKA_oval_pt(int32_t color, Point p1, Point p2, int32_t width) {
     order_corners(&p1, &p2);
     width = validate_width(width);
     color = validate_color(color);
-    if (lib.logging) {
-        if (width == 0)
-            TELKA_printf("%s oval with bounding box (%d,%d) to (%d,%d), filled\n", colorNames[color], p1.x, p1.y, p2.x,
+    if (width == 0)
+        log_drawing_call("%s oval with bounding box (%d,%d) to (%d,%d), filled\n", colorNames[color], p1.x, p1.y, p2.x,
                          p2.y);
-        else
-            TELKA_printf("%s oval with bounding box (%d,%d) to (%d,%d), line width %d\n", colorNames[color], p1.x,
-                         p1.y, p2.x, p2.y, width);
-    }
+    else
+        log_drawing_call("%s oval with bounding box (%d,%d) to (%d,%d), line width %d\n", colorNames[color], p1.x, p1.y,
+                         p2.x, p2.y, width);
     render_box(DRAW_OVAL, color, p1, p2, width);
     return 1;
 }
@@ -103,8 +98,7 @@ int TELKA_oval_pt(int32_t color, Point p1, Point p2, int32_t width) {
 int TELKA_line_pt(int32_t color, Point p1, Point p2, int32_t width) {
     width = validate_width(width);
     color = validate_color(color);
-    if (lib.logging)
-        TELKA_printf("%s line from (%d,%d) to (%d,%d), width %d\n", colorNames[color], p1.x, p1.y, p2.x, p2.y, width);
+    log_drawing_call("%s line from (%d,%d) to (%d,%d), width %d\n", colorNames[color], p1.x, p1.y, p2.x, p2.y, width);
     render_box(DRAW_LINE, color, p1, p2, width == 0 ? 1 : width);
     return 1;
 }

@@ -10,12 +10,13 @@
 #include "render.h"
 #include "telka.h"
 #include "text_util.h"
+#include "text_window.h"
 
 int TELKA_text_pt(int32_t color, Point anchor, int32_t ptsize, const char *text) {
     text = text_or_empty(text, "TELKA_text");
     ptsize = validate_ptsize(ptsize);
     color = validate_color(color);
-    if (lib.logging) TELKA_printf("%s text at (%d,%d), \"%s\"\n", colorNames[color], anchor.x, anchor.y, text);
+    log_drawing_call("%s text at (%d,%d), \"%s\"\n", colorNames[color], anchor.x, anchor.y, text);
 
     const size_t count = std::strlen(text);
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, count + 1);

@@ -10,6 +10,7 @@
 constexpr int kBackBufferWidth = 601;   // back buffer and graphics window, pixels
 constexpr int kBackBufferHeight = 540;
 constexpr int kTextRingSize = 25;       // lines held by the text window
+constexpr int kScriptLineSize = 512;    // script lines are read in pieces of 511 characters
 constexpr UINT_PTR kTimerId = 2;
 constexpr UINT kTimerPeriodMs = 50;
 
@@ -56,6 +57,10 @@ struct LibState {
     FILE *scriptFile = nullptr;
     uint8_t scriptWriting = 0;         // the open script file was opened by recording
     int32_t periodicCount = 0;
+    int32_t scriptLine = 0;            // number of the line playback read last, from 1
+    uint8_t scriptLineOpen = 0;        // that line was longer than one read and goes on
+    // the line of the last event played, without its newline
+    char scriptEventText[kScriptLineSize] = {};
 
     // text window ring and line-input dialog
     HGLOBAL textLines[kTextRingSize] = {};

@@ -3,7 +3,8 @@
 // the recording with one message and leaves only whole lines in the file.
 // The reader accepts lines ending in "\r\n" as well as "\n", so files move
 // between platforms, and it never overruns a buffer: numbers are converted
-// straight from the line, and values beyond 32 bits saturate.
+// straight from the line, and values beyond 32 bits saturate. Each event
+// played is announced, with its line, to a listening debugger.
 #include "script.h"
 
 #include <cctype>
@@ -22,7 +23,7 @@ const char *const kScriptFileName = "TELKA.SCR";
 
 namespace {
 
-constexpr int kLineBufferSize = 512;  // lines are read in pieces of 511 characters
+constexpr int kLineBufferSize = kScriptLineSize;
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
@@ -54,22 +55,47 @@ int32_t scan_number(const char *line, size_t *pos, bool allow_minus) {
     return static_cast<int32_t>(value);
 }
 
-// Reads one piece of a line into `line`, turning a "\r\n" ending into "\n".
+// Reads one piece of a line into `line`, turning a "\r\n" ending into "\n",
+// and counts the file's lines as they start.
 bool read_piece(char *line) {
     line[0] = '\0';
     if (std::fgets(line, kLineBufferSize, lib.scriptFile) == nullptr) return false;
-    const size_t n = std::strlen(line);
+    size_t n = std::strlen(line);
     if (n >= 2 && line[n - 2] == '\r' && line[n - 1] == '\n') {
         line[n - 2] = '\n';
         line[n - 1] = '\0';
+        --n;
     }
+    if (!lib.scriptLineOpen) ++lib.scriptLine;
+    lib.scriptLineOpen = (n == 0 || line[n - 1] != '\n') ? 1 : 0;
     return true;
 }
 
 bool open_script(bool writing) {
     lib.scriptFile = script_file_open(kScriptFileName, writing);
     lib.scriptWriting = writing ? 1 : 0;
+    lib.scriptLine = 0;
+    lib.scriptLineOpen = 0;
     return lib.scriptFile != nullptr;
+}
+
+// Tells a listening debugger (the headless runner's record) which line each
+// played event comes from: every event, so the events of one
+// TELKA_PERIODIC(n) line are announced n times, with that line.
+void announce_event(void) {
+    if (!IsDebuggerPresent()) return;
+    char message[kLineBufferSize + 48];
+    std::snprintf(message, sizeof message, "TELKA script line %d: %s\n", static_cast<int>(lib.scriptLine),
+                  lib.scriptEventText);
+    OutputDebugStringA(message);
+}
+
+// Keeps the line an event was read from, without its newline, for the
+// announcements of this event and of the periodic ones that follow it.
+void keep_event_line(const char *line) {
+    const size_t n = std::strcspn(line, "\n");
+    std::memcpy(lib.scriptEventText, line, n);
+    lib.scriptEventText[n] = '\0';
 }
 
 // A playback that finds no file says where it looked, and that Ctrl+P left
@@ -147,6 +173,7 @@ int script_play_event(void) {
     if (lib.periodicCount > 0) {
         lib.eventKind = TELKA_PERIODIC;
         --lib.periodicCount;
+        announce_event();
         return 1;
     }
 
@@ -185,6 +212,8 @@ int script_play_event(void) {
             script_end_playback();
             return 0;
     }
+    keep_event_line(line);
+    announce_event();
     return 1;
 }
 

@@ -2,6 +2,7 @@
 // rebuilds the picture off screen in black and white and copies it in one go.
 #include "text_window.h"
 
+#include <cstdarg>
 #include <cstring>
 
 #include "lib_state.h"
@@ -53,6 +54,29 @@ int TELKA_printf(const char *format, ...) {
         InvalidateRect(lib.textWnd, &r, TRUE);
     }
     return count;
+}
+
+void log_drawing_call(const char *format, ...) {
+    const bool listening = IsDebuggerPresent() != FALSE;
+    if (!lib.logging && !listening) return;
+    char text[kFormatBufferSize];
+    va_list args;
+    va_start(args, format);
+    format_text(text, format, args);
+    va_end(args);
+    // "%s" formats the same text again, cut at the same length, so the line
+    // is the one the call's own TELKA_printf used to print.
+    if (lib.logging) TELKA_printf("%s", text);
+    if (!listening) return;
+    static const char kPrefix[] = "TELKA call: ";
+    char message[sizeof kPrefix + kFormatBufferSize];
+    int32_t n = text_length(text);
+    if (n > 0 && text[n - 1] == '\n') --n;
+    std::memcpy(message, kPrefix, sizeof kPrefix - 1);
+    std::memcpy(message + sizeof kPrefix - 1, text, static_cast<size_t>(n));
+    message[sizeof kPrefix - 1 + n] = '\n';
+    message[sizeof kPrefix + n] = '\0';
+    OutputDebugStringA(message);
 }
 
 LRESULT CALLBACK text_window_proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -548,6 +548,7 @@ DWORD WINAPI GetLastError(void);
 void WINAPI SetLastError(DWORD dwErrCode);
 /* a debugger's output, where one listens */
 void WINAPI OutputDebugStringA(LPCSTR lpOutputString);
+BOOL WINAPI IsDebuggerPresent(void);
 
 /* USER: classes, windows */
 ATOM WINAPI RegisterClassA(const WNDCLASSA *lpWndClass);

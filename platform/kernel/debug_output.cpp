@@ -1,5 +1,6 @@
 // OutputDebugStringA: hands each string to the one registered listener, or
-// drops it, as Windows does when no debugger is attached.
+// drops it, as Windows does when no debugger is attached; IsDebuggerPresent
+// says whether one listens, so a caller can skip output nobody hears.
 #include "kernel/debug_output.h"
 
 #include <windows.h>
@@ -15,3 +16,5 @@ void standin::set_debug_output_listener(const DebugOutputListener &listener) { g
 extern "C" void WINAPI OutputDebugStringA(LPCSTR lpOutputString) {
     if (g_listener.text) g_listener.text(lpOutputString ? lpOutputString : "");
 }
+
+extern "C" BOOL WINAPI IsDebuggerPresent(void) { return g_listener.text ? TRUE : FALSE; }

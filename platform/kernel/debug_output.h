@@ -11,7 +11,8 @@ struct DebugOutputListener {
     void (*text)(const char *text) = nullptr;
 };
 
-// Replaces the listener (a default-made one: nobody listens, the text is dropped).
+// Replaces the listener (a default-made one: nobody listens, the text is
+// dropped). IsDebuggerPresent answers TRUE while one listens.
 void set_debug_output_listener(const DebugOutputListener &listener);
 
 }  // namespace standin

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# The run's record (STANDIN_HEADLESS_RECORD) on steered_probe: every drawing
+# call, logged or not, before the frame that shows it; frames numbered as the
+# dumps name their files; each frame with the script line played before it
+# (blank lines counted) and its text escaped; an end line last. Recording
+# leaves the text file byte for byte as a run without it writes it.
+#   steered_record_test.sh STEERED_PROBE RUN_PROBE WORK_DIR (RUN_PROBE unused)
+set -euo pipefail
+probe=$1 work=$3
+rm -rf "$work" && mkdir -p "$work" && cd "$work"
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+printf 'TELKA_MOUSE(10,\t20);\n\nTELKA_KBD(97);\n' >TELKA.SCR
+steer() {
+  env STANDIN_BACKEND=headless STANDIN_HEADLESS_WINDOW='TELKA Graphics' STANDIN_HEADLESS_SECONDS=60 \
+    STANDIN_HEADLESS_PLAY_ITEM='&Playback Script' "$@" "$probe"
+}
+steer STANDIN_HEADLESS_TEXT=plain.txt 2>plain.err || fail "plain run ended with $?: $(cat plain.err)"
+steer STANDIN_HEADLESS_TEXT=text.txt STANDIN_HEADLESS_RECORD=record.tsv STANDIN_HEADLESS_DUMP=frames 2>rec.err \
+  || fail "recorded run ended with $?: $(cat rec.err)"
+cmp plain.txt text.txt || fail "recording changed the text file"
+
+# The first tick (50 ms) falls before the first event is played.
+{
+  printf 'call\t%s\n' 'Clearing the graphics window' 'red circle at (0,0), radius 10' \
+    'blue text at (0,20), "tab\there, back\\slash"'
+  printf 'frame\t1\t0\t0\t\nframe\t2\t0\t0\t\n'
+  printf 'call\tblack pixel at (0,0)\nframe\t3\t50000000\t1\tTELKA_MOUSE(10,\\t20);\n'
+  printf 'call\tblack pixel at (0,0)\nframe\t4\t50000000\t3\tTELKA_KBD(97);\n'
+  printf 'end\t\n'
+} >expected.tsv
+diff -u expected.tsv record.tsv || fail "the record is not the calls and frames of the run"
+[ "$(ls frames)" = "$(printf 'frame-%06d.png\n' 1 2 3 4)" ] || fail "the record's frames are not the dumped ones"
+echo "record: calls with logging off, frames as dumped, script lines, escapes; text file unchanged"
