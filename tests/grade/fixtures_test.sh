@@ -21,9 +21,9 @@ print("null" if value is None else json.dumps(value).strip('"') if not isinstanc
 EOF
 }
 
-# Facts of a saved run's record: "FRAME CALL" of the first frame whose calls
-# hold a circle (by default), or of the first one with the circle highest up.
-# CALL counts from 1 among the calls written before that frame's line.
+# Facts of a saved run's record: the number of frames, or "FRAME CALL" of the
+# first frame with a circle, or of the frame after the one whose circle is
+# lowest. CALL counts from 1 among the calls written before that frame's line.
 record_fact() {
   python3 - "$@" <<'EOF'
 import re, sys
@@ -43,9 +43,10 @@ if which == "frames":
 elif not hits:
     print("none none")
 else:
-    top = max(y for _, _, y in hits)
-    frame, call, _ = next(h for h in hits if which == "first-circle" or h[2] == top)
-    print(frame, call)
+    if which == "after-lowest-circle":
+        lowest = min(y for _, _, y in hits)
+        hits = hits[[h[2] for h in hits].index(lowest) + 1:] or [("none", "none", 0)]
+    print(hits[0][0], hits[0][1])
 EOF
 }
 
@@ -76,9 +77,9 @@ for test in bounce quit-key; do
   mark correct "$test" && { [ $rc = 0 ] || fail "correct/$test: status $rc, not 0"; want "correct-$test.json" true comparison identical; }
 done
 
-# The ball turns one step early at the top: the first frame where the
-# reference's ball is highest, at the ball's circle call.
-read -r frame call < <(record_fact ref-bounce/record.tsv top-circle)
+# The ball goes one step too far at the bottom: the frame after the one where
+# the reference's ball is lowest (there it turns), at the ball's circle call.
+read -r frame call < <(record_fact ref-bounce/record.tsv after-lowest-circle)
 mark off_by_one bounce && {
   [ $rc = 1 ] || fail "off_by_one: status $rc, not 1"
   want off_by_one-bounce.json "$frame" comparison first_frame
