@@ -101,6 +101,8 @@ struct RunSettings {
     int64_t idle_seconds = -1; // _IDLE_SECONDS: idle limit of an undriven run (0: none); -1: the backend's
     std::string record_path;   // _RECORD: the run's record goes there; empty: none
     std::string report_path;   // _REPORT: how the run ended goes there; empty: none
+    int64_t clock_start = -1;  // _TIME: seconds since 1970 at virtual time 0; -1: the real clocks
+    std::string answers_path;  // _ANSWERS: lines typed into the program's dialogs; empty: none
 };
 
 // Reads the settings; a value that cannot be used gets one message on stderr
@@ -122,10 +124,19 @@ bool start_run_record(const std::string &path);
 // with a message, when the file cannot be made.
 bool start_run_report(const std::string &path);
 
+// From now on the program's time (time, gettimeofday, clock_gettime, clock)
+// follows the headless backend's virtual clock: the calendar clocks read
+// `start_seconds` since 1970 plus the virtual time, the monotonic ones 1000
+// seconds plus it, CPU time the virtual time itself. Before the call they are
+// the C library's. Needs the headless backend.
+void start_virtual_time(int64_t start_seconds);
+
 // Ends the run as the settings say: chooses the play item at the first wait,
 // and closes the main window when the item's check mark goes, after the time
-// or the frames, or when the program waits for input that cannot come. Needs
-// the headless backend (it drives the virtual clock).
+// or the frames, or when the program waits for input that cannot come. With
+// answers, each dialog that opens over the main window gets the next line
+// typed and Enter; a dialog with no line left stops the program. Needs the
+// headless backend (it drives the virtual clock).
 void start_run_control(const RunSettings &settings);
 
 // The process entry's start of a steered run: what the environment asks

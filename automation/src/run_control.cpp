@@ -4,6 +4,8 @@
 // means what it started is over (a script playback unchecks its item at the
 // end of the file, at a line it cannot read, or when there is no file).
 // Everything is measured on the virtual clock, so two runs end alike.
+// Dialog answers are typed as a user would: the line's keys into the focused
+// edit field and Enter, which presses the dialog's default button.
 #include "automation.h"
 
 #include "steered_run.h"
@@ -11,6 +13,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 
 namespace standin {
 
@@ -28,6 +32,11 @@ struct Run {
     UINT item_id = 0;        // the chosen item, while its check mark is watched
     bool ending = false;
     int64_t ending_since = 0;
+    bool answering = false;            // answers were given (a file, perhaps empty)
+    std::vector<std::string> answers;  // the file's lines
+    size_t next_answer = 0;            // index of the next line to type
+    HWND answered = nullptr;           // the dialog the last line went to
+    bool confirmed = false;            // and Enter was pressed in it
 };
 
 Run &run() {
@@ -92,6 +101,44 @@ void choose_item() {
 }
 
 // `reason` is the report's word for it.
+// The program's modal dialog: the top-level window holding the focus,
+// visible and enabled, while a main window (another one, when none is
+// named) is disabled. Null when there is none.
+HWND open_dialog() {
+    const HWND focus = GetFocus();
+    HWND dialog = nullptr;
+    for (HWND top : top_level_windows()) {
+        if (!IsWindowVisible(top) || !IsWindowEnabled(top)) continue;
+        // GetParent goes from a control up to its dialog (and from a pop-up to its owner).
+        int depth = 0;
+        for (HWND h = focus; h && depth < 64 && !dialog; h = GetParent(h), ++depth)
+            if (h == top) dialog = top;
+        if (dialog) break;
+    }
+    if (!dialog) return nullptr;
+    for (HWND h : main_windows())
+        if (h != dialog && !IsWindowEnabled(h)) return dialog;
+    return nullptr;
+}
+
+// Keys a US keyboard types: printable ASCII; what cannot be typed is left out
+// with a message, so the rest of the line still arrives.
+std::string typable(const std::string &line, size_t number) {
+    std::string out;
+    bool dropped = false;
+    for (char c : line) {
+        const unsigned char u = static_cast<unsigned char>(c);
+        if (u >= 0x20 && u < 0x7F)
+            out += c;
+        else
+            dropped = true;
+    }
+    if (dropped)
+        std::fprintf(stderr, "headless: answer %zu has characters no key types (tabs, controls, non-ASCII); left out\n",
+                     number);
+    return out;
+}
+
 [[noreturn]] void stop(const char *why, const char *reason) {
     // A window disabled by a modal dialog cannot be closed, and a script
     // cannot answer the dialog: the run ends for want of an answer.
@@ -115,6 +162,40 @@ void end_run(const char *why, const char *reason) {
     for (HWND h : windows) headless_close_request(h);
 }
 
+// A dialog the program waits in gets the next answer typed, once, and Enter
+// at its next wait, after it has painted the line; none left ends the run, as
+// nothing else can close the dialog. True when the wait is spent.
+bool answer_dialog() {
+    Run &r = run();
+    if (!r.answering) return false;
+    const HWND dialog = open_dialog();
+    if (!dialog) return false;
+    if (dialog == r.answered) {
+        if (r.confirmed) return false;
+        r.confirmed = true;
+        headless_key_press(VK_RETURN);
+        return true;
+    }
+    if (r.next_answer >= r.answers.size()) {
+        std::fprintf(stderr, "headless: the program asks for a line and no answer is left; stopping it\n");
+        std::fflush(stderr);
+        record_run_end("no-answer", true);
+        std::exit(4);
+    }
+    r.answered = dialog;
+    r.confirmed = false;
+    const size_t number = ++r.next_answer;
+    const std::string keys = typable(r.answers[number - 1], number);
+    if (keys.empty()) {
+        // Nothing to type: Enter at once.
+        r.confirmed = true;
+        headless_key_press(VK_RETURN);
+    } else {
+        headless_type_text(keys.c_str());
+    }
+    return true;
+}
+
 void on_wait(int64_t deadline) {
     Run &r = run();
     const int64_t now = headless_now_ns();
@@ -124,6 +205,7 @@ void on_wait(int64_t deadline) {
             stop("the program did not end within 10 seconds of its window closing", "not-closing");
         return;
     }
+    if (answer_dialog()) return;
     if (!r.chosen) {
         choose_item();
         return;
@@ -153,6 +235,7 @@ void on_wait(int64_t deadline) {
 bool on_idle() {
     Run &r = run();
     if (r.ending) stop("the program did not end when its window was closed", "not-closing");
+    if (answer_dialog()) return true;
     if (r.posted) {
         r.posted = false;
         return true;  // the program has the command to handle first
@@ -163,8 +246,38 @@ bool on_idle() {
 
 }  // namespace
 
+// Answers are lines for a dialog's edit field: far more than any test
+// needs, far less than would hurt.
+constexpr std::uintmax_t kMaxAnswersBytes = 16u << 20;
+
+// The answers file's lines, without their line ends. A file that is not a
+// regular one (a FIFO or a device would never end), is too long or cannot be
+// read gives none, with a message.
+void read_answers(const std::string &path) {
+    Run &r = run();
+    r.answering = true;
+    std::error_code ec;
+    const bool regular = std::filesystem::is_regular_file(path, ec);
+    const std::uintmax_t size = regular ? std::filesystem::file_size(path, ec) : 0;
+    std::ifstream file;
+    if (regular && !ec && size <= kMaxAnswersBytes) file.open(path, std::ios::binary);
+    if (!file.is_open()) {
+        std::fprintf(stderr,
+                     "headless: the answers file '%s' is not a readable regular file of at most 16 MiB;"
+                     " no dialog gets an answer\n",
+                     path.c_str());
+        return;
+    }
+    std::string line;
+    while (std::getline(file, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        r.answers.push_back(line);
+    }
+}
+
 void start_run_control(const RunSettings &settings) {
     run().settings = settings;
+    if (!settings.answers_path.empty()) read_answers(settings.answers_path);
     // A steered run always ends: an hour of the program's time at most.
     run().limit_ns = static_cast<int64_t>((settings.seconds < 0 ? 3600 : settings.seconds) * 1e9);
     headless_set_wait_hook(on_wait);

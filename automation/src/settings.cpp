@@ -6,6 +6,7 @@
 
 #include "backends/headless/headless_backend.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -62,6 +63,22 @@ int64_t env_seconds(const char *name) {
     return n;
 }
 
+// Seconds since 1970 up to the year 9999, or -1 when unset or not such a
+// number (with a message: the clocks then stay real).
+int64_t env_epoch(const char *name) {
+    const std::string v = env_text(name);
+    if (v.empty()) return -1;
+    char *end = nullptr;
+    errno = 0;
+    const long long n = std::strtoll(v.c_str(), &end, 10);
+    if (*end != '\0' || errno != 0 || n < 0 || n > 253402300799LL) {
+        std::fprintf(stderr, "headless: %s='%s' is not a number of seconds since 1970; the clocks stay real\n", name,
+                     v.c_str());
+        return -1;
+    }
+    return n;
+}
+
 }  // namespace
 
 RunSettings run_settings_from_environment() {
@@ -79,6 +96,8 @@ RunSettings run_settings_from_environment() {
     s.idle_seconds = env_seconds("STANDIN_HEADLESS_IDLE_SECONDS");
     s.record_path = env_text("STANDIN_HEADLESS_RECORD");
     s.report_path = env_text("STANDIN_HEADLESS_REPORT");
+    s.clock_start = env_epoch("STANDIN_HEADLESS_TIME");
+    s.answers_path = env_text("STANDIN_HEADLESS_ANSWERS");
     return s;
 }
 
@@ -86,20 +105,25 @@ void start_automation() {
     const RunSettings s = run_settings_from_environment();
     if (!s.text_path.empty()) start_text_capture(s.text_path);
     if (s.headless) {
+        if (s.clock_start >= 0) start_virtual_time(s.clock_start);
         if (s.idle_seconds >= 0) headless_set_idle_limit(s.idle_seconds);
         headless_select_frames(s.main_window, s.dump_every, s.frame_limit, s.dump_last);
         if (!s.dump_dir.empty()) headless_set_dump_dir(s.dump_dir);
         if (!s.record_path.empty()) start_run_record(s.record_path);
         if (!s.report_path.empty()) start_run_report(s.report_path);
-    } else if (!s.record_path.empty() || !s.report_path.empty()) {
-        std::fprintf(stderr, "headless: STANDIN_HEADLESS_RECORD and _REPORT need STANDIN_BACKEND=headless; ignored\n");
+    } else if (!s.record_path.empty() || !s.report_path.empty() || s.clock_start >= 0) {
+        std::fprintf(stderr,
+                     "headless: STANDIN_HEADLESS_RECORD, _REPORT and _TIME need STANDIN_BACKEND=headless; ignored\n");
     }
-    // A report needs the run control: it is what knows why a run ended.
-    if (s.play_item.empty() && s.seconds < 0 && s.frame_limit == 0 && s.report_path.empty()) return;
+    // Answers and a report need the run control: it types the answers, and
+    // it is what knows why a run ended.
+    const bool steered = !s.play_item.empty() || s.seconds >= 0 || s.frame_limit > 0;
+    if (!steered && s.report_path.empty() && s.answers_path.empty()) return;
     if (!s.headless) {
-        if (s.play_item.empty() && s.seconds < 0 && s.frame_limit == 0) return;
-        std::fprintf(stderr, "headless: STANDIN_HEADLESS_PLAY_ITEM, _SECONDS and _FRAMES need"
-                             " STANDIN_BACKEND=headless; ignored\n");
+        if (steered || !s.answers_path.empty())
+            std::fprintf(stderr,
+                         "headless: STANDIN_HEADLESS_PLAY_ITEM, _SECONDS, _FRAMES and _ANSWERS need"
+                         " STANDIN_BACKEND=headless; ignored\n");
         return;
     }
     start_run_control(s);
