@@ -9,6 +9,9 @@ rm -rf "$work" && mkdir -p "$work" && cd "$work" || exit 1
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 script() { echo "$fixtures/tests/$1/script.scr"; }
+# In a sanitizer build the crash must still reach telka-run as its signal,
+# not as the sanitizer's report and exit status.
+export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}handle_segv=0"
 
 # One value of a result file, by its path of keys: json FILE comparison first_frame
 json() {
