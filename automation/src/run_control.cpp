@@ -139,6 +139,15 @@ std::string typable(const std::string &line, size_t number) {
     return out;
 }
 
+// Ends the process from inside a wait. An open dialog is destroyed first: its
+// controls' state is reachable only through its windows, and the exit would
+// otherwise leave it behind.
+[[noreturn]] void exit_stopped(const char *reason) {
+    record_run_end(reason, true);
+    if (const HWND dialog = open_dialog()) DestroyWindow(dialog);
+    std::exit(4);
+}
+
 [[noreturn]] void stop(const char *why, const char *reason) {
     // A window disabled by a modal dialog cannot be closed, and a script
     // cannot answer the dialog: the run ends for want of an answer.
@@ -147,8 +156,7 @@ std::string typable(const std::string &line, size_t number) {
     std::fprintf(stderr, "headless: %s%s; stopping it\n", why,
                  dialog ? " (a dialog is open, which no script can answer)" : "");
     std::fflush(stderr);
-    record_run_end(dialog ? "no-answer" : reason, true);
-    std::exit(4);
+    exit_stopped(dialog ? "no-answer" : reason);
 }
 
 void end_run(const char *why, const char *reason) {
@@ -179,8 +187,7 @@ bool answer_dialog() {
     if (r.next_answer >= r.answers.size()) {
         std::fprintf(stderr, "headless: the program asks for a line and no answer is left; stopping it\n");
         std::fflush(stderr);
-        record_run_end("no-answer", true);
-        std::exit(4);
+        exit_stopped("no-answer");
     }
     r.answered = dialog;
     r.confirmed = false;

@@ -1,7 +1,9 @@
 /* The program telka-run's tests run: 40 lines before its first wait (more
  * than the text window keeps), then one line and one disc per event, until
  * 'q' or quit; after 'i' it ignores quit, as a program that never ends.
- * With RUN_PROBE_ANIMATE set it animates, one periodic event per 50 ms. */
+ * With RUN_PROBE_ANIMATE set it animates, one periodic event per 50 ms;
+ * with RUN_PROBE_SHIFT set its discs from the second event on are one pixel
+ * to the right, a changed program for comparisons. */
 #include <stdlib.h>
 
 #include "telka.h"
@@ -10,7 +12,7 @@ int main(void)
 {
     int32_t x, y;
     char key;
-    int kind, i, n = 0, ignore_quit = 0;
+    int kind, i, n = 0, ignore_quit = 0, shift = getenv("RUN_PROBE_SHIFT") != NULL;
 
     TELKA_open();
     TELKA_logging(0);
@@ -26,7 +28,7 @@ int main(void)
             ignore_quit = 1;
         if ((kind == TELKA_QUIT && !ignore_quit) || (kind == TELKA_KBD && key == 'q'))
             break;
-        TELKA_circle(n % 22 + 2, -250 + 20 * n, 0, 8);
+        TELKA_circle(n % 22 + 2, -250 + 20 * n + (shift && n >= 2), 0, 8);
     }
     TELKA_close();
     return 0;

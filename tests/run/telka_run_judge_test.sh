@@ -42,11 +42,26 @@ judged 1 "a file over --file-size" ./fill --file-size 1
 has "--file-size" '"signal_name":"SIGXFSZ"'
 judged 1 "a program's own status" ./seven
 has "exit 7" '"status":"exited","reason":"program-ended","exit_status":7'
+# Why the automation ended a run comes from its report.
+printf '#!/bin/sh\nprintf "reason=no-answer\\nstopped=1\\n" >"$STANDIN_HEADLESS_REPORT"\nexit 4\n' >unanswered
+chmod +x unanswered
+judged 1 "a dialog with no answer left" ./unanswered
+has "no answer" '"status":"no-answer","reason":"no-answer","exit_status":4'
 judged 3 "a program that is not there" ./missing
 has "not there" '"status":"not-started"'
 judged 0 "a run that ends well" "$probe" --events 'TELKA_KBD(97)'
 has "a good run" '"exit_status":0'
 grep -q '"text_tail":\[.*"event 1: kind 2 at (0, 0) key 97"' r.json || fail "no text tail in $(cat r.json)"
+# The program's clock starts at a fixed time, and the answers are beside it.
+printf 'Ada\n42\n' >answers.txt
+cat >settings <<'EOF2'
+#!/bin/sh
+[ "$STANDIN_HEADLESS_TIME" = 946684800 ] && cmp -s "$STANDIN_HEADLESS_ANSWERS" "$ANSWERS"
+EOF2
+chmod +x settings
+ANSWERS=$work/answers.txt judged 0 "the clock and the answers" ./settings --answers answers.txt
+judged 2 "answers that are not there" ./settings --answers missing.txt
+grep -q "the answers 'missing.txt' are not there" err.txt || fail "no word on the missing answers: $(cat err.txt)"
 # Without --result the statuses stay the program's; the timeout is the shell's 124.
 timeout 30 "$run" ./spin --timeout 1 2>err.txt
 [ $? = 124 ] || fail "a plain run at --timeout does not end with 124"
@@ -91,7 +106,7 @@ for f in ref/frames/frame-000005.png ref/record.tsv ref/text.txt ref/result.json
 done
 PLAN=$work/same judged 0 "the same run" ./program --expect ref --report rep-same
 has "the same run" '"identical":true,"first_frame":null,"frames_expected":5,"frames_actual":5'
-grep -q '^Identical' out.txt || fail "the same run: $(head -n 1 out.txt)"
+grep -q '^The run is identical to the expected one' out.txt || fail "the same run: $(head -n 1 out.txt)"
 [ -f rep-same/report.html ] && [ ! -e rep-same/diff.png ] || fail "the same run: a report with pictures"
 
 PLAN=$work/changed judged 1 "a changed run" ./program --expect ref --report rep-changed
@@ -106,6 +121,18 @@ grep -q "Circle at (1,2)" rep-changed/report.html || fail "the report page does 
 
 PLAN=$work/short judged 1 "a run with frames missing" ./program --expect ref --report rep-short
 has "frames missing" '"first_frame":4,"frames_expected":5,"frames_actual":3'
+
+# Links to the reference's files are not the program's run.
+cat >cheat <<'EOF2'
+#!/bin/sh
+rmdir "$STANDIN_HEADLESS_DUMP" 2>/dev/null
+ln -s "$REF/frames" "$STANDIN_HEADLESS_DUMP"
+ln -s "$REF/record.tsv" "$STANDIN_HEADLESS_RECORD"
+ln -s "$REF/text.txt" "$STANDIN_HEADLESS_TEXT"
+EOF2
+chmod +x cheat
+REF=$work/ref judged 1 "a run of links to the reference" ./cheat --expect ref --report rep-cheat
+has "links" '"identical":false,"first_frame":1,"frames_expected":5,"frames_actual":0'
 
 # A reference that cannot be used is status 3 with a word on what is wrong.
 mkdir -p no-record && judged 3 "a reference without a record" ./program --expect no-record

@@ -97,46 +97,47 @@ std::string find_in_path(const std::string &name) {
     return "";
 }
 
-std::vector<std::string> sandbox_argv(const ChildSpec &spec, int status_fd) {
-    std::vector<std::string> argv = {"bwrap",         "--unshare-all", "--die-with-parent", "--new-session",
-                                     "--cap-drop",    "ALL",           "--json-status-fd",  std::to_string(status_fd)};
+std::vector<std::string> sandbox_argv(const ChildLaunch &launch, int status_fd) {
+    std::vector<std::string> argv = {"bwrap",      "--unshare-all", "--die-with-parent", "--new-session",
+                                     "--cap-drop", "ALL",           "--json-status-fd",  std::to_string(status_fd)};
     for (const char *dir : {"/usr", "/bin", "/sbin", "/lib", "/lib32", "/lib64", "/libx32", "/etc"})
         add_system_folder(&argv, dir);
     // /tmp first: the work folder and the program may lie under it.
-    argv.insert(argv.end(), {"--dev", "/dev", "--proc", "/proc", "--tmpfs", "/tmp"});
-    argv.insert(argv.end(), {"--ro-bind", spec.program, spec.program});
-    argv.insert(argv.end(), {"--bind", spec.workdir, spec.workdir, "--chdir", spec.workdir, "--", spec.program});
+    argv.insert(argv.end(), {"--dev", "/dev", "--proc", "/proc", "--tmpfs", "/tmp", "--setenv", "TMPDIR", "/tmp"});
+    argv.insert(argv.end(), {"--ro-bind", launch.program, launch.program});
+    argv.insert(argv.end(),
+                {"--bind", launch.workdir, launch.workdir, "--chdir", launch.workdir, "--", launch.program});
     return argv;
 }
 
-ChildOutcome run_child(const ChildSpec &spec) {
+ChildOutcome run_child(const ChildLaunch &launch) {
     ChildOutcome out;
-    std::string program = spec.program;
-    if (spec.sandbox) {
+    std::string program = launch.program;
+    if (launch.sandbox) {
         // Inside the sandbox a missing program would look like bwrap failing.
-        program = find_in_path(spec.program);
+        program = find_in_path(launch.program);
         if (program.empty() || !fs::exists(program)) {
             out.kind = ChildOutcome::Kind::not_started;
             out.not_found = true;
-            out.message = "cannot run '" + spec.program + "': No such file or directory";
+            out.message = "cannot run '" + launch.program + "': No such file or directory";
             return out;
         }
         if (!executable_file(program)) {
             out.kind = ChildOutcome::Kind::not_started;
-            out.message = "cannot run '" + spec.program + "': not an executable file";
+            out.message = "cannot run '" + launch.program + "': not an executable file";
             return out;
         }
     }
 
     // exec_pipe tells an exec failure (errno) from a program that ends at once.
     int exec_pipe[2], status_pipe[2] = {-1, -1};
-    if (pipe2(exec_pipe, O_CLOEXEC) != 0 || (spec.sandbox && pipe2(status_pipe, O_CLOEXEC) != 0)) {
+    if (pipe2(exec_pipe, O_CLOEXEC) != 0 || (launch.sandbox && pipe2(status_pipe, O_CLOEXEC) != 0)) {
         out.message = std::string("cannot make a pipe: ") + std::strerror(errno);
         return out;
     }
     std::vector<std::string> args;
-    if (spec.sandbox) {
-        ChildSpec resolved = spec;
+    if (launch.sandbox) {
+        ChildLaunch resolved = launch;
         resolved.program = program;
         args = sandbox_argv(resolved, status_pipe[1]);
     } else {
@@ -155,20 +156,20 @@ ChildOutcome run_child(const ChildSpec &spec) {
     const auto started = std::chrono::steady_clock::now();
     const pid_t child = fork();
     if (child < 0) {
-        out.message = std::string("cannot start '") + spec.program + "': " + std::strerror(errno);
+        out.message = std::string("cannot start '") + launch.program + "': " + std::strerror(errno);
         sigprocmask(SIG_SETMASK, &old_mask, nullptr);
         return out;
     }
     if (child == 0) {
         setpgid(0, 0);
         sigprocmask(SIG_SETMASK, &old_mask, nullptr);
-        if (spec.sandbox) fcntl(status_pipe[1], F_SETFD, 0);
+        if (launch.sandbox) fcntl(status_pipe[1], F_SETFD, 0);
         int error = 0;
-        if (chdir(spec.workdir.c_str()) != 0) {
+        if (chdir(launch.workdir.c_str()) != 0) {
             error = errno;
         } else {
-            apply_limits(spec.limits);
-            if (spec.sandbox)
+            apply_limits(launch.limits);
+            if (launch.sandbox)
                 execvp("bwrap", argv.data());
             else
                 execvp(argv[0], argv.data());
@@ -188,14 +189,14 @@ ChildOutcome run_child(const ChildSpec &spec) {
     sigaction(SIGHUP, &interrupt, &old_hup);
 
     close(exec_pipe[1]);
-    if (spec.sandbox) close(status_pipe[1]);
+    if (launch.sandbox) close(status_pipe[1]);
     int exec_error = 0;
     const bool exec_failed = read(exec_pipe[0], &exec_error, sizeof exec_error) == sizeof exec_error;
     close(exec_pipe[0]);
 
     // Wait for the end without reaping it, so the group's id is still ours to kill.
-    const bool limited = spec.limits.timeout > 0;
-    const auto deadline = started + std::chrono::duration<double>(spec.limits.timeout);
+    const bool limited = launch.limits.timeout > 0;
+    const auto deadline = started + std::chrono::duration<double>(launch.limits.timeout);
     bool timed_out = false;
     for (;;) {
         siginfo_t info = {};
@@ -216,8 +217,7 @@ ChildOutcome run_child(const ChildSpec &spec) {
     }
     kill(-child, SIGKILL);
     int status = 0;
-    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {}
     out.wall_seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     g_child_group = 0;
     sigaction(SIGINT, &old_int, nullptr);
@@ -226,19 +226,19 @@ ChildOutcome run_child(const ChildSpec &spec) {
     sigprocmask(SIG_SETMASK, &old_mask, nullptr);
 
     std::string sandbox_status;
-    if (spec.sandbox) {
+    if (launch.sandbox) {
         sandbox_status = drain(status_pipe[0]);
         close(status_pipe[0]);
     }
     if (exec_failed) {
-        if (spec.sandbox) {
+        if (launch.sandbox) {
             out.kind = ChildOutcome::Kind::runner_error;
             out.message = std::string("cannot run bwrap for --sandbox: ") + std::strerror(exec_error) +
                           " (Debian's package bubblewrap)";
         } else {
             out.kind = ChildOutcome::Kind::not_started;
             out.not_found = exec_error == ENOENT || exec_error == ENOTDIR;
-            out.message = "cannot run '" + spec.program + "': " + std::strerror(exec_error);
+            out.message = "cannot run '" + launch.program + "': " + std::strerror(exec_error);
         }
         return out;
     }
@@ -246,7 +246,7 @@ ChildOutcome run_child(const ChildSpec &spec) {
         out.kind = ChildOutcome::Kind::timed_out;
         return out;
     }
-    if (spec.sandbox && sandbox_status.find("\"child-pid\"") == std::string::npos) {
+    if (launch.sandbox && sandbox_status.find("\"child-pid\"") == std::string::npos) {
         out.kind = ChildOutcome::Kind::runner_error;
         out.message = "bwrap could not make the sandbox (its message is above); the program did not run";
         return out;
@@ -258,19 +258,19 @@ ChildOutcome run_child(const ChildSpec &spec) {
         out.kind = ChildOutcome::Kind::exited;
         out.exit_status = WEXITSTATUS(status);
         // bwrap hands on a signal that ended the program as 128 + N.
-        if (spec.sandbox && out.exit_status > 128 && out.exit_status < 128 + 32) {
+        if (launch.sandbox && out.exit_status > 128 && out.exit_status < 128 + 32) {
             out.kind = ChildOutcome::Kind::signalled;
             out.signal = out.exit_status - 128;
         }
     }
-    if (out.kind == ChildOutcome::Kind::signalled && spec.limits.cpu > 0) {
+    if (out.kind == ChildOutcome::Kind::signalled && launch.limits.cpu > 0) {
         if (out.signal == SIGXCPU) out.cpu_limit = true;
         // A program that catches SIGXCPU gets SIGKILL at the hard limit.
         struct rusage usage;
         if (out.signal == SIGKILL && getrusage(RUSAGE_CHILDREN, &usage) == 0) {
-            const double used = usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
-                                (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-            if (used >= std::ceil(spec.limits.cpu)) out.cpu_limit = true;
+            const double used =
+                usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+            if (used >= std::ceil(launch.limits.cpu)) out.cpu_limit = true;
         }
     }
     return out;

@@ -15,7 +15,7 @@ struct ChildLimits {
     uint64_t processes = 0;     // RLIMIT_NPROC; 0: none
 };
 
-struct ChildSpec {
+struct ChildLaunch {
     std::string program;  // absolute path, or a bare name looked up in PATH
     std::string workdir;  // absolute; the program starts there
     ChildLimits limits;
@@ -36,16 +36,16 @@ struct ChildOutcome {
     bool cpu_limit = false;  // signalled by the CPU limit
     bool not_found = false;
     double wall_seconds = 0;
-    std::string message;     // for not_started and runner_error
+    std::string message;  // for not_started and runner_error
 };
 
 // Runs the program, waits for it (or kills its process group at the
 // timeout) and kills whatever it left running in its group.
-ChildOutcome run_child(const ChildSpec &spec);
+ChildOutcome run_child(const ChildLaunch &launch);
 
-// The bwrap argument list for `spec`, up to and including the program;
+// The bwrap argument list for `launch`, up to and including the program;
 // `status_fd` is where bwrap reports that the sandbox was made.
-std::vector<std::string> sandbox_argv(const ChildSpec &spec, int status_fd);
+std::vector<std::string> sandbox_argv(const ChildLaunch &launch, int status_fd);
 
 // The program's path: as given when it has a '/', else found in PATH; empty
 // when there is none.

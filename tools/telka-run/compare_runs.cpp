@@ -131,8 +131,8 @@ bool compare_runs(const std::string &expected_dir, const std::string &actual_dir
     out->text_identical = e_text == a_text;
     if (!out->text_identical) {
         const size_t common = std::min(e_text.size(), a_text.size());
-        out->first_text_line = std::mismatch(e_text.begin(), e_text.begin() + common, a_text.begin()).first -
-                               e_text.begin() + 1;
+        out->first_text_line =
+            std::mismatch(e_text.begin(), e_text.begin() + common, a_text.begin()).first - e_text.begin() + 1;
     }
     out->identical = !out->first_frame && out->text_identical;
 
@@ -165,8 +165,8 @@ bool compare_runs(const std::string &expected_dir, const std::string &actual_dir
         if (!out->text_identical) s += " The text window differs too.";
     } else if (!out->text_identical) {
         const size_t k = *out->first_text_line - 1;
-        s = "All " + std::to_string(out->frames_expected) + " frames are identical, but the text window differs at line " +
-            std::to_string(k + 1) + ": ";
+        s = "All " + std::to_string(out->frames_expected) +
+            " frames are identical, but the text window differs at line " + std::to_string(k + 1) + ": ";
         if (k < e_text.size() && k < a_text.size())
             s += quoted(a_text[k]) + " where " + quoted(e_text[k]) + " was expected.";
         else if (k < e_text.size())
@@ -174,8 +174,8 @@ bool compare_runs(const std::string &expected_dir, const std::string &actual_dir
         else
             s += quoted(a_text[k]) + " was not expected.";
     } else {
-        s = "Identical: all " + std::to_string(out->frames_expected) +
-            " frames and the text window are the same as expected.";
+        s = "The run is identical to the expected one: all " + std::to_string(out->frames_expected) +
+            " frames and the text window.";
     }
     out->summary = s;
     return true;

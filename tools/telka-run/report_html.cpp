@@ -118,12 +118,15 @@ bool write_report_html(const std::string &path, const RunResult &run, const Comp
         row("first frame that differs", std::to_string(*c.first_frame));
         if (c.virtual_seconds) row("at the program's time", seconds(*c.virtual_seconds));
         if (c.script_line)
-            row("script line just before", *c.script_line ? std::to_string(*c.script_line) + ": " +
-                                                                c.script_text.value_or("")
-                                                          : "none yet");
+            row("script line just before",
+                *c.script_line ? std::to_string(*c.script_line) + ": " + c.script_text.value_or("") : "none yet");
     }
     h += "</table>\n";
     if (c.first_frame) {
+        h += "<h2>Drawing calls of frame " + std::to_string(*c.first_frame) + "</h2>\n";
+        if (c.first_call) h += "<p>The first call that differs is marked.</p>\n";
+        h += "<div class=\"calls\"><div><h3>expected</h3>" + call_list_html(c.expected_calls, c) +
+             "</div><div><h3>actual</h3>" + call_list_html(c.actual_calls, c) + "</div></div>\n";
         h += "<h2>Frame " + std::to_string(*c.first_frame) + "</h2>\n<div class=\"pictures\">\n";
         const auto picture = [&](bool there, const char *file, const char *caption) {
             h += std::string("<figure>") +
@@ -134,10 +137,7 @@ bool write_report_html(const std::string &path, const RunResult &run, const Comp
         picture(expected_png, "expected.png", "expected");
         picture(actual_png, "actual.png", "actual");
         if (diff_png) picture(true, "diff.png", "difference (magenta: pixels that differ)");
-        h += "</div>\n<h2>Drawing calls of that frame</h2>\n";
-        if (c.first_call) h += "<p>The first call that differs is marked.</p>\n";
-        h += "<div class=\"calls\"><div><h3>expected</h3>" + call_list_html(c.expected_calls, c) +
-             "</div><div><h3>actual</h3>" + call_list_html(c.actual_calls, c) + "</div></div>\n";
+        h += "</div>\n";
     }
     if (!run.text_tail.empty()) {
         h += "<h2>Last lines of the text window</h2>\n<pre>";

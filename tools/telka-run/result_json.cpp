@@ -19,9 +19,9 @@ size_t utf8_length(const std::string &s, size_t i) {
     if (n == 0 || i + n > s.size()) return 0;
     for (size_t k = 1; k < n; ++k)
         if ((b(i + k) >> 6) != 2) return 0;
-    if (n == 2 && c < 0xC2) return 0;                              // overlong
-    if (n == 3 && c == 0xE0 && b(i + 1) < 0xA0) return 0;          // overlong
-    if (n == 3 && c == 0xED && b(i + 1) >= 0xA0) return 0;         // surrogates
+    if (n == 2 && c < 0xC2) return 0;                       // overlong
+    if (n == 3 && c == 0xE0 && b(i + 1) < 0xA0) return 0;   // overlong
+    if (n == 3 && c == 0xED && b(i + 1) >= 0xA0) return 0;  // surrogates
     if (n == 4 && (c > 0xF4 || (c == 0xF0 && b(i + 1) < 0x90) || (c == 0xF4 && b(i + 1) >= 0x90))) return 0;
     return n;
 }
@@ -46,8 +46,8 @@ std::string string_list(const std::vector<std::string> &items) {
 std::string comparison_json(const Comparison &c) {
     const auto u = [](uint64_t v) { return std::to_string(v); };
     return std::string("{\"identical\":") + (c.identical ? "true" : "false") +
-           ",\"first_frame\":" + optional_value(c.first_frame, u) +
-           ",\"frames_expected\":" + u(c.frames_expected) + ",\"frames_actual\":" + u(c.frames_actual) +
+           ",\"first_frame\":" + optional_value(c.first_frame, u) + ",\"frames_expected\":" + u(c.frames_expected) +
+           ",\"frames_actual\":" + u(c.frames_actual) +
            ",\"virtual_seconds\":" + optional_value(c.virtual_seconds, [](double v) { return number(v, "%.3f"); }) +
            ",\"script_line\":" + optional_value(c.script_line, u) +
            ",\"script_text\":" + optional_value(c.script_text, json_string) +

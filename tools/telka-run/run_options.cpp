@@ -213,8 +213,9 @@ bool parse_run_options(int argc, char **argv, RunOptions *out) {
         return false;
     }
     if ((!out->save_dir.empty() || !out->expect_dir.empty()) && (!out->frames_dir.empty() || !out->text_file.empty())) {
-        std::fprintf(stderr, "telka-run: --save and --expect keep every frame and the text themselves; "
-                             "--frames and --text go without them\n");
+        std::fprintf(stderr,
+                     "telka-run: --save and --expect keep every frame and the text themselves; "
+                     "--frames and --text go without them\n");
         return false;
     }
     return true;

@@ -21,18 +21,18 @@ struct RunOptions {
     bool help = false;
 
     // Marking: limits, isolation, a judged result and a comparison.
-    double timeout = 60;             // --timeout S, wall clock; 0: none
-    std::optional<double> cpu;       // --cpu S; unset: the timeout rounded up; 0: none
-    uint64_t memory_mb = 0;          // --memory MB (address space); 0: none
-    uint64_t file_size_mb = 64;      // --file-size MB; 0: none
-    uint64_t processes = 0;          // --processes N; 0: none
-    std::string answers_file;        // --answers FILE
-    std::string result_file;         // --result FILE
-    std::string save_dir;            // --save DIR
-    std::string expect_dir;          // --expect DIR
+    double timeout = 60;                      // --timeout S, wall clock; 0: none
+    std::optional<double> cpu;                // --cpu S; unset: the timeout rounded up; 0: none
+    uint64_t memory_mb = 0;                   // --memory MB (address space); 0: none
+    uint64_t file_size_mb = 64;               // --file-size MB; 0: none
+    uint64_t processes = 0;                   // --processes N; 0: none
+    std::string answers_file;                 // --answers FILE
+    std::string result_file;                  // --result FILE
+    std::string save_dir;                     // --save DIR
+    std::string expect_dir;                   // --expect DIR
     std::string report_dir = "telka-report";  // --report DIR (with --expect)
     bool report_given = false;
-    bool sandbox = false;            // --sandbox
+    bool sandbox = false;  // --sandbox
 
     bool has_script() const { return !script_file.empty() || !events.empty(); }
     // With a result or a comparison, telka-run's exit status is its judgement.

@@ -15,10 +15,10 @@ constexpr const char *kTextFile = "text.txt";
 constexpr const char *kResultFile = "result.json";
 
 struct RecordFrame {
-    uint64_t number = 0;      // as in frames/frame-NNNNNN.png
-    uint64_t ns = 0;          // virtual time
-    uint64_t script_line = 0; // 0: no script line played yet
-    std::string event;        // that line's text
+    uint64_t number = 0;             // as in frames/frame-NNNNNN.png
+    uint64_t ns = 0;                 // virtual time
+    uint64_t script_line = 0;        // 0: no script line played yet
+    std::string event;               // that line's text
     std::vector<std::string> calls;  // drawing calls made since the previous frame
 };
 

@@ -233,12 +233,8 @@ RunResult result_of(const RunOptions &o, const ChildOutcome &c, const std::strin
     r.text_tail = read_lines(run_files + "/" + kTextFile, kTextTailLines);
     switch (c.kind) {
         case ChildOutcome::Kind::not_started:
-        case ChildOutcome::Kind::runner_error:
-            r.status = r.reason = "not-started";
-            break;
-        case ChildOutcome::Kind::timed_out:
-            r.status = r.reason = "time-limit";
-            break;
+        case ChildOutcome::Kind::runner_error: r.status = r.reason = "not-started"; break;
+        case ChildOutcome::Kind::timed_out: r.status = r.reason = "time-limit"; break;
         case ChildOutcome::Kind::signalled:
             r.status = c.cpu_limit ? "time-limit" : "crashed";
             r.reason = c.cpu_limit ? "cpu-limit" : "signal";
@@ -315,6 +311,25 @@ bool save_run(const std::string &run_files, const std::string &dir, const RunRes
     ok = write_file_atomically(dir + "/" + kResultFile, result_json(result)) && ok;
     if (!ok) std::fprintf(stderr, "telka-run: cannot save the run in '%s'\n", dir.c_str());
     return ok;
+}
+
+// The program wrote its run's files and could have put anything there: a
+// link to a reference's frames would make its run look identical. Only
+// plain files and folders are kept.
+void drop_links(const std::string &run_files) {
+    std::error_code ec;
+    if (fs::is_symlink(run_files, ec) || !fs::is_directory(run_files, ec)) {
+        fs::remove(run_files, ec);
+        fs::create_directories(run_files, ec);
+        return;
+    }
+    std::vector<fs::path> odd;
+    for (auto it = fs::recursive_directory_iterator(run_files, ec); !ec && it != fs::recursive_directory_iterator();
+         it.increment(ec)) {
+        const fs::file_status st = it->symlink_status(ec);
+        if (!fs::is_regular_file(st) && !fs::is_directory(st)) odd.push_back(it->path());
+    }
+    for (const fs::path &p : odd) fs::remove(p, ec);
 }
 
 // The files of a plain run that was kept in the program's folder (--sandbox):
@@ -420,12 +435,13 @@ int main(int argc, char **argv) {
         return finish(kBadInput);
 
     set_environment(o, run_files);
-    ChildSpec spec;
-    spec.program = program;
-    spec.workdir = o.workdir;
-    spec.limits = limits_of(o);
-    spec.sandbox = o.sandbox;
-    const ChildOutcome outcome = run_child(spec);
+    ChildLaunch launch;
+    launch.program = program;
+    launch.workdir = o.workdir;
+    launch.limits = limits_of(o);
+    launch.sandbox = o.sandbox;
+    const ChildOutcome outcome = run_child(launch);
+    drop_links(run_files);
     RunResult result = result_of(o, outcome, run_files);
 
     if (!o.judged()) {
