@@ -100,7 +100,6 @@ void choose_item() {
                  r.settings.play_item.c_str());
 }
 
-// `reason` is the report's word for it.
 // The program's modal dialog: the top-level window holding the focus,
 // visible and enabled, while a main window (another one, when none is
 // named) is disabled. Null when there is none.
@@ -148,6 +147,7 @@ std::string typable(const std::string &line, size_t number) {
     std::exit(4);
 }
 
+// `why` is for the person reading stderr, `reason` the report's word for it.
 [[noreturn]] void stop(const char *why, const char *reason) {
     // A window disabled by a modal dialog cannot be closed, and a script
     // cannot answer the dialog: the run ends for want of an answer.
@@ -251,8 +251,6 @@ bool on_idle() {
     return true;
 }
 
-}  // namespace
-
 // Answers are lines for a dialog's edit field: far more than any test
 // needs, far less than would hurt.
 constexpr std::uintmax_t kMaxAnswersBytes = 16u << 20;
@@ -281,6 +279,8 @@ void read_answers(const std::string &path) {
         r.answers.push_back(line);
     }
 }
+
+}  // namespace
 
 void start_run_control(const RunSettings &settings) {
     run().settings = settings;

@@ -5,6 +5,8 @@
 // defined here, in the executable (the process entry links the automation
 // into every program), so they come before the C library's; outside such a
 // run each calls the C library's own, found once with dlsym(RTLD_NEXT).
+// They are weak, so a program that names something of its own `time` or
+// `clock` (a student's global counter) still links, and keeps its own.
 //
 // Our own interposition rather than libfaketime: that library can only
 // offset or scale the real clock, while the virtual clock stands still
@@ -95,7 +97,7 @@ void start_virtual_time(int64_t start_seconds) {
 
 extern "C" {
 
-time_t time(time_t *out) noexcept {
+__attribute__((weak)) time_t time(time_t *out) noexcept {
     int64_t ns = 0;
     time_t now;
     if (virtual_now(&ns)) {
@@ -111,7 +113,7 @@ time_t time(time_t *out) noexcept {
     return now;
 }
 
-int gettimeofday(struct timeval *__restrict tv, void *__restrict tz) noexcept {
+__attribute__((weak)) int gettimeofday(struct timeval *__restrict tv, void *__restrict tz) noexcept {
     int64_t ns = 0;
     if (!virtual_now(&ns)) {
         if (GettimeofdayFn fn = real(&g_gettimeofday, "gettimeofday")) return fn(tv, tz);
@@ -128,7 +130,7 @@ int gettimeofday(struct timeval *__restrict tv, void *__restrict tz) noexcept {
     return 0;
 }
 
-int clock_gettime(clockid_t id, struct timespec *ts) noexcept {
+__attribute__((weak)) int clock_gettime(clockid_t id, struct timespec *ts) noexcept {
     int64_t ns = 0;
     if (!virtual_now(&ns)) return real_clock_gettime(id, ts);
     int64_t value = ns;
@@ -148,7 +150,7 @@ int clock_gettime(clockid_t id, struct timespec *ts) noexcept {
     return 0;
 }
 
-clock_t clock(void) noexcept {
+__attribute__((weak)) clock_t clock(void) noexcept {
     int64_t ns = 0;
     if (virtual_now(&ns)) return static_cast<clock_t>(ns / (kNsPerSecond / CLOCKS_PER_SEC));
     if (ClockFn fn = real(&g_clock, "clock")) return fn();

@@ -1,5 +1,6 @@
-// TELKA_printf's line ring and the text window that shows it. Each paint
-// rebuilds the picture off screen in black and white and copies it in one go.
+// TELKA_printf's line ring and the text window that shows it, and the drawing
+// calls' log. Each paint rebuilds the picture off screen in black and white
+// and copies it in one go.
 #include "text_window.h"
 
 #include <cstdarg>
@@ -64,8 +65,8 @@ void log_drawing_call(const char *format, ...) {
     va_start(args, format);
     format_text(text, format, args);
     va_end(args);
-    // "%s" formats the same text again, cut at the same length, so the line
-    // is the one the call's own TELKA_printf used to print.
+    // "%s" formats the text again, cut at the same length: the text window
+    // gets exactly the line formatted here.
     if (lib.logging) TELKA_printf("%s", text);
     if (!listening) return;
     static const char kPrefix[] = "TELKA call: ";

@@ -3,10 +3,11 @@
 # gettimeofday, clock_gettime (calendar, monotonic, boot and CPU clocks) and
 # clock read T plus the virtual time (monotonic ones 1000 s plus it), at each
 # periodic event of steered_probe's animation, 50 ms apart; two runs print the
-# same; without the variable time() is the real one.
-#   steered_time_test.sh STEERED_PROBE RUN_PROBE WORK_DIR (RUN_PROBE unused)
+# same; without the variable time() is the real one. A program with a global
+# of its own named `clock` links and keeps it.
+#   steered_time_test.sh STEERED_PROBE OWN_CLOCK_PROBE WORK_DIR
 set -euo pipefail
-probe=$1 work=$3
+probe=$1 own_clock=$2 work=$3
 rm -rf "$work" && mkdir -p "$work" && cd "$work"
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
@@ -36,4 +37,7 @@ steer STANDIN_HEADLESS_TEXT=real.txt || fail "the real-time run ended with $?"
 now=$(date +%s)
 real_time=$(grep -m1 '^clocks 1:' real.txt | cut -d' ' -f4)
 [ $((now - real_time)) -ge 0 ] && [ $((now - real_time)) -le 60 ] || fail "time() without the variable is $real_time, now $now"
+env STANDIN_BACKEND=headless STANDIN_HEADLESS_TIME=$T STANDIN_HEADLESS_SECONDS=2 STANDIN_HEADLESS_TEXT=own.txt \
+  "$own_clock" 2>/dev/null || fail "the program with its own clock ended with $?"
+[ "$(cat own.txt)" = "clock 5" ] || fail "the program's own clock: $(cat own.txt)"
 echo "time: every clock follows the virtual one from T, and two runs agree"
