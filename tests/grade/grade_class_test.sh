@@ -14,7 +14,8 @@ make_class "$work" "$src"
 build_tree_flags "$src" "$build"
 
 for r in 1 2; do
-  "$grade" tests subs --out "out$r" --jobs 2 >"run$r.out" 2>"run$r.err" \
+  # shellcheck disable=SC2086
+  "$grade" tests subs --out "out$r" --jobs 2 ${GRADE_OPTIONS:-} >"run$r.out" 2>"run$r.err" \
     || fail "run $r ended with $?: $(cat "run$r.err")"
 done
 [ -f tests/draw/expected/record.tsv ] || fail "no expected run was made from the reference"

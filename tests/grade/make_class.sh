@@ -26,5 +26,6 @@ build_tree_flags() {
   local src=$1 build=$2
   export TELKA_GRADE_CFLAGS="-I$src/library/include"
   TELKA_GRADE_LIBS="$build/package/libtelka.a $(pkg-config --libs freetype2 fontconfig x11 xext libpng) -lstdc++ -lm"
+  TELKA_GRADE_LIBS+=" ${GRADE_EXTRA_LIBS:-}"
   export TELKA_GRADE_LIBS
 }

@@ -85,7 +85,8 @@ fs::path find_libdir(const fs::path &prefix) {
     for (const auto &e : fs::directory_iterator(prefix / "lib", ec))
         if (e.is_directory()) candidates.push_back(e.path());
     for (const fs::path &c : candidates)
-        if (fs::is_regular_file(c / "libtelka.a", ec) && fs::is_regular_file(c / "pkgconfig" / "telka.pc", ec)) return c;
+        if (fs::is_regular_file(c / "libtelka.a", ec) && fs::is_regular_file(c / "pkgconfig" / "telka.pc", ec))
+            return c;
     return {};
 }
 
@@ -95,10 +96,14 @@ bool write_relocatable_pc(const fs::path &from, const fs::path &to) {
     std::ofstream out(to);
     std::string line;
     while (std::getline(in, line)) {
-        if (line.rfind("prefix=", 0) == 0) line = "prefix=${pcfiledir}/../..";
-        else if (line.rfind("exec_prefix=", 0) == 0) line = "exec_prefix=${prefix}";
-        else if (line.rfind("libdir=", 0) == 0) line = "libdir=${prefix}/lib";
-        else if (line.rfind("includedir=", 0) == 0) line = "includedir=${prefix}/include";
+        if (line.rfind("prefix=", 0) == 0)
+            line = "prefix=${pcfiledir}/../..";
+        else if (line.rfind("exec_prefix=", 0) == 0)
+            line = "exec_prefix=${prefix}";
+        else if (line.rfind("libdir=", 0) == 0)
+            line = "libdir=${prefix}/lib";
+        else if (line.rfind("includedir=", 0) == 0)
+            line = "includedir=${prefix}/include";
         out << line << "\n";
     }
     return static_cast<bool>(out);
@@ -107,8 +112,10 @@ bool write_relocatable_pc(const fs::path &from, const fs::path &to) {
 bool write_script(const fs::path &path, const std::string &text) {
     std::ofstream(path) << text;
     std::error_code ec;
-    fs::permissions(path, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
-                              fs::perms::others_read | fs::perms::others_exec, ec);
+    fs::permissions(path,
+                    fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec | fs::perms::others_read |
+                        fs::perms::others_exec,
+                    ec);
     return !ec;
 }
 
@@ -121,14 +128,16 @@ bool copy_tests(const TestSuite &suite, const fs::path &to) {
     fs::recursive_directory_iterator it(from, ec), end;
     for (; !ec && it != end; it.increment(ec)) {
         const fs::path rel = it->path().lexically_relative(from);
-        const bool expected = rel.has_parent_path() && rel.filename() == "expected" &&
-                              !rel.parent_path().has_parent_path();
+        const bool expected =
+            rel.has_parent_path() && rel.filename() == "expected" && !rel.parent_path().has_parent_path();
         if (drop_expected && expected && it->is_directory()) {
             it.disable_recursion_pending();
             continue;
         }
-        if (it->is_directory()) fs::create_directories(to / rel, ec);
-        else if (it->is_regular_file() && !copy_one(it->path(), to / rel)) return false;
+        if (it->is_directory())
+            fs::create_directories(to / rel, ec);
+        else if (it->is_regular_file() && !copy_one(it->path(), to / rel))
+            return false;
     }
     return !ec;
 }
@@ -175,9 +184,9 @@ bool make_autograder(const TestSuite &suite, const std::string &zip) {
     fs::remove(target, ec);  // zip would add to an old archive
     if (ok) {
         const std::string log = (stage / "zip.log").string();
-        const ProcessResult p = run_process({"zip", "-q", "-r", "-X", target.string(), "setup.sh", "run_autograder",
-                                             "tests", "telka"},
-                                            stage.string(), log, 300);
+        const ProcessResult p =
+            run_process({"zip", "-q", "-r", "-X", target.string(), "setup.sh", "run_autograder", "tests", "telka"},
+                        stage.string(), log, 300);
         if (!p.started || p.exit_status != 0) {
             std::ifstream in(log);
             std::stringstream ss;

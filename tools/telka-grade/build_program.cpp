@@ -15,8 +15,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr double kStepSeconds = 120;                 // one compile or the link
-constexpr uintmax_t kLargestFile = 16u << 20;        // a source folder's files above this are left out
+constexpr double kStepSeconds = 120;           // one compile or the link
+constexpr uintmax_t kLargestFile = 16u << 20;  // a source folder's files above this are left out
 constexpr size_t kLargestLog = 64u << 10;
 
 bool is_cxx(const std::string &path) { return fs::path(path).extension() != ".c"; }
@@ -33,8 +33,10 @@ std::vector<std::string> flag_paths(const BuildFlags &flags) {
     for (const auto *list : {&flags.cflags, &flags.libs})
         for (const std::string &f : *list) {
             std::string p;
-            if ((f.rfind("-I", 0) == 0 || f.rfind("-L", 0) == 0) && f.size() > 2) p = f.substr(2);
-            else if (!f.empty() && f[0] == '/') p = f;
+            if ((f.rfind("-I", 0) == 0 || f.rfind("-L", 0) == 0) && f.size() > 2)
+                p = f.substr(2);
+            else if (!f.empty() && f[0] == '/')
+                p = f;
             std::error_code ec;
             if (!p.empty() && p[0] == '/' && fs::exists(p, ec)) out.push_back(p);
         }
@@ -91,8 +93,10 @@ std::vector<std::string> split_flags(const std::string &text) {
     char quote = 0;
     for (const char c : text) {
         if (quote) {
-            if (c == quote) quote = 0;
-            else word.push_back(c);
+            if (c == quote)
+                quote = 0;
+            else
+                word.push_back(c);
         } else if (c == '\'' || c == '"') {
             quote = c;
             have = true;

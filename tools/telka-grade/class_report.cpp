@@ -42,7 +42,8 @@ std::string href(const std::string &path) { return html(path); }
 
 std::string overall_output(const SubmissionOutcome &s) {
     if (s.built) {
-        std::string out = "Your program built. Score: " + json_number(s.score) + " of " + json_number(s.max_score) + ".";
+        std::string out =
+            "Your program built. Score: " + json_number(s.score) + " of " + json_number(s.max_score) + ".";
         return out;
     }
     std::string log = s.build_log;
@@ -53,13 +54,14 @@ std::string overall_output(const SubmissionOutcome &s) {
 }  // namespace
 
 std::string results_json(const SubmissionOutcome &s) {
-    std::string out = "{\"score\": " + json_number(s.score) + ", \"output\": " + json_quote(overall_output(s)) +
-                      ", \"tests\": [";
+    std::string out =
+        "{\"score\": " + json_number(s.score) + ", \"output\": " + json_quote(overall_output(s)) + ", \"tests\": [";
     for (size_t i = 0; i < s.tests.size(); ++i) {
         const TestOutcome &t = s.tests[i];
         out += i ? ",\n  " : "\n  ";
         out += "{\"name\": " + json_quote(t.name) + ", \"score\": " + json_number(t.score) +
-               ", \"max_score\": " + json_number(t.max_score) + ", \"status\": " + json_quote(t.status == "passed" ? "passed" : "failed") +
+               ", \"max_score\": " + json_number(t.max_score) +
+               ", \"status\": " + json_quote(t.status == "passed" ? "passed" : "failed") +
                ", \"output\": " + json_quote(t.output) + "}";
     }
     return out + "\n]}\n";

@@ -7,7 +7,8 @@
 #include <cstring>
 
 const char *grade_usage() {
-    return "usage: telka-grade TESTS SUBMISSIONS --out DIR [--jobs N] [--no-sandbox] [--cflags TEXT] [--libs TEXT]\n"
+    return "usage: telka-grade TESTS SUBMISSIONS --out DIR [--jobs N] [--memory MB] [--no-sandbox] [--cflags TEXT]\n"
+           "                   [--libs TEXT]\n"
            "       telka-grade TESTS --one SUBMISSION --results FILE [--out DIR] [...]\n"
            "       telka-grade TESTS --autograder ZIP\n"
            "       telka-grade TESTS --prepare\n"
@@ -23,6 +24,7 @@ const char *grade_usage() {
            "                    times, the only file that differs between two runs) and DIR/<student>/\n"
            "                    with results.json, the build and each test's report\n"
            "  --jobs N          submissions marked at once (default: the number of cores)\n"
+           "  --memory MB       each run's address space (default 512; 0: no limit)\n"
            "  --no-sandbox      build and run without bubblewrap (trusted code only)\n"
            "  --cflags TEXT     compile flags (default: pkg-config --cflags telka; or TELKA_GRADE_CFLAGS)\n"
            "  --libs TEXT       link flags (default: pkg-config --libs telka; or TELKA_GRADE_LIBS)\n"
@@ -72,6 +74,15 @@ bool parse_grade_options(int argc, char **argv, GradeOptions *o) {
         } else if (a == "--libs") {
             if (!value(&v)) return false;
             o->libs = v;
+        } else if (a == "--memory") {
+            if (!value(&v)) return false;
+            char *end = nullptr;
+            const unsigned long n = std::strtoul(v.c_str(), &end, 10);
+            if (v.empty() || *end || v[0] == '-' || n > 1048576) {
+                std::fprintf(stderr, "telka-grade: --memory wants megabytes, 0 for no limit, not '%s'\n", v.c_str());
+                return false;
+            }
+            o->memory_mb = static_cast<unsigned>(n);
         } else if (a == "--jobs") {
             if (!value(&v)) return false;
             char *end = nullptr;
@@ -98,10 +109,14 @@ bool parse_grade_options(int argc, char **argv, GradeOptions *o) {
     }
     const int modes = !o->submissions.empty() + !o->one.empty() + !o->autograder.empty() + o->prepare;
     const char *problem = nullptr;
-    if (o->tests.empty()) problem = "no TESTS folder given";
-    else if (modes != 1) problem = "give exactly one of SUBMISSIONS, --one, --autograder or --prepare";
-    else if (!o->submissions.empty() && o->out.empty()) problem = "marking a class needs --out DIR";
-    else if (!o->one.empty() && o->results.empty()) problem = "--one needs --results FILE";
+    if (o->tests.empty())
+        problem = "no TESTS folder given";
+    else if (modes != 1)
+        problem = "give exactly one of SUBMISSIONS, --one, --autograder or --prepare";
+    else if (!o->submissions.empty() && o->out.empty())
+        problem = "marking a class needs --out DIR";
+    else if (!o->one.empty() && o->results.empty())
+        problem = "--one needs --results FILE";
     if (problem) {
         std::fprintf(stderr, "telka-grade: %s\n%s", problem, grade_usage());
         return false;

@@ -53,10 +53,14 @@ struct Parser {
         for (int k = 0; k < 4; ++k) {
             const char c = s[i++];
             v <<= 4;
-            if (c >= '0' && c <= '9') v |= c - '0';
-            else if (c >= 'a' && c <= 'f') v |= c - 'a' + 10;
-            else if (c >= 'A' && c <= 'F') v |= c - 'A' + 10;
-            else return fail("bad \\u escape");
+            if (c >= '0' && c <= '9')
+                v |= c - '0';
+            else if (c >= 'a' && c <= 'f')
+                v |= c - 'a' + 10;
+            else if (c >= 'A' && c <= 'F')
+                v |= c - 'A' + 10;
+            else
+                return fail("bad \\u escape");
         }
         *out = v;
         return true;
@@ -178,9 +182,9 @@ size_t utf8_length(const unsigned char *p, size_t left) {
     if (n == 0 || n > left) return 0;
     for (size_t k = 1; k < n; ++k)
         if ((p[k] & 0xC0) != 0x80) return 0;
-    if (n == 2 && c < 0xC2) return 0;                       // overlong
-    if (n == 3 && c == 0xE0 && p[1] < 0xA0) return 0;       // overlong
-    if (n == 3 && c == 0xED && p[1] >= 0xA0) return 0;      // surrogate
+    if (n == 2 && c < 0xC2) return 0;                   // overlong
+    if (n == 3 && c == 0xE0 && p[1] < 0xA0) return 0;   // overlong
+    if (n == 3 && c == 0xED && p[1] >= 0xA0) return 0;  // surrogate
     if (n == 4 && (c > 0xF4 || (c == 0xF0 && p[1] < 0x90) || (c == 0xF4 && p[1] >= 0x90))) return 0;
     return n;
 }

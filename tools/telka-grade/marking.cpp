@@ -36,8 +36,10 @@ std::string last_lines(const std::string &text, size_t n) {
     for (size_t k = 0; k < n && pos > 0; ++k) {
         const size_t nl = text.rfind('\n', pos - 1);
         if (nl == std::string::npos) return text;
-        if (k + 1 < n) pos = nl;
-        else return text.substr(nl + 1);
+        if (k + 1 < n)
+            pos = nl;
+        else
+            return text.substr(nl + 1);
     }
     return text;
 }
@@ -84,8 +86,8 @@ std::string headline(const std::string &status, const JsonValue &r, const TestCa
     }
     if (status == "time-limit")
         return reason == "cpu-limit" ? "Your program used more processor time than the test allows and was stopped."
-                                     : "Your program was stopped at the test's time limit of " + json_number(t.timeout) +
-                                           " s (a loop that never waits for an event?).";
+                                     : "Your program was stopped at the test's time limit of " +
+                                           json_number(t.timeout) + " s (a loop that never waits for an event?).";
     if (status == "no-answer") return "Your program asked for a line of input (TELKA_gets) when no answer was left.";
     if (status == "stopped")
         return reason == "no-window" ? "Your program did not open its window."
@@ -110,9 +112,9 @@ std::string student_output(const std::string &status, const JsonValue &r, const 
         if (!summary.empty()) out += summary + "\n";
         const JsonValue *frame = c->get("first_frame");
         if (frame && !frame->is_null()) {
-            out += "First differing frame: " + json_number(frame->number) + " (expected run: " +
-                   json_number(json_number_at(*c, "frames_expected", 0)) + " frames, yours: " +
-                   json_number(json_number_at(*c, "frames_actual", 0)) + ")";
+            out += "First differing frame: " + json_number(frame->number) +
+                   " (expected run: " + json_number(json_number_at(*c, "frames_expected", 0)) +
+                   " frames, yours: " + json_number(json_number_at(*c, "frames_actual", 0)) + ")";
             const JsonValue *vs = c->get("virtual_seconds");
             if (vs && !vs->is_null()) out += ", at " + seconds_text(vs->number) + " s of the program's time";
             out += ".\n";
@@ -168,8 +170,9 @@ TestOutcome run_test(const std::string &program, const TestCase &t, const MarkSe
     const std::string result_file = (folder / "result.json").string();
     const fs::path report = folder / "report";
     std::vector<std::string> args = run_arguments(settings, program, t);
-    args.insert(args.end(), {"--expect", t.expected, "--report", report.string(), "--result", result_file, "--memory",
-                             "512", "--processes", "32", "--workdir", (folder / "work").string()});
+    args.insert(args.end(),
+                {"--expect", t.expected, "--report", report.string(), "--result", result_file, "--memory",
+                 std::to_string(settings.memory_mb), "--processes", "32", "--workdir", (folder / "work").string()});
     if (settings.sandbox) args.push_back("--sandbox");
     const std::string log = (folder / "runner.log").string();
     const ProcessResult p = run_process(args, "", log, t.timeout + kRunnerGrace);

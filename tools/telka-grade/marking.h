@@ -13,7 +13,8 @@ struct MarkSettings {
     std::string runner;  // telka-run
     BuildFlags flags;
     bool sandbox = true;
-    std::string out;     // absolute; each submission gets out/<name>
+    unsigned memory_mb = 512;  // each run's address space; 0: no limit
+    std::string out;           // absolute; each submission gets out/<name>
 };
 
 struct TestOutcome {

@@ -130,7 +130,6 @@ bool capture_output(const std::vector<std::string> &argv, std::string *out) {
     }
     close(pipe_fds[0]);
     int status = 0;
-    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {}
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }

@@ -7,11 +7,11 @@
 #include <vector>
 
 struct ProcessResult {
-    bool started = false;   // false: fork or exec failed (message in the log)
+    bool started = false;  // false: fork or exec failed (message in the log)
     bool timed_out = false;
-    int exit_status = -1;   // when it exited
-    int signal = 0;         // when a signal ended it
-    double seconds = 0;     // wall-clock
+    int exit_status = -1;  // when it exited
+    int signal = 0;        // when a signal ended it
+    double seconds = 0;    // wall-clock
 };
 
 // Runs argv[0] (looked up in PATH) in cwd with output appended to log_file;

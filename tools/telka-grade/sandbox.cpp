@@ -38,9 +38,11 @@ std::vector<std::string> sandbox_prefix(const std::string &writable, const std::
             system = system || under(r, top);
         if (!system) a.insert(a.end(), {"--ro-bind", r, r});
     }
+    // clang-format off
     a.insert(a.end(), {"--bind", writable, writable, "--chdir", cwd, "--unshare-all", "--die-with-parent",
-                       "--new-session", "--clearenv", "--setenv", "PATH", "/usr/local/bin:/usr/bin:/bin", "--setenv",
-                       "HOME", "/tmp", "--setenv", "TMPDIR", "/tmp", "--setenv", "LC_ALL", "C.UTF-8", "--"});
+                       "--new-session", "--clearenv", "--setenv", "PATH", "/usr/local/bin:/usr/bin:/bin",
+                       "--setenv", "HOME", "/tmp", "--setenv", "TMPDIR", "/tmp", "--setenv", "LC_ALL", "C.UTF-8", "--"});
+    // clang-format on
     return a;
 }
 

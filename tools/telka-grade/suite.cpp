@@ -72,7 +72,8 @@ std::vector<std::string> sources_under(const fs::path &folder) {
             if (it->is_directory()) it.disable_recursion_pending();
             continue;
         }
-        if (it->is_regular_file() && is_source_file(leaf)) out.push_back(it->path().lexically_relative(folder).string());
+        if (it->is_regular_file() && is_source_file(leaf))
+            out.push_back(it->path().lexically_relative(folder).string());
     }
     std::sort(out.begin(), out.end());
     return out;
@@ -176,7 +177,8 @@ std::vector<Submission> read_submissions(const std::string &folder) {
         if (leaf.empty() || leaf[0] == '.') continue;
         const bool dir = fs::is_directory(e, ec);
         if (!dir && !is_source_file(leaf)) {
-            std::fprintf(stderr, "telka-grade: '%s' is not a C or C++ file nor a folder: skipped\n", e.string().c_str());
+            std::fprintf(stderr, "telka-grade: '%s' is not a C or C++ file nor a folder: skipped\n",
+                         e.string().c_str());
             continue;
         }
         Submission s;

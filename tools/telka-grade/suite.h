@@ -7,15 +7,15 @@
 #include <vector>
 
 struct TestCase {
-    std::string folder;        // absolute path of the test's folder
-    std::string id;            // the folder's name: used for paths and CSV columns
-    std::string name;          // test.conf `name`, else the id
-    std::string script;        // folder/script.scr
-    std::string answers;       // folder/answers.txt, or empty
-    std::string expected;      // folder/expected
+    std::string folder;    // absolute path of the test's folder
+    std::string id;        // the folder's name: used for paths and CSV columns
+    std::string name;      // test.conf `name`, else the id
+    std::string script;    // folder/script.scr
+    std::string answers;   // folder/answers.txt, or empty
+    std::string expected;  // folder/expected
     double weight = 1;
-    double timeout = 30;       // wall-clock seconds
-    double seconds = 0;        // virtual seconds; 0: telka-run's default
+    double timeout = 30;  // wall-clock seconds
+    double seconds = 0;   // virtual seconds; 0: telka-run's default
 };
 
 struct TestSuite {

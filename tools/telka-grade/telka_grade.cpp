@@ -49,14 +49,18 @@ std::string find_runner() {
 
 bool resolve_flags(const GradeOptions &o, BuildFlags *flags) {
     std::string cflags, libs;
-    if (o.cflags) cflags = *o.cflags;
+    if (o.cflags)
+        cflags = *o.cflags;
     else if (!capture_output({"pkg-config", "--cflags", "telka"}, &cflags)) {
-        std::fprintf(stderr, "telka-grade: pkg-config knows no telka: install the library, or give --cflags and --libs\n");
+        std::fprintf(stderr,
+                     "telka-grade: pkg-config knows no telka: install the library, or give --cflags and --libs\n");
         return false;
     }
-    if (o.libs) libs = *o.libs;
+    if (o.libs)
+        libs = *o.libs;
     else if (!capture_output({"pkg-config", "--libs", "telka"}, &libs)) {
-        std::fprintf(stderr, "telka-grade: pkg-config knows no telka: install the library, or give --cflags and --libs\n");
+        std::fprintf(stderr,
+                     "telka-grade: pkg-config knows no telka: install the library, or give --cflags and --libs\n");
         return false;
     }
     flags->cflags = split_flags(cflags);
@@ -120,6 +124,7 @@ int main(int argc, char **argv) {
 
     MarkSettings settings;
     settings.sandbox = o.sandbox;
+    settings.memory_mb = o.memory_mb;
     settings.runner = find_runner();
     const char *problem = nullptr;
     std::string why;
