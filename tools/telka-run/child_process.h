@@ -1,6 +1,6 @@
 // Starting the program for telka-run: in its own process group, under
-// resource limits and a wall-clock limit, optionally inside a bwrap sandbox;
-// says how it ended. POSIX only (fork, setrlimit, process groups).
+// resource limits and a wall-clock limit, optionally inside a bwrap sandbox
+// (as nobody when the runner is root); says how it ended. POSIX only.
 #pragma once
 
 #include <cstdint>
@@ -12,7 +12,7 @@ struct ChildLimits {
     double cpu = 0;             // CPU seconds; 0: none
     uint64_t memory_mb = 0;     // RLIMIT_AS; 0: none
     uint64_t file_size_mb = 0;  // RLIMIT_FSIZE; 0: none
-    uint64_t processes = 0;     // RLIMIT_NPROC; 0: none
+    uint64_t processes = 0;     // RLIMIT_NPROC; 0: none (root is exempt outside the sandbox)
 };
 
 struct ChildLaunch {
@@ -43,9 +43,17 @@ struct ChildOutcome {
 // timeout) and kills whatever it left running in its group.
 ChildOutcome run_child(const ChildLaunch &launch);
 
-// The bwrap argument list for `launch`, up to and including the program;
-// `status_fd` is where bwrap reports that the sandbox was made.
-std::vector<std::string> sandbox_argv(const ChildLaunch &launch, int status_fd);
+// Where the sandbox's program file and folder are bound from: the caller's
+// own, or their staged stand-ins when the program runs as another user.
+struct SandboxSources {
+    std::string program;
+    std::string workdir;
+};
+
+// The bwrap argument list for `launch`, up to and including the program,
+// which keeps its own paths inside; `status_fd` is where bwrap reports that
+// the sandbox was made.
+std::vector<std::string> sandbox_argv(const ChildLaunch &launch, const SandboxSources &from, int status_fd);
 
 // The program's path: as given when it has a '/', else found in PATH; empty
 // when there is none.

@@ -81,7 +81,7 @@ const char *run_usage() {
            "  --timeout S       real seconds before the program is killed (default 60)\n"
            "  --cpu S           CPU seconds (default: the timeout)\n"
            "  --memory MB       address space   --file-size MB  largest file (default 64)\n"
-           "  --processes N     processes of the user\n"
+           "  --processes N     processes at once (in the sandbox: its own; outside: the user's, never root's)\n"
            "  --sandbox         run it under bwrap: it sees the system, itself and its own folder\n"
            "Marking:\n"
            "  --result FILE     the run's result as JSON\n"
