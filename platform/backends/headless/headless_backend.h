@@ -87,7 +87,22 @@ struct PresentObserver {
     void (*host_gone)(const char *title) = nullptr;
     // The backend shuts down as the program ends.
     void (*finish)() = nullptr;
+    // A shown host was hidden, or is being destroyed while shown (before host_gone).
+    void (*host_hidden)(HostId host) = nullptr;
 };
 void headless_set_present_observer(const PresentObserver &observer);
+
+// A host as the backend knows it. Hosts are not moved once made: x and y are
+// where the core asked for it, which is where it shows.
+struct HeadlessHostInfo {
+    HostId id = 0;
+    HostId owner = 0;  // the host it is shown transient for (dialogs); 0: none
+    int x = 0;         // screen position of its surface's top-left pixel
+    int y = 0;
+    bool visible = false;
+    std::string title;
+};
+// Every host, oldest first: a newer one shows above an older one.
+std::vector<HeadlessHostInfo> headless_hosts();
 
 }  // namespace standin

@@ -49,6 +49,7 @@ HostId headless_create_host(const HostWindowParams &params) {
     host.y = params.y;
     host.width = params.width;
     host.height = params.height;
+    host.owner = params.owner;
     s.hosts.emplace(id, std::move(host));
     return id;
 }
@@ -59,14 +60,19 @@ HeadlessHost *find_host(HostId host) {
     return it == hosts.end() ? nullptr : &it->second;
 }
 
+void headless_show_host(HostId host, bool visible) {
+    HeadlessHost *h = find_host(host);
+    if (!h || h->visible == visible) return;
+    h->visible = visible;
+    const PresentObserver &observer = headless_state().observer;
+    if (!visible && observer.host_hidden) observer.host_hidden(host);
+}
+
 void headless_destroy_host(HostId host) {
+    headless_show_host(host, false);
     const PresentObserver &observer = headless_state().observer;
     if (const HeadlessHost *h = find_host(host); h && observer.host_gone) observer.host_gone(h->title.c_str());
     headless_state().hosts.erase(host);
-}
-
-void headless_show_host(HostId host, bool visible) {
-    if (HeadlessHost *h = find_host(host)) h->visible = visible;
 }
 
 void headless_set_title(HostId host, const char *title) {
@@ -148,6 +154,14 @@ void headless_set_idle_limit(int64_t seconds) {
 }
 
 void headless_set_present_observer(const PresentObserver &observer) { headless_state().observer = observer; }
+
+std::vector<HeadlessHostInfo> headless_hosts() {
+    std::vector<HeadlessHostInfo> out;
+    // Ids grow with each host made, so the map's order is the hosts' age.
+    for (const auto &[id, h] : headless_state().hosts)
+        out.push_back(HeadlessHostInfo{id, h.owner, h.x, h.y, h.visible, h.title});
+    return out;
+}
 
 // The driver's clock and the test API's view of it.
 int64_t headless_now_ns() { return headless_state().clock; }

@@ -32,6 +32,7 @@ struct HeadlessHost {
     int y = 0;
     int width = 0;
     int height = 0;
+    HostId owner = 0;
     bool visible = false;
     std::vector<RECT> presents;  // host-surface rectangles since headless_take_host_presents
 };
