@@ -25,6 +25,7 @@ struct RunRecord {
     std::string line_text;    // its text, escaped
     std::string reason;       // why the run ended; empty: nobody ended it
     bool stopped = false;     // the automation ended the process
+    bool exited = false;      // the process reached exit(): its status is its own
     bool exit_hooked = false;
 };
 
@@ -76,8 +77,8 @@ void write_report() {
         std::fprintf(stderr, "headless: cannot write the report '%s'\n", r.report_path.c_str());
         return;
     }
-    std::fprintf(f, "reason=%s\nstopped=%d\nevents=%llu\nframes=%llu\nvirtual_ns=%lld\n",
-                 r.reason.empty() ? "program-ended" : r.reason.c_str(), r.stopped ? 1 : 0,
+    std::fprintf(f, "reason=%s\nstopped=%d\nexited=%d\nevents=%llu\nframes=%llu\nvirtual_ns=%lld\n",
+                 r.reason.empty() ? "program-ended" : r.reason.c_str(), r.stopped ? 1 : 0, r.exited ? 1 : 0,
                  static_cast<unsigned long long>(r.events), static_cast<unsigned long long>(r.frames),
                  static_cast<long long>(headless_now_ns()));
     const bool written = std::fclose(f) == 0;
@@ -92,6 +93,7 @@ void write_report() {
 // final counts.
 void finish() {
     RunRecord &r = state();
+    r.exited = true;
     if (r.record) {
         std::fputs("end\t\n", r.record);
         std::fclose(r.record);

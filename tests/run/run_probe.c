@@ -3,7 +3,8 @@
  * 'q' or quit; after 'i' it ignores quit, as a program that never ends.
  * With RUN_PROBE_ANIMATE set it animates, one periodic event per 50 ms;
  * with RUN_PROBE_SHIFT set its discs from the second event on are one pixel
- * to the right, a changed program for comparisons. */
+ * to the right, a changed program for comparisons; RUN_PROBE_STATUS is the
+ * status it returns. */
 #include <stdlib.h>
 
 #include "telka.h"
@@ -31,5 +32,5 @@ int main(void)
         TELKA_circle(n % 22 + 2, -250 + 20 * n + (shift && n >= 2), 0, 8);
     }
     TELKA_close();
-    return 0;
+    return getenv("RUN_PROBE_STATUS") ? atoi(getenv("RUN_PROBE_STATUS")) : 0;
 }

@@ -26,20 +26,20 @@ ends_with() {
   printf '%s\n' $expected | diff -u - got.txt >/dev/null || fail "$what: report $(tr '\n' ' ' <report.txt 2>&1)"
 }
 
-ends_with 'reason=program-ended stopped=0 events=1 frames=2' 0 "the program ends by itself" \
+ends_with 'reason=program-ended stopped=0 exited=1 events=1 frames=2' 0 "the program ends by itself" \
   "$probe" 'TELKA_KBD(113);'
-ends_with 'reason=script-ended stopped=0 events=3 frames=5' 0 "the script has been played" \
+ends_with 'reason=script-ended stopped=0 exited=1 events=3 frames=5' 0 "the script has been played" \
   "$probe" 'TELKA_MOUSE(1,2); TELKA_PERIODIC(2);'
-ends_with 'reason=seconds stopped=0 events=0 frames=22' 0 "the seconds are over" \
+ends_with 'reason=seconds stopped=0 exited=1 events=0 frames=22' 0 "the seconds are over" \
   "$probe" '' STANDIN_HEADLESS_SECONDS=1 PROBE_CLOCK=1
 grep -qx 'virtual_ns=1000000000' report.txt || fail "the seconds' run does not stop its clock at 1 s: $(cat report.txt)"
-ends_with 'reason=frames stopped=0 events=0 frames=2' 0 "the frames are shown" \
+ends_with 'reason=frames stopped=0 exited=1 events=0 frames=2' 0 "the frames are shown" \
   "$probe" '' STANDIN_HEADLESS_FRAMES=2 PROBE_CLOCK=1
-ends_with 'reason=not-closing stopped=1 events=1 frames=3' 4 "the program ignores its window's closing" \
+ends_with 'reason=not-closing stopped=1 exited=1 events=1 frames=3' 4 "the program ignores its window's closing" \
   "$run_probe" 'TELKA_KBD(105);'
 # A report alone steers the run, so it always has an end: an hour of the
 # program's time (the library's timer always gives it one more tick to wait for).
-ends_with 'reason=seconds stopped=0 events=0 frames=2' 0 "a report alone" "$probe" ''
+ends_with 'reason=seconds stopped=0 exited=1 events=0 frames=2' 0 "a report alone" "$probe" ''
 
 [ "$failures" = 0 ] || exit 1
 echo "report: every way a run ends has its reason, stopped flag and counts"

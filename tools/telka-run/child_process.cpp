@@ -317,6 +317,7 @@ ChildOutcome run_process(const ChildLaunch &launch, const SandboxSources &from, 
         if (launch.sandbox && out.exit_status > 128 && out.exit_status < 128 + 32) {
             out.kind = ChildOutcome::Kind::signalled;
             out.signal = out.exit_status - 128;
+            out.signal_from_status = true;
         }
     }
     if (out.kind == ChildOutcome::Kind::signalled && launch.limits.cpu > 0) {

@@ -34,6 +34,7 @@ struct ChildOutcome {
     int exit_status = 0;
     int signal = 0;
     bool cpu_limit = false;  // signalled by the CPU limit
+    bool signal_from_status = false;  // only bwrap's 128 + N says so: a program may exit with that too
     bool not_found = false;
     double wall_seconds = 0;
     std::string message;  // for not_started and runner_error

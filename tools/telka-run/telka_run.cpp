@@ -220,6 +220,19 @@ uint64_t report_number(const std::map<std::string, std::string> &report, const c
     return std::strtoull(it->second.c_str(), nullptr, 10);
 }
 
+// Under bwrap a status of 129..159 may be a signal or the program's own
+// exit(); the automation's report says the program reached exit(), which a
+// killed process cannot write.
+ChildOutcome as_reported(ChildOutcome c, const std::string &run_files) {
+    if (c.signal_from_status && report_number(read_report(run_files + "/report.txt"), "exited") == 1) {
+        c.kind = ChildOutcome::Kind::exited;
+        c.exit_status = 128 + c.signal;
+        c.signal = 0;
+        c.cpu_limit = false;
+    }
+    return c;
+}
+
 // The result of the run from how the process ended and what the automation
 // reported about the run's end.
 RunResult result_of(const RunOptions &o, const ChildOutcome &c, const std::string &run_files) {
@@ -440,8 +453,9 @@ int main(int argc, char **argv) {
     launch.workdir = o.workdir;
     launch.limits = limits_of(o);
     launch.sandbox = o.sandbox;
-    const ChildOutcome outcome = run_child(launch);
+    const ChildOutcome ran = run_child(launch);
     drop_links(run_files);
+    const ChildOutcome outcome = as_reported(ran, run_files);
     RunResult result = result_of(o, outcome, run_files);
 
     if (!o.judged()) {
