@@ -94,12 +94,12 @@ bool write_report_html(const std::string &path, const RunResult &run, const Comp
                        bool actual_png, bool diff_png, std::string *error) {
     std::string h =
         "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">\n<title>TELKA run report</title>\n"
-        "<style>\nbody{font-family:sans-serif;margin:1.5em;max-width:80em;color:#222}\n"
+        "<style>\nbody{font-family:sans-serif;margin:1.5em;max-width:120em;color:#222}\n"
         ".summary{font-size:1.2em;padding:.6em .8em;border-radius:4px}\n"
         ".same{background:#e4f6e4}.differs{background:#fde8e8}\n"
         "table.facts td{padding:.15em .8em .15em 0;vertical-align:top}\n"
-        ".pictures{display:flex;flex-wrap:wrap;gap:1em}.pictures figure{margin:0}\n"
-        ".pictures img{border:1px solid #999;image-rendering:pixelated;max-width:100%}\n"
+        ".pictures{display:flex;flex-wrap:wrap;gap:1em}.pictures figure{margin:0;flex:1 1 20em;max-width:603px}\n"
+        ".pictures img{border:1px solid #999;image-rendering:pixelated;width:100%;height:auto}\n"
         ".calls{display:flex;flex-wrap:wrap;gap:2em}.calls ol{font-family:monospace;white-space:pre-wrap}\n"
         "li.first{background:#ffd84d;font-weight:bold}li.missing{font-style:italic}\n"
         "</style></head><body>\n<h1>TELKA run report</h1>\n";
