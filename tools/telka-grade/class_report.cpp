@@ -3,6 +3,8 @@
 // the marking service, with the build's messages when it failed.
 #include "class_report.h"
 
+#include "text_escape.h"
+
 #include "json.h"
 
 #include <cstdio>
@@ -22,23 +24,9 @@ std::string csv_cell(const std::string &text) {
     return out + "\"";
 }
 
-std::string html(const std::string &text) {
-    std::string out;
-    for (const char c : text) {
-        switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '"': out += "&quot;"; break;
-            default: out += c;
-        }
-    }
-    return out;
-}
-
 // Paths in the page are relative and made of safe names; only '%' and
 // spaces could break a link, and safe_name() allows neither.
-std::string href(const std::string &path) { return html(path); }
+std::string href(const std::string &path) { return html_text(path); }
 
 std::string overall_output(const SubmissionOutcome &s) {
     if (s.built) {
@@ -55,14 +43,14 @@ std::string overall_output(const SubmissionOutcome &s) {
 
 std::string results_json(const SubmissionOutcome &s) {
     std::string out =
-        "{\"score\": " + json_number(s.score) + ", \"output\": " + json_quote(overall_output(s)) + ", \"tests\": [";
+        "{\"score\": " + json_number(s.score) + ", \"output\": " + json_string(overall_output(s)) + ", \"tests\": [";
     for (size_t i = 0; i < s.tests.size(); ++i) {
         const TestOutcome &t = s.tests[i];
         out += i ? ",\n  " : "\n  ";
-        out += "{\"name\": " + json_quote(t.name) + ", \"score\": " + json_number(t.score) +
+        out += "{\"name\": " + json_string(t.name) + ", \"score\": " + json_number(t.score) +
                ", \"max_score\": " + json_number(t.max_score) +
-               ", \"status\": " + json_quote(t.status == "passed" ? "passed" : "failed") +
-               ", \"output\": " + json_quote(t.output) + "}";
+               ", \"status\": " + json_string(t.status == "passed" ? "passed" : "failed") +
+               ", \"output\": " + json_string(t.output) + "}";
     }
     return out + "\n]}\n";
 }
@@ -90,12 +78,12 @@ bool write_class_report(const std::string &out, const TestSuite &suite, const st
         "padding:4px 8px;vertical-align:top}.passed{background:#dfd}.failed{background:#fdd}"
         "img{width:160px;image-rendering:pixelated}</style></head><body>\n<h1>TELKA marks</h1>\n"
         "<table>\n<tr><th>student</th><th>score</th><th>build</th>";
-    for (const TestCase &t : suite.tests) page += "<th>" + html(t.name) + " (" + json_number(t.weight) + ")</th>";
+    for (const TestCase &t : suite.tests) page += "<th>" + html_text(t.name) + " (" + json_number(t.weight) + ")</th>";
     page += "<th>first differing frame</th></tr>\n";
     for (const SubmissionOutcome &s : all) {
         csv += csv_cell(s.name) + "," + json_number(s.score) + "," + json_number(s.max_score);
         double run_seconds = 0;
-        page += "<tr><td>" + html(s.name) + "</td><td>" + json_number(s.score) + " / " + json_number(s.max_score) +
+        page += "<tr><td>" + html_text(s.name) + "</td><td>" + json_number(s.score) + " / " + json_number(s.max_score) +
                 "</td><td>" + (s.built ? "ok" : "<a href=\"" + href(s.name + "/build/build.log") + "\">error</a>") +
                 "</td>";
         std::string thumbnail;
@@ -103,12 +91,12 @@ bool write_class_report(const std::string &out, const TestSuite &suite, const st
             csv += "," + json_number(t.score);
             run_seconds += t.seconds;
             const std::string cls = t.status == "passed" ? "passed" : "failed";
-            std::string cell = html(t.status);
+            std::string cell = html_text(t.status);
             if (!t.report.empty()) cell = "<a href=\"" + href(t.report) + "\">" + cell + "</a>";
             page += "<td class=\"" + cls + "\">" + cell + "</td>";
             if (thumbnail.empty() && !t.thumbnail.empty())
                 thumbnail = "<a href=\"" + href(t.report.empty() ? t.thumbnail : t.report) + "\"><img src=\"" +
-                            href(t.thumbnail) + "\" alt=\"" + html(t.name) + ": first differing frame\"></a>";
+                            href(t.thumbnail) + "\" alt=\"" + html_text(t.name) + ": first differing frame\"></a>";
         }
         page += "<td>" + thumbnail + "</td></tr>\n";
         csv += std::string(",") + (s.built ? "ok" : "error") + "\n";

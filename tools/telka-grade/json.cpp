@@ -175,20 +175,6 @@ struct Parser {
     }
 };
 
-// Length of the UTF-8 sequence at p (at most left bytes), or 0 when it is not one.
-size_t utf8_length(const unsigned char *p, size_t left) {
-    const unsigned c = p[0];
-    size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
-    if (n == 0 || n > left) return 0;
-    for (size_t k = 1; k < n; ++k)
-        if ((p[k] & 0xC0) != 0x80) return 0;
-    if (n == 2 && c < 0xC2) return 0;                   // overlong
-    if (n == 3 && c == 0xE0 && p[1] < 0xA0) return 0;   // overlong
-    if (n == 3 && c == 0xED && p[1] >= 0xA0) return 0;  // surrogate
-    if (n == 4 && (c > 0xF4 || (c == 0xF0 && p[1] < 0x90) || (c == 0xF4 && p[1] >= 0x90))) return 0;
-    return n;
-}
-
 }  // namespace
 
 const JsonValue *JsonValue::get(const std::string &key) const {
@@ -207,41 +193,6 @@ bool parse_json(const std::string &text, JsonValue *out, std::string *error) {
     }
     if (!ok && error) *error = p.error;
     return ok;
-}
-
-std::string json_quote(const std::string &text) {
-    std::string out = "\"";
-    const auto *p = reinterpret_cast<const unsigned char *>(text.data());
-    size_t i = 0;
-    while (i < text.size()) {
-        const unsigned char c = p[i];
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c == '\n') {
-            out += "\\n";
-        } else if (c == '\t') {
-            out += "\\t";
-        } else if (c == '\r') {
-            out += "\\r";
-        } else if (c < 0x20 || c == 0x7F) {
-            char esc[8];
-            std::snprintf(esc, sizeof esc, "\\u%04x", c);
-            out += esc;
-        } else {
-            const size_t n = utf8_length(p + i, text.size() - i);
-            if (n == 0) {
-                out += "\xEF\xBF\xBD";
-                ++i;
-                continue;
-            }
-            out.append(text, i, n);
-            i += n;
-            continue;
-        }
-        ++i;
-    }
-    return out + "\"";
 }
 
 std::string json_number(double v) {

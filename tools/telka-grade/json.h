@@ -1,6 +1,9 @@
-// A small JSON reader for telka-run's result files, and the string escaping
-// the grader's own JSON output needs. Plain values only; no streaming.
+// A small JSON reader for telka-run's result files; the grader's own JSON
+// output writes its strings with json_string (text_escape.h). Plain values
+// only; no streaming.
 #pragma once
+
+#include "text_escape.h"
 
 #include <string>
 #include <utility>
@@ -26,9 +29,6 @@ struct JsonValue {
 // Parses text; false with *error saying where when it is not one JSON value.
 bool parse_json(const std::string &text, JsonValue *out, std::string *error);
 
-// text as a JSON string literal, quotes included. Bytes that are not UTF-8
-// become U+FFFD, so a compiler message in another encoding still gives valid JSON.
-std::string json_quote(const std::string &text);
 
 // A number as JSON writes it: whole numbers without a point.
 std::string json_number(double v);

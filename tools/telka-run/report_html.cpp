@@ -3,26 +3,13 @@
 // from the program is escaped.
 #include "report_html.h"
 
+#include "text_escape.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
 
 namespace {
-
-std::string html(const std::string &text) {
-    std::string out;
-    for (const char c : text) {
-        switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '"': out += "&quot;"; break;
-            case '\'': out += "&#39;"; break;
-            default: out += c;
-        }
-    }
-    return out;
-}
 
 std::string seconds(double s) {
     char text[32];
@@ -55,7 +42,7 @@ std::string call_list_html(const std::vector<std::string> &calls, const Comparis
     for (size_t i = 0; i < calls.size(); ++i) {
         const bool first = c.first_call && *c.first_call == i + 1;
         out += first ? "<li class=\"first\" id=\"first-call\">" : "<li>";
-        out += html(calls[i]) + "</li>";
+        out += html_text(calls[i]) + "</li>";
     }
     if (c.first_call && *c.first_call == calls.size() + 1) out += "<li class=\"first missing\">(no call here)</li>";
     out += "</ol>";
@@ -103,10 +90,10 @@ bool write_report_html(const std::string &path, const RunResult &run, const Comp
         ".calls{display:flex;flex-wrap:wrap;gap:2em}.calls ol{font-family:monospace;white-space:pre-wrap}\n"
         "li.first{background:#ffd84d;font-weight:bold}li.missing{font-style:italic}\n"
         "</style></head><body>\n<h1>TELKA run report</h1>\n";
-    h += std::string("<p class=\"summary ") + (c.identical ? "same" : "differs") + "\">" + html(c.summary) + "</p>\n";
+    h += std::string("<p class=\"summary ") + (c.identical ? "same" : "differs") + "\">" + html_text(c.summary) + "</p>\n";
     h += "<table class=\"facts\">\n";
     const auto row = [&](const std::string &k, const std::string &v) {
-        h += "<tr><td>" + html(k) + "</td><td>" + html(v) + "</td></tr>\n";
+        h += "<tr><td>" + html_text(k) + "</td><td>" + html_text(v) + "</td></tr>\n";
     };
     row("program", run.program);
     row("how the run ended", how_it_ended(run));
@@ -141,7 +128,7 @@ bool write_report_html(const std::string &path, const RunResult &run, const Comp
     }
     if (!run.text_tail.empty()) {
         h += "<h2>Last lines of the text window</h2>\n<pre>";
-        for (const std::string &line : run.text_tail) h += html(line) + "\n";
+        for (const std::string &line : run.text_tail) h += html_text(line) + "\n";
         h += "</pre>\n";
     }
     h += "</body></html>\n";

@@ -46,5 +46,3 @@ std::string result_json(const RunResult &r);
 // never sees half a result; false with a message on stderr.
 bool write_file_atomically(const std::string &path, const std::string &text);
 
-// JSON string literal of `text`; bytes that are not UTF-8 become U+FFFD.
-std::string json_string(const std::string &text);
