@@ -1,43 +1,16 @@
-// bwrap arguments for a confined build (sandbox.h). /bin, /lib and the like
-// are symlinks into /usr on a merged-/usr system and are recreated as such.
+// bwrap arguments for a confined build (sandbox.h): the tools' common
+// system view (sandbox_view.h) and the build's own folders.
 #include "sandbox.h"
 
 #include "process.h"
-
-#include <unistd.h>
-
-#include <filesystem>
-
-namespace fs = std::filesystem;
-
-namespace {
-
-bool under(const std::string &path, const std::string &folder) {
-    return path == folder || path.rfind(folder + "/", 0) == 0;
-}
-
-}  // namespace
+#include "sandbox_view.h"
 
 std::vector<std::string> sandbox_prefix(const std::string &writable, const std::vector<std::string> &readable,
                                         const std::string &cwd) {
-    std::vector<std::string> a = {"bwrap", "--ro-bind", "/usr", "/usr", "--ro-bind", "/etc", "/etc"};
-    for (const char *top : {"/bin", "/sbin", "/lib", "/lib32", "/lib64", "/libx32"}) {
-        std::error_code ec;
-        const fs::file_status st = fs::symlink_status(top, ec);
-        if (ec || !fs::exists(st)) continue;
-        if (fs::is_symlink(st)) {
-            a.insert(a.end(), {"--symlink", fs::read_symlink(top, ec).string(), top});
-        } else {
-            a.insert(a.end(), {"--ro-bind", top, top});
-        }
-    }
-    a.insert(a.end(), {"--tmpfs", "/tmp", "--dev", "/dev", "--proc", "/proc"});
-    for (const std::string &r : readable) {
-        bool system = false;
-        for (const char *top : {"/usr", "/etc", "/bin", "/sbin", "/lib", "/lib32", "/lib64", "/libx32"})
-            system = system || under(r, top);
-        if (!system) a.insert(a.end(), {"--ro-bind", r, r});
-    }
+    std::vector<std::string> a = {"bwrap"};
+    add_system_view(&a);
+    for (const std::string &r : readable)
+        if (!in_system_folder(r)) a.insert(a.end(), {"--ro-bind", r, r});
     // clang-format off
     a.insert(a.end(), {"--bind", writable, writable, "--chdir", cwd, "--unshare-all", "--die-with-parent",
                        "--new-session", "--clearenv", "--setenv", "PATH", "/usr/local/bin:/usr/bin:/bin",

@@ -3,6 +3,8 @@
 // wait that ends at the wall-clock limit. Relies on POSIX signals and bwrap.
 #include "child_process.h"
 
+#include "sandbox_view.h"
+
 #include "sandbox_stage.h"
 
 #include <fcntl.h>
@@ -95,20 +97,6 @@ bool executable_file(const std::string &path) {
     return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(path.c_str(), X_OK) == 0;
 }
 
-// The system's read-only folders as the sandbox shows them: a folder that is
-// a symbolic link on this machine (/bin -> usr/bin) is the same link inside.
-void add_system_folder(std::vector<std::string> *argv, const char *path) {
-    std::error_code ec;
-    if (fs::is_symlink(path, ec)) {
-        const fs::path target = fs::read_symlink(path, ec);
-        if (!ec) {
-            argv->insert(argv->end(), {"--symlink", target.string(), path});
-            return;
-        }
-    }
-    if (fs::is_directory(path, ec)) argv->insert(argv->end(), {"--ro-bind", path, path});
-}
-
 // Reads what is in a pipe without waiting for more.
 std::string drain(int fd) {
     std::string text;
@@ -143,10 +131,9 @@ std::vector<std::string> sandbox_argv(const ChildLaunch &launch, const SandboxSo
     std::vector<std::string> argv = {
         "bwrap",      "--unshare-all", "--unshare-user",   "--die-with-parent",      "--new-session",
         "--cap-drop", "ALL",           "--json-status-fd", std::to_string(status_fd)};
-    for (const char *dir : {"/usr", "/bin", "/sbin", "/lib", "/lib32", "/lib64", "/libx32", "/etc"})
-        add_system_folder(&argv, dir);
-    // /tmp first: the work folder and the program may lie under it.
-    argv.insert(argv.end(), {"--dev", "/dev", "--proc", "/proc", "--tmpfs", "/tmp", "--setenv", "TMPDIR", "/tmp"});
+    // The view first: the work folder and the program may lie under its /tmp.
+    add_system_view(&argv);
+    argv.insert(argv.end(), {"--setenv", "TMPDIR", "/tmp"});
     argv.insert(argv.end(), {"--ro-bind", from.program, launch.program});
     argv.insert(argv.end(), {"--bind", from.workdir, launch.workdir, "--chdir", launch.workdir, "--"});
     if (launch.limits.processes) {
