@@ -38,7 +38,8 @@ std::string overall_output(const SubmissionOutcome &s) {
     if (log.size() > kBuildLogShown) log = log.substr(0, kBuildLogShown) + "\n...";
     if (s.marking_failed)
         return "The grader could not mark this submission (its build sandbox failed, not your program); please tell "
-               "your teacher:\n" + log;
+               "your teacher:\n" +
+               log;
     return "Your program did not build, so no test could run:\n" + log;
 }
 

@@ -190,7 +190,8 @@ ProcessResult run_limited(const std::vector<std::string> &argv, const std::strin
     // a child that closes its output does not make this loop spin.
     bool out_open = true, status_open = status_pipe[0] >= 0;
     for (;;) {
-        struct pollfd fds[2] = {{out_open ? out_pipe[0] : -1, POLLIN, 0}, {status_open ? status_pipe[0] : -1, POLLIN, 0}};
+        struct pollfd fds[2] = {{out_open ? out_pipe[0] : -1, POLLIN, 0},
+                                {status_open ? status_pipe[0] : -1, POLLIN, 0}};
         poll(fds, 2, 20);
         if (out_open) out_open = drain(out_pipe[0], &r.output, limits.output_kept, &r.dropped);
         if (status_open) status_open = drain(status_pipe[0], &r.status, 65536, &status_dropped);

@@ -13,10 +13,10 @@
 constexpr int kStatusFd = 3;
 
 struct ProcessLimits {
-    double seconds = 0;          // wall-clock; 0: none
-    unsigned memory_mb = 0;      // address space (RLIMIT_AS); 0: none
-    unsigned file_mb = 0;        // largest file it may write (RLIMIT_FSIZE); 0: none
-    size_t output_kept = 65536;  // bytes of stdout+stderr kept; the rest is read and dropped
+    double seconds = 0;            // wall-clock; 0: none
+    unsigned memory_mb = 0;        // address space (RLIMIT_AS); 0: none
+    unsigned file_mb = 0;          // largest file it may write (RLIMIT_FSIZE); 0: none
+    size_t output_kept = 65536;    // bytes of stdout+stderr kept; the rest is read and dropped
     bool as_sandbox_user = false;  // become nobody before exec (the caller is root)
     bool status_pipe = false;      // a pipe on kStatusFd, read into ProcessResult::status
 };

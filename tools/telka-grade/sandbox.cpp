@@ -18,7 +18,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr double kStepSeconds = 120;     // one compile or the link
+constexpr double kStepSeconds = 120;      // one compile or the link
 constexpr unsigned kStepMemoryMb = 1024;  // address space of each compiler process
 constexpr unsigned kLargestFileMb = 64;   // each file the build writes: objects, program, temporaries
 constexpr size_t kOutputKept = 64u << 10;
@@ -28,8 +28,9 @@ constexpr size_t kOutputKept = 64u << 10;
 std::vector<std::string> sandbox_prefix(const std::string &build_dir, const std::vector<std::string> &readable) {
     // A user namespace always (not --unshare-user-try): as root, bwrap would
     // otherwise keep uid 0 and its capabilities in the sandbox.
-    std::vector<std::string> a = {"bwrap",      "--unshare-all", "--unshare-user",   "--die-with-parent",
-                                  "--new-session", "--cap-drop", "ALL", "--json-status-fd", std::to_string(kStatusFd)};
+    std::vector<std::string> a = {
+        "bwrap",      "--unshare-all", "--unshare-user",   "--die-with-parent",      "--new-session",
+        "--cap-drop", "ALL",           "--json-status-fd", std::to_string(kStatusFd)};
     add_system_view(&a);
     for (const std::string &r : readable)
         if (!in_system_folder(r)) a.insert(a.end(), {"--ro-bind", r, r});
