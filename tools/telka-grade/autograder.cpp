@@ -28,7 +28,8 @@ const char *const kSetup = R"SH(#!/usr/bin/env bash
 # Sets a marking service's machine up for these TELKA tests: installs the
 # Debian packages a submission needs to build and run (only those missing,
 # so no network is needed when they are there), checks the bundled library
-# runs, and makes the tests' expected runs here, with this machine's fonts.
+# runs, checks that a submission's build can be sandboxed here, and makes
+# the tests' expected runs here, with this machine's fonts.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 packages=(@PACKAGES@)
@@ -45,7 +46,13 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 export PATH="$here/telka/bin:$PATH" PKG_CONFIG_PATH="$here/telka/lib/pkgconfig"
 telka-run --help >/dev/null
-telka-grade "$here/tests" --prepare
+# --prepare checks the build's sandbox first: a service that cannot make it
+# must not mark every student 0.
+if ! telka-grade "$here/tests" --prepare; then
+  echo "setup.sh: NOT READY: this machine cannot mark TELKA submissions (telka-grade's message is above)." >&2
+  echo "setup.sh: the marking service must allow bubblewrap to make user namespaces." >&2
+  exit 1
+fi
 echo "setup.sh: ready"
 )SH";
 

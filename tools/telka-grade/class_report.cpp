@@ -36,6 +36,10 @@ std::string overall_output(const SubmissionOutcome &s) {
     }
     std::string log = s.build_log;
     if (log.size() > kBuildLogShown) log = log.substr(0, kBuildLogShown) + "\n...";
+    if (s.marking_failed)
+        return "The grader could not mark this submission (its build sandbox failed, not your program); please tell "
+               "your teacher:\n" +
+               log;
     return "Your program did not build, so no test could run:\n" + log;
 }
 

@@ -252,6 +252,7 @@ SubmissionOutcome mark_submission(const Submission &s, const TestSuite &suite, c
     fs::create_directories(folder, ec);
     const BuildResult b = build_submission(s, (folder / "build").string(), settings.flags, settings.sandbox);
     o.built = b.ok;
+    o.marking_failed = b.sandbox_failed;
     o.build_log = b.log;
     o.build_seconds = b.seconds;
     for (const TestCase &t : suite.tests) {
@@ -261,8 +262,11 @@ SubmissionOutcome mark_submission(const Submission &s, const TestSuite &suite, c
             n.id = t.id;
             n.name = t.name;
             n.max_score = t.weight;
-            n.status = "not-built";
-            n.output = "Your program did not build, so this test could not run.";
+            // The grader's own failure is counted as one, so the marks are not taken as final.
+            n.status = b.sandbox_failed ? "runner-error" : "not-built";
+            n.output = b.sandbox_failed ? "The grader could not build your program, so this test could not run; "
+                                          "please tell your teacher."
+                                        : "Your program did not build, so this test could not run.";
             o.tests.push_back(n);
             continue;
         }

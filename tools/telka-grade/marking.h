@@ -34,6 +34,7 @@ struct TestOutcome {
 struct SubmissionOutcome {
     std::string name;
     bool built = false;
+    bool marking_failed = false;  // the grader could not build it (its sandbox failed): no mark was given
     std::string build_log;
     std::vector<TestOutcome> tests;
     double score = 0;

@@ -133,7 +133,9 @@ int main(int argc, char **argv) {
         problem = "telka-run is missing";
     } else if (!resolve_flags(o, &settings.flags)) {
         problem = "the library's build flags are unknown";
-    } else if (o.sandbox && !o.prepare && !sandbox_works(&why)) {
+    } else if (o.sandbox && !sandbox_works(flag_paths(settings.flags), &why)) {
+        // --prepare too: it is how a marking service is set up, and a machine
+        // that cannot sandbox a build would otherwise fail every student.
         std::fprintf(stderr, "telka-grade: %s (or give --no-sandbox for trusted code)\n", why.c_str());
         problem = "the sandbox cannot be made";
     }
@@ -178,7 +180,8 @@ int main(int argc, char **argv) {
     if (!o.one.empty()) {
         const std::string text = results_json(outcomes.front());
         write_text_file(settings.out + "/" + outcomes.front().name + "/results.json", text);
-        return write_text_file(o.results, text) ? kMarked : kCannotMark;
+        // The service must not take a marking the grader failed as the mark.
+        return write_text_file(o.results, text) && !outcomes.front().marking_failed ? kMarked : kCannotMark;
     }
     if (!write_class_report(settings.out, suite, outcomes)) return kCannotMark;
     int unjudged = 0;
