@@ -246,13 +246,15 @@ bool make_expected_runs(const TestSuite &suite, const MarkSettings &settings, co
 SubmissionOutcome mark_submission(const Submission &s, const TestSuite &suite, const MarkSettings &settings) {
     SubmissionOutcome o;
     o.name = s.name;
+    o.original = s.original;
+    o.problem = s.problem;
     const fs::path folder = fs::path(settings.out) / s.name;
     std::error_code ec;
     fs::remove_all(folder, ec);
     fs::create_directories(folder, ec);
     const BuildResult b = build_submission(s, (folder / "build").string(), settings.flags, settings.sandbox);
     o.built = b.ok;
-    o.build_log = b.log;
+    o.build_log = s.problem.empty() ? b.log : s.problem + "\n";
     o.build_seconds = b.seconds;
     for (const TestCase &t : suite.tests) {
         o.max_score += t.weight;
@@ -262,7 +264,8 @@ SubmissionOutcome mark_submission(const Submission &s, const TestSuite &suite, c
             n.name = t.name;
             n.max_score = t.weight;
             n.status = "not-built";
-            n.output = "Your program did not build, so this test could not run.";
+            n.output = s.problem.empty() ? "Your program did not build, so this test could not run."
+                                         : "No source was handed in, so this test could not run.";
             o.tests.push_back(n);
             continue;
         }

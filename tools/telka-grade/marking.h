@@ -33,6 +33,8 @@ struct TestOutcome {
 
 struct SubmissionOutcome {
     std::string name;
+    std::string original;  // the name as handed in
+    std::string problem;   // why nothing could be built (no source), or empty
     bool built = false;
     std::string build_log;
     std::vector<TestOutcome> tests;
