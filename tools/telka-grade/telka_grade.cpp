@@ -75,12 +75,12 @@ std::string make_temporary_out() {
     return mkdtemp(pattern.data()) ? pattern : std::string();
 }
 
-// True when one of the two paths is the other or lies inside it.
-bool nested(const fs::path &a, const fs::path &b) {
-    auto i = a.begin(), j = b.begin();
-    for (; i != a.end() && j != b.end(); ++i, ++j)
+// True when `inner` is `outer` or lies inside it (both canonical).
+bool within(const fs::path &inner, const fs::path &outer) {
+    auto i = inner.begin(), j = outer.begin();
+    for (; i != inner.end() && j != outer.end(); ++i, ++j)
         if (*i != *j) return false;
-    return true;
+    return j == outer.end();
 }
 
 // The class's marks replace students' folders in --out, so an --out that
@@ -98,13 +98,13 @@ bool out_is_apart(const std::string &out, const std::vector<std::pair<std::strin
         if (path.empty()) continue;
         std::error_code ec2;
         const fs::path p = fs::weakly_canonical(fs::absolute(path, ec2), ec2);
-        if (ec2 || nested(o, p)) {
+        if (ec2 || within(o, p) || within(p, o)) {
             std::fprintf(stderr,
                          "telka-grade: --out '%s' %s the %s '%s': marking would delete what it reads; give an out "
                          "folder of its own\n",
                          out.c_str(),
                          o == p         ? "is"
-                         : nested(p, o) ? "lies inside"
+                         : within(o, p) ? "lies inside"
                                         : "holds",
                          what.c_str(), path.c_str());
             return false;

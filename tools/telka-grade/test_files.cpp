@@ -41,9 +41,13 @@ int open_regular(const std::string &path, bool *missing, std::string *error) {
         return -1;
     }
     const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | (link ? 0 : O_NOFOLLOW));
-    if (fd < 0 || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        *error = "'" + path + "' changed while it was read, or cannot be opened";
-        if (fd >= 0) close(fd);
+    if (fd < 0) {
+        *error = "'" + path + "' cannot be opened: " + std::strerror(errno);
+        return -1;
+    }
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        *error = "'" + path + "' changed while it was checked: it is no longer a regular file";
+        close(fd);
         return -1;
     }
     return fd;
