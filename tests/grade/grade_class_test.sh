@@ -21,11 +21,11 @@ done
 [ -f tests/draw/expected/record.tsv ] || fail "no expected run was made from the reference"
 
 cat >expected.csv <<'CSV'
-student,score,max_score,draw,build
-alice,2,2,2,ok
-bob,0,2,0,ok
-carol,0,2,0,error
-dave,0,2,0,ok
+student,score,max_score,draw,build,original
+alice,2,2,2,ok,alice.c
+bob,0,2,0,ok,bob.c
+carol,0,2,0,error,carol.c
+dave,0,2,0,ok,dave.c
 CSV
 diff -u expected.csv out1/summary.csv || fail "summary.csv does not mark each submission rightly"
 

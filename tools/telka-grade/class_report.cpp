@@ -6,6 +6,7 @@
 #include "text_escape.h"
 
 #include "json.h"
+#include "out_layout.h"
 
 #include <cstdio>
 #include <fstream>
@@ -24,11 +25,23 @@ std::string csv_cell(const std::string &text) {
     return out + "\"";
 }
 
+// A name handed in can be anything, a spreadsheet formula too: a leading
+// quote makes a spreadsheet show it as text.
+std::string csv_name_cell(const std::string &text) {
+    const bool formula = !text.empty() && (text[0] == '=' || text[0] == '+' || text[0] == '-' || text[0] == '@');
+    return csv_cell(formula ? "'" + text : text);
+}
+
+const char *build_word(const SubmissionOutcome &s) {
+    return s.built ? "ok" : s.problem.empty() ? "error" : "no-source";
+}
+
 // Paths in the page are relative and made of safe names; only '%' and
 // spaces could break a link, and safe_name() allows neither.
 std::string href(const std::string &path) { return html_text(path); }
 
 std::string overall_output(const SubmissionOutcome &s) {
+    if (!s.problem.empty()) return "Nothing was marked: " + s.problem;
     if (s.built) {
         std::string out =
             "Your program built. Score: " + json_number(s.score) + " of " + json_number(s.max_score) + ".";
@@ -74,22 +87,26 @@ bool write_class_report(const std::string &out, const TestSuite &suite, const st
     bool ok = true;
     std::string csv = "student,score,max_score";
     for (const TestCase &t : suite.tests) csv += "," + csv_cell(t.id);
-    csv += ",build\n";
+    csv += ",build,original\n";
     std::string timing = "student,build_seconds,run_seconds\n";
     std::string page =
         "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\"><title>TELKA marks</title>\n"
         "<style>body{font-family:sans-serif}table{border-collapse:collapse}td,th{border:1px solid #bbb;"
         "padding:4px 8px;vertical-align:top}.passed{background:#dfd}.failed{background:#fdd}"
         "img{width:160px;image-rendering:pixelated}</style></head><body>\n<h1>TELKA marks</h1>\n"
-        "<table>\n<tr><th>student</th><th>score</th><th>build</th>";
+        "<table>\n<tr><th>student</th><th>handed in as</th><th>score</th><th>build</th>";
     for (const TestCase &t : suite.tests) page += "<th>" + html_text(t.name) + " (" + json_number(t.weight) + ")</th>";
     page += "<th>first differing frame</th></tr>\n";
     for (const SubmissionOutcome &s : all) {
         csv += csv_cell(s.name) + "," + json_number(s.score) + "," + json_number(s.max_score);
         double run_seconds = 0;
-        page += "<tr><td>" + html_text(s.name) + "</td><td>" + json_number(s.score) + " / " + json_number(s.max_score) +
-                "</td><td>" + (s.built ? "ok" : "<a href=\"" + href(s.name + "/build/build.log") + "\">error</a>") +
-                "</td>";
+        std::string build_cell = "ok";
+        if (!s.problem.empty())
+            build_cell = "no source: " + html_text(s.problem);
+        else if (!s.built)
+            build_cell = "<a href=\"" + href(s.name + "/build/build.log") + "\">error</a>";
+        page += "<tr><td>" + html_text(s.name) + "</td><td>" + html_text(s.original) + "</td><td>" +
+                json_number(s.score) + " / " + json_number(s.max_score) + "</td><td>" + build_cell + "</td>";
         std::string thumbnail;
         for (const TestOutcome &t : s.tests) {
             csv += "," + json_number(t.score);
@@ -103,13 +120,13 @@ bool write_class_report(const std::string &out, const TestSuite &suite, const st
                             href(t.thumbnail) + "\" alt=\"" + html_text(t.name) + ": first differing frame\"></a>";
         }
         page += "<td>" + thumbnail + "</td></tr>\n";
-        csv += std::string(",") + (s.built ? "ok" : "error") + "\n";
+        csv += std::string(",") + build_word(s) + "," + csv_name_cell(s.original) + "\n";
         timing += csv_cell(s.name) + "," + json_number(s.build_seconds) + "," + json_number(run_seconds) + "\n";
         ok = write_text_file(out + "/" + s.name + "/results.json", results_json(s)) && ok;
     }
     page += "</table>\n</body></html>\n";
-    ok = write_text_file(out + "/summary.csv", csv) && ok;
-    ok = write_text_file(out + "/index.html", page) && ok;
-    ok = write_text_file(out + "/timing.csv", timing) && ok;
+    ok = write_text_file(out + "/" + kSummaryFile, csv) && ok;
+    ok = write_text_file(out + "/" + kIndexFile, page) && ok;
+    ok = write_text_file(out + "/" + kTimingFile, timing) && ok;
     return ok;
 }

@@ -246,6 +246,8 @@ bool make_expected_runs(const TestSuite &suite, const MarkSettings &settings, co
 SubmissionOutcome mark_submission(const Submission &s, const TestSuite &suite, const MarkSettings &settings) {
     SubmissionOutcome o;
     o.name = s.name;
+    o.original = s.original;
+    o.problem = s.problem;
     const fs::path folder = fs::path(settings.out) / s.name;
     std::error_code ec;
     fs::remove_all(folder, ec);
@@ -253,7 +255,7 @@ SubmissionOutcome mark_submission(const Submission &s, const TestSuite &suite, c
     const BuildResult b = build_submission(s, (folder / "build").string(), settings.flags, settings.sandbox);
     o.built = b.ok;
     o.marking_failed = b.sandbox_failed;
-    o.build_log = b.log;
+    o.build_log = s.problem.empty() ? b.log : s.problem + "\n";
     o.build_seconds = b.seconds;
     for (const TestCase &t : suite.tests) {
         o.max_score += t.weight;
@@ -264,9 +266,10 @@ SubmissionOutcome mark_submission(const Submission &s, const TestSuite &suite, c
             n.max_score = t.weight;
             // The grader's own failure is counted as one, so the marks are not taken as final.
             n.status = b.sandbox_failed ? "runner-error" : "not-built";
-            n.output = b.sandbox_failed ? "The grader could not build your program, so this test could not run; "
-                                          "please tell your teacher."
-                                        : "Your program did not build, so this test could not run.";
+            n.output = b.sandbox_failed    ? "The grader could not build your program, so this test could not run; "
+                                             "please tell your teacher."
+                       : s.problem.empty() ? "Your program did not build, so this test could not run."
+                                           : "No source was handed in, so this test could not run.";
             o.tests.push_back(n);
             continue;
         }

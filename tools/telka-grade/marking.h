@@ -33,6 +33,8 @@ struct TestOutcome {
 
 struct SubmissionOutcome {
     std::string name;
+    std::string original;  // the name as handed in
+    std::string problem;   // why nothing could be built (no source), or empty
     bool built = false;
     bool marking_failed = false;  // the grader could not build it (its sandbox failed): no mark was given
     std::string build_log;

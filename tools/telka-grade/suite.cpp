@@ -1,14 +1,17 @@
-// Reading the tests folder and the submissions (suite.h). A bad test.conf
-// line is reported and ignored, so one typo does not stop a class's marking.
+// Reading the tests folder and the submissions (suite.h). Every fault of
+// the tests folder is reported before any student is marked: a typo in a
+// weight must not mark a whole class on the wrong scale.
 #include "suite.h"
+
+#include "out_layout.h"
+#include "test_files.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <map>
 #include <set>
+#include <sstream>
 
 namespace fs = std::filesystem;
 
@@ -29,11 +32,20 @@ bool positive_number(const std::string &text, double max, double *out) {
     return true;
 }
 
-void read_conf(const std::string &file, TestCase *t) {
-    std::ifstream in(file);
-    if (!in) return;
+// Reads test.conf's key = value lines into t; false with a message per bad line.
+bool read_conf(const std::string &file, TestCase *t) {
+    std::string text, error;
+    const TestFile got = read_test_file(file, kTestFileLimit, &text, &error);
+    if (got == TestFile::Missing) return true;
+    if (got == TestFile::Bad) {
+        std::fprintf(stderr, "telka-grade: %s\n", error.c_str());
+        return false;
+    }
+    std::istringstream in(text);
+    std::set<std::string> seen;
     std::string line;
     int number = 0;
+    bool all_ok = true;
     while (std::getline(in, line)) {
         ++number;
         const std::string text = trim(line);
@@ -41,24 +53,37 @@ void read_conf(const std::string &file, TestCase *t) {
         const size_t eq = text.find('=');
         const std::string key = eq == std::string::npos ? text : trim(text.substr(0, eq));
         const std::string value = eq == std::string::npos ? "" : trim(text.substr(eq + 1));
-        bool ok = eq != std::string::npos;
-        if (!ok) {
-        } else if (key == "weight") {
-            ok = positive_number(value, 1e6, &t->weight);
-        } else if (key == "timeout") {
-            ok = positive_number(value, 86400, &t->timeout);
-        } else if (key == "seconds") {
-            ok = positive_number(value, 1e8, &t->seconds);
-        } else if (key == "name") {
-            ok = !value.empty();
-            if (ok) t->name = value;
-        } else {
-            ok = false;
+        const char *why = nullptr;
+        if (eq == std::string::npos)
+            why = "not a 'key = value' line";
+        else if (!seen.insert(key).second)
+            why = "the key is given twice";
+        else if (key == "weight")
+            why = positive_number(value, 1e6, &t->weight) ? nullptr : "weight wants a number above 0, at most 1e6";
+        else if (key == "timeout")
+            why = positive_number(value, 86400, &t->timeout) ? nullptr : "timeout wants seconds above 0, at most 86400";
+        else if (key == "seconds")
+            why = positive_number(value, 1e8, &t->seconds) ? nullptr : "seconds wants a number above 0, at most 1e8";
+        else if (key == "name")
+            why = value.empty() ? "name wants a text" : (t->name = value, nullptr);
+        else
+            why = "unknown key";
+        if (why) {
+            std::fprintf(stderr, "telka-grade: %s:%d: '%s': %s (keys: weight, timeout, seconds, name = value)\n",
+                         file.c_str(), number, text.c_str(), why);
+            all_ok = false;
         }
-        if (!ok)
-            std::fprintf(stderr, "telka-grade: %s:%d: ignored '%s' (keys: weight, timeout, seconds, name = value)\n",
-                         file.c_str(), number, text.c_str());
     }
+    return all_ok;
+}
+
+// A test's optional or required file checked as regular and bounded; its
+// text is not kept, telka-run reads it again.
+bool check_test_file(const fs::path &file, bool required) {
+    std::string text, error;
+    const TestFile got = read_test_file(file.string(), kTestFileLimit, &text, &error);
+    if (got == TestFile::Bad) std::fprintf(stderr, "telka-grade: %s\n", error.c_str());
+    return got == TestFile::Read || (got == TestFile::Missing && !required);
 }
 
 // Sources under a folder, relative to it, sorted; hidden entries are skipped.
@@ -86,17 +111,6 @@ bool is_source_file(const std::string &path) {
     return kExtensions.count(fs::path(path).extension().string()) > 0;
 }
 
-std::string safe_name(const std::string &name) {
-    std::string out;
-    for (const char c : name) {
-        const bool keep = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' ||
-                          c == '_' || c == '-' || c == '+' || c == '@';
-        out.push_back(keep ? c : '_');
-    }
-    if (out.empty() || out[0] == '.') out.insert(out.begin(), '_');
-    return out;
-}
-
 bool read_test_suite(const std::string &folder, TestSuite *out) {
     std::error_code ec;
     const fs::path root = fs::absolute(folder, ec).lexically_normal();
@@ -118,26 +132,56 @@ bool read_test_suite(const std::string &folder, TestSuite *out) {
     for (const auto &entry : fs::directory_iterator(root, ec))
         if (entry.is_directory() && entry.path().filename() != "reference") folders.push_back(entry.path());
     std::sort(folders.begin(), folders.end());
+    bool ok = true;
     for (const fs::path &f : folders) {
         const std::string id = f.filename().string();
         if (id.empty() || id[0] == '.') continue;
-        if (!fs::is_regular_file(f / "script.scr", ec)) {
-            std::fprintf(stderr, "telka-grade: '%s' has no script.scr: not a test, skipped\n", f.string().c_str());
+        const bool looks_like_test = path_exists((f / "test.conf").string()) ||
+                                     path_exists((f / "answers.txt").string()) ||
+                                     path_exists((f / "expected").string());
+        if (!path_exists((f / "script.scr").string())) {
+            if (looks_like_test) {
+                std::fprintf(stderr, "telka-grade: the test folder '%s' has no script.scr\n", f.string().c_str());
+                ok = false;
+            } else {
+                std::fprintf(stderr, "telka-grade: '%s' has no script.scr: not a test, skipped\n", f.string().c_str());
+            }
+            continue;
+        }
+        // A test's id is a column of summary.csv, beside these.
+        static const std::set<std::string> kColumns = {"student", "score", "max_score", "build", "original"};
+        if (kColumns.count(id)) {
+            std::fprintf(stderr, "telka-grade: the test folder '%s' needs another name: '%s' is a column of %s\n",
+                         f.string().c_str(), id.c_str(), kSummaryFile);
+            ok = false;
             continue;
         }
         if (safe_name(id) != id) {
             std::fprintf(stderr, "telka-grade: the test folder '%s' needs a plain name (letters, digits, . _ - + @)\n",
                          f.string().c_str());
-            return false;
+            ok = false;
+            continue;
         }
         TestCase t;
         t.folder = f.string();
         t.id = t.name = id;
         t.script = (f / "script.scr").string();
-        if (fs::is_regular_file(f / "answers.txt", ec)) t.answers = (f / "answers.txt").string();
         t.expected = (f / "expected").string();
-        read_conf((f / "test.conf").string(), &t);
+        ok = check_test_file(t.script, true) && ok;
+        ok = check_test_file(f / "answers.txt", false) && ok;
+        if (path_exists((f / "answers.txt").string())) t.answers = (f / "answers.txt").string();
+        ok = read_conf((f / "test.conf").string(), &t) && ok;
+        std::string error;
+        if (path_exists(t.expected) && !check_saved_run(t.expected, &error)) {
+            std::fprintf(stderr, "telka-grade: %s\n", error.c_str());
+            ok = false;
+        }
         out->tests.push_back(t);
+    }
+    if (!ok) {
+        std::fprintf(stderr, "telka-grade: the tests folder '%s' cannot be used until the faults above are mended\n",
+                     folder.c_str());
+        return false;
     }
     if (out->tests.empty()) {
         std::fprintf(stderr, "telka-grade: '%s' holds no test (a folder with a script.scr)\n", folder.c_str());
@@ -150,7 +194,9 @@ bool read_submission(const std::string &path, const std::string &name, Submissio
     std::error_code ec;
     const fs::path p = fs::absolute(path, ec).lexically_normal();
     out->name = safe_name(name);
+    out->original = p.filename().string();
     out->origin = p.string();
+    out->problem.clear();
     out->sources.clear();
     if (fs::is_regular_file(p, ec) && is_source_file(p.string())) {
         out->root = p.parent_path().string();
@@ -158,6 +204,10 @@ bool read_submission(const std::string &path, const std::string &name, Submissio
     } else if (fs::is_directory(p, ec)) {
         out->root = p.string();
         out->sources = sources_under(p);
+        if (out->sources.empty()) out->problem = "The folder holds no C or C++ source file (.c, .cc, .cpp, .cxx).";
+    } else {
+        out->problem =
+            "'" + out->original + "' is not a C or C++ source file (.c, .cc, .cpp, .cxx) nor a folder of them.";
     }
     if (out->sources.empty()) {
         std::fprintf(stderr, "telka-grade: '%s' holds no C or C++ source file\n", path.c_str());
@@ -170,32 +220,29 @@ std::vector<Submission> read_submissions(const std::string &folder) {
     std::vector<fs::path> entries;
     std::error_code ec;
     for (const auto &entry : fs::directory_iterator(folder, ec)) entries.push_back(entry.path());
-    std::sort(entries.begin(), entries.end());
-    std::vector<Submission> out;
+    struct Entry {
+        Submission s;
+        bool renamed;  // its safe name differs from the name handed in
+    };
+    std::vector<Entry> read;
     for (const fs::path &e : entries) {
         const std::string leaf = e.filename().string();
         if (leaf.empty() || leaf[0] == '.') continue;
-        const bool dir = fs::is_directory(e, ec);
-        if (!dir && !is_source_file(leaf)) {
-            std::fprintf(stderr, "telka-grade: '%s' is not a C or C++ file nor a folder: skipped\n",
-                         e.string().c_str());
-            continue;
-        }
-        Submission s;
-        // A folder with no source still gets a row: the student handed in nothing that builds.
-        if (!read_submission(e.string(), dir ? leaf : e.stem().string(), &s)) {
-            s.name = safe_name(dir ? leaf : e.stem().string());
-            s.origin = e.string();
-        }
-        out.push_back(s);
+        // A source file is named by its stem; anything else keeps its whole name, so main.c.txt shows as itself.
+        const std::string name = !fs::is_directory(e, ec) && is_source_file(leaf) ? e.stem().string() : leaf;
+        Entry entry;
+        read_submission(e.string(), name, &entry.s);
+        entry.renamed = entry.s.name != name;
+        read.push_back(entry);
     }
-    std::sort(out.begin(), out.end(), [](const Submission &a, const Submission &b) {
-        return a.name != b.name ? a.name < b.name : a.origin < b.origin;
+    // Of two hand-ins with one safe name, the one whose name needed no change keeps it.
+    std::sort(read.begin(), read.end(), [](const Entry &a, const Entry &b) {
+        if (a.s.name != b.s.name) return a.s.name < b.s.name;
+        if (a.renamed != b.renamed) return b.renamed;
+        return a.s.origin < b.s.origin;
     });
-    std::map<std::string, int> seen;
-    for (Submission &s : out) {
-        const int n = ++seen[s.name];
-        if (n > 1) s.name += "-" + std::to_string(n);
-    }
+    std::vector<Submission> out;
+    for (Entry &entry : read) out.push_back(std::move(entry.s));
+    give_unique_names(&out);
     return out;
 }

@@ -3,6 +3,8 @@
 // per student), read from disk into sorted lists.
 #pragma once
 
+#include "submission_names.h"
+
 #include <string>
 #include <vector>
 
@@ -25,25 +27,26 @@ struct TestSuite {
 };
 
 struct Submission {
-    std::string name;                  // the student: the file's stem or the folder's name, made safe for paths
+    std::string name;                  // the student: the file's stem or the folder's name, made safe and unique
+    std::string original;              // the file's or folder's name as handed in
     std::string origin;                // the file or folder it came from
+    std::string problem;               // why there is nothing to build (no source), or empty
     std::string root;                  // the folder its sources are relative to
     std::vector<std::string> sources;  // paths relative to root, sorted
 };
 
-// Reads TESTS; false with a message on stderr when it cannot be used.
+// Reads TESTS; false with a message on stderr for each fault when it cannot
+// be used: a test's file that is not a regular file of at most
+// kTestFileLimit bytes, a bad test.conf line, a test-like folder with no
+// script.scr, an expected/ that is not a whole saved run.
 bool read_test_suite(const std::string &folder, TestSuite *out);
 
 // One submission from a file or folder, named `name` (made safe); false with
-// a message when it holds no C or C++ source.
+// a message, and `problem` saying why, when it holds no C or C++ source.
 bool read_submission(const std::string &path, const std::string &name, Submission *out);
 
-// Every submission in a folder, sorted by name; entries that are not
-// submissions are named on stderr and skipped. Duplicate names get -2, -3...
+// Every entry of a folder but hidden ones, sorted by their unique names
+// (give_unique_names); one with no C or C++ source is kept with its problem.
 std::vector<Submission> read_submissions(const std::string &folder);
-
-// A name fit for a folder and a CSV cell: letters, digits and . _ - + @ kept,
-// anything else '_', and never starting with '.'.
-std::string safe_name(const std::string &name);
 
 bool is_source_file(const std::string &path);

@@ -6,6 +6,7 @@
 #include "class_report.h"
 #include "grade_options.h"
 #include "marking.h"
+#include "out_layout.h"
 #include "process.h"
 #include "sandbox.h"
 #include "suite.h"
@@ -74,6 +75,44 @@ std::string make_temporary_out() {
     return mkdtemp(pattern.data()) ? pattern : std::string();
 }
 
+// True when `inner` is `outer` or lies inside it (both canonical).
+bool within(const fs::path &inner, const fs::path &outer) {
+    auto i = inner.begin(), j = outer.begin();
+    for (; i != inner.end() && j != outer.end(); ++i, ++j)
+        if (*i != *j) return false;
+    return j == outer.end();
+}
+
+// The class's marks replace students' folders in --out, so an --out that
+// is, holds or lies inside what is read would delete it. Paths are compared
+// canonical (links and .. resolved); an --out yet to be made is compared by
+// the canonical folder it would be made in.
+bool out_is_apart(const std::string &out, const std::vector<std::pair<std::string, std::string>> &inputs) {
+    std::error_code ec;
+    const fs::path o = fs::weakly_canonical(fs::absolute(out, ec), ec);
+    if (ec) {
+        std::fprintf(stderr, "telka-grade: --out '%s' cannot be resolved: %s\n", out.c_str(), ec.message().c_str());
+        return false;
+    }
+    for (const auto &[what, path] : inputs) {
+        if (path.empty()) continue;
+        std::error_code ec2;
+        const fs::path p = fs::weakly_canonical(fs::absolute(path, ec2), ec2);
+        if (ec2 || within(o, p) || within(p, o)) {
+            std::fprintf(stderr,
+                         "telka-grade: --out '%s' %s the %s '%s': marking would delete what it reads; give an out "
+                         "folder of its own\n",
+                         out.c_str(),
+                         o == p         ? "is"
+                         : within(o, p) ? "lies inside"
+                                        : "holds",
+                         what.c_str(), path.c_str());
+            return false;
+        }
+    }
+    return true;
+}
+
 // Marks every submission on `jobs` threads; outcomes keep the submissions' order.
 std::vector<SubmissionOutcome> mark_all(const std::vector<Submission> &subs, const TestSuite &suite,
                                         const MarkSettings &settings, unsigned jobs) {
@@ -121,6 +160,12 @@ int main(int argc, char **argv) {
         return kBadUsage;
     }
     if (!o.autograder.empty()) return make_autograder(suite, o.autograder) ? kMarked : kCannotMark;
+    if (!o.out.empty() &&
+        !out_is_apart(o.out,
+                      {{"tests folder", o.tests}, {"submissions folder", o.submissions}, {"submission", o.one}})) {
+        if (!o.results.empty()) write_failed_results(o.results, "its --out folder overlaps what it marks");
+        return kBadUsage;
+    }
 
     MarkSettings settings;
     settings.sandbox = o.sandbox;
@@ -148,7 +193,7 @@ int main(int argc, char **argv) {
     if (!problem) {
         settings.out = fs::absolute(out, ec).lexically_normal().string();
         if (!settings.out.empty() && settings.out.back() == '/') settings.out.pop_back();
-        if (!make_expected_runs(suite, settings, settings.out + "/.reference"))
+        if (!make_expected_runs(suite, settings, settings.out + "/" + kReferenceWork))
             problem = "the reference program's runs cannot be made";
     }
     if (problem) {
@@ -166,8 +211,9 @@ int main(int argc, char **argv) {
         Submission s;
         const std::string name = fs::path(o.one).lexically_normal().filename().string();
         const std::string stem = fs::is_directory(o.one, ec) ? name : fs::path(o.one).stem().string();
-        if (!read_submission(o.one, stem.empty() ? "submission" : stem, &s)) s.name = safe_name(stem);
+        read_submission(o.one, stem.empty() ? "submission" : stem, &s);
         subs.push_back(s);
+        give_unique_names(&subs);
     } else {
         if (!fs::is_directory(o.submissions, ec)) {
             std::fprintf(stderr, "telka-grade: the submissions folder '%s' is not a folder\n", o.submissions.c_str());
