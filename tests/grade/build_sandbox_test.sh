@@ -98,21 +98,28 @@ else
 fi
 
 # A bwrap that cannot make namespaces: telka-grade stops before marking.
+# The fakes lie where the sandbox's user finds them on PATH (this folder may
+# be closed to that user, under /root).
 real_bwrap=$(command -v bwrap)
+fakes=$(mktemp -d "${TMPDIR:-/tmp}/fake-bwrap.XXXXXX")
+trap 'rm -rf "$fakes"' EXIT
+chmod 755 "$fakes"
+cd "$fakes"
 mkdir no-ns no-build
 printf '#!/bin/sh\necho "bwrap: No permissions to create new namespace, likely because the kernel does not allow non-privileged user namespaces." >&2\nexit 1\n' >no-ns/bwrap
 # This one passes the check but fails at the build: the grader's failure, not the student's.
 printf '#!/bin/sh\nfor a; do last=$a; done\n[ "$last" = true ] && exec %s "$@"\necho "bwrap: No permissions to create new namespace" >&2\nexit 1\n' \
   "$real_bwrap" >no-build/bwrap
 chmod 755 no-ns/bwrap no-build/bwrap
+cd "$work"
 rc=0
-PATH="$work/no-ns:$PATH" "$grade" tests subs --out out-no-ns >no-ns.out 2>&1 || rc=$?
+PATH="$fakes/no-ns:$PATH" "$grade" tests subs --out out-no-ns >no-ns.out 2>&1 || rc=$?
 [ $rc = 3 ] || fail "with no namespaces telka-grade ended with $rc, not 3"
 grep -q 'No permissions to create new namespace' no-ns.out || fail "telka-grade did not say why: $(cat no-ns.out)"
 [ ! -e out-no-ns/alice ] && ! grep -q '\[1/' no-ns.out || fail "telka-grade marked a submission without a sandbox"
 mkdir fails-build && cp subs/alice.c fails-build/main.c
 rc=0
-PATH="$work/no-build:$PATH" mark fails-build && {
+PATH="$fakes/no-build:$PATH" mark fails-build && {
   [ $rc = 3 ] || fail "a build whose sandbox failed ended with $rc, not 3"
   has fails-build 'could not mark this submission' || fail "the student is not told the grader failed: $(cat fails-build.json)"
 }
@@ -122,7 +129,7 @@ cmake --install "$build" --prefix "$work/prefix" >install.log || fail "cmake --i
 "$work/prefix/bin/telka-grade" tests --autograder "$work/autograder.zip" >zip.log 2>&1 || fail "--autograder: $(cat zip.log)"
 mkdir service && (cd service && cmake -E tar xf "$work/autograder.zip")
 rc=0
-(cd service && env -u PKG_CONFIG_PATH PATH="$work/no-ns:/usr/bin:/bin" bash ./setup.sh) >setup.log 2>&1 || rc=$?
+(cd service && env -u PKG_CONFIG_PATH PATH="$fakes/no-ns:/usr/bin:/bin" bash ./setup.sh) >setup.log 2>&1 || rc=$?
 [ $rc != 0 ] || fail "setup.sh succeeded with no namespaces"
 ! grep -q 'ready$' setup.log || fail "setup.sh said ready with no namespaces"
 grep -q 'NOT READY' setup.log || fail "setup.sh gave the teacher no message: $(cat setup.log)"

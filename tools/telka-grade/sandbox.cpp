@@ -13,6 +13,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <map>
+#include <mutex>
 
 namespace fs = std::filesystem;
 
@@ -22,6 +24,62 @@ constexpr double kStepSeconds = 120;      // one compile or the link
 constexpr unsigned kStepMemoryMb = 1024;  // address space of each compiler process
 constexpr unsigned kLargestFileMb = 64;   // each file the build writes: objects, program, temporaries
 constexpr size_t kOutputKept = 64u << 10;
+
+// Whether the sandbox's user can read `path` (a file or a folder's tree)
+// from its mode bits alone: that user is neither owner nor group, so every
+// folder above needs o+x and the path itself o+r.
+bool others_can_reach(const fs::path &path) {
+    struct stat st;
+    for (fs::path p = path.parent_path(); !p.empty(); p = p.parent_path()) {
+        if (stat(p.c_str(), &st) != 0 || !(st.st_mode & S_IXOTH)) return false;
+        if (p == p.root_path()) break;
+    }
+    return stat(path.c_str(), &st) == 0 && (st.st_mode & S_IROTH) && (!S_ISDIR(st.st_mode) || (st.st_mode & S_IXOTH));
+}
+
+// The library's paths that the sandbox's user cannot reach for a folder
+// above them (a build tree or prefix under /root) are copied once, each
+// file keeping its own mode, into a folder every user can enter, removed at
+// exit; the sandbox binds each copy at its own path, so the flags stay as
+// they are and a file of mode 600 stays unreadable.
+struct LibraryCopies {
+    std::mutex lock;
+    std::string folder;
+    std::map<std::string, std::string> copy_of;  // original path -> its copy
+};
+
+LibraryCopies &library_copies() {
+    static LibraryCopies copies;
+    return copies;
+}
+
+void remove_library_copies() {
+    std::error_code ec;
+    if (!library_copies().folder.empty()) fs::remove_all(library_copies().folder, ec);
+}
+
+// The path the sandbox binds for `original`: itself, or its copy.
+std::string bind_source(const std::string &original) {
+    if (geteuid() != 0 || others_can_reach(original)) return original;
+    LibraryCopies &c = library_copies();
+    std::lock_guard<std::mutex> hold(c.lock);
+    const auto found = c.copy_of.find(original);
+    if (found != c.copy_of.end()) return found->second;
+    std::error_code ec;
+    if (c.folder.empty()) {
+        const char *tmp = std::getenv("TMPDIR");
+        std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/telka-library-XXXXXX";
+        if (!mkdtemp(pattern.data())) return original;
+        chmod(pattern.c_str(), 0755);
+        c.folder = pattern;
+        std::atexit(remove_library_copies);
+    }
+    const fs::path copy = fs::path(c.folder) / std::to_string(c.copy_of.size() + 1);
+    fs::copy(original, copy, fs::copy_options::recursive | fs::copy_options::copy_symlinks, ec);
+    if (ec) return original;
+    c.copy_of[original] = copy.string();
+    return copy.string();
+}
 
 }  // namespace
 
@@ -33,7 +91,7 @@ std::vector<std::string> sandbox_prefix(const std::string &build_dir, const std:
         "--cap-drop", "ALL",           "--json-status-fd", std::to_string(kStatusFd)};
     add_system_view(&a);
     for (const std::string &r : readable)
-        if (!in_system_folder(r)) a.insert(a.end(), {"--ro-bind", r, r});
+        if (!in_system_folder(r)) a.insert(a.end(), {"--ro-bind", bind_source(r), r});
     const std::string src = std::string(kBuildMount) + "/src";
     // clang-format off
     a.insert(a.end(), {"--bind", build_dir, kBuildMount, "--chdir", src, "--clearenv",
@@ -71,8 +129,7 @@ bool sandbox_works(const std::vector<std::string> &readable, std::string *why) {
             *why = "bwrap cannot make the build's sandbox here" +
                    std::string(geteuid() == 0 ? " (a user namespace, as user 65534)" : " (a user namespace)") +
                    (said.empty() ? std::string() : ": " + said) +
-                   "; install bubblewrap (Debian package bubblewrap), allow unprivileged user namespaces, and make "
-                   "the library's files readable by every user";
+                   "; install bubblewrap (Debian package bubblewrap) and allow unprivileged user namespaces";
         }
     }
     std::error_code ec;
