@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # telka-run --sandbox keeps a run to itself and within bounds: the caller's
-# environment and host paths do not reach the program, nothing of a fork
+# environment and host paths do not reach the program, its output, folder
+# and /tmp are capped, nothing of a fork
 # bomb outlives telka-run, fontconfig stays quiet, a frame PNG whose header
 # is oversized is refused before it is decoded, and a dialog with no answer
 # ends the run at once. Skipped (77) where bwrap cannot make a sandbox.
@@ -31,6 +32,24 @@ TEACHER_API_TOKEN=secret-42 timeout 30 "$run" ./peek --sandbox --workdir "$work/
 grep -q secret-42 peeked/env.txt && fail "the caller's environment reached the program"
 grep -q '^STANDIN_BACKEND=headless$' peeked/env.txt || fail "the stand-in's settings are missing: $(cat peeked/env.txt)"
 grep -qF "$work" peeked/mounts.txt peeked/pwd.txt peeked/env.txt r.json && fail "a host path shows inside: $(grep -F "$work" peeked/*.txt r.json | head -3)"
+
+# Output, the folder and /tmp are capped as a whole: 10 MB printed leave
+# about 128 KiB with the end kept, and neither 300 MB in the folder nor
+# 100 MB in /tmp fit (--file-size, which bounds one file, is off).
+cat >greedy <<'EOF2'
+#!/bin/sh
+head -c 10000000 /dev/zero | tr '\0' x
+echo the-last-line
+head -c 300000000 /dev/zero >big 2>/dev/null || echo folder-full >&2
+head -c 100000000 /dev/zero >/tmp/big 2>/dev/null || echo tmp-full >&2
+EOF2
+chmod +x greedy
+timeout 60 "$run" ./greedy --sandbox --file-size 0 --workdir "$work/greedy-run" --result r.json >out.txt 2>err.txt
+[ "$(stat -c %s out.txt)" -lt 200000 ] && [ "$(tail -c 14 out.txt)" = the-last-line ] ||
+  fail "the output is not capped to its head and tail: $(stat -c %s out.txt) bytes, ending $(tail -c 40 out.txt)"
+grep -q folder-full err.txt && grep -q tmp-full err.txt || fail "the folder or /tmp is not capped: $(cat err.txt)"
+[ "$(du -sm greedy-run | cut -f1)" -le 260 ] || fail "the folder kept $(du -sm greedy-run) MB"
+rm -rf greedy-run
 
 # A fork bomb that hides in new sessions outlives the timeout; none of it
 # may be left once telka-run has returned, whoever runs it.
@@ -80,4 +99,4 @@ seconds=$(grep -o '"virtual_seconds":[0-9.]*' r.json | cut -d: -f2)
 awk -v s="${seconds:-9999}" 'BEGIN { exit !(s < 1) }' || fail "the unanswered dialog took $seconds seconds of the program's time"
 
 [ "$failures" = 0 ] || exit 1
-echo "bounds: no caller's variable or host path inside, no process left, quiet fonts, bounded frames, no-answer at once"
+echo "bounds: no caller's variable or host path inside, capped output and disk, no process left, quiet fonts, bounded frames, no-answer at once"

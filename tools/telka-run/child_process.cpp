@@ -6,6 +6,8 @@
 
 #include "sandbox_view.h"
 
+#include "output_cap.h"
+
 #include "sandbox_stage.h"
 
 #include <dirent.h>
@@ -14,11 +16,13 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/signalfd.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cmath>
@@ -265,11 +269,15 @@ ChildOutcome run_process(const ChildLaunch &launch, bool drop) {
     StagedFiles staged;
     if (launch.sandbox && !stage_work_folder(launch.program, launch.workdir, &staged, &out.message)) return out;
     // exec_pipe tells an exec failure (errno) from a program that ends at once.
+    // In the sandbox stdout and stderr go through out_pipe and err_pipe, capped.
     int exec_pipe[2] = {-1, -1}, status_pipe[2] = {-1, -1}, block_pipe[2] = {-1, -1};
+    int out_pipe[2] = {-1, -1}, err_pipe[2] = {-1, -1};
     if (pipe2(exec_pipe, O_CLOEXEC) != 0 ||
-        (launch.sandbox && (pipe2(status_pipe, O_CLOEXEC) != 0 || pipe2(block_pipe, O_CLOEXEC) != 0))) {
+        (launch.sandbox && (pipe2(status_pipe, O_CLOEXEC) != 0 || pipe2(block_pipe, O_CLOEXEC) != 0 ||
+                            pipe2(out_pipe, O_CLOEXEC) != 0 || pipe2(err_pipe, O_CLOEXEC) != 0))) {
         out.message = std::string("cannot make a pipe: ") + std::strerror(errno);
-        close_fds({exec_pipe[0], exec_pipe[1], status_pipe[0], status_pipe[1], block_pipe[0], block_pipe[1]});
+        close_fds({exec_pipe[0], exec_pipe[1], status_pipe[0], status_pipe[1], block_pipe[0], block_pipe[1],
+                   out_pipe[0], out_pipe[1], err_pipe[0], err_pipe[1]});
         return out;
     }
     std::vector<std::string> args;
@@ -294,7 +302,8 @@ ChildOutcome run_process(const ChildLaunch &launch, bool drop) {
     if (child < 0) {
         out.message = std::string("cannot start '") + launch.program + "': " + std::strerror(errno);
         sigprocmask(SIG_SETMASK, &old_mask, nullptr);
-        close_fds({exec_pipe[0], exec_pipe[1], status_pipe[0], status_pipe[1], block_pipe[0], block_pipe[1]});
+        close_fds({exec_pipe[0], exec_pipe[1], status_pipe[0], status_pipe[1], block_pipe[0], block_pipe[1],
+                   out_pipe[0], out_pipe[1], err_pipe[0], err_pipe[1]});
         return out;
     }
     if (child == 0) {
@@ -304,6 +313,8 @@ ChildOutcome run_process(const ChildLaunch &launch, bool drop) {
             fcntl(status_pipe[1], F_SETFD, 0);
             fcntl(block_pipe[0], F_SETFD, 0);
             for (int fd : staged.fds) fcntl(fd, F_SETFD, 0);
+            dup2(out_pipe[1], STDOUT_FILENO);
+            dup2(err_pipe[1], STDERR_FILENO);
         }
         apply_limits(launch.limits, launch.sandbox);
         ChildFailure failure = {ChildStep::drop, 0};
@@ -331,7 +342,8 @@ ChildOutcome run_process(const ChildLaunch &launch, bool drop) {
     sigaction(SIGTERM, &interrupt, &old_term);
     sigaction(SIGHUP, &interrupt, &old_hup);
 
-    close_fds({exec_pipe[1], status_pipe[1], block_pipe[0]});
+    close_fds({exec_pipe[1], status_pipe[1], block_pipe[0], out_pipe[1], err_pipe[1]});
+    OutputCap out_cap(out_pipe[0], STDOUT_FILENO), err_cap(err_pipe[0], STDERR_FILENO);
     for (int &fd : staged.fds) close(fd);
     staged.fds.clear();
     ChildFailure failure = {ChildStep::exec, 0};
@@ -365,23 +377,30 @@ ChildOutcome run_process(const ChildLaunch &launch, bool drop) {
 
     // Wait for the end without reaping it, so the group's id is still ours to kill.
     bool timed_out = false;
+    // SIGCHLD as a descriptor, so one poll waits for the end, the timeout and the output.
+    const int chld_fd = signalfd(-1, &chld, SFD_CLOEXEC | SFD_NONBLOCK);
     for (;;) {
         siginfo_t info = {};
         if (waitid(P_PID, child, &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == child) break;
-        if (!limited) {
-            int sig = 0;
-            sigwait(&chld, &sig);
-            continue;
+        int wait_ms = -1;
+        if (limited) {
+            const auto left = deadline - std::chrono::steady_clock::now();
+            if (left <= std::chrono::nanoseconds(0)) {
+                timed_out = true;
+                break;
+            }
+            wait_ms = static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(left).count()) + 1;
         }
-        const auto left = deadline - std::chrono::steady_clock::now();
-        if (left <= std::chrono::nanoseconds(0)) {
-            timed_out = true;
-            break;
+        if (chld_fd < 0 && wait_ms < 0) wait_ms = 50;  // no signalfd: look again soon
+        struct pollfd fds[3] = {{chld_fd, POLLIN, 0}, {out_cap.fd(), POLLIN, 0}, {err_cap.fd(), POLLIN, 0}};
+        if (poll(fds, 3, chld_fd < 0 ? std::min(wait_ms, 50) : wait_ms) > 0 && (fds[0].revents & POLLIN)) {
+            struct signalfd_siginfo si;
+            while (read(chld_fd, &si, sizeof si) == sizeof si) {}
         }
-        const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
-        const struct timespec wait = {static_cast<time_t>(ns / 1000000000), static_cast<long>(ns % 1000000000)};
-        sigtimedwait(&chld, nullptr, &wait);
+        out_cap.take();
+        err_cap.take();
     }
+    if (chld_fd >= 0) close(chld_fd);
     // The namespace first: bwrap, killed first, would leave its pid 1 to die
     // after the runner has gone on.
     bool emptied = true;
@@ -400,6 +419,9 @@ ChildOutcome run_process(const ChildLaunch &launch, bool drop) {
         sandbox_status += drain(status_pipe[0]);
         close(status_pipe[0]);
     }
+    // Every writer is gone with the namespace.
+    out_cap.finish();
+    err_cap.finish();
     if (work_fd >= 0) {
         std::string error;
         if (!emptied)
