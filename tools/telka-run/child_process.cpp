@@ -131,9 +131,18 @@ std::vector<std::string> sandbox_argv(const ChildLaunch &launch, const std::vect
                                       int block_fd) {
     // A user namespace always (not --unshare-user-try): the process limit
     // then counts the sandbox's processes alone.
-    std::vector<std::string> argv = {"bwrap",        "--unshare-all",     "--unshare-user", "--die-with-parent",
-                                     "--new-session", "--cap-drop",       "ALL",            "--clearenv",
-                                     "--json-status-fd", std::to_string(status_fd), "--block-fd", std::to_string(block_fd)};
+    std::vector<std::string> argv = {"bwrap",
+                                     "--unshare-all",
+                                     "--unshare-user",
+                                     "--die-with-parent",
+                                     "--new-session",
+                                     "--cap-drop",
+                                     "ALL",
+                                     "--clearenv",
+                                     "--json-status-fd",
+                                     std::to_string(status_fd),
+                                     "--block-fd",
+                                     std::to_string(block_fd)};
     add_system_view(&argv, kSandboxTmpBytes);
     // Fontconfig reads the system's caches and wants one folder it may
     // write; without both it complains on every run (the pictures are the same).
@@ -190,7 +199,8 @@ uint64_t json_number(const std::string &text, const char *key) {
 // up at EOF (bwrap failed) or at the deadline.
 bool read_sandbox_ids(int fd, std::chrono::steady_clock::time_point deadline, std::string *text, SandboxIds *ids) {
     while (text->find('\n') == std::string::npos) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) return false;
         struct pollfd p = {fd, POLLIN, 0};
         if (poll(&p, 1, static_cast<int>(left.count())) < 0 && errno != EINTR) return false;
@@ -425,7 +435,8 @@ ChildOutcome run_process(const ChildLaunch &launch, bool drop) {
     if (work_fd >= 0) {
         std::string error;
         if (!emptied)
-            std::fprintf(stderr, "telka-run: processes of the sandbox are still there; what the program wrote is not kept\n");
+            std::fprintf(stderr,
+                         "telka-run: processes of the sandbox are still there; what the program wrote is not kept\n");
         else if (!copy_out_work(work_fd, launch.workdir, &error))
             std::fprintf(stderr, "telka-run: some of what the program wrote is lost: %s\n", error.c_str());
         close(work_fd);

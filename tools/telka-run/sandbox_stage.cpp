@@ -78,7 +78,9 @@ void copy_dir(int from, const std::string &to, int depth, CopyOut *c) {
         const std::string name = e->d_name;
         if (name == "." || name == "..") continue;
         if (++c->entries > kMaxCopiedEntries) {
-            if (c->ok) *c->error = "the program left more than " + std::to_string(kMaxCopiedEntries) + " files; the rest are dropped";
+            if (c->ok)
+                *c->error =
+                    "the program left more than " + std::to_string(kMaxCopiedEntries) + " files; the rest are dropped";
             c->ok = false;
             break;
         }
@@ -94,7 +96,8 @@ void copy_dir(int from, const std::string &to, int depth, CopyOut *c) {
                 c->failed("cannot make '" + target + "'", errno);
                 continue;
             }
-            if (c->chown && lchown(target.c_str(), c->uid, c->gid) != 0) c->failed("cannot hand over '" + target + "'", errno);
+            if (c->chown && lchown(target.c_str(), c->uid, c->gid) != 0)
+                c->failed("cannot hand over '" + target + "'", errno);
             const int sub = openat(from, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
             if (sub < 0) continue;
             copy_dir(sub, target, depth + 1, c);
@@ -102,7 +105,8 @@ void copy_dir(int from, const std::string &to, int depth, CopyOut *c) {
         } else if (S_ISREG(st.st_mode)) {
             if (exists) fs::remove_all(target);
             const int in = openat(from, name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-            const int out = open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, st.st_mode & 0777);
+            const int out =
+                open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, st.st_mode & 0777);
             const bool copied = in >= 0 && out >= 0 && copy_fd(in, out);
             const int e = errno;
             if (in >= 0) close(in);
