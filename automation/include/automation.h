@@ -81,7 +81,11 @@ bool write_window_png(HWND window, const std::string &path);
 bool write_png(const std::string &path, const uint32_t *pixels, int width, int height, ptrdiff_t stride);
 
 // Reads any PNG into 0x00RRGGBB pixels (alpha dropped); false on failure.
-bool read_png(const std::string &path, std::vector<uint32_t> *pixels, int *width, int *height);
+// A picture whose header says it is wider than `max_width` or higher than
+// `max_height` (0: no bound) is refused, with a message, before any pixel
+// is decoded: its header alone decides what the decoding costs.
+bool read_png(const std::string &path, std::vector<uint32_t> *pixels, int *width, int *height, int max_width = 0,
+              int max_height = 0);
 
 // ---- steered runs (telka-run sets the environment) ----
 

@@ -34,11 +34,20 @@ bool write_png(const std::string &path, const uint32_t *pixels, int width, int h
     return std::rename(tmp.c_str(), path.c_str()) == 0;
 }
 
-bool read_png(const std::string &path, std::vector<uint32_t> *pixels, int *width, int *height) {
+bool read_png(const std::string &path, std::vector<uint32_t> *pixels, int *width, int *height, int max_width,
+              int max_height) {
     png_image image;
     std::memset(&image, 0, sizeof image);
     image.version = PNG_IMAGE_VERSION;
     if (!png_image_begin_read_from_file(&image, path.c_str())) return false;
+    if ((max_width > 0 && image.width > static_cast<png_uint_32>(max_width)) ||
+        (max_height > 0 && image.height > static_cast<png_uint_32>(max_height))) {
+        std::fprintf(stderr, "%s: the picture says it is %lu x %lu pixels, more than the %d x %d it can be; not read\n",
+                     path.c_str(), static_cast<unsigned long>(image.width), static_cast<unsigned long>(image.height),
+                     max_width, max_height);
+        png_image_free(&image);
+        return false;
+    }
     image.format = PNG_FORMAT_BGRA;
     pixels->assign(static_cast<size_t>(image.width) * image.height, 0u);
     if (!png_image_finish_read(&image, nullptr, pixels->data(), static_cast<png_int_32>(image.width) * 4, nullptr)) {

@@ -171,13 +171,19 @@ void end_run(const char *why, const char *reason) {
 }
 
 // A dialog the program waits in gets the next answer typed, once, and Enter
-// at its next wait, after it has painted the line; none left ends the run, as
-// nothing else can close the dialog. True when the wait is spent.
+// at its next wait, after it has painted the line; none left (or none
+// given) ends the run, as nothing else can close the dialog. True when the
+// wait is spent.
 bool answer_dialog() {
     Run &r = run();
-    if (!r.answering) return false;
     const HWND dialog = open_dialog();
     if (!dialog) return false;
+    if (!r.answering) {
+        // Nothing can answer it: waiting would only spend the run's time.
+        std::fprintf(stderr, "headless: the program asks for a line and no answers were given; stopping it\n");
+        std::fflush(stderr);
+        exit_stopped("no-answer");
+    }
     if (dialog == r.answered) {
         if (r.confirmed) return false;
         r.confirmed = true;

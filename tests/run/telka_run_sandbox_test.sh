@@ -81,7 +81,8 @@ grep -qF '"event 1: kind 2 at (0, 0) key 97"' r.json || fail "run_probe in the s
 
 # bwrap passes a signal on as 128 + N; a program's own exit with such a
 # status is still its own.
-timeout 30 env LSAN_OPTIONS=detect_leaks=0 RUN_PROBE_STATUS=139 "$run" private/"$(basename "$probe")" --sandbox \
+echo 139 >private/wd/run_probe_status
+timeout 30 env LSAN_OPTIONS=detect_leaks=0 "$run" private/"$(basename "$probe")" --sandbox \
   --workdir private/wd --events 'TELKA_KBD(113)' --result r.json 2>err.txt
 grep -q '"status": *"exited".*"exit_status": *139' <(tr -d '\n' <r.json) || fail "exit 139 in the sandbox: $(cat r.json)"
 

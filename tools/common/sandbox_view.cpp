@@ -12,7 +12,7 @@ const char *const kSystemFolders[] = {"/usr", "/bin", "/sbin", "/lib", "/lib32",
 
 }  // namespace
 
-void add_system_view(std::vector<std::string> *argv) {
+void add_system_view(std::vector<std::string> *argv, uint64_t tmp_bytes) {
     for (const char *path : kSystemFolders) {
         std::error_code ec;
         if (fs::is_symlink(path, ec)) {
@@ -24,6 +24,7 @@ void add_system_view(std::vector<std::string> *argv) {
         }
         if (fs::is_directory(path, ec)) argv->insert(argv->end(), {"--ro-bind", path, path});
     }
+    if (tmp_bytes) argv->insert(argv->end(), {"--size", std::to_string(tmp_bytes)});
     argv->insert(argv->end(), {"--tmpfs", "/tmp", "--dev", "/dev", "--proc", "/proc"});
 }
 

@@ -1,20 +1,28 @@
 // Starting the program for telka-run: fork, limits, its own process group,
-// exec (of the program or of bwrap, as nobody when the runner is root), and a
-// wait that ends at the wall-clock limit. Relies on POSIX signals and bwrap.
+// exec (of the program or of bwrap, as nobody when the runner is root), a
+// wait that ends at the wall-clock limit, and in the sandbox the wait for its
+// pid namespace to empty. Relies on POSIX signals, Linux's /proc and bwrap.
 #include "child_process.h"
 
 #include "sandbox_view.h"
 
+#include "output_cap.h"
+
 #include "sandbox_stage.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <grp.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/signalfd.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cmath>
@@ -22,6 +30,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -29,18 +38,11 @@ namespace {
 
 // The group to kill when telka-run itself is interrupted, so a Ctrl+C or a
 // marking script's kill never leaves a student's program running.
+// bwrap's --die-with-parent then ends the sandbox with it.
 volatile sig_atomic_t g_child_group = 0;
-// While a staged run's files are away, the runner waits to bring them back
-// before it gives in to the signal.
-volatile sig_atomic_t g_hold_interrupt = 0;
-volatile sig_atomic_t g_interrupted = 0;
 
 void on_interrupt(int sig) {
     if (g_child_group > 0) kill(-g_child_group, SIGKILL);
-    if (g_hold_interrupt) {
-        g_interrupted = sig;
-        return;
-    }
     signal(sig, SIG_DFL);
     raise(sig);
 }
@@ -125,17 +127,45 @@ std::string find_in_path(const std::string &name) {
     return "";
 }
 
-std::vector<std::string> sandbox_argv(const ChildLaunch &launch, const SandboxSources &from, int status_fd) {
+std::vector<std::string> sandbox_argv(const ChildLaunch &launch, const std::vector<std::string> &staged, int status_fd,
+                                      int block_fd) {
     // A user namespace always (not --unshare-user-try): the process limit
     // then counts the sandbox's processes alone.
-    std::vector<std::string> argv = {
-        "bwrap",      "--unshare-all", "--unshare-user",   "--die-with-parent",      "--new-session",
-        "--cap-drop", "ALL",           "--json-status-fd", std::to_string(status_fd)};
-    // The view first: the work folder and the program may lie under its /tmp.
-    add_system_view(&argv);
-    argv.insert(argv.end(), {"--setenv", "TMPDIR", "/tmp"});
-    argv.insert(argv.end(), {"--ro-bind", from.program, launch.program});
-    argv.insert(argv.end(), {"--bind", from.workdir, launch.workdir, "--chdir", launch.workdir, "--"});
+    std::vector<std::string> argv = {"bwrap",
+                                     "--unshare-all",
+                                     "--unshare-user",
+                                     "--die-with-parent",
+                                     "--new-session",
+                                     "--cap-drop",
+                                     "ALL",
+                                     "--clearenv",
+                                     "--json-status-fd",
+                                     std::to_string(status_fd),
+                                     "--block-fd",
+                                     std::to_string(block_fd)};
+    add_system_view(&argv, kSandboxTmpBytes);
+    // Fontconfig reads the system's caches and wants one folder it may
+    // write; without both it complains on every run (the pictures are the same).
+    std::error_code ec;
+    if (fs::is_directory("/var/cache/fontconfig", ec))
+        argv.insert(argv.end(), {"--ro-bind", "/var/cache/fontconfig", "/var/cache/fontconfig"});
+    for (const std::string &v : launch.environment) {
+        const size_t eq = v.find('=');
+        if (eq != std::string::npos) argv.insert(argv.end(), {"--setenv", v.substr(0, eq), v.substr(eq + 1)});
+    }
+    // clang-format off
+    argv.insert(argv.end(), {
+        "--setenv", "PATH", "/usr/local/bin:/usr/bin:/bin",
+        "--setenv", "HOME", kInsideWork,
+        "--setenv", "TMPDIR", "/tmp",
+        "--setenv", "XDG_CACHE_HOME", "/tmp/.cache",
+        "--setenv", "LANG", "C.UTF-8",
+        "--setenv", "LC_ALL", "C.UTF-8",
+    });
+    // clang-format on
+    argv.insert(argv.end(), {"--size", std::to_string(kSandboxWorkBytes), "--tmpfs", kInsideWork});
+    argv.insert(argv.end(), staged.begin(), staged.end());
+    argv.insert(argv.end(), {"--chdir", kInsideWork, "--"});
     if (launch.limits.processes) {
         // Set once the namespace exists: set on bwrap, outside, it would
         // also cap the user's processes there (all of them, for a teacher).
@@ -145,29 +175,128 @@ std::vector<std::string> sandbox_argv(const ChildLaunch &launch, const SandboxSo
         const std::string limit = std::to_string(n);
         argv.insert(argv.end(), {kPrlimit, "--nproc=" + limit + ":" + limit, "--"});
     }
-    argv.push_back(launch.program);
+    argv.push_back(kInsideProgram);
     return argv;
 }
 
 namespace {
 
+// The sandbox as bwrap reports it: its pid 1 (as the runner sees it) and
+// the inode of its pid namespace.
+struct SandboxIds {
+    pid_t pid1 = 0;
+    ino_t pid_ns = 0;
+};
+
+uint64_t json_number(const std::string &text, const char *key) {
+    const size_t at = text.find(std::string("\"") + key + "\"");
+    if (at == std::string::npos) return 0;
+    const size_t colon = text.find(':', at);
+    return colon == std::string::npos ? 0 : std::strtoull(text.c_str() + colon + 1, nullptr, 10);
+}
+
+// Reads bwrap's first status line (the sandbox made) into *text, or gives
+// up at EOF (bwrap failed) or at the deadline.
+bool read_sandbox_ids(int fd, std::chrono::steady_clock::time_point deadline, std::string *text, SandboxIds *ids) {
+    while (text->find('\n') == std::string::npos) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) return false;
+        struct pollfd p = {fd, POLLIN, 0};
+        if (poll(&p, 1, static_cast<int>(left.count())) < 0 && errno != EINTR) return false;
+        char buffer[1024];
+        const ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n == 0) return false;
+        if (n > 0) text->append(buffer, static_cast<size_t>(n));
+    }
+    ids->pid1 = static_cast<pid_t>(json_number(*text, "child-pid"));
+    ids->pid_ns = static_cast<ino_t>(json_number(*text, "pid-namespace"));
+    return ids->pid1 > 0 && ids->pid_ns > 0;
+}
+
+bool in_namespace(pid_t pid, ino_t ns) {
+    struct stat st;
+    return stat(("/proc/" + std::to_string(pid) + "/ns/pid").c_str(), &st) == 0 && st.st_ino == ns;
+}
+
+// The sandbox's work folder, reached through its pid 1 once bwrap has made
+// its root (the program waits on the block fd meanwhile). The descriptor
+// keeps the tmpfs alive after the namespace is gone, for the copy out.
+int hold_work_folder(const SandboxIds &ids, std::chrono::steady_clock::time_point deadline) {
+    const std::string root = "/proc/" + std::to_string(ids.pid1) + "/root";
+    const std::string work = root + kInsideWork;
+    for (;;) {
+        struct stat r, w;
+        struct statfs f;
+        if (stat(root.c_str(), &r) == 0 && stat(work.c_str(), &w) == 0 && r.st_dev != w.st_dev &&
+            statfs(work.c_str(), &f) == 0 && f.f_type == 0x01021994 /* TMPFS_MAGIC */) {
+            const int fd = open(work.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            if (fd >= 0 && in_namespace(ids.pid1, ids.pid_ns)) return fd;
+            if (fd >= 0) close(fd);
+        }
+        if (std::chrono::steady_clock::now() > deadline || !in_namespace(ids.pid1, ids.pid_ns)) return -1;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
+// The processes still in the pid namespace `ns`.
+int processes_in(ino_t ns) {
+    int n = 0;
+    DIR *proc = opendir("/proc");
+    if (!proc) return 0;
+    while (const dirent *e = readdir(proc)) {
+        char *end = nullptr;
+        const long pid = std::strtol(e->d_name, &end, 10);
+        if (pid > 0 && *end == '\0' && in_namespace(static_cast<pid_t>(pid), ns)) ++n;
+    }
+    closedir(proc);
+    return n;
+}
+
+// Killing its pid 1 makes the kernel end every process of the namespace,
+// those in other sessions too, which a group kill misses; the namespace is
+// empty once the last has gone. Bounded: a process stuck in the kernel is
+// reported, not waited for forever.
+bool empty_namespace(const SandboxIds &ids) {
+    if (in_namespace(ids.pid1, ids.pid_ns)) kill(ids.pid1, SIGKILL);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (processes_in(ids.pid_ns) > 0) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+void close_fds(std::initializer_list<int> fds) {
+    for (int fd : fds)
+        if (fd >= 0) close(fd);
+}
+
 // Starts and waits for the program (whose path is resolved already); in the
-// sandbox its files are bound from `from`, and `drop` makes the child the
-// sandbox's user before bwrap starts.
-ChildOutcome run_process(const ChildLaunch &launch, const SandboxSources &from, bool drop) {
+// sandbox `drop` makes the child the sandbox's user before bwrap starts.
+ChildOutcome run_process(const ChildLaunch &launch, bool drop) {
     ChildOutcome out;
+    StagedFiles staged;
+    if (launch.sandbox && !stage_work_folder(launch.program, launch.workdir, &staged, &out.message)) return out;
     // exec_pipe tells an exec failure (errno) from a program that ends at once.
-    int exec_pipe[2], status_pipe[2] = {-1, -1};
-    if (pipe2(exec_pipe, O_CLOEXEC) != 0 || (launch.sandbox && pipe2(status_pipe, O_CLOEXEC) != 0)) {
+    // In the sandbox stdout and stderr go through out_pipe and err_pipe, capped.
+    int exec_pipe[2] = {-1, -1}, status_pipe[2] = {-1, -1}, block_pipe[2] = {-1, -1};
+    int out_pipe[2] = {-1, -1}, err_pipe[2] = {-1, -1};
+    if (pipe2(exec_pipe, O_CLOEXEC) != 0 ||
+        (launch.sandbox && (pipe2(status_pipe, O_CLOEXEC) != 0 || pipe2(block_pipe, O_CLOEXEC) != 0 ||
+                            pipe2(out_pipe, O_CLOEXEC) != 0 || pipe2(err_pipe, O_CLOEXEC) != 0))) {
         out.message = std::string("cannot make a pipe: ") + std::strerror(errno);
+        close_fds({exec_pipe[0], exec_pipe[1], status_pipe[0], status_pipe[1], block_pipe[0], block_pipe[1],
+                   out_pipe[0], out_pipe[1], err_pipe[0], err_pipe[1]});
         return out;
     }
     std::vector<std::string> args;
     if (launch.sandbox)
-        args = sandbox_argv(launch, from, status_pipe[1]);
+        args = sandbox_argv(launch, staged.args, status_pipe[1], block_pipe[0]);
     else
         args = {launch.program};
-    const std::string start_dir = launch.sandbox ? from.workdir : launch.workdir;
+    // bwrap needs no folder of the caller's: nobody may not reach them.
+    const std::string start_dir = launch.sandbox ? "/" : launch.workdir;
     std::vector<char *> argv;
     for (std::string &a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
@@ -183,14 +312,20 @@ ChildOutcome run_process(const ChildLaunch &launch, const SandboxSources &from, 
     if (child < 0) {
         out.message = std::string("cannot start '") + launch.program + "': " + std::strerror(errno);
         sigprocmask(SIG_SETMASK, &old_mask, nullptr);
-        for (int fd : {exec_pipe[0], exec_pipe[1], status_pipe[0], status_pipe[1]})
-            if (fd >= 0) close(fd);
+        close_fds({exec_pipe[0], exec_pipe[1], status_pipe[0], status_pipe[1], block_pipe[0], block_pipe[1],
+                   out_pipe[0], out_pipe[1], err_pipe[0], err_pipe[1]});
         return out;
     }
     if (child == 0) {
         setpgid(0, 0);
         sigprocmask(SIG_SETMASK, &old_mask, nullptr);
-        if (launch.sandbox) fcntl(status_pipe[1], F_SETFD, 0);
+        if (launch.sandbox) {
+            fcntl(status_pipe[1], F_SETFD, 0);
+            fcntl(block_pipe[0], F_SETFD, 0);
+            for (int fd : staged.fds) fcntl(fd, F_SETFD, 0);
+            dup2(out_pipe[1], STDOUT_FILENO);
+            dup2(err_pipe[1], STDERR_FILENO);
+        }
         apply_limits(launch.limits, launch.sandbox);
         ChildFailure failure = {ChildStep::drop, 0};
         if (drop && !drop_to_sandbox_user()) {
@@ -217,34 +352,69 @@ ChildOutcome run_process(const ChildLaunch &launch, const SandboxSources &from, 
     sigaction(SIGTERM, &interrupt, &old_term);
     sigaction(SIGHUP, &interrupt, &old_hup);
 
-    close(exec_pipe[1]);
-    if (launch.sandbox) close(status_pipe[1]);
+    close_fds({exec_pipe[1], status_pipe[1], block_pipe[0], out_pipe[1], err_pipe[1]});
+    OutputCap out_cap(out_pipe[0], STDOUT_FILENO), err_cap(err_pipe[0], STDERR_FILENO);
+    for (int &fd : staged.fds) close(fd);
+    staged.fds.clear();
     ChildFailure failure = {ChildStep::exec, 0};
     const bool exec_failed = read(exec_pipe[0], &failure, sizeof failure) == sizeof failure;
     const int exec_error = failure.error;
     close(exec_pipe[0]);
 
-    // Wait for the end without reaping it, so the group's id is still ours to kill.
     const bool limited = launch.limits.timeout > 0;
     const auto deadline = started + std::chrono::duration<double>(launch.limits.timeout);
+    std::string sandbox_status;
+    SandboxIds ids;
+    int work_fd = -1;
+    bool sandbox_made = false;
+    if (launch.sandbox && !exec_failed) {
+        // Making the sandbox gets its own bound, so a run without a timeout
+        // cannot hang here either.
+        const auto setup_deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        const std::chrono::steady_clock::time_point until =
+            limited && deadline < setup_deadline
+                ? std::chrono::time_point_cast<std::chrono::steady_clock::duration>(deadline)
+                : setup_deadline;
+        sandbox_made = read_sandbox_ids(status_pipe[0], until, &sandbox_status, &ids) &&
+                       (work_fd = hold_work_folder(ids, until)) >= 0;
+        if (sandbox_made) {
+            const char go = 1;
+            sandbox_made = write(block_pipe[1], &go, 1) == 1;
+        }
+        if (!sandbox_made && ids.pid1 > 0) empty_namespace(ids);
+    }
+    close_fds({block_pipe[1]});
+
+    // Wait for the end without reaping it, so the group's id is still ours to kill.
     bool timed_out = false;
+    // SIGCHLD as a descriptor, so one poll waits for the end, the timeout and the output.
+    const int chld_fd = signalfd(-1, &chld, SFD_CLOEXEC | SFD_NONBLOCK);
     for (;;) {
         siginfo_t info = {};
         if (waitid(P_PID, child, &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == child) break;
-        if (!limited) {
-            int sig = 0;
-            sigwait(&chld, &sig);
-            continue;
+        int wait_ms = -1;
+        if (limited) {
+            const auto left = deadline - std::chrono::steady_clock::now();
+            if (left <= std::chrono::nanoseconds(0)) {
+                timed_out = true;
+                break;
+            }
+            wait_ms = static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(left).count()) + 1;
         }
-        const auto left = deadline - std::chrono::steady_clock::now();
-        if (left <= std::chrono::nanoseconds(0)) {
-            timed_out = true;
-            break;
+        if (chld_fd < 0 && wait_ms < 0) wait_ms = 50;  // no signalfd: look again soon
+        struct pollfd fds[3] = {{chld_fd, POLLIN, 0}, {out_cap.fd(), POLLIN, 0}, {err_cap.fd(), POLLIN, 0}};
+        if (poll(fds, 3, chld_fd < 0 ? std::min(wait_ms, 50) : wait_ms) > 0 && (fds[0].revents & POLLIN)) {
+            struct signalfd_siginfo si;
+            while (read(chld_fd, &si, sizeof si) == sizeof si) {}
         }
-        const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
-        const struct timespec wait = {static_cast<time_t>(ns / 1000000000), static_cast<long>(ns % 1000000000)};
-        sigtimedwait(&chld, nullptr, &wait);
+        out_cap.take();
+        err_cap.take();
     }
+    if (chld_fd >= 0) close(chld_fd);
+    // The namespace first: bwrap, killed first, would leave its pid 1 to die
+    // after the runner has gone on.
+    bool emptied = true;
+    if (ids.pid1 > 0) emptied = empty_namespace(ids);
     kill(-child, SIGKILL);
     int status = 0;
     while (waitpid(child, &status, 0) < 0 && errno == EINTR) {}
@@ -255,22 +425,26 @@ ChildOutcome run_process(const ChildLaunch &launch, const SandboxSources &from, 
     sigaction(SIGHUP, &old_hup, nullptr);
     sigprocmask(SIG_SETMASK, &old_mask, nullptr);
 
-    std::string sandbox_status;
     if (launch.sandbox) {
-        sandbox_status = drain(status_pipe[0]);
+        sandbox_status += drain(status_pipe[0]);
         close(status_pipe[0]);
+    }
+    // Every writer is gone with the namespace.
+    out_cap.finish();
+    err_cap.finish();
+    if (work_fd >= 0) {
+        std::string error;
+        if (!emptied)
+            std::fprintf(stderr,
+                         "telka-run: processes of the sandbox are still there; what the program wrote is not kept\n");
+        else if (!copy_out_work(work_fd, launch.workdir, &error))
+            std::fprintf(stderr, "telka-run: some of what the program wrote is lost: %s\n", error.c_str());
+        close(work_fd);
     }
     if (exec_failed && failure.step == ChildStep::drop) {
         out.kind = ChildOutcome::Kind::runner_error;
         out.message = "cannot become user " + std::to_string(kSandboxUid) +
                       " to run the program in the sandbox: " + std::strerror(exec_error);
-        return out;
-    }
-    if (exec_failed && failure.step == ChildStep::chdir && launch.sandbox) {
-        out.kind = ChildOutcome::Kind::runner_error;
-        out.message = "cannot enter '" + start_dir + "'" + (drop ? " as user " + std::to_string(kSandboxUid) : "") +
-                      " for --sandbox: " + std::strerror(exec_error) +
-                      (drop ? " (TMPDIR must be a folder every user can reach)" : "");
         return out;
     }
     if (exec_failed) {
@@ -285,13 +459,15 @@ ChildOutcome run_process(const ChildLaunch &launch, const SandboxSources &from, 
         }
         return out;
     }
-    if (timed_out) {
-        out.kind = ChildOutcome::Kind::timed_out;
+    if (launch.sandbox && !sandbox_made) {
+        out.kind = ChildOutcome::Kind::runner_error;
+        out.message = sandbox_status.find("\"child-pid\"") == std::string::npos
+                          ? "bwrap could not make the sandbox (its message is above); the program did not run"
+                          : "the sandbox's work folder could not be reached; the program did not run";
         return out;
     }
-    if (launch.sandbox && sandbox_status.find("\"child-pid\"") == std::string::npos) {
-        out.kind = ChildOutcome::Kind::runner_error;
-        out.message = "bwrap could not make the sandbox (its message is above); the program did not run";
+    if (timed_out) {
+        out.kind = ChildOutcome::Kind::timed_out;
         return out;
     }
     if (WIFSIGNALED(status)) {
@@ -323,7 +499,7 @@ ChildOutcome run_process(const ChildLaunch &launch, const SandboxSources &from, 
 }  // namespace
 
 ChildOutcome run_child(const ChildLaunch &launch) {
-    if (!launch.sandbox) return run_process(launch, {}, false);
+    if (!launch.sandbox) return run_process(launch, false);
     ChildOutcome out;
     // Inside the sandbox a missing program would look like bwrap failing.
     ChildLaunch resolved = launch;
@@ -343,24 +519,7 @@ ChildOutcome run_child(const ChildLaunch &launch) {
         out.message = std::string("--processes in the sandbox needs ") + kPrlimit + " (Debian's util-linux)";
         return out;
     }
-    if (geteuid() != 0) return run_process(resolved, {resolved.program, resolved.workdir}, false);
-
-    // Root runs the program as nobody, who may not reach the caller's
-    // folders (a clone under /root): both go through a staging folder.
-    SandboxStage stage;
-    std::string error;
-    if (!stage_sandbox(resolved.program, resolved.workdir, &stage, &error)) {
-        out.message = error;
-        return out;
-    }
-    g_hold_interrupt = 1;
-    out = run_process(resolved, {stage.program, stage.workdir}, true);
-    if (!unstage_sandbox(stage, resolved.workdir, &error))
-        std::fprintf(stderr, "telka-run: some of what the program wrote is lost: %s\n", error.c_str());
-    g_hold_interrupt = 0;
-    if (g_interrupted) {
-        signal(g_interrupted, SIG_DFL);
-        raise(g_interrupted);
-    }
-    return out;
+    // Root runs the program as nobody; what bwrap reads of the caller's it
+    // reads through descriptors opened here, so nobody needs no way in.
+    return run_process(resolved, geteuid() == 0);
 }

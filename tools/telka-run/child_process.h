@@ -1,6 +1,7 @@
 // Starting the program for telka-run: in its own process group, under
 // resource limits and a wall-clock limit, optionally inside a bwrap sandbox
-// (as nobody when the runner is root); says how it ended. POSIX only.
+// (as nobody when the runner is root, with a clean environment and its
+// folder on a capped tmpfs); says how it ended once nothing of it is left. POSIX only.
 #pragma once
 
 #include <cstdint>
@@ -20,6 +21,9 @@ struct ChildLaunch {
     std::string workdir;  // absolute; the program starts there
     ChildLimits limits;
     bool sandbox = false;
+    // In the sandbox the program's environment is this (NAME=VALUE) and the
+    // sandbox's fixed variables, nothing of the caller's.
+    std::vector<std::string> environment;
 };
 
 struct ChildOutcome {
@@ -40,21 +44,17 @@ struct ChildOutcome {
     std::string message;  // for not_started and runner_error
 };
 
-// Runs the program, waits for it (or kills its process group at the
-// timeout) and kills whatever it left running in its group.
+// Runs the program, waits for it (or kills it at the timeout) and kills
+// whatever it left running: its process group, or in the sandbox its whole
+// pid namespace, which is empty when this returns.
 ChildOutcome run_child(const ChildLaunch &launch);
 
-// Where the sandbox's program file and folder are bound from: the caller's
-// own, or their staged stand-ins when the program runs as another user.
-struct SandboxSources {
-    std::string program;
-    std::string workdir;
-};
-
-// The bwrap argument list for `launch`, up to and including the program,
-// which keeps its own paths inside; `status_fd` is where bwrap reports that
-// the sandbox was made.
-std::vector<std::string> sandbox_argv(const ChildLaunch &launch, const SandboxSources &from, int status_fd);
+// The bwrap argument list for `launch`, up to and including the program at
+// its inside path; `staged` recreates its folder inside, `status_fd` is where
+// bwrap reports the sandbox made and `block_fd` holds the program back until
+// the runner has a hold on its folder.
+std::vector<std::string> sandbox_argv(const ChildLaunch &launch, const std::vector<std::string> &staged, int status_fd,
+                                      int block_fd);
 
 // The program's path: as given when it has a '/', else found in PATH; empty
 // when there is none.

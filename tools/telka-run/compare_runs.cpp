@@ -26,7 +26,8 @@ bool same_bytes(const std::string &a, const std::string &b) {
 }
 
 bool load(const std::string &path, FrameImage *image) {
-    image->present = standin::read_png(path, &image->pixels, &image->width, &image->height);
+    image->present =
+        standin::read_png(path, &image->pixels, &image->width, &image->height, kMaxFrameWidth, kMaxFrameHeight);
     return image->present;
 }
 

@@ -1,17 +1,16 @@
-// The staging folder of a sandboxed run made by root: nobody's folder under
-// /tmp holding the program's copy and the work folder's files, and their
-// way back. Relies on rename within a file system, a copy across them.
+// The sandbox's work folder going in (bwrap arguments and descriptors of the
+// caller's files) and coming out (a walk of the tmpfs by descriptor, each
+// step O_NOFOLLOW, as this may run as root). Relies on bwrap 0.8's --file.
 #include "sandbox_stage.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -19,175 +18,152 @@ namespace {
 
 std::string describe(const std::string &what, int error) { return what + ": " + std::strerror(error); }
 
-// Hands a tree to a user without following the links in it: a link is
-// changed itself, never what it points at.
-bool hand_tree_to(const std::string &root, uid_t uid, gid_t gid, std::string *error) {
-    if (lchown(root.c_str(), uid, gid) != 0) {
-        *error = describe("cannot hand '" + root + "' to user " + std::to_string(uid), errno);
+bool add_file(StagedFiles *out, const std::string &from, const std::string &inside, mode_t mode, std::string *error) {
+    const int fd = open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        *error = describe("cannot read '" + from + "' for the sandbox", errno);
         return false;
     }
-    std::error_code ec;
-    for (auto it = fs::recursive_directory_iterator(root, ec); !ec && it != fs::recursive_directory_iterator();
-         it.increment(ec)) {
-        if (lchown(it->path().c_str(), uid, gid) != 0) {
-            *error = describe("cannot hand '" + it->path().string() + "' to user " + std::to_string(uid), errno);
-            return false;
-        }
-    }
-    if (ec) *error = "cannot walk '" + root + "': " + ec.message();
-    return !ec;
+    out->fds.push_back(fd);
+    char perms[8];
+    std::snprintf(perms, sizeof perms, "%04o", static_cast<unsigned>(mode & 0777));
+    out->args.insert(out->args.end(), {"--perms", perms, "--file", std::to_string(fd), inside});
+    return true;
 }
 
-// Copies a plain file the program wrote; O_NOFOLLOW on both ends, so a file
-// swapped for a link in the meantime is not followed (this runs as root).
-bool copy_plain_file(const std::string &from, const std::string &to) {
-    const int in = open(from.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-    if (in < 0) return false;
-    struct stat st;
-    bool ok = fstat(in, &st) == 0 && S_ISREG(st.st_mode);
-    const int out =
-        ok ? open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, st.st_mode & 0777) : -1;
-    ok = ok && out >= 0;
-    char buffer[65536];
-    ssize_t n = 0;
-    while (ok && (n = read(in, buffer, sizeof buffer)) > 0) {
-        for (ssize_t done = 0; ok && done < n;) {
-            const ssize_t w = write(out, buffer + done, static_cast<size_t>(n - done));
-            if (w < 0 && errno == EINTR) continue;
-            ok = w > 0;
-            done += w > 0 ? w : 0;
-        }
-    }
-    ok = ok && n == 0;
-    if (out >= 0 && close(out) != 0) ok = false;
-    close(in);
-    if (!ok) unlink(to.c_str());
-    return ok;
-}
-
-// Moves the plain files and folders of `from` into `to`, given to uid:gid;
-// links, pipes and devices stay behind and go with the staging folder.
-bool move_back(const std::string &from, const std::string &to, uid_t uid, gid_t gid, std::string *error) {
-    std::error_code ec;
-    bool ok = true;
-    for (auto it = fs::directory_iterator(from, ec); !ec && it != fs::directory_iterator(); it.increment(ec)) {
-        const std::string source = it->path().string();
-        const std::string target = to + "/" + it->path().filename().string();
-        struct stat st;
-        if (lstat(source.c_str(), &st) != 0) continue;
-        if (S_ISDIR(st.st_mode)) {
-            struct stat there;
-            const bool exists = lstat(target.c_str(), &there) == 0;
-            if (exists && !S_ISDIR(there.st_mode)) unlink(target.c_str());
-            if ((!exists || !S_ISDIR(there.st_mode)) && mkdir(target.c_str(), st.st_mode & 0777) != 0) {
-                *error = describe("cannot make '" + target + "'", errno);
-                ok = false;
-                continue;
-            }
-            if (lchown(target.c_str(), uid, gid) != 0) ok = false;
-            ok = move_back(source, target, uid, gid, error) && ok;
-        } else if (S_ISREG(st.st_mode)) {
-            if (rename(source.c_str(), target.c_str()) != 0 && (errno != EXDEV || !copy_plain_file(source, target))) {
-                *error = describe("cannot move '" + source + "' back to '" + target + "'", errno);
-                ok = false;
-                continue;
-            }
-            // Swapped for something else between the look and the move: dropped.
-            struct stat moved;
-            if (lstat(target.c_str(), &moved) != 0 || !S_ISREG(moved.st_mode))
-                fs::remove_all(target, ec);
-            else if (lchown(target.c_str(), uid, gid) != 0)
-                ok = false;
-        }
-    }
-    if (ec) {
-        *error = "cannot read '" + from + "': " + ec.message();
-        ok = false;
-    }
-    return ok;
-}
-
-// The caller's own files going in are trusted; a copy keeps their links.
-bool move_in(const std::string &from, const std::string &to, std::string *error) {
-    std::error_code ec;
-    std::vector<fs::path> entries;
-    for (auto it = fs::directory_iterator(from, ec); !ec && it != fs::directory_iterator(); it.increment(ec))
-        entries.push_back(it->path());
-    if (ec) {
-        *error = "cannot read '" + from + "': " + ec.message();
-        return false;
-    }
-    for (const fs::path &entry : entries) {
-        const fs::path target = fs::path(to) / entry.filename();
-        if (rename(entry.c_str(), target.c_str()) == 0) continue;
-        if (errno != EXDEV) {
-            *error = describe("cannot move '" + entry.string() + "' into the sandbox's folder", errno);
-            return false;
-        }
-        fs::copy(entry, target, fs::copy_options::recursive | fs::copy_options::copy_symlinks, ec);
-        if (!ec) fs::remove_all(entry, ec);
-        if (ec) {
-            *error = "cannot copy '" + entry.string() + "' into the sandbox's folder: " + ec.message();
-            return false;
-        }
+bool write_all(int fd, const char *data, size_t size) {
+    while (size) {
+        const ssize_t w = write(fd, data, size);
+        if (w < 0 && errno == EINTR) continue;
+        if (w <= 0) return false;
+        data += w;
+        size -= static_cast<size_t>(w);
     }
     return true;
+}
+
+bool copy_fd(int in, int out) {
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = read(in, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return false;
+        if (n == 0) return true;
+        if (!write_all(out, buffer, static_cast<size_t>(n))) return false;
+    }
+}
+
+struct CopyOut {
+    uid_t uid;
+    gid_t gid;
+    bool chown;
+    size_t entries = 0;
+    std::string *error;
+    bool ok = true;
+    void failed(const std::string &what, int e) {
+        if (ok) *error = describe(what, e);
+        ok = false;
+    }
+};
+
+void copy_dir(int from, const std::string &to, int depth, CopyOut *c) {
+    const int listing = dup(from);
+    DIR *dir = listing >= 0 ? fdopendir(listing) : nullptr;
+    if (!dir) {
+        if (listing >= 0) close(listing);
+        c->failed("cannot read the sandbox's folder for '" + to + "'", errno);
+        return;
+    }
+    while (const dirent *e = readdir(dir)) {
+        const std::string name = e->d_name;
+        if (name == "." || name == "..") continue;
+        if (++c->entries > kMaxCopiedEntries) {
+            if (c->ok)
+                *c->error =
+                    "the program left more than " + std::to_string(kMaxCopiedEntries) + " files; the rest are dropped";
+            c->ok = false;
+            break;
+        }
+        const std::string target = to + "/" + name;
+        struct stat st;
+        if (fstatat(from, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+        struct stat there;
+        const bool exists = lstat(target.c_str(), &there) == 0;
+        if (S_ISDIR(st.st_mode)) {
+            if (depth >= kMaxCopiedDepth) continue;
+            if (exists && !S_ISDIR(there.st_mode)) unlink(target.c_str());
+            if ((!exists || !S_ISDIR(there.st_mode)) && mkdir(target.c_str(), (st.st_mode & 0777) | 0700) != 0) {
+                c->failed("cannot make '" + target + "'", errno);
+                continue;
+            }
+            if (c->chown && lchown(target.c_str(), c->uid, c->gid) != 0)
+                c->failed("cannot hand over '" + target + "'", errno);
+            const int sub = openat(from, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            if (sub < 0) continue;
+            copy_dir(sub, target, depth + 1, c);
+            close(sub);
+        } else if (S_ISREG(st.st_mode)) {
+            if (exists) fs::remove_all(target);
+            const int in = openat(from, name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+            const int out =
+                open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, st.st_mode & 0777);
+            const bool copied = in >= 0 && out >= 0 && copy_fd(in, out);
+            const int e = errno;
+            if (in >= 0) close(in);
+            if (out >= 0 && close(out) != 0 && copied) c->failed("cannot write '" + target + "'", errno);
+            if (!copied) {
+                if (out >= 0) unlink(target.c_str());
+                c->failed("cannot copy '" + target + "' out of the sandbox", e);
+            } else if (c->chown && lchown(target.c_str(), c->uid, c->gid) != 0) {
+                c->failed("cannot hand over '" + target + "'", errno);
+            }
+        }
+    }
+    closedir(dir);
 }
 
 }  // namespace
 
-bool stage_sandbox(const std::string &program, const std::string &workdir, SandboxStage *stage, std::string *error) {
-    const char *tmp = std::getenv("TMPDIR");
-    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/telka-sandbox-XXXXXX";
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    if (!mkdtemp(buffer.data())) {
-        *error = describe("cannot make the sandbox's folder (" + pattern + ")", errno);
-        return false;
-    }
-    stage->dir = buffer.data();
-    stage->program = stage->dir + "/program";
-    stage->workdir = stage->dir + "/work";
+StagedFiles::~StagedFiles() {
+    for (int fd : fds) close(fd);
+}
+
+bool stage_work_folder(const std::string &program, const std::string &workdir, StagedFiles *out, std::string *error) {
+    // The program is a copy: nothing the sandbox does to it reaches the caller's file.
+    if (!add_file(out, program, kInsideProgram, 0555, error)) return false;
     std::error_code ec;
-    const auto give_up = [&] {
-        struct stat st;
-        if (stat(workdir.c_str(), &st) == 0) {
-            std::string ignored;
-            move_back(stage->workdir, workdir, st.st_uid, st.st_gid, &ignored);
+    size_t count = 0;
+    for (auto it = fs::recursive_directory_iterator(workdir, ec); !ec && it != fs::recursive_directory_iterator();
+         it.increment(ec)) {
+        if (++count > kMaxStagedEntries) {
+            *error = "the work folder '" + workdir + "' holds more than " + std::to_string(kMaxStagedEntries) +
+                     " files and folders for the sandbox";
+            return false;
         }
-        fs::remove_all(stage->dir, ec);
+        const std::string inside = std::string(kInsideWork) + "/" + fs::relative(it->path(), workdir, ec).string();
+        const fs::file_status st = it->symlink_status(ec);
+        if (fs::is_symlink(st)) {
+            out->args.insert(out->args.end(), {"--symlink", fs::read_symlink(it->path(), ec).string(), inside});
+        } else if (fs::is_directory(st)) {
+            out->args.insert(out->args.end(), {"--dir", inside});
+        } else if (fs::is_regular_file(st)) {
+            if (!add_file(out, it->path().string(), inside, static_cast<mode_t>(st.permissions()), error)) return false;
+        }
+    }
+    if (ec) {
+        *error = "cannot read the work folder '" + workdir + "': " + ec.message();
         return false;
-    };
-    // The copy stays root's: the sandbox's user may run it, not change it.
-    if (!fs::copy_file(program, stage->program, ec) || chmod(stage->program.c_str(), 0555) != 0) {
-        *error =
-            "cannot copy '" + program + "' into the sandbox's folder: " + (ec ? ec.message() : std::strerror(errno));
-        return give_up();
-    }
-    if (mkdir(stage->workdir.c_str(), 0700) != 0) {
-        *error = describe("cannot make '" + stage->workdir + "'", errno);
-        return give_up();
-    }
-    if (!move_in(workdir, stage->workdir, error) || !hand_tree_to(stage->workdir, kSandboxUid, kSandboxGid, error) ||
-        lchown(stage->dir.c_str(), kSandboxUid, kSandboxGid) != 0) {
-        if (error->empty()) *error = describe("cannot hand '" + stage->dir + "' to the sandbox's user", errno);
-        return give_up();
     }
     return true;
 }
 
-bool unstage_sandbox(const SandboxStage &stage, const std::string &workdir, std::string *error) {
+bool copy_out_work(int work_fd, const std::string &workdir, std::string *error) {
     struct stat st;
-    bool ok = stat(workdir.c_str(), &st) == 0;
-    if (!ok)
+    if (stat(workdir.c_str(), &st) != 0) {
         *error = describe("the work folder '" + workdir + "' is gone", errno);
-    else
-        ok = move_back(stage.workdir, workdir, st.st_uid, st.st_gid, error);
-    std::error_code ec;
-    fs::remove_all(stage.dir, ec);
-    if (ec && ok) {
-        *error = "cannot remove '" + stage.dir + "': " + ec.message();
-        ok = false;
+        return false;
     }
-    return ok;
+    CopyOut c{st.st_uid, st.st_gid, geteuid() == 0, 0, error};
+    copy_dir(work_fd, workdir, 0, &c);
+    return c.ok;
 }

@@ -14,6 +14,13 @@ constexpr const char *kRecordFile = "record.tsv";
 constexpr const char *kTextFile = "text.txt";
 constexpr const char *kResultFile = "result.json";
 
+// The largest frame read back: a frame is the graphics window on the
+// screen (601 x 540 with its menu bar), and twice that leaves room for any
+// frame of the library's while bounding what a forged header makes the
+// runner allocate to 1202 * 1080 * 4 bytes, 5 MB.
+constexpr int kMaxFrameWidth = 2 * 601;
+constexpr int kMaxFrameHeight = 2 * 540;
+
 struct RecordFrame {
     uint64_t number = 0;             // as in frames/frame-NNNNNN.png
     uint64_t ns = 0;                 // virtual time

@@ -10,6 +10,7 @@
 #include "report_html.h"
 #include "result_json.h"
 #include "run_options.h"
+#include "sandbox_stage.h"
 #include "saved_run.h"
 #include "script_prep.h"
 
@@ -175,6 +176,20 @@ void set_environment(const RunOptions &o, const std::string &run_files) {
     }
 }
 
+// What of telka-run's environment a sandboxed program gets: the stand-in's
+// settings and a sanitizer build's options (its leak checker would fail a
+// run otherwise), no secret of the caller's.
+std::vector<std::string> sandbox_environment() {
+    std::vector<std::string> env;
+    for (char **e = environ; *e; ++e) {
+        const std::string v = *e;
+        if (v.rfind("STANDIN_", 0) == 0 || v.rfind("ASAN_OPTIONS=", 0) == 0 || v.rfind("LSAN_OPTIONS=", 0) == 0 ||
+            v.rfind("UBSAN_OPTIONS=", 0) == 0)
+            env.push_back(v);
+    }
+    return env;
+}
+
 // The shell's statuses for a program that does not start: 127 when it is not
 // there (nor in PATH), 126 for everything else that stops it (not executable,
 // a folder, not a program, no process or sandbox to run it in).
@@ -237,7 +252,8 @@ ChildOutcome as_reported(ChildOutcome c, const std::string &run_files) {
 // reported about the run's end.
 RunResult result_of(const RunOptions &o, const ChildOutcome &c, const std::string &run_files) {
     RunResult r;
-    r.program = o.program;
+    // A sandboxed run's report says the program's name, not where the caller keeps it.
+    r.program = o.sandbox ? fs::path(o.program).filename().string() : o.program;
     r.wall_seconds = c.wall_seconds;
     const auto report = read_report(run_files + "/report.txt");
     r.events = report_number(report, "events");
@@ -447,12 +463,14 @@ int main(int argc, char **argv) {
     if (o.has_script() && !write_run_script(o.workdir + "/TELKA.SCR", o.script_file, o.events, o.max_events))
         return finish(kBadInput);
 
-    set_environment(o, run_files);
+    // The program sees its folder where the sandbox puts it.
+    set_environment(o, o.sandbox ? std::string(kInsideWork) + "/" + kRunFiles : run_files);
     ChildLaunch launch;
     launch.program = program;
     launch.workdir = o.workdir;
     launch.limits = limits_of(o);
     launch.sandbox = o.sandbox;
+    if (o.sandbox) launch.environment = sandbox_environment();
     const ChildOutcome ran = run_child(launch);
     drop_links(run_files);
     const ChildOutcome outcome = as_reported(ran, run_files);
