@@ -3,7 +3,8 @@
 # environment and host paths do not reach the program, its output, folder
 # and /tmp are capped, nothing of a fork
 # bomb outlives telka-run, fontconfig stays quiet, a frame PNG whose header
-# is oversized is refused before it is decoded, and a dialog with no answer
+# is oversized is refused before it is decoded, so is a record over its cap,
+# and a dialog with no answer
 # ends the run at once. Skipped (77) where bwrap cannot make a sandbox.
 #   telka_run_bounds_test.sh TELKA_RUN RUN_PROBE WORK_DIR
 set -uo pipefail
@@ -90,6 +91,17 @@ chmod +x huge
 status=$?
 [ "$status" = 1 ] || fail "an oversized frame: status $status ($(tail -3 err.txt))"
 grep -q '100000 x 100000' err.txt || fail "no word on the oversized frame: $(tail -3 err.txt)"
+
+# A record of 100 MB (within the folder's cap, --file-size off) is refused, not read whole.
+cat >long-record <<'EOF2'
+#!/bin/sh
+truncate -s 100M "$STANDIN_HEADLESS_RECORD"
+EOF2
+chmod +x long-record
+(ulimit -v 200000; timeout 30 "$run" ./long-record --sandbox --file-size 0 --expect ref --result r.json >out.txt 2>err.txt)
+status=$?
+[ "$status" = 1 ] || fail "an oversized record: status $status ($(tail -3 err.txt))"
+grep -q 'larger than 64 MiB' r.json err.txt || fail "no word on the oversized record: $(cat r.json; tail -3 err.txt)"
 
 # No --answers: the dialog ends the run at once, not after an hour of the program's time.
 timeout 30 "$run" "$probe" --sandbox --events 'TELKA_KBD(63); TELKA_PERIODIC(20)' --result r.json 2>err.txt

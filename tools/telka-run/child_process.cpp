@@ -4,6 +4,7 @@
 // pid namespace to empty. Relies on POSIX signals, Linux's /proc and bwrap.
 #include "child_process.h"
 
+#include "sandbox_user.h"
 #include "sandbox_view.h"
 
 #include "output_cap.h"
@@ -67,24 +68,6 @@ void apply_limits(const ChildLimits &l, bool sandbox) {
     if (l.memory_mb) set_limit(RLIMIT_AS, l.memory_mb * kMiB, l.memory_mb * kMiB);
     if (l.file_size_mb) set_limit(RLIMIT_FSIZE, l.file_size_mb * kMiB, l.file_size_mb * kMiB);
     if (l.processes && !sandbox) set_limit(RLIMIT_NPROC, l.processes, l.processes);
-}
-
-// Becomes the sandbox's user for good, in the child before exec: every id,
-// no supplementary groups, each checked, as a half-done drop leaves root.
-bool drop_to_sandbox_user() {
-    if (setgroups(0, nullptr) != 0 || setresgid(kSandboxGid, kSandboxGid, kSandboxGid) != 0 ||
-        setresuid(kSandboxUid, kSandboxUid, kSandboxUid) != 0)
-        return false;
-    uid_t ru, eu, su;
-    gid_t rg, eg, sg;
-    if (getresuid(&ru, &eu, &su) != 0 || getresgid(&rg, &eg, &sg) != 0) return false;
-    if (ru != kSandboxUid || eu != kSandboxUid || su != kSandboxUid) return false;
-    if (rg != kSandboxGid || eg != kSandboxGid || sg != kSandboxGid) return false;
-    if (getgroups(0, nullptr) != 0) {
-        errno = EPERM;
-        return false;
-    }
-    return true;
 }
 
 // What the child reports through its pipe when it cannot exec.
@@ -328,7 +311,7 @@ ChildOutcome run_process(const ChildLaunch &launch, bool drop) {
         }
         apply_limits(launch.limits, launch.sandbox);
         ChildFailure failure = {ChildStep::drop, 0};
-        if (drop && !drop_to_sandbox_user()) {
+        if (drop && !become_sandbox_user()) {
             failure.error = errno;
         } else if (chdir(start_dir.c_str()) != 0) {
             failure = {ChildStep::chdir, errno};
@@ -443,7 +426,7 @@ ChildOutcome run_process(const ChildLaunch &launch, bool drop) {
     }
     if (exec_failed && failure.step == ChildStep::drop) {
         out.kind = ChildOutcome::Kind::runner_error;
-        out.message = "cannot become user " + std::to_string(kSandboxUid) +
+        out.message = "cannot become user " + std::to_string(kSandboxUserId) +
                       " to run the program in the sandbox: " + std::strerror(exec_error);
         return out;
     }

@@ -82,6 +82,9 @@ bool compare_runs(const std::string &expected_dir, const std::string &actual_dir
     }
     std::string actual_error;
     const bool actual_recorded = read_record(actual_dir + "/" + kRecordFile, &actual, &actual_error);
+    std::error_code ec;
+    if (!actual_recorded && fs::exists(fs::symlink_status(actual_dir + "/" + kRecordFile, ec)))
+        std::fprintf(stderr, "telka-run: the run's record is not used: %s\n", actual_error.c_str());
     const std::string expected_text_path = expected_dir + "/" + kTextFile;
     if (!fs::is_regular_file(expected_text_path)) {
         *error = "the reference run in '" + expected_dir + "' has no " + kTextFile;

@@ -10,10 +10,6 @@
 #include <string>
 #include <vector>
 
-// Who a sandboxed program runs as when telka-run itself is root.
-constexpr uid_t kSandboxUid = 65534;
-constexpr gid_t kSandboxGid = 65534;
-
 // Where the program and its folder are inside the sandbox, whatever their
 // host paths: nothing a program prints tells where it was marked.
 constexpr const char *kInsideProgram = "/sandbox/program";

@@ -34,15 +34,22 @@ struct RunRecord {
     std::vector<std::string> end_calls;  // after the last frame
 };
 
-// Reads record.tsv; false with `*error` set when the file cannot be read or
-// a line is not one of the record's.
+// The most of each file of a run that is read back: the program writes
+// them, so they are bounded like its frames. A 10-minute game's record is
+// some 10 MiB.
+constexpr uint64_t kLargestRecord = uint64_t{64} << 20;
+constexpr uint64_t kLargestText = uint64_t{16} << 20;
+constexpr uint64_t kLargestReport = uint64_t{1} << 20;
+
+// Reads record.tsv; false with `*error` set when the file cannot be read
+// (not a plain file, over kLargestRecord) or a line is not one of the record's.
 bool read_record(const std::string &path, RunRecord *out, std::string *error);
 
 // The `key=value` lines of the automation's report; empty when there is none.
 std::map<std::string, std::string> read_report(const std::string &path);
 
-// The lines of a text file (no newlines); the whole file when `limit` is 0,
-// else its last `limit` lines.
+// The lines of a text file (no newlines), of its first kLargestText bytes;
+// all of them when `limit` is 0, else the last `limit` lines.
 std::vector<std::string> read_lines(const std::string &path, size_t limit = 0);
 
 // frames/frame-NNNNNN.png for frame n.
