@@ -38,6 +38,8 @@ bob=$(cat out1/bob/results.json)
 grep -q 'did not build' out1/carol/results.json || fail "carol's build error is not reported"
 grep -q "return x" out1/carol/results.json || fail "carol's results.json does not quote the compiler"
 grep -q 'time limit of 8 s' out1/dave/results.json || fail "dave's loop is not reported as the time limit: $(cat out1/dave/results.json)"
+grep -q 'stopped at the time limit before its first frame.*has no frame 1' out1/dave/results.json ||
+  fail "dave's missing frames are not said to be missing: $(cat out1/dave/results.json)"
 [ -f out1/bob/tests/draw/report/report.html ] || fail "bob has no report"
 grep -q 'bob/tests/draw/report/actual.png' out1/index.html || fail "index.html has no thumbnail of bob's differing frame"
 

@@ -70,8 +70,26 @@ std::string capitalised(std::string text) {
 
 }  // namespace
 
-bool compare_runs(const std::string &expected_dir, const std::string &actual_dir, Comparison *out,
-                  DifferingFrame *frame, std::string *error) {
+std::string run_end_words(const RunResult &run, uint64_t frames) {
+    const std::string after = frames ? " after frame " + std::to_string(frames) : " before its first frame";
+    const std::string &st = run.status, &why = run.reason;
+    if (st == "crashed") return "the program crashed (" + run.signal_name.value_or("a signal") + ")" + after;
+    if (st == "time-limit")
+        return std::string("the program was stopped at ") +
+               (why == "cpu-limit" ? "its processor-time limit" : "the time limit") + after;
+    if (st == "no-answer") return "the program asked for a line when no answer was left," + after;
+    if (st == "not-started") return "the program did not start";
+    if (why == "no-window") return "the program never opened its window";
+    if (why == "not-closing") return "the program was stopped" + after + ": it did not end when its window was closed";
+    if (why == "seconds") return "the run was stopped at its limit of the program's own seconds" + after;
+    if (why == "frames") return "the run was stopped at its frame limit" + after;
+    if (why == "waiting") return "the program waited for input none could give, and was ended" + after;
+    if (why == "script-ended") return "the program ended" + after + ", when its script had been played";
+    return "the program ended" + after;
+}
+
+bool compare_runs(const std::string &expected_dir, const std::string &actual_dir, const RunResult &run,
+                  Comparison *out, DifferingFrame *frame, std::string *error) {
     *out = Comparison{};
     *frame = DifferingFrame{};
     RunRecord expected, actual;
@@ -120,10 +138,13 @@ bool compare_runs(const std::string &expected_dir, const std::string &actual_dir
         }
         if (e) out->expected_calls = e->calls;
         if (a) out->actual_calls = a->calls;
+        // A frame only one run has has no calls to compare: the other run's
+        // end is the difference.
         const auto &ec = out->expected_calls, &ac = out->actual_calls;
         const size_t common = std::min(ec.size(), ac.size());
         size_t k = std::mismatch(ec.begin(), ec.begin() + common, ac.begin()).first - ec.begin();
-        if (k < common || ec.size() != ac.size()) out->first_call = k + 1;
+        if (n <= out->frames_expected && n <= out->frames_actual && (k < common || ec.size() != ac.size()))
+            out->first_call = k + 1;
     }
 
     const std::vector<std::string> e_text = read_lines(expected_text_path);
@@ -144,8 +165,7 @@ bool compare_runs(const std::string &expected_dir, const std::string &actual_dir
         const RecordFrame *a = actual_recorded && n <= actual.frames.size() ? &actual.frames[n - 1] : nullptr;
         const std::string where = frame_words(n, a ? a : e);
         if (n > out->frames_actual) {
-            s = capitalised(where) + " was expected, but the program showed only " +
-                std::to_string(out->frames_actual) + " frames.";
+            s = capitalised(where) + " was expected, but " + run_end_words(run, out->frames_actual) + ".";
         } else if (n > out->frames_expected) {
             s = "The program showed " + where + ", but the expected run ends after " +
                 std::to_string(out->frames_expected) + " frames.";
