@@ -88,8 +88,8 @@ std::string run_end_words(const RunResult &run, uint64_t frames) {
     return "the program ended" + after;
 }
 
-bool compare_runs(const std::string &expected_dir, const std::string &actual_dir, const RunResult &run,
-                  Comparison *out, DifferingFrame *frame, std::string *error) {
+bool compare_runs(const std::string &expected_dir, const std::string &actual_dir, const RunResult &run, Comparison *out,
+                  DifferingFrame *frame, std::string *error) {
     *out = Comparison{};
     *frame = DifferingFrame{};
     RunRecord expected, actual;

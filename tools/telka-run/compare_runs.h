@@ -27,8 +27,8 @@ struct DifferingFrame {
 // be read (no record.tsv, a record line it cannot take, a frame that is not a
 // readable PNG): the run cannot be judged. An actual run with missing files
 // simply differs.
-bool compare_runs(const std::string &expected_dir, const std::string &actual_dir, const RunResult &run,
-                  Comparison *out, DifferingFrame *frame, std::string *error);
+bool compare_runs(const std::string &expected_dir, const std::string &actual_dir, const RunResult &run, Comparison *out,
+                  DifferingFrame *frame, std::string *error);
 
 // How `run` ended, as the end of a sentence about its `frames` frames: "the
 // program ended after frame 12", "the program was stopped at the time limit

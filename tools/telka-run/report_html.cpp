@@ -56,9 +56,9 @@ std::string call_list_html(const std::vector<std::string> &calls, const Comparis
 std::string missing_frame(const RunResult &run, const Comparison &c, bool expected_side) {
     const uint64_t n = c.first_frame.value_or(0);
     if (expected_side)
-        return n > c.frames_expected ? "no such frame: the expected run ends after frame " +
-                                           std::to_string(c.frames_expected)
-                                     : "";
+        return n > c.frames_expected
+                   ? "no such frame: the expected run ends after frame " + std::to_string(c.frames_expected)
+                   : "";
     return n > c.frames_actual ? "no such frame: " + run_end_words(run, c.frames_actual) : "";
 }
 
