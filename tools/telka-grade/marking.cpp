@@ -112,8 +112,17 @@ std::string student_output(const std::string &status, const JsonValue &r, const 
         if (!summary.empty()) out += summary + "\n";
         const JsonValue *frame = c->get("first_frame");
         if (frame && !frame->is_null()) {
-            out += "First differing frame: " + json_number(frame->number) +
-                   " (expected run: " + json_number(json_number_at(*c, "frames_expected", 0)) +
+            // Frame numbers count the window's first showing and its menu
+            // bar; the student's own counter starts at their first drawing.
+            const JsonValue *before = c->get("frames_before_drawing");
+            const double shown_before = before && !before->is_null() ? before->number : 0;
+            out += "First differing frame: " + json_number(frame->number);
+            if (shown_before >= 1 && frame->number > shown_before)
+                out += ", which is frame " + json_number(frame->number - shown_before) +
+                       " counted from the first one your program drew";
+            else if (shown_before >= 1)
+                out += ", before your program's first drawing";
+            out += " (expected run: " + json_number(json_number_at(*c, "frames_expected", 0)) +
                    " frames, yours: " + json_number(json_number_at(*c, "frames_actual", 0)) + ")";
             const JsonValue *vs = c->get("virtual_seconds");
             if (vs && !vs->is_null()) out += ", at " + seconds_text(vs->number) + " s of the program's time";

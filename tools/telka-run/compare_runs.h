@@ -30,6 +30,11 @@ struct DifferingFrame {
 bool compare_runs(const std::string &expected_dir, const std::string &actual_dir, const RunResult &run, Comparison *out,
                   DifferingFrame *frame, std::string *error);
 
+// "frame 70" as a student counts it: "the 68th the program drew" when frames
+// came before its first drawing, "before the program's first drawing" for
+// one of those; empty when the numbers agree or nothing was drawn.
+std::string drawn_frame_words(uint64_t frame, const std::optional<uint64_t> &frames_before_drawing);
+
 // How `run` ended, as the end of a sentence about its `frames` frames: "the
 // program ended after frame 12", "the program was stopped at the time limit
 // after frame 12".

@@ -62,6 +62,17 @@ std::string missing_frame(const RunResult &run, const Comparison &c, bool expect
     return n > c.frames_actual ? "no such frame: " + run_end_words(run, c.frames_actual) : "";
 }
 
+// Why the frame's number is not the one the program's own counter shows.
+std::string numbering_note(const Comparison &c) {
+    const uint64_t n = c.first_frame.value_or(0), k = c.frames_before_drawing.value_or(0);
+    if (!n || !k) return "";
+    std::string s = "Frames are numbered from the window's first showing: ";
+    s += k == 1 ? "frame 1 came" : k == 2 ? "frames 1 and 2 came" : "frames 1 to " + std::to_string(k) + " came";
+    s += " before the program's first drawing, so frame " + std::to_string(n);
+    s += n <= k ? " shows none of its drawing." : " is " + drawn_frame_words(n, c.frames_before_drawing) + ".";
+    return s;
+}
+
 }  // namespace
 
 std::string report_text(const RunResult &run, const Comparison &c) {
@@ -77,6 +88,7 @@ std::string report_text(const RunResult &run, const Comparison &c) {
         t += "first difference: frame " + std::to_string(*c.first_frame);
         if (c.virtual_seconds) t += " at " + seconds(*c.virtual_seconds);
         t += "\n";
+        if (!numbering_note(c).empty()) t += numbering_note(c) + "\n";
         if (c.script_line && *c.script_line)
             t += "after script line " + std::to_string(*c.script_line) + ": " + c.script_text.value_or("") + "\n";
         else if (c.script_line)
@@ -118,13 +130,15 @@ bool write_report_html(const std::string &path, const RunResult &run, const Comp
     row("text window", std::string(c.text_identical ? "identical" : "differs") +
                            (c.first_text_line ? " from line " + std::to_string(*c.first_text_line) : ""));
     if (c.first_frame) {
-        row("first frame that differs", std::to_string(*c.first_frame));
+        const std::string drawn = drawn_frame_words(*c.first_frame, c.frames_before_drawing);
+        row("first frame that differs", std::to_string(*c.first_frame) + (drawn.empty() ? "" : " (" + drawn + ")"));
         if (c.virtual_seconds) row("at the program's time", seconds(*c.virtual_seconds));
         if (c.script_line)
             row("script line just before",
                 *c.script_line ? std::to_string(*c.script_line) + ": " + c.script_text.value_or("") : "none yet");
     }
     h += "</table>\n";
+    if (!numbering_note(c).empty()) h += "<p>" + html_text(numbering_note(c)) + "</p>\n";
     if (c.first_frame) {
         h += "<h2>Drawing calls of frame " + std::to_string(*c.first_frame) + "</h2>\n";
         if (c.first_call) h += "<p>The first call that differs is marked.</p>\n";
