@@ -124,6 +124,10 @@ endif()
 install(DIRECTORY docs/ DESTINATION ${TELKA_DOC_DIR}/docs PATTERN tools EXCLUDE)
 install(DIRECTORY template/ DESTINATION ${TELKA_DOC_DIR}/template PATTERN README*.md EXCLUDE)
 install(DIRECTORY examples/ DESTINATION ${TELKA_DOC_DIR}/examples PATTERN CMakeLists.txt EXCLUDE)
+# What the docs link to outside docs/, at the same place relative to them:
+# the headless backend's settings and grading.md's worked example.
+install(FILES platform/backends/headless/README.md DESTINATION ${TELKA_DOC_DIR}/platform/backends/headless)
+install(DIRECTORY tests/grade/fixtures/ DESTINATION ${TELKA_DOC_DIR}/tests/grade/fixtures)
 
 # The packages, in the build folder: for Linux the Debian package
 # (`cpack -G DEB`, `make package`), for Windows a zip of the prefix

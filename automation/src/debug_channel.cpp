@@ -1,7 +1,8 @@
 // The kernel's one debug-output listener in a steered run, shared by the text
-// capture and the record: the library's two announcements ("TELKA call: "
-// for each drawing call, "TELKA script line N: " for each script event) go to
-// the record, every other string is a text window line and goes to the capture.
+// capture and the record. The library starts every string with its kind:
+// "TELKA text: " for a text window line (to the capture, prefix stripped),
+// "TELKA call: " for a drawing call and "TELKA script line N: " for a script
+// event (to the record). A printed line thus never reads as an announcement.
 #include "steered_run.h"
 
 #include "kernel/debug_output.h"
@@ -12,6 +13,7 @@ namespace standin {
 
 namespace {
 
+constexpr char kTextPrefix[] = "TELKA text: ";
 constexpr char kCallPrefix[] = "TELKA call: ";
 constexpr char kLinePrefix[] = "TELKA script line ";
 
@@ -42,6 +44,10 @@ bool parse_line(const char *rest, int64_t *number, const char **text) {
 }
 
 void dispatch(const char *text) {
+    if (std::strncmp(text, kTextPrefix, sizeof kTextPrefix - 1) == 0) {
+        if (g_sinks.text) g_sinks.text(text + sizeof kTextPrefix - 1);
+        return;
+    }
     if (std::strncmp(text, kCallPrefix, sizeof kCallPrefix - 1) == 0) {
         const char *rest = text + sizeof kCallPrefix - 1;
         if (g_sinks.call) g_sinks.call(rest, without_newline(rest));
@@ -55,7 +61,8 @@ void dispatch(const char *text) {
             return;
         }
     }
-    if (g_sinks.text) g_sinks.text(text);
+    // Anything else is not the library's: neither a line of its text window
+    // nor a record's entry.
 }
 
 void update_listener() {

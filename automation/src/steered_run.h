@@ -11,11 +11,12 @@ namespace standin {
 
 // ---- the debug channel (debug_channel.cpp) ----
 
-// Where the one debug-output listener hands each string: the text window's
-// lines (as given, newline included) to `text`; "TELKA call: TEXT\n" to
+// Where the one debug-output listener hands each string: "TELKA text: TEXT\n"
+// (a text window line) to `text` as "TEXT\n"; "TELKA call: TEXT\n" to
 // `call` (TEXT without the newline); "TELKA script line N: TEXT\n" to
-// `line`. A null sink drops its kind; the kernel's listener is registered
-// while any sink is set, so the library announces only when someone listens.
+// `line`; any other string is dropped. A null sink drops its kind; the
+// kernel's listener is registered while any sink is set, so the library
+// announces only when someone listens.
 void channel_set_text_sink(void (*text)(const char *text));
 void channel_set_record_sinks(void (*call)(const char *text, size_t length),
                               void (*line)(int64_t number, const char *text, size_t length));

@@ -1,7 +1,7 @@
 // Text capture: the library hands every line of its text window to
-// OutputDebugStringA (one string, ending in a newline); the debug channel
-// (debug_channel.cpp) passes those lines, and not the library's call and
-// script announcements, here, and they are appended to the file as given.
+// OutputDebugStringA ("TELKA text: LINE\n"); the debug channel
+// (debug_channel.cpp) passes those lines, without the prefix and apart from
+// the call and script announcements, here, and they are appended to the file.
 // Nothing is inferred from how the window paints.
 #include "automation.h"
 

@@ -12,12 +12,29 @@
 
 static int32_t next_slot(int32_t slot) { return (slot + 1) % kTextRingSize; }
 
+// Hands TEXT to a listening debugger as one string, "PREFIX TEXT\n". Every
+// string the library sends starts with its kind's prefix, so what a program
+// prints, which follows "TELKA text: ", can never pass for a call or a script
+// line however it begins.
+static void tell_debugger(const char *prefix, const char *text) {
+    const size_t p = std::strlen(prefix);
+    char message[32 + kFormatBufferSize];
+    int32_t n = text_length(text);
+    if (n > 0 && text[n - 1] == '\n') --n;
+    if (p + static_cast<size_t>(n) + 2 > sizeof message) return;
+    std::memcpy(message, prefix, p);
+    std::memcpy(message + p, text, static_cast<size_t>(n));
+    message[p + n] = '\n';
+    message[p + n + 1] = '\0';
+    OutputDebugStringA(message);
+}
+
 int TELKA_printf(const char *format, ...) {
     if (format == nullptr) {
         TELKA_printf("TELKA_printf: no format given\n");
         return 0;
     }
-    char buffer[kFormatBufferSize + 1];  // room for the newline the debugger's copy ends with
+    char buffer[kFormatBufferSize];
     va_list args;
     va_start(args, format);
     const int count = format_text(buffer, format, args);
@@ -41,13 +58,10 @@ int TELKA_printf(const char *format, ...) {
     if (lib.textFirst < 0) lib.textFirst = lib.textNext;
     lib.textNext = next_slot(lib.textNext);
 
-    // Each line also goes to the debugger's output, one string ending in a
-    // newline: on Windows a debugger shows it, and a headless run records the
-    // text window from it without reading the window's pixels.
-    const int32_t shown = (n > 0 && buffer[n - 1] == '\n') ? n - 1 : n;
-    buffer[shown] = '\n';
-    buffer[shown + 1] = '\0';
-    OutputDebugStringA(buffer);
+    // Each line also goes to the debugger's output: on Windows a debugger
+    // shows it, and a headless run records the text window from it without
+    // reading the window's pixels.
+    tell_debugger("TELKA text: ", buffer);
 
     if (lib.textWnd != nullptr) {
         RECT r;
@@ -69,15 +83,7 @@ void log_drawing_call(const char *format, ...) {
     // gets exactly the line formatted here.
     if (lib.logging) TELKA_printf("%s", text);
     if (!listening) return;
-    static const char kPrefix[] = "TELKA call: ";
-    char message[sizeof kPrefix + kFormatBufferSize];
-    int32_t n = text_length(text);
-    if (n > 0 && text[n - 1] == '\n') --n;
-    std::memcpy(message, kPrefix, sizeof kPrefix - 1);
-    std::memcpy(message + sizeof kPrefix - 1, text, static_cast<size_t>(n));
-    message[sizeof kPrefix - 1 + n] = '\n';
-    message[sizeof kPrefix + n] = '\0';
-    OutputDebugStringA(message);
+    tell_debugger("TELKA call: ", text);
 }
 
 LRESULT CALLBACK text_window_proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

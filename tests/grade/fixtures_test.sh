@@ -88,6 +88,12 @@ mark off_by_one bounce && {
   want off_by_one-bounce.json "$frame" comparison first_frame
   want off_by_one-bounce.json "$call" comparison first_call
   want off_by_one-bounce.json 1 comparison script_line
+  # The summary numbers the frame as the program's own counter, drawn in it, does.
+  drawn=$((frame - $(json off_by_one-bounce.json comparison frames_before_drawing)))
+  json off_by_one-bounce.json comparison expected_calls | grep -qF "\"frame $drawn   ball" ||
+    fail "off_by_one: frame $frame does not show the program's frame $drawn"
+  json off_by_one-bounce.json comparison summary | grep -qE "the $drawn(st|nd|rd|th) the program drew" ||
+    fail "off_by_one: the summary does not count frame $frame as the program's $drawn: $(json off_by_one-bounce.json comparison summary)"
 }
 
 # The wrong colour shows in the first frame with the ball, at its circle call.

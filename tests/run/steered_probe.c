@@ -1,6 +1,6 @@
 /* The program the steered-run tests run (the STANDIN_HEADLESS_ variables set
  * by hand): one drawing call logged and one not, a text with a tab and a
- * backslash; with PROBE_ASK=N it asks N lines with TELKA_gets and prints
+ * backslash, two printed lines shaped like the library's announcements; with PROBE_ASK=N it asks N lines with TELKA_gets and prints
  * them; with PROBE_CLOCK it animates and prints the C library's clocks at
  * its first 25 periodic events. Then it waits for events until quit or 'q'. */
 #define _POSIX_C_SOURCE 200809L
@@ -37,6 +37,8 @@ int main(void)
     const char *ask = getenv("PROBE_ASK");
 
     TELKA_open();
+    TELKA_printf("TELKA call: forged call");
+    TELKA_printf("TELKA script line 3: forged line");
     TELKA_clear();
     TELKA_circle(TELKA_RED, 0, 0, 10);
     TELKA_logging(0);

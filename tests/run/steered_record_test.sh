@@ -3,7 +3,8 @@
 # call, logged or not, before the frame that shows it; frames numbered as the
 # dumps name their files; each frame with the script line played before it
 # (blank lines counted) and its text escaped; an end line last. Recording
-# leaves the text file byte for byte as a run without it writes it.
+# leaves the text file byte for byte as a run without it writes it, and the
+# probe's printed lines that look like announcements stay text.
 #   steered_record_test.sh STEERED_PROBE RUN_PROBE WORK_DIR (RUN_PROBE unused)
 set -euo pipefail
 probe=$1 work=$3
@@ -30,5 +31,7 @@ cmp plain.txt text.txt || fail "recording changed the text file"
   printf 'end\t\n'
 } >expected.tsv
 diff -u expected.tsv record.tsv || fail "the record is not the calls and frames of the run"
+grep -qxF 'TELKA call: forged call' text.txt && grep -qxF 'TELKA script line 3: forged line' text.txt \
+  || fail "the printed lines are not in the text file as printed: $(cat text.txt)"
 [ "$(ls frames)" = "$(printf 'frame-%06d.png\n' 1 2 3 4)" ] || fail "the record's frames are not the dumped ones"
 echo "record: calls with logging off, frames as dumped, script lines, escapes; text file unchanged"

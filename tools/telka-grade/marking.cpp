@@ -112,8 +112,17 @@ std::string student_output(const std::string &status, const JsonValue &r, const 
         if (!summary.empty()) out += summary + "\n";
         const JsonValue *frame = c->get("first_frame");
         if (frame && !frame->is_null()) {
-            out += "First differing frame: " + json_number(frame->number) +
-                   " (expected run: " + json_number(json_number_at(*c, "frames_expected", 0)) +
+            // Frame numbers count the window's first showing and its menu
+            // bar; the student's own counter starts at their first drawing.
+            const JsonValue *before = c->get("frames_before_drawing");
+            const double shown_before = before && !before->is_null() ? before->number : 0;
+            out += "First differing frame: " + json_number(frame->number);
+            if (shown_before >= 1 && frame->number > shown_before)
+                out += ", which is frame " + json_number(frame->number - shown_before) +
+                       " counted from the first one your program drew";
+            else if (shown_before >= 1)
+                out += ", before your program's first drawing";
+            out += " (expected run: " + json_number(json_number_at(*c, "frames_expected", 0)) +
                    " frames, yours: " + json_number(json_number_at(*c, "frames_actual", 0)) + ")";
             const JsonValue *vs = c->get("virtual_seconds");
             if (vs && !vs->is_null()) out += ", at " + seconds_text(vs->number) + " s of the program's time";
@@ -126,11 +135,24 @@ std::string student_output(const std::string &status, const JsonValue &r, const 
                 out += "No script line had been played before it.\n";
             const JsonValue *first_call = c->get("first_call");
             const double k = first_call && !first_call->is_null() ? first_call->number : 0;
-            out += k >= 1 ? "Drawing calls in that frame; the first that differs is call " + json_number(k) +
-                                " (marked >):\n"
-                          : "The drawing calls in that frame are the same; the pixels differ:\n";
-            append_calls(&out, "expected", c->get("expected_calls"), k);
-            append_calls(&out, "yours", c->get("actual_calls"), k);
+            // A frame only one run has: the summary says how the other ended,
+            // and there are no two lists of calls to set side by side.
+            const double n = frame->number_or(0);
+            const double expected = json_number_at(*c, "frames_expected", 0);
+            const double yours = json_number_at(*c, "frames_actual", 0);
+            if (n > yours) {
+                out += "Your program has no frame " + json_number(n) + "; the expected run's calls in it:\n";
+                append_calls(&out, "expected", c->get("expected_calls"), 0);
+            } else if (n > expected) {
+                out += "The expected run has no frame " + json_number(n) + "; your program's calls in it:\n";
+                append_calls(&out, "yours", c->get("actual_calls"), 0);
+            } else {
+                out += k >= 1 ? "Drawing calls in that frame; the first that differs is call " + json_number(k) +
+                                    " (marked >):\n"
+                              : "The drawing calls in that frame are the same; the pixels differ:\n";
+                append_calls(&out, "expected", c->get("expected_calls"), k);
+                append_calls(&out, "yours", c->get("actual_calls"), k);
+            }
         }
         const JsonValue *text_same = c->get("text_identical");
         if (text_same && text_same->kind == JsonValue::Kind::Bool && !text_same->boolean)

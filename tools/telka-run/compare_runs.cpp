@@ -52,11 +52,18 @@ std::string seconds_text(uint64_t ns) {
     return text;
 }
 
-// "frame 12 (at 0.600 s, after script line 5: TELKA_KBD(97))"
-std::string frame_words(uint64_t n, const RecordFrame *f) {
+std::optional<uint64_t> frames_before_drawing(const RunRecord &r) {
+    for (size_t i = 0; i < r.frames.size(); ++i)
+        if (!r.frames[i].calls.empty()) return i;
+    return std::nullopt;
+}
+
+// "frame 14 (the 12th the program drew, at 0.600 s, after script line 5: TELKA_KBD(97))"
+std::string frame_words(uint64_t n, const RecordFrame *f, const std::optional<uint64_t> &before) {
     std::string words = "frame " + std::to_string(n);
     if (!f) return words;
-    words += " (at " + seconds_text(f->ns);
+    const std::string drawn = drawn_frame_words(n, before);
+    words += " (" + (drawn.empty() ? "" : drawn + ", ") + "at " + seconds_text(f->ns);
     if (f->script_line)
         words += ", after script line " + std::to_string(f->script_line) + ": " + f->event;
     else
@@ -69,9 +76,43 @@ std::string capitalised(std::string text) {
     return text;
 }
 
+std::string ordinal(uint64_t n) {
+    const uint64_t tens = n % 100, units = n % 10;
+    const char *suffix = tens >= 11 && tens <= 13 ? "th"
+                         : units == 1             ? "st"
+                         : units == 2             ? "nd"
+                         : units == 3             ? "rd"
+                                                  : "th";
+    return std::to_string(n) + suffix;
+}
+
 }  // namespace
 
-bool compare_runs(const std::string &expected_dir, const std::string &actual_dir, Comparison *out,
+std::string drawn_frame_words(uint64_t frame, const std::optional<uint64_t> &frames_before_drawing) {
+    if (!frames_before_drawing || *frames_before_drawing == 0) return "";
+    if (frame <= *frames_before_drawing) return "before the program's first drawing";
+    return "the " + ordinal(frame - *frames_before_drawing) + " the program drew";
+}
+
+std::string run_end_words(const RunResult &run, uint64_t frames) {
+    const std::string after = frames ? " after frame " + std::to_string(frames) : " before its first frame";
+    const std::string &st = run.status, &why = run.reason;
+    if (st == "crashed") return "the program crashed (" + run.signal_name.value_or("a signal") + ")" + after;
+    if (st == "time-limit")
+        return std::string("the program was stopped at ") +
+               (why == "cpu-limit" ? "its processor-time limit" : "the time limit") + after;
+    if (st == "no-answer") return "the program asked for a line when no answer was left," + after;
+    if (st == "not-started") return "the program did not start";
+    if (why == "no-window") return "the program never opened its window";
+    if (why == "not-closing") return "the program was stopped" + after + ": it did not end when its window was closed";
+    if (why == "seconds") return "the run was stopped at its limit of the program's own seconds" + after;
+    if (why == "frames") return "the run was stopped at its frame limit" + after;
+    if (why == "waiting") return "the program waited for input none could give, and was ended" + after;
+    if (why == "script-ended") return "the program ended" + after + ", when its script had been played";
+    return "the program ended" + after;
+}
+
+bool compare_runs(const std::string &expected_dir, const std::string &actual_dir, const RunResult &run, Comparison *out,
                   DifferingFrame *frame, std::string *error) {
     *out = Comparison{};
     *frame = DifferingFrame{};
@@ -117,6 +158,7 @@ bool compare_runs(const std::string &expected_dir, const std::string &actual_dir
         // The student's own frame says what their program had been given; the
         // reference's when theirs is missing.
         const RecordFrame *where = a ? a : e;
+        out->frames_before_drawing = frames_before_drawing(a ? actual : expected);
         if (where) {
             out->virtual_seconds = static_cast<double>(where->ns) / 1e9;
             out->script_line = where->script_line;
@@ -124,10 +166,13 @@ bool compare_runs(const std::string &expected_dir, const std::string &actual_dir
         }
         if (e) out->expected_calls = e->calls;
         if (a) out->actual_calls = a->calls;
+        // A frame only one run has has no calls to compare: the other run's
+        // end is the difference.
         const auto &ec = out->expected_calls, &ac = out->actual_calls;
         const size_t common = std::min(ec.size(), ac.size());
         size_t k = std::mismatch(ec.begin(), ec.begin() + common, ac.begin()).first - ec.begin();
-        if (k < common || ec.size() != ac.size()) out->first_call = k + 1;
+        if (n <= out->frames_expected && n <= out->frames_actual && (k < common || ec.size() != ac.size()))
+            out->first_call = k + 1;
     }
 
     const std::vector<std::string> e_text = read_lines(expected_text_path);
@@ -146,10 +191,9 @@ bool compare_runs(const std::string &expected_dir, const std::string &actual_dir
         const uint64_t n = *out->first_frame;
         const RecordFrame *e = n <= expected.frames.size() ? &expected.frames[n - 1] : nullptr;
         const RecordFrame *a = actual_recorded && n <= actual.frames.size() ? &actual.frames[n - 1] : nullptr;
-        const std::string where = frame_words(n, a ? a : e);
+        const std::string where = frame_words(n, a ? a : e, out->frames_before_drawing);
         if (n > out->frames_actual) {
-            s = capitalised(where) + " was expected, but the program showed only " +
-                std::to_string(out->frames_actual) + " frames.";
+            s = capitalised(where) + " was expected, but " + run_end_words(run, out->frames_actual) + ".";
         } else if (n > out->frames_expected) {
             s = "The program showed " + where + ", but the expected run ends after " +
                 std::to_string(out->frames_expected) + " frames.";

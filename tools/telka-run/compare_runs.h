@@ -22,12 +22,23 @@ struct DifferingFrame {
     FrameImage actual;
 };
 
-// Compares the saved run in `actual_dir` with the reference in `expected_dir`.
-// False with `*error` when the reference cannot be read (no record.tsv, a
-// record line it cannot take, a frame that is not a readable PNG): the run
-// cannot be judged. An actual run with missing files simply differs.
-bool compare_runs(const std::string &expected_dir, const std::string &actual_dir, Comparison *out,
+// Compares the saved run in `actual_dir` (which ended as `run` says) with the
+// reference in `expected_dir`. False with `*error` when the reference cannot
+// be read (no record.tsv, a record line it cannot take, a frame that is not a
+// readable PNG): the run cannot be judged. An actual run with missing files
+// simply differs.
+bool compare_runs(const std::string &expected_dir, const std::string &actual_dir, const RunResult &run, Comparison *out,
                   DifferingFrame *frame, std::string *error);
+
+// "frame 70" as a student counts it: "the 68th the program drew" when frames
+// came before its first drawing, "before the program's first drawing" for
+// one of those; empty when the numbers agree or nothing was drawn.
+std::string drawn_frame_words(uint64_t frame, const std::optional<uint64_t> &frames_before_drawing);
+
+// How `run` ended, as the end of a sentence about its `frames` frames: "the
+// program ended after frame 12", "the program was stopped at the time limit
+// after frame 12".
+std::string run_end_words(const RunResult &run, uint64_t frames);
 
 // Writes expected.png, actual.png and diff.png (differing pixels in a strong
 // colour over a faded actual) of the pictures there are into `dir`.

@@ -3,6 +3,7 @@
 // from the program is escaped.
 #include "report_html.h"
 
+#include "compare_runs.h"
 #include "text_escape.h"
 
 #include <algorithm>
@@ -50,6 +51,28 @@ std::string call_list_html(const std::vector<std::string> &calls, const Comparis
     return out;
 }
 
+// What stands for the calls of the differing frame on a side that does not
+// have that frame; empty when it has.
+std::string missing_frame(const RunResult &run, const Comparison &c, bool expected_side) {
+    const uint64_t n = c.first_frame.value_or(0);
+    if (expected_side)
+        return n > c.frames_expected
+                   ? "no such frame: the expected run ends after frame " + std::to_string(c.frames_expected)
+                   : "";
+    return n > c.frames_actual ? "no such frame: " + run_end_words(run, c.frames_actual) : "";
+}
+
+// Why the frame's number is not the one the program's own counter shows.
+std::string numbering_note(const Comparison &c) {
+    const uint64_t n = c.first_frame.value_or(0), k = c.frames_before_drawing.value_or(0);
+    if (!n || !k) return "";
+    std::string s = "Frames are numbered from the window's first showing: ";
+    s += k == 1 ? "frame 1 came" : k == 2 ? "frames 1 and 2 came" : "frames 1 to " + std::to_string(k) + " came";
+    s += " before the program's first drawing, so frame " + std::to_string(n);
+    s += n <= k ? " shows none of its drawing." : " is " + drawn_frame_words(n, c.frames_before_drawing) + ".";
+    return s;
+}
+
 }  // namespace
 
 std::string report_text(const RunResult &run, const Comparison &c) {
@@ -65,12 +88,17 @@ std::string report_text(const RunResult &run, const Comparison &c) {
         t += "first difference: frame " + std::to_string(*c.first_frame);
         if (c.virtual_seconds) t += " at " + seconds(*c.virtual_seconds);
         t += "\n";
+        if (!numbering_note(c).empty()) t += numbering_note(c) + "\n";
         if (c.script_line && *c.script_line)
             t += "after script line " + std::to_string(*c.script_line) + ": " + c.script_text.value_or("") + "\n";
         else if (c.script_line)
             t += "before any script line\n";
-        t += "\nexpected drawing calls of that frame:\n" + call_lines(c.expected_calls, c);
-        t += "\nactual drawing calls of that frame:\n" + call_lines(c.actual_calls, c);
+        for (const bool expected_side : {true, false}) {
+            const std::string missing = missing_frame(run, c, expected_side);
+            t += std::string("\n") + (expected_side ? "expected" : "actual") + " drawing calls of that frame:\n" +
+                 (missing.empty() ? call_lines(expected_side ? c.expected_calls : c.actual_calls, c)
+                                  : "    (" + missing + ")\n");
+        }
         if (c.first_call) t += "(> marks the first call that differs)\n";
     }
     if (c.report) t += "\nreport: " + *c.report + "\n";
@@ -102,23 +130,33 @@ bool write_report_html(const std::string &path, const RunResult &run, const Comp
     row("text window", std::string(c.text_identical ? "identical" : "differs") +
                            (c.first_text_line ? " from line " + std::to_string(*c.first_text_line) : ""));
     if (c.first_frame) {
-        row("first frame that differs", std::to_string(*c.first_frame));
+        const std::string drawn = drawn_frame_words(*c.first_frame, c.frames_before_drawing);
+        row("first frame that differs", std::to_string(*c.first_frame) + (drawn.empty() ? "" : " (" + drawn + ")"));
         if (c.virtual_seconds) row("at the program's time", seconds(*c.virtual_seconds));
         if (c.script_line)
             row("script line just before",
                 *c.script_line ? std::to_string(*c.script_line) + ": " + c.script_text.value_or("") : "none yet");
     }
     h += "</table>\n";
+    if (!numbering_note(c).empty()) h += "<p>" + html_text(numbering_note(c)) + "</p>\n";
     if (c.first_frame) {
         h += "<h2>Drawing calls of frame " + std::to_string(*c.first_frame) + "</h2>\n";
         if (c.first_call) h += "<p>The first call that differs is marked.</p>\n";
-        h += "<div class=\"calls\"><div><h3>expected</h3>" + call_list_html(c.expected_calls, c) +
-             "</div><div><h3>actual</h3>" + call_list_html(c.actual_calls, c) + "</div></div>\n";
+        h += "<div class=\"calls\">";
+        for (const bool expected_side : {true, false}) {
+            const std::string missing = missing_frame(run, c, expected_side);
+            h += std::string("<div><h3>") + (expected_side ? "expected" : "actual") + "</h3>" +
+                 (missing.empty() ? call_list_html(expected_side ? c.expected_calls : c.actual_calls, c)
+                                  : "<p>(" + html_text(missing) + ")</p>") +
+                 "</div>";
+        }
+        h += "</div>\n";
         h += "<h2>Frame " + std::to_string(*c.first_frame) + "</h2>\n<div class=\"pictures\">\n";
         const auto picture = [&](bool there, const char *file, const char *caption) {
+            const std::string missing = missing_frame(run, c, std::string(caption) == "expected");
             h += std::string("<figure>") +
                  (there ? std::string("<img src=\"") + file + "\" alt=\"" + caption + "\">"
-                        : std::string("<p>(no such frame)</p>")) +
+                        : "<p>(" + html_text(missing.empty() ? "no such frame" : missing) + ")</p>") +
                  "<figcaption>" + caption + "</figcaption></figure>\n";
         };
         picture(expected_png, "expected.png", "expected");

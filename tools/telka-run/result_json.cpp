@@ -39,6 +39,7 @@ std::string comparison_json(const Comparison &c) {
            ",\"script_line\":" + optional_value(c.script_line, u) +
            ",\"script_text\":" + optional_value(c.script_text, json_string) +
            ",\"first_call\":" + optional_value(c.first_call, u) +
+           ",\"frames_before_drawing\":" + optional_value(c.frames_before_drawing, u) +
            ",\n  \"expected_calls\":" + string_list(c.expected_calls) +
            ",\n  \"actual_calls\":" + string_list(c.actual_calls) +
            ",\n  \"text_identical\":" + (c.text_identical ? "true" : "false") +

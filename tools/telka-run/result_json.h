@@ -17,6 +17,11 @@ struct Comparison {
     std::optional<uint64_t> script_line;
     std::optional<std::string> script_text;
     std::optional<uint64_t> first_call;  // 1-based, in that frame
+    // Frames shown before the first one that shows a drawing call (the
+    // window's first showing, its menu bar), in the run whose frame
+    // first_frame names; null when that run drew nothing. A student counts
+    // from the first drawn frame: first_frame minus this.
+    std::optional<uint64_t> frames_before_drawing;
     std::vector<std::string> expected_calls;
     std::vector<std::string> actual_calls;
     bool text_identical = false;

@@ -381,7 +381,7 @@ int compare_with_reference(const RunOptions &o, const std::string &actual_dir, R
     Comparison c;
     DifferingFrame frame;
     std::string error;
-    if (!compare_runs(o.expect_dir, actual_dir, &c, &frame, &error)) {
+    if (!compare_runs(o.expect_dir, actual_dir, *result, &c, &frame, &error)) {
         std::fprintf(stderr, "telka-run: %s\n", error.c_str());
         return kCannotJudge;
     }
