@@ -222,7 +222,21 @@ int hold_work_folder(const SandboxIds &ids, std::chrono::steady_clock::time_poin
     }
 }
 
-// The processes still in the pid namespace `ns`.
+// A process that has ended and waits to be reaped: it can change nothing.
+// The namespace's pid 1 becomes one only once every other process of the
+// namespace is gone, and it may wait for an init that reaps slowly.
+bool is_zombie(long pid) {
+    std::FILE *f = std::fopen(("/proc/" + std::to_string(pid) + "/stat").c_str(), "r");
+    if (!f) return true;
+    char line[512];
+    const size_t n = std::fread(line, 1, sizeof line - 1, f);
+    std::fclose(f);
+    line[n] = '\0';
+    const char *close = std::strrchr(line, ')');
+    return !close || close[1] != ' ' || close[2] == 'Z' || close[2] == 'X';
+}
+
+// The processes still alive in the pid namespace `ns`.
 int processes_in(ino_t ns) {
     int n = 0;
     DIR *proc = opendir("/proc");
@@ -230,7 +244,7 @@ int processes_in(ino_t ns) {
     while (const dirent *e = readdir(proc)) {
         char *end = nullptr;
         const long pid = std::strtol(e->d_name, &end, 10);
-        if (pid > 0 && *end == '\0' && in_namespace(static_cast<pid_t>(pid), ns)) ++n;
+        if (pid > 0 && *end == '\0' && in_namespace(static_cast<pid_t>(pid), ns) && !is_zombie(pid)) ++n;
     }
     closedir(proc);
     return n;
