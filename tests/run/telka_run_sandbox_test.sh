@@ -9,12 +9,8 @@ set -uo pipefail
 [ $# = 3 ] || { echo "usage: telka_run_sandbox_test.sh TELKA_RUN RUN_PROBE WORK_DIR" >&2; exit 2; }
 run=$1 probe=$2 work=$3
 # As the runner makes it: in a user namespace, by nobody when we are root.
-as_nobody=()
-[ "$(id -u)" = 0 ] && as_nobody=(setpriv --reuid=65534 --regid=65534 --clear-groups)
-if ! command -v bwrap >/dev/null || ! "${as_nobody[@]}" bwrap --unshare-all --unshare-user --ro-bind / / true 2>/dev/null; then
-  echo "SKIP: bwrap cannot make a sandbox here (Debian's bubblewrap, and user or root namespaces)"
-  exit 77
-fi
+# shellcheck source=tests/run/needs_sandbox.sh
+. "$(dirname "$0")/needs_sandbox.sh"
 rm -rf "$work" && mkdir -p "$work/outside" "$work/ref" && cd "$work"
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
