@@ -388,19 +388,31 @@ ChildOutcome run_process(const ChildLaunch &launch, bool drop) {
     const int chld_fd = signalfd(-1, &chld, SFD_CLOEXEC | SFD_NONBLOCK);
     for (;;) {
         siginfo_t info = {};
-        if (waitid(P_PID, child, &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == child) break;
-        int wait_ms = -1;
+        if (waitid(P_PID, child, &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == child) {
+            // A loop whose --cpu equals --timeout meets both limits at once
+            // (the CPU clock is counted in ticks): a CPU signal within a few
+            // ticks of the wall-clock deadline is that limit.
+            timed_out = limited && (info.si_code == CLD_KILLED || info.si_code == CLD_DUMPED) &&
+                        info.si_status == SIGXCPU &&
+                        std::chrono::steady_clock::now() + std::chrono::milliseconds(20) >= deadline;
+            break;
+        }
+        // To the nanosecond: a loop at --cpu equal to --timeout reaches both
+        // limits together, and the wall-clock one is to be seen first.
+        std::chrono::nanoseconds wait = std::chrono::nanoseconds::max();
         if (limited) {
-            const auto left = deadline - std::chrono::steady_clock::now();
-            if (left <= std::chrono::nanoseconds(0)) {
+            wait = std::chrono::duration_cast<std::chrono::nanoseconds>(deadline - std::chrono::steady_clock::now());
+            if (wait <= std::chrono::nanoseconds(0)) {
                 timed_out = true;
                 break;
             }
-            wait_ms = static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(left).count()) + 1;
         }
-        if (chld_fd < 0 && wait_ms < 0) wait_ms = 50;  // no signalfd: look again soon
+        if (chld_fd < 0) wait = std::min<std::chrono::nanoseconds>(wait, std::chrono::milliseconds(50));
+        const struct timespec wait_ts = {static_cast<time_t>(wait.count() / 1000000000),
+                                         static_cast<long>(wait.count() % 1000000000)};
         struct pollfd fds[3] = {{chld_fd, POLLIN, 0}, {out_cap.fd(), POLLIN, 0}, {err_cap.fd(), POLLIN, 0}};
-        if (poll(fds, 3, chld_fd < 0 ? std::min(wait_ms, 50) : wait_ms) > 0 && (fds[0].revents & POLLIN)) {
+        const bool forever = wait == std::chrono::nanoseconds::max();
+        if (ppoll(fds, 3, forever ? nullptr : &wait_ts, nullptr) > 0 && (fds[0].revents & POLLIN)) {
             struct signalfd_siginfo si;
             while (read(chld_fd, &si, sizeof si) == sizeof si) {}
         }
