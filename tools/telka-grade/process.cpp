@@ -17,9 +17,12 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <thread>
 
 namespace {
+
+// Of a command run into a log (telka-run, zip): telka-run caps the program's
+// output itself, so this is only a bound on what the log may take.
+constexpr size_t kLogKept = size_t{1} << 20;
 
 // Other threads may open files without O_CLOEXEC at any moment; the child
 // closes everything from `first` (above stderr) itself.
@@ -67,60 +70,23 @@ std::vector<char *> c_argv(const std::vector<std::string> &argv) {
 
 ProcessResult run_process(const std::vector<std::string> &argv, const std::string &cwd, const std::string &log_file,
                           double limit_seconds) {
-    ProcessResult r;
-    if (argv.empty()) return r;
+    ProcessLimits limits;
+    limits.seconds = limit_seconds;
+    limits.output_kept = kLogKept;
+    ProcessResult r = run_limited(argv, cwd, limits);
     const int log = open(log_file.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
     if (log < 0) {
         std::fprintf(stderr, "telka-grade: cannot write '%s': %s\n", log_file.c_str(), std::strerror(errno));
         return r;
     }
-    std::vector<char *> args = c_argv(argv);
-    const std::string cannot_enter = "telka-grade: cannot enter '" + cwd + "'\n";
-    const std::string cannot_run = "telka-grade: cannot run '" + argv[0] + "'\n";
-    const auto start = std::chrono::steady_clock::now();
-    const pid_t child = fork();
-    if (child < 0) {
-        dprintf(log, "telka-grade: cannot start '%s': %s\n", argv[0].c_str(), std::strerror(errno));
-        close(log);
-        return r;
-    }
-    if (child == 0) {
-        setpgid(0, 0);
-        const int null = open("/dev/null", O_RDONLY);
-        if (null >= 0) dup2(null, 0);
-        dup2(log, 1);
-        dup2(log, 2);
-        close_other_descriptors();
-        if (!cwd.empty() && chdir(cwd.c_str()) != 0) {
-            say(2, cannot_enter);
-            _exit(127);
-        }
-        execvp(args[0], args.data());
-        say(2, cannot_run);
-        _exit(127);
+    if (r.dropped) r.output += "telka-grade: " + std::to_string(r.dropped) + " more bytes of output were left out\n";
+    for (size_t done = 0; done < r.output.size();) {
+        const ssize_t n = write(log, r.output.data() + done, r.output.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += static_cast<size_t>(n);
     }
     close(log);
-    // Both sides set the group, so a kill right after fork finds it.
-    setpgid(child, child);
-    r.started = true;
-    int status = 0;
-    for (;;) {
-        const pid_t done = waitpid(child, &status, WNOHANG);
-        if (done == child) break;
-        if (done < 0 && errno != EINTR) break;
-        const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        if (limit_seconds > 0 && elapsed >= limit_seconds && !r.timed_out) {
-            r.timed_out = true;
-            kill(-child, SIGKILL);
-            kill(child, SIGKILL);
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(elapsed < 1 ? 2 : 20));
-    }
-    // Anything the command left running in its group goes with it.
-    kill(-child, SIGKILL);
-    r.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    if (WIFEXITED(status)) r.exit_status = WEXITSTATUS(status);
-    if (WIFSIGNALED(status)) r.signal = WTERMSIG(status);
     return r;
 }
 

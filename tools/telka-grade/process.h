@@ -32,8 +32,9 @@ struct ProcessResult {
     std::string status;    // run_limited with status_pipe: what was written there
 };
 
-// Runs argv[0] (looked up in PATH) in cwd with output appended to log_file;
-// limit_seconds <= 0 means no limit.
+// Runs argv[0] (looked up in PATH) in cwd (run_limited, with no limit but
+// the time) and appends its output, the first 1 MiB, to log_file once it
+// has ended; limit_seconds <= 0 means no limit.
 ProcessResult run_process(const std::vector<std::string> &argv, const std::string &cwd, const std::string &log_file,
                           double limit_seconds);
 

@@ -3,16 +3,11 @@
 // layout: tab-separated, with \\ \t \n \r escaped in texts.
 #include "saved_run.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "plain_file.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 
 namespace fs = std::filesystem;
@@ -50,44 +45,11 @@ bool parse_number(const std::string &text, uint64_t *out) {
     return true;
 }
 
-// A file a program wrote, read when it is a plain file: never through a
-// link, never a pipe or a device, never more than `cap` bytes into memory.
-// A larger one is refused, or with `cut` its first `cap` bytes are read.
-enum class Read { ok, missing, refused };
-Read read_bounded(const std::string &path, uint64_t cap, bool cut, std::string *text, std::string *why) {
-    text->clear();
-    const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        *why = "cannot read '" + path + "': " + std::strerror(errno);
-        return errno == ENOENT ? Read::missing : Read::refused;
-    }
-    struct stat st;
-    Read r = Read::ok;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        *why = "'" + path + "' is not a plain file";
-        r = Read::refused;
-    } else if (!cut && static_cast<uint64_t>(st.st_size) > cap) {
-        *why = "'" + path + "' is larger than " + std::to_string(cap >> 20) + " MiB";
-        r = Read::refused;
-    } else {
-        char buffer[65536];
-        ssize_t n;
-        while (text->size() <= cap && (n = read(fd, buffer, sizeof buffer)) != 0) {
-            if (n < 0 && errno == EINTR) continue;
-            if (n < 0) break;
-            text->append(buffer, static_cast<size_t>(n));
-        }
-        if (text->size() > cap) text->resize(cap);
-    }
-    close(fd);
-    return r;
-}
-
 }  // namespace
 
 bool read_record(const std::string &path, RunRecord *out, std::string *error) {
     std::string text;
-    if (read_bounded(path, kLargestRecord, false, &text, error) != Read::ok) return false;
+    if (read_plain_file(path, kLargestRecord, false, false, &text, error) != PlainFile::read) return false;
     std::istringstream in(text);
     *out = RunRecord{};
     std::vector<std::string> pending;
@@ -133,7 +95,7 @@ bool read_record(const std::string &path, RunRecord *out, std::string *error) {
 std::map<std::string, std::string> read_report(const std::string &path) {
     std::map<std::string, std::string> values;
     std::string text, why;
-    read_bounded(path, kLargestReport, true, &text, &why);
+    read_plain_file(path, kLargestReport, false, true, &text, &why);
     std::istringstream in(text);
     std::string line;
     while (std::getline(in, line)) {
@@ -146,7 +108,7 @@ std::map<std::string, std::string> read_report(const std::string &path) {
 std::vector<std::string> read_lines(const std::string &path, size_t limit) {
     std::vector<std::string> lines;
     std::string text, why;
-    if (read_bounded(path, kLargestText, true, &text, &why) == Read::refused)
+    if (read_plain_file(path, kLargestText, false, true, &text, &why) == PlainFile::refused)
         std::fprintf(stderr, "telka-run: %s\n", why.c_str());
     std::istringstream in(text);
     std::string line;
