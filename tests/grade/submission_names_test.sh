@@ -47,6 +47,7 @@ done
 for original in main.c.txt headers empty; do
   row=$(grep -F ",$original" <<<"$rows") || fail "the hand-in '$original' has no row: $rows"
   [[ $row == *,0,2,0,no-source,* ]] || fail "the row of '$original' does not say it has no source: $row"
+  grep -qx "${row%%,*}"$'\t0/2\tno source' run.out || fail "the terminal does not say '$original' has no source: $(cat run.out)"
 done
 grep -q 'a b-2.c' out/index.html || fail "index.html does not name the original hand-ins"
 echo "telka-grade: every hand-in has its own row and folder, the class files are written, --out over the inputs is refused"

@@ -232,7 +232,8 @@ int main(int argc, char **argv) {
     if (!write_class_report(settings.out, suite, outcomes)) return kCannotMark;
     int unjudged = 0;
     for (const SubmissionOutcome &s : outcomes) {
-        std::printf("%s\t%g/%g%s\n", s.name.c_str(), s.score, s.max_score, s.built ? "" : "\tbuild error");
+        const char *note = s.built ? "" : !s.problem.empty() ? "\tno source" : "\tbuild error";
+        std::printf("%s\t%g/%g%s\n", s.name.c_str(), s.score, s.max_score, note);
         for (const TestOutcome &t : s.tests) unjudged += t.status == "runner-error";
     }
     std::printf("telka-grade: marks in %s/summary.csv and %s/index.html\n", settings.out.c_str(), settings.out.c_str());
