@@ -10,9 +10,10 @@ import os from 'node:os';
 import path from 'node:path';
 import { spawn } from 'node:child_process';
 import { fileURLToPath } from 'node:url';
-import { Worker, isMainThread, parentPort } from 'node:worker_threads';
+import { Worker } from 'node:worker_threads';
 
 const serverFile = fileURLToPath(import.meta.url);
+const workerFile = path.join(path.dirname(serverFile), 'server-worker.mjs');
 const driverFile = path.join(path.dirname(serverFile), 'wasm-clang.mjs');
 
 // Seconds without a command after which the server ends (TELKA_WASM_CLANG_IDLE overrides).
@@ -32,8 +33,8 @@ function mtimeOf(file) {
 // and the old one ends when idle.
 export function socketPath(bundlePath) {
   const key = crypto.createHash('sha256')
-    .update([serverFile, mtimeOf(serverFile), driverFile, mtimeOf(driverFile), bundlePath, mtimeOf(bundlePath),
-      process.version].join('\0'))
+    .update([serverFile, mtimeOf(serverFile), workerFile, mtimeOf(workerFile), driverFile, mtimeOf(driverFile),
+      bundlePath, mtimeOf(bundlePath), process.version].join('\0'))
     .digest('hex').slice(0, 16);
   const uid = typeof process.getuid === 'function' ? process.getuid() : 'user';
   return path.join(os.tmpdir(), `telka-wasm-clang-${uid}`, `${key}.sock`);
@@ -191,7 +192,7 @@ async function serve(sock) {
     dispatch();
   };
   const makeWorker = (w = {}) => {
-    w.thread = new Worker(serverFile);
+    w.thread = new Worker(workerFile);
     w.job = null;
     w.thread.on('message', (msg) => {
       if (!w.job) return;
@@ -253,28 +254,6 @@ async function serve(sock) {
   armIdle();
 }
 
-// ---- a worker thread: runs commands one at a time ----
-
-async function work() {
-  const { runTool, describeError } = await import('./wasm-clang.mjs');
-  parentPort.on('message', async (req) => {
-    let status;
-    try {
-      status = await runTool(req.tool, req.args, req.cwd, {
-        stdout: (b) => parentPort.postMessage({ o: b }),
-        stderr: (b) => parentPort.postMessage({ e: b }),
-      }, req.timesFile);
-    } catch (e) {
-      const [message, code] = describeError(e);
-      parentPort.postMessage({ e: Buffer.from(`wasm-clang: ${message}\n`) });
-      status = code;
-    }
-    parentPort.postMessage({ exit: status });
-  });
-}
-
-if (!isMainThread) {
-  await work();
-} else if (process.argv[1] && path.resolve(process.argv[1]) === serverFile && process.argv[2] === '--serve') {
+if (process.argv[1] && path.resolve(process.argv[1]) === serverFile && process.argv[2] === '--serve') {
   await serve(process.argv[3]);
 }
