@@ -8,7 +8,7 @@
 # (scripts/install-deps), so they never call apt.
 JOBS ?= $(shell nproc)
 
-.PHONY: deps build build-asan run test test-unit test-asan clean fuzz windows windows-zip test-windows install package test-package web web-run test-web
+.PHONY: deps build build-asan run test test-unit test-asan clean fuzz windows windows-zip test-windows install package test-package web web-run test-web format-web format-web-check web-test-packages
 
 # DEPS picks a set: game, linux (the default: game and the test tools),
 # cross, windows (cross and Wine) or web (scripts/install-deps says more).
@@ -151,13 +151,28 @@ WEB_TEST_NATIVE = telka-run hello shapes bounce mouse-draw keyboard logging scri
 # one version to the next.
 WEB_TESTS = ask_name frames game playground playground_units serve
 
-test-web: web
+test-web: format-web-check web
 	@scripts/install-deps game
 	cmake --preset default
 	cmake --build --preset default -j $(JOBS) --target $(WEB_TEST_NATIVE)
-	@cd tests/web && npm ci --no-audit --no-fund --loglevel=error >/dev/null
 	@WEB_SITE=$(CURDIR)/$(WEB_BUILD)/site WEB_SHOTS=$(CURDIR)/$(WEB_BUILD)/screenshots \
 		node --test $(WEB_TESTS:%=tests/web/%.test.mjs)
+
+# The layout of the site's and the browser tests' JavaScript, CSS and HTML:
+# prettier, pinned in tests/web/package.json, set by .prettierrc.json and
+# .prettierignore at the top. format-web-check fails on a file laid out
+# otherwise (test-web checks first); format-web rewrites it.
+PRETTIER = tests/web/node_modules/.bin/prettier
+FORMAT_WEB = web tests/web
+
+web-test-packages:
+	@cd tests/web && npm ci --no-audit --no-fund --loglevel=error >/dev/null
+
+format-web-check: web-test-packages
+	$(PRETTIER) --check $(FORMAT_WEB)
+
+format-web: web-test-packages
+	$(PRETTIER) --write --log-level warn $(FORMAT_WEB)
 
 clean:
 	rm -rf build build-asan build-win32 build-fuzz build-web
