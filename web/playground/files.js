@@ -16,6 +16,14 @@ function download(name, data, type) {
   setTimeout(() => URL.revokeObjectURL(link.href), 1000);
 }
 
+// The file picked in `input`, which is emptied: picking the same file again
+// is a change too.
+function takeFile(input) {
+  const file = input.files && input.files[0];
+  input.value = '';
+  return file;
+}
+
 export function save(app) {
   const name = sourceName(app.state.source.lang);
   download(name, app.editor.text(), 'text/plain;charset=utf-8');
@@ -27,8 +35,7 @@ function bindSourceFiles(app) {
   ui.save.addEventListener('click', () => save(app));
   ui.open.addEventListener('click', () => ui.openFile.click());
   ui.openFile.addEventListener('change', async () => {
-    const file = ui.openFile.files && ui.openFile.files[0];
-    ui.openFile.value = '';
+    const file = takeFile(ui.openFile);
     if (!file) return;
     if (file.size > MAX_SOURCE_BYTES) {
       status.set(`${file.name} is ${Math.round(file.size / 1024)} KiB: too large to be a program here ` +
@@ -75,8 +82,7 @@ function bindScriptFiles(app) {
 
   ui.scriptLoad.addEventListener('click', () => ui.scriptFile.click());
   ui.scriptFile.addEventListener('change', async () => {
-    const file = ui.scriptFile.files && ui.scriptFile.files[0];
-    ui.scriptFile.value = '';
+    const file = takeFile(ui.scriptFile);
     if (!file) return;
     if (file.size > MAX_SCRIPT_BYTES) {
       ui.fileNote.textContent = `${file.name} is too large to be a script (${Math.round(file.size / 1048576)} MiB).`;
