@@ -1,7 +1,7 @@
 #!/usr/bin/env node
 // Serves the browser site (build-web/site/) for development and classrooms: sirv sends the files, their
 // build-time .br/.gz siblings and ETags; this adds the cross-origin isolation headers the program Worker
-// needs, keeps hidden files and links out of the site unserved, and logs each request on stderr
+// needs, keeps hidden files, links out of the site and stale copies unserved, and logs each request on stderr
 // ("METHOD PATH STATUS BYTES", which the browser tests read) unless --quiet.
 //
 //   node web/serve.mjs SITE_DIR [--port N] [--host 127.0.0.1] [--no-isolation-headers] [--quiet]
@@ -69,8 +69,16 @@ function createHandler(site, {isolation = true, log = () => {}} = {}) {
       plain(res, 404, 'Not found.');
       return;
     }
+    // A copy older than its file (the file rebuilt, precompress.mjs not run again) holds old content.
+    if (staleCopy(path.join(root, name))) req.headers['accept-encoding'] = 'identity';
     files(req, res, () => plain(res, 404, 'Not found.'));
   };
+}
+
+function staleCopy(file) {
+  const time = (f) => fs.statSync(f, {throwIfNoEntry: false})?.mtimeMs;
+  const own = time(file);
+  return own !== undefined && ['.br', '.gz'].some((suffix) => time(file + suffix) < own);
 }
 
 // Whether `file` (when it exists) lies in `root` once its links are followed.

@@ -1,5 +1,5 @@
 // The site's server and build tools on small sites made in a temp folder: the isolation headers, the
-// precompressed copies and refused paths (web/serve.mjs), precompress.mjs, site-manifest.mjs, licences.mjs;
+// precompressed copies and refused paths (web/serve.mjs), precompress.mjs, service-worker.mjs, licences.mjs;
 // and in headless Chromium (puppeteer-core), a header-less host made isolated and offline by sw.js + coi.js.
 import assert from 'node:assert/strict';
 import {spawn, spawnSync} from 'node:child_process';
@@ -12,10 +12,12 @@ import {after, before, describe, test} from 'node:test';
 import {fileURLToPath} from 'node:url';
 import zlib from 'node:zlib';
 
+import {buildList} from '../../web/tools/service-worker.mjs';
+
 const ROOT = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
 const SERVE = path.join(ROOT, 'web/serve.mjs');
 const PRECOMPRESS = path.join(ROOT, 'web/tools/precompress.mjs');
-const MANIFEST = path.join(ROOT, 'web/tools/site-manifest.mjs');
+const WORKER = path.join(ROOT, 'web/tools/service-worker.mjs');
 const LICENCES = path.join(ROOT, 'web/tools/licences.mjs');
 const CHROMIUM = process.env.CHROMIUM || '/usr/bin/chromium';
 
@@ -148,6 +150,23 @@ describe('serve.mjs', () => {
     assert.deepEqual(server.requests, [`GET /app.js 200 ${br.length} br`, `GET /app.js 200 ${raw.length}`, 'GET /app.js 304 -']);
   });
 
+  test('a copy older than its file is not served', async () => {
+    const dir = tmp('stale');
+    write(dir, 'a.js', compressible(500));
+    assert.equal(node(PRECOMPRESS, dir).status, 0);
+    const later = new Date(Date.now() + 5000);
+    fs.writeFileSync(path.join(dir, 'a.js'), compressible(600));
+    fs.utimesSync(path.join(dir, 'a.js'), later, later);
+    const s = await serve(dir);
+    try {
+      const r = await request(s.port, '/a.js', {headers: {'accept-encoding': 'br, gzip'}});
+      assert.equal(r.headers['content-encoding'], undefined);
+      assert.equal(r.body.toString(), compressible(600));
+    } finally {
+      await s.stop();
+    }
+  });
+
   test('paths out of the site are refused, encoded or not, symlinks too', async () => {
     for (const p of ['/../secret.txt', '/%2e%2e/secret.txt', '/..%2fsecret.txt', '/%2E%2E%2Fsecret.txt',
                      '/sub/%2e%2e/%2e%2e/secret.txt', '/..\\secret.txt', '/%5c..%5csecret.txt', '/leak.txt',
@@ -207,7 +226,7 @@ describe('serve.mjs', () => {
   });
 });
 
-describe('precompress.mjs and site-manifest.mjs', () => {
+describe('precompress.mjs and service-worker.mjs', () => {
   test('keeps a variant only when it saves, skips what is current, removes what is orphaned', () => {
     const dir = tmp('pre');
     write(dir, 'text.js', compressible(3000));
@@ -245,32 +264,33 @@ describe('precompress.mjs and site-manifest.mjs', () => {
     assert.match(r.stderr, /not a folder/);
   });
 
-  test('the manifest lists served files with hashes; its version follows their content', () => {
+  test('the worker carries the served files with their hashes; its version follows their content', async () => {
     const dir = tmp('manifest');
     write(dir, 'index.html', compressible(200));
     write(dir, 'programs/a.wasm', Buffer.alloc(5000, 7));
     write(dir, '.hidden', 'state');
     assert.equal(node(PRECOMPRESS, dir).status, 0);
-    assert.equal(node(MANIFEST, dir).status, 0);
-    const m1 = JSON.parse(fs.readFileSync(path.join(dir, 'precache.json'), 'utf8'));
-    assert.deepEqual(m1.files.map((f) => f.path), ['index.html', 'programs/a.wasm']);
-    assert.equal(m1.files[1].size, 5000);
-    assert.match(m1.files[0].hash, /^[0-9a-f]{64}$/);
-    assert.match(m1.version, /^[0-9a-f]{16}$/);
-    assert.equal(node(MANIFEST, dir).status, 0);
-    assert.equal(JSON.parse(fs.readFileSync(path.join(dir, 'precache.json'), 'utf8')).version, m1.version, 'stable');
+    assert.equal(node(WORKER, dir).status, 0);
+    const l1 = await buildList(dir);
+    assert.deepEqual(l1.files.map((f) => f.url), ['programs/a.wasm', 'index.html'], 'smallest first, no sw.js, copies or hidden files');
+    assert.equal(l1.files[0].size, 5000);
+    assert.match(l1.files[0].revision, /^[0-9a-f]{64}$/);
+    assert.match(l1.version, /^[0-9a-f]{16}$/);
+    const worker = fs.readFileSync(path.join(dir, 'sw.js'), 'utf8');
+    for (const text of [l1.version, l1.files[0].revision, l1.files[1].revision]) assert.ok(worker.includes(text), text);
     write(dir, 'programs/a.wasm', Buffer.alloc(5000, 8));
-    assert.equal(node(MANIFEST, dir).status, 0);
-    const m2 = JSON.parse(fs.readFileSync(path.join(dir, 'precache.json'), 'utf8'));
-    assert.notEqual(m2.version, m1.version);
-    assert.equal(m2.files[0].hash, m1.files[0].hash);
-    assert.notEqual(m2.files[1].hash, m1.files[1].hash);
-    assert.equal(node(MANIFEST).status, 2);
+    assert.equal(node(WORKER, dir).status, 0);
+    const l2 = await buildList(dir);
+    assert.notEqual(l2.version, l1.version);
+    assert.equal(l2.files[1].revision, l1.files[1].revision);
+    assert.notEqual(l2.files[0].revision, l1.files[0].revision);
+    assert.ok(fs.readFileSync(path.join(dir, 'sw.js'), 'utf8').includes(l2.version));
+    assert.equal(node(WORKER).status, 2);
   });
 });
 
 // A tiny site the way the real one is laid out: pages that include coi.js first, a Worker that blocks
-// with Atomics.wait, a file larger than the worker's install share, all listed in precache.json.
+// with Atomics.wait, a file larger than the worker's install share, all listed in sw.js.
 function makeBrowserSite({withWorker = true} = {}) {
   const dir = tmp('coi');
   const page = (title) => `<!doctype html><html><head><meta charset="utf-8"><script src="coi.js"></script>
@@ -309,12 +329,9 @@ self.onmessage = async (e) => {
   write(dir, 'data.txt', 'version one\n');
   // 6 MB, above what install waits for; half compressible, so the server sends it as brotli.
   write(dir, 'programs/big.wasm', Buffer.concat([crypto.randomBytes(3 << 20), Buffer.alloc(3 << 20, 42)]));
-  if (withWorker) {
-    fs.copyFileSync(path.join(ROOT, 'web/site/sw.js'), path.join(dir, 'sw.js'));
-  }
   fs.copyFileSync(path.join(ROOT, 'web/site/coi.js'), path.join(dir, 'coi.js'));
+  if (withWorker) assert.equal(node(WORKER, dir).status, 0);
   assert.equal(node(PRECOMPRESS, dir).status, 0);
-  assert.equal(node(MANIFEST, dir).status, 0);
   return dir;
 }
 
@@ -362,10 +379,10 @@ describe('sw.js and coi.js in Chromium', {skip: !fs.existsSync(CHROMIUM) && `no 
 
       const offline = await pageValue(page, () => window.telkaIsolation.offline.state === 'ready' &&
                                                   window.telkaIsolation.offline, 60000);
-      const manifest = JSON.parse(fs.readFileSync(path.join(site, 'precache.json'), 'utf8'));
+      const manifest = await buildList(site);
       assert.equal(offline.version, manifest.version);
 
-      // A second visit downloads nothing but the manifest check: every file comes from the cache.
+      // A second visit downloads nothing but the worker's update check: every file comes from the cache.
       server.requests.length = 0;
       await page.reload();
       const second = await pageValue(page, () => window.result);
@@ -373,27 +390,26 @@ describe('sw.js and coi.js in Chromium', {skip: !fs.existsSync(CHROMIUM) && `no 
       assert.equal(second.loads, 3, 'no further reload');
       await sleep(300);
       const fetched = server.requests.filter((line) => /^GET /.test(line) && !/ 304 /.test(line));
-      assert.ok(fetched.every((line) => /^GET \/(precache\.json|sw\.js) /.test(line)), fetched.join('\n'));
+      assert.ok(fetched.every((line) => /^GET \/sw\.js /.test(line)), fetched.join('\n'));
 
-      // A new build changes one small file: the update fetches that file only and drops its old copy.
+      // A new build changes one small file: the new worker fetches that file only and drops its old copy.
       write(site, 'data.txt', 'version two\n');
-      assert.equal(node(MANIFEST, site).status, 0);
-      const manifest2 = JSON.parse(fs.readFileSync(path.join(site, 'precache.json'), 'utf8'));
+      assert.equal(node(WORKER, site).status, 0);
+      const manifest2 = await buildList(site);
       server.requests.length = 0;
-      const updated = await page.evaluate(() => new Promise((resolve) => {
-        navigator.serviceWorker.addEventListener('message', (e) => {
-          if (e.data.type === 'telka-sync' && e.data.state !== 'fetching') resolve(e.data);
-        });
-        navigator.serviceWorker.controller.postMessage({type: 'telka-sync'});
-      }));
+      await page.evaluate(() => navigator.serviceWorker.getRegistration().then((r) => r.update()));
+      await page.waitForFunction((old) => window.telkaIsolation.offline.version !== old, {timeout: 30000}, manifest.version);
+      const updated = await page.evaluate(() => window.telkaIsolation.offline);
       assert.equal(updated.state, 'ready');
       assert.equal(updated.version, manifest2.version);
       await sleep(300);  // the server's log lines arrive through a pipe
       const got = server.requests.filter((line) => /^GET /.test(line)).map((line) => line.split(' ')[1]);
-      assert.deepEqual(got.sort(), ['/data.txt', '/precache.json']);
-      const keys = await page.evaluate(async () =>
-        (await (await caches.open('telka-files-v1')).keys()).map((r) => new URL(r.url).pathname).sort());
-      assert.deepEqual(keys, manifest2.files.map((f) => '/' + f.path).filter((p) => p !== '/sw.js').sort());
+      assert.deepEqual(got.sort(), ['/data.txt', '/sw.js']);
+      // The old copy goes once the new worker has activated, which its pages hear of a moment before.
+      const expected = JSON.stringify(manifest2.files.map((f) => '/' + f.url).sort());
+      await page.waitForFunction(async (expected) => expected === JSON.stringify(
+          (await (await caches.open('telka-files-v2')).keys()).map((r) => new URL(r.url).pathname).sort()),
+                                 {timeout: 10000}, expected);
 
       // The network gone: the page, its script, the Worker and the large file still load.
       await server.stop();
@@ -429,7 +445,7 @@ describe('sw.js and coi.js in Chromium', {skip: !fs.existsSync(CHROMIUM) && `no 
       assert.equal(r.loads, 1);
       const offline = await pageValue(page, () => window.telkaIsolation.offline.state === 'ready' &&
                                                   window.telkaIsolation.offline, 60000);
-      const manifest = JSON.parse(fs.readFileSync(path.join(site, 'precache.json'), 'utf8'));
+      const manifest = await buildList(site);
       assert.equal(offline.files, manifest.files.length);
       assert.equal(offline.version, manifest.version);
       assert.equal(await page.evaluate(() => sessionStorage.getItem('loads')), '1');

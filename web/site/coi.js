@@ -95,6 +95,11 @@
     ask();
     timer = setInterval(ask, SYNC_RETRY_MS);
     window.addEventListener('online', ask);
+    // A new build's worker has taken over: it fetches the rest of its files when asked.
+    navigator.serviceWorker.addEventListener('controllerchange', function () {
+      if (timer === null) timer = setInterval(ask, SYNC_RETRY_MS);
+      ask();
+    });
   }
 
   // The document that reloaded itself into isolation can come back from the back/forward cache (Chromium
