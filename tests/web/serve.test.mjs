@@ -482,10 +482,10 @@ describe('licences.mjs', () => {
     write(site, 'fonts/DejaVuSans.ttf', 'font');
     const web = tmp('lic-web');
     write(web, 'package-lock.json', JSON.stringify({packages: {
-      '': {dependencies: {'@scope/editor': '1.0.0', esbuild: '0.1.0'}},
+      '': {dependencies: {'@scope/editor': '1.0.0'}, devDependencies: {esbuild: '0.1.0'}},
       'node_modules/@scope/editor': {version: '1.0.0', license: 'MIT', dependencies: {helper: '^2'}},
       'node_modules/helper': {version: '2.1.0', license: 'ISC'},
-      'node_modules/esbuild': {version: '0.1.0', license: 'MIT'},
+      'node_modules/esbuild': {version: '0.1.0', license: 'MIT', dev: true},
     }}));
     write(web, 'node_modules/@scope/editor/package.json', '{"license": "MIT"}');
     write(web, 'node_modules/@scope/editor/LICENSE', 'MIT <script>alert("x")</script> & friends');
@@ -521,10 +521,11 @@ describe('licences.mjs', () => {
     const html = fs.readFileSync(path.join(site, 'licences.html'), 'utf8');
     for (const name of ['@yowasp/clang', 'codemirror', '@codemirror/view', '@codemirror/state', '@codemirror/lang-cpp',
                         '@codemirror/lint', '@lezer/common', '@lezer/cpp', 'style-mod', 'crelt', 'w3c-keyname',
-                        '@bjorn3/browser_wasi_shim']) {
+                        '@bjorn3/browser_wasi_shim', 'workbox-precaching', 'workbox-core', 'workbox-routing',
+                        'workbox-strategies']) {
       assert.ok(html.includes(`>${name}</a>`), name);
     }
-    assert.doesNotMatch(html, />esbuild</);
+    assert.doesNotMatch(html, />(esbuild|sirv|mrmime)</, 'the build and serve tools are not shipped');
     assert.match(html, /Apache-2\.0 WITH LLVM-exception/);
     assert.match(html, /wasi-libc/);
   });
