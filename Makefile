@@ -142,7 +142,7 @@ web:
 	@node web/build.mjs --site $(WEB_BUILD)/site --sdk $(WEB_BUILD)/sdk
 
 web-run: web
-	@node scripts/web-serve.mjs $(WEB_BUILD)/site --port $(WEB_PORT) --quiet
+	@node web/serve.mjs $(WEB_BUILD)/site --port $(WEB_PORT) --quiet
 
 # The frame comparisons run the examples natively under telka-run too.
 WEB_TEST_NATIVE = telka-run hello shapes bounce mouse-draw keyboard logging script-replay

@@ -1,8 +1,8 @@
 // Assembles the browser site in SITE (build-web/site/, where the wasm build
 // already put programs/ and fonts/): the program page, the runtime bundled
 // with esbuild (the page's module and the program's worker), the
-// playground and its compiler, then the licences, the compressed copies
-// and the manifest the service worker caches from.
+// playground and its compiler, then the licences, the service worker with
+// the list of files it caches, and the compressed copies.
 // Usage: node web/build.mjs --site DIR --sdk DIR
 import {execFileSync} from 'node:child_process';
 import fs from 'node:fs';
@@ -53,9 +53,9 @@ async function main() {
   fs.writeFileSync(path.join(site, 'fonts/fonts.json'), JSON.stringify(fonts) + '\n');
   await bundleRuntime();
   await optional(path.join(here, 'playground/build.mjs'), 'buildPlayground', {site, sdk, sourceRoot: root});
-  // Last, in this order: the manifest lists the licences page, and the
-  // compressed copies are of the final files.
-  for (const tool of ['licences', 'site-manifest', 'precompress'])
+  // Last, in this order: the worker's file list holds the licences page,
+  // and the compressed copies are of the final files, the worker's too.
+  for (const tool of ['licences', 'service-worker', 'precompress'])
     execFileSync(process.execPath, [path.join(here, `tools/${tool}.mjs`), site], {stdio: 'inherit'});
   console.log(`web: site assembled in ${path.relative(process.cwd(), site) || site} (${((performance.now() - start) / 1000).toFixed(1)} s)`);
 }

@@ -12,8 +12,8 @@ import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
 import {after, before, test} from 'node:test';
+import {PNG} from 'pngjs';
 
-import {fnv, readPng} from './png.mjs';
 import * as s from './support.mjs';
 
 const ROOT = path.resolve(path.dirname(new URL(import.meta.url).pathname), '../..');
@@ -32,8 +32,16 @@ const CASES = [
    script: 'TELKA_MOUSE(-100, 0);\nTELKA_MOUSE(40, 80);\nTELKA_KBD(99);\nTELKA_MOUSE(0, 0);\n'},
 ];
 
+// FNV-1a of RGBA bytes: the hash defineCanvasHash() takes in the page.
+function fnv(bytes) {
+  let h = 2166136261;
+  for (let i = 0; i < bytes.length; ++i) h = Math.imul(h ^ bytes[i], 16777619) >>> 0;
+  return h;
+}
+
 // Defines window.canvasHash in a page: FNV-1a of a canvas's RGBA bytes, the
-// hash png.mjs's fnv() takes of telka-run's frames.
+// hash fnv() takes of telka-run's frames (written opaque, so their alpha is
+// the canvas's 255).
 function defineCanvasHash() {
   window.canvasHash = (c) => {
     const d = c.getContext('2d').getImageData(0, 0, c.width, c.height).data;
@@ -52,7 +60,7 @@ function nativeFrames(program, scriptPath) {
     execFileSync(path.join(NATIVE, 'telka-run'), [path.join(NATIVE, program), '--script', scriptPath, '--frames', dir],
                  {stdio: ['ignore', 'ignore', 'pipe']});
     const files = fs.readdirSync(dir).filter((f) => /^frame-\d+\.png$/.test(f)).sort();
-    return distinct(files.map((f) => fnv(readPng(path.join(dir, f)).rgba)));
+    return distinct(files.map((f) => fnv(PNG.sync.read(fs.readFileSync(path.join(dir, f))).data)));
   } finally {
     fs.rmSync(dir, {recursive: true, force: true});
   }

@@ -3,7 +3,7 @@
 // examples build; share links go round and hostile ones are refused as text;
 // Stop ends a program that never waits; the line-input dialog answers.
 // Needs the site built with the playground (WEB_SITE) and a page served
-// cross-origin isolated (scripts/web-serve.mjs sends the headers).
+// cross-origin isolated (web/serve.mjs sends the headers).
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import path from 'node:path';

@@ -1,5 +1,5 @@
-// The site's server and build tools on small sites made in a temp folder: headers, precompressed
-// variants, 304s, refused paths (scripts/web-serve.mjs), precompress.mjs, site-manifest.mjs, licences.mjs;
+// The site's server and build tools on small sites made in a temp folder: the isolation headers, the
+// precompressed copies and refused paths (web/serve.mjs), precompress.mjs, service-worker.mjs, licences.mjs;
 // and in headless Chromium (puppeteer-core), a header-less host made isolated and offline by sw.js + coi.js.
 import assert from 'node:assert/strict';
 import {spawn, spawnSync} from 'node:child_process';
@@ -12,10 +12,12 @@ import {after, before, describe, test} from 'node:test';
 import {fileURLToPath} from 'node:url';
 import zlib from 'node:zlib';
 
+import {buildList} from '../../web/tools/service-worker.mjs';
+
 const ROOT = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
-const SERVE = path.join(ROOT, 'scripts/web-serve.mjs');
+const SERVE = path.join(ROOT, 'web/serve.mjs');
 const PRECOMPRESS = path.join(ROOT, 'web/tools/precompress.mjs');
-const MANIFEST = path.join(ROOT, 'web/tools/site-manifest.mjs');
+const WORKER = path.join(ROOT, 'web/tools/service-worker.mjs');
 const LICENCES = path.join(ROOT, 'web/tools/licences.mjs');
 const CHROMIUM = process.env.CHROMIUM || '/usr/bin/chromium';
 
@@ -39,7 +41,7 @@ function node(script, ...args) {
   return spawnSync(process.execPath, [script, ...args], {encoding: 'utf8'});
 }
 
-// Starts web-serve.mjs on a free port; resolves once it prints its address.
+// Starts web/serve.mjs on a free port; resolves once it prints its address.
 function serve(site, ...extra) {
   const proc = spawn(process.execPath, [SERVE, site, '--port', '0', ...extra], {stdio: ['ignore', 'pipe', 'pipe']});
   const requests = [];
@@ -59,8 +61,8 @@ function serve(site, ...extra) {
       if (m) resolve({base: m[0], port: Number(m[1]), proc, requests, exited,
                       stop: () => { proc.kill('SIGTERM'); return exited; }});
     });
-    exited.then(({code}) => reject(new Error(`web-serve ended (${code}) before listening: ${err}`)));
-    setTimeout(() => reject(new Error('web-serve printed no address')), 10000).unref();
+    exited.then(({code}) => reject(new Error(`serve.mjs ended (${code}) before listening: ${err}`)));
+    setTimeout(() => reject(new Error('serve.mjs printed no address')), 10000).unref();
   });
 }
 
@@ -80,7 +82,7 @@ function request(port, rawPath, {method = 'GET', headers = {}} = {}) {
 // Text that compresses well, large enough to be precompressed.
 const compressible = (n) => Array.from({length: n}, (_, i) => `function f${i}(x) { return x * ${i % 7}; }\n`).join('');
 
-describe('web-serve.mjs', () => {
+describe('serve.mjs', () => {
   let site, outside, server;
   before(async () => {
     site = tmp('site');
@@ -110,19 +112,13 @@ describe('web-serve.mjs', () => {
   });
   after(async () => { await server?.stop(); });
 
-  test('isolation headers and MIME types', async () => {
+  test('isolation headers, and the types the page relies on', async () => {
     const types = {
-      '/index.html': 'text/html; charset=utf-8',
-      '/app.js': 'text/javascript; charset=utf-8',
-      '/runtime/worker.mjs': 'text/javascript; charset=utf-8',
+      '/index.html': 'text/html;charset=utf-8',
+      '/runtime/worker.mjs': 'text/javascript',
       '/programs/hello.wasm': 'application/wasm',
       '/compiler/sysroot.tar': 'application/x-tar',
-      '/fonts/a.ttf': 'font/ttf',
       '/examples/hello.c': 'text/plain; charset=utf-8',
-      '/examples/list.json': 'application/json; charset=utf-8',
-      '/style.css': 'text/css; charset=utf-8',
-      '/pic.png': 'image/png',
-      '/pic.svg': 'image/svg+xml',
     };
     for (const [p, type] of Object.entries(types)) {
       const r = await request(server.port, p);
@@ -137,46 +133,24 @@ describe('web-serve.mjs', () => {
     assert.equal((await request(server.port, '/index.html?program=hello')).status, 200, 'a query string is ignored');
   });
 
-  test('cache policy: pages and the worker revalidate always, the rest too (names are not content-hashed)', async () => {
-    assert.equal((await request(server.port, '/index.html')).headers['cache-control'], 'no-cache');
-    assert.equal((await request(server.port, '/sw.js')).headers['cache-control'], 'no-cache');
-    assert.match((await request(server.port, '/programs/hello.wasm')).headers['cache-control'], /must-revalidate/);
-  });
-
-  test('precompressed siblings chosen by Accept-Encoding, with their own length', async () => {
+  test('the compressed copy where the browser takes it, logged with the bytes sent; a revalidation is a 304', async () => {
     const raw = fs.readFileSync(path.join(site, 'app.js'));
     const br = fs.readFileSync(path.join(site, 'app.js.br'));
-    const gz = fs.readFileSync(path.join(site, 'app.js.gz'));
-    assert.ok(br.length < raw.length * 0.9 && gz.length < raw.length * 0.9);
-
-    let r = await request(server.port, '/app.js', {headers: {'accept-encoding': 'gzip, deflate, br'}});
+    await sleep(100);  // the log lines arrive through a pipe
+    server.requests.length = 0;
+    const r = await request(server.port, '/app.js', {headers: {'accept-encoding': 'gzip, deflate, br'}});
     assert.equal(r.headers['content-encoding'], 'br');
-    assert.equal(Number(r.headers['content-length']), br.length);
     assert.deepEqual(zlib.brotliDecompressSync(r.body), raw);
-    assert.equal(r.headers.vary, 'Accept-Encoding');
-    assert.equal(r.headers['content-type'], 'text/javascript; charset=utf-8');
-
-    r = await request(server.port, '/app.js', {headers: {'accept-encoding': 'gzip'}});
-    assert.equal(r.headers['content-encoding'], 'gzip');
-    assert.equal(Number(r.headers['content-length']), gz.length);
-    assert.deepEqual(zlib.gunzipSync(r.body), raw);
-
-    r = await request(server.port, '/app.js', {headers: {'accept-encoding': 'br;q=0, gzip;q=0.5'}});
-    assert.equal(r.headers['content-encoding'], 'gzip', 'q=0 refuses brotli');
-
-    r = await request(server.port, '/app.js');
-    assert.equal(r.headers['content-encoding'], undefined);
-    assert.equal(Number(r.headers['content-length']), raw.length);
-    assert.deepEqual(r.body, raw);
-    assert.equal(r.headers.vary, 'Accept-Encoding');
-
-    r = await request(server.port, '/app.js', {method: 'HEAD', headers: {'accept-encoding': 'br'}});
-    assert.equal(r.status, 200);
-    assert.equal(Number(r.headers['content-length']), br.length);
-    assert.equal(r.body.length, 0, 'HEAD sends no body');
+    assert.equal(r.headers['cross-origin-embedder-policy'], 'require-corp');
+    assert.deepEqual((await request(server.port, '/app.js')).body, raw);
+    const again = await request(server.port, '/app.js', {headers: {'accept-encoding': 'br', 'if-none-match': r.headers.etag}});
+    assert.equal(again.status, 304);
+    assert.equal(again.body.length, 0);
+    await sleep(100);
+    assert.deepEqual(server.requests, [`GET /app.js 200 ${br.length} br`, `GET /app.js 200 ${raw.length}`, 'GET /app.js 304 -']);
   });
 
-  test('a sibling older than its file is not served', async () => {
+  test('a copy older than its file is not served', async () => {
     const dir = tmp('stale');
     write(dir, 'a.js', compressible(500));
     assert.equal(node(PRECOMPRESS, dir).status, 0);
@@ -191,22 +165,6 @@ describe('web-serve.mjs', () => {
     } finally {
       await s.stop();
     }
-  });
-
-  test('ETag and 304, per encoding', async () => {
-    const first = await request(server.port, '/app.js', {headers: {'accept-encoding': 'br'}});
-    const etag = first.headers.etag;
-    assert.ok(etag);
-    const again = await request(server.port, '/app.js', {headers: {'accept-encoding': 'br', 'if-none-match': etag}});
-    assert.equal(again.status, 304);
-    assert.equal(again.body.length, 0);
-    assert.equal(again.headers.etag, etag);
-    const plainTag = (await request(server.port, '/app.js')).headers.etag;
-    assert.notEqual(plainTag, etag, 'each encoding has its own tag');
-    const other = await request(server.port, '/app.js', {headers: {'if-none-match': etag}});
-    assert.equal(other.status, 200, 'the brotli tag does not validate the plain file');
-    const weak = await request(server.port, '/app.js', {headers: {'if-none-match': `"x", W/${plainTag}`}});
-    assert.equal(weak.status, 304);
   });
 
   test('paths out of the site are refused, encoded or not, symlinks too', async () => {
@@ -225,12 +183,8 @@ describe('web-serve.mjs', () => {
   test('404, no listings, 405, folders', async () => {
     const missing = await request(server.port, '/nothing.js');
     assert.equal(missing.status, 404);
-    assert.equal(missing.headers['content-type'], 'text/plain; charset=utf-8');
     assert.match(missing.body.toString(), /Not found/);
     assert.equal((await request(server.port, '/nolist/')).status, 404, 'a folder without index.html lists nothing');
-    const moved = await request(server.port, '/sub');
-    assert.equal(moved.status, 301);
-    assert.equal(moved.headers.location, '/sub/');
     assert.equal((await request(server.port, '/sub/')).body.toString(), '<p>sub</p>');
     const post = await request(server.port, '/index.html', {method: 'POST'});
     assert.equal(post.status, 405);
@@ -259,7 +213,7 @@ describe('web-serve.mjs', () => {
     }
     let r = node(SERVE);
     assert.equal(r.status, 2);
-    assert.match(r.stderr, /no site folder/);
+    assert.match(r.stderr, /one site folder/);
     r = node(SERVE, path.join(site, 'no-such-folder'));
     assert.equal(r.status, 1);
     assert.match(r.stderr, /not a folder/);
@@ -272,7 +226,7 @@ describe('web-serve.mjs', () => {
   });
 });
 
-describe('precompress.mjs and site-manifest.mjs', () => {
+describe('precompress.mjs and service-worker.mjs', () => {
   test('keeps a variant only when it saves, skips what is current, removes what is orphaned', () => {
     const dir = tmp('pre');
     write(dir, 'text.js', compressible(3000));
@@ -310,32 +264,33 @@ describe('precompress.mjs and site-manifest.mjs', () => {
     assert.match(r.stderr, /not a folder/);
   });
 
-  test('the manifest lists served files with hashes; its version follows their content', () => {
+  test('the worker carries the served files with their hashes; its version follows their content', async () => {
     const dir = tmp('manifest');
     write(dir, 'index.html', compressible(200));
     write(dir, 'programs/a.wasm', Buffer.alloc(5000, 7));
     write(dir, '.hidden', 'state');
     assert.equal(node(PRECOMPRESS, dir).status, 0);
-    assert.equal(node(MANIFEST, dir).status, 0);
-    const m1 = JSON.parse(fs.readFileSync(path.join(dir, 'precache.json'), 'utf8'));
-    assert.deepEqual(m1.files.map((f) => f.path), ['index.html', 'programs/a.wasm']);
-    assert.equal(m1.files[1].size, 5000);
-    assert.match(m1.files[0].hash, /^[0-9a-f]{64}$/);
-    assert.match(m1.version, /^[0-9a-f]{16}$/);
-    assert.equal(node(MANIFEST, dir).status, 0);
-    assert.equal(JSON.parse(fs.readFileSync(path.join(dir, 'precache.json'), 'utf8')).version, m1.version, 'stable');
+    assert.equal(node(WORKER, dir).status, 0);
+    const l1 = await buildList(dir);
+    assert.deepEqual(l1.files.map((f) => f.url), ['programs/a.wasm', 'index.html'], 'smallest first, no sw.js, copies or hidden files');
+    assert.equal(l1.files[0].size, 5000);
+    assert.match(l1.files[0].revision, /^[0-9a-f]{64}$/);
+    assert.match(l1.version, /^[0-9a-f]{16}$/);
+    const worker = fs.readFileSync(path.join(dir, 'sw.js'), 'utf8');
+    for (const text of [l1.version, l1.files[0].revision, l1.files[1].revision]) assert.ok(worker.includes(text), text);
     write(dir, 'programs/a.wasm', Buffer.alloc(5000, 8));
-    assert.equal(node(MANIFEST, dir).status, 0);
-    const m2 = JSON.parse(fs.readFileSync(path.join(dir, 'precache.json'), 'utf8'));
-    assert.notEqual(m2.version, m1.version);
-    assert.equal(m2.files[0].hash, m1.files[0].hash);
-    assert.notEqual(m2.files[1].hash, m1.files[1].hash);
-    assert.equal(node(MANIFEST).status, 2);
+    assert.equal(node(WORKER, dir).status, 0);
+    const l2 = await buildList(dir);
+    assert.notEqual(l2.version, l1.version);
+    assert.equal(l2.files[1].revision, l1.files[1].revision);
+    assert.notEqual(l2.files[0].revision, l1.files[0].revision);
+    assert.ok(fs.readFileSync(path.join(dir, 'sw.js'), 'utf8').includes(l2.version));
+    assert.equal(node(WORKER).status, 2);
   });
 });
 
 // A tiny site the way the real one is laid out: pages that include coi.js first, a Worker that blocks
-// with Atomics.wait, a file larger than the worker's install share, all listed in precache.json.
+// with Atomics.wait, a file larger than the worker's install share, all listed in sw.js.
 function makeBrowserSite({withWorker = true} = {}) {
   const dir = tmp('coi');
   const page = (title) => `<!doctype html><html><head><meta charset="utf-8"><script src="coi.js"></script>
@@ -374,12 +329,9 @@ self.onmessage = async (e) => {
   write(dir, 'data.txt', 'version one\n');
   // 6 MB, above what install waits for; half compressible, so the server sends it as brotli.
   write(dir, 'programs/big.wasm', Buffer.concat([crypto.randomBytes(3 << 20), Buffer.alloc(3 << 20, 42)]));
-  if (withWorker) {
-    fs.copyFileSync(path.join(ROOT, 'web/site/sw.js'), path.join(dir, 'sw.js'));
-  }
   fs.copyFileSync(path.join(ROOT, 'web/site/coi.js'), path.join(dir, 'coi.js'));
+  if (withWorker) assert.equal(node(WORKER, dir).status, 0);
   assert.equal(node(PRECOMPRESS, dir).status, 0);
-  assert.equal(node(MANIFEST, dir).status, 0);
   return dir;
 }
 
@@ -427,10 +379,10 @@ describe('sw.js and coi.js in Chromium', {skip: !fs.existsSync(CHROMIUM) && `no 
 
       const offline = await pageValue(page, () => window.telkaIsolation.offline.state === 'ready' &&
                                                   window.telkaIsolation.offline, 60000);
-      const manifest = JSON.parse(fs.readFileSync(path.join(site, 'precache.json'), 'utf8'));
+      const manifest = await buildList(site);
       assert.equal(offline.version, manifest.version);
 
-      // A second visit downloads nothing but the manifest check: every file comes from the cache.
+      // A second visit downloads nothing but the worker's update check: every file comes from the cache.
       server.requests.length = 0;
       await page.reload();
       const second = await pageValue(page, () => window.result);
@@ -438,27 +390,26 @@ describe('sw.js and coi.js in Chromium', {skip: !fs.existsSync(CHROMIUM) && `no 
       assert.equal(second.loads, 3, 'no further reload');
       await sleep(300);
       const fetched = server.requests.filter((line) => /^GET /.test(line) && !/ 304 /.test(line));
-      assert.ok(fetched.every((line) => /^GET \/(precache\.json|sw\.js) /.test(line)), fetched.join('\n'));
+      assert.ok(fetched.every((line) => /^GET \/sw\.js /.test(line)), fetched.join('\n'));
 
-      // A new build changes one small file: the update fetches that file only and drops its old copy.
+      // A new build changes one small file: the new worker fetches that file only and drops its old copy.
       write(site, 'data.txt', 'version two\n');
-      assert.equal(node(MANIFEST, site).status, 0);
-      const manifest2 = JSON.parse(fs.readFileSync(path.join(site, 'precache.json'), 'utf8'));
+      assert.equal(node(WORKER, site).status, 0);
+      const manifest2 = await buildList(site);
       server.requests.length = 0;
-      const updated = await page.evaluate(() => new Promise((resolve) => {
-        navigator.serviceWorker.addEventListener('message', (e) => {
-          if (e.data.type === 'telka-sync' && e.data.state !== 'fetching') resolve(e.data);
-        });
-        navigator.serviceWorker.controller.postMessage({type: 'telka-sync'});
-      }));
+      await page.evaluate(() => navigator.serviceWorker.getRegistration().then((r) => r.update()));
+      await page.waitForFunction((old) => window.telkaIsolation.offline.version !== old, {timeout: 30000}, manifest.version);
+      const updated = await page.evaluate(() => window.telkaIsolation.offline);
       assert.equal(updated.state, 'ready');
       assert.equal(updated.version, manifest2.version);
       await sleep(300);  // the server's log lines arrive through a pipe
       const got = server.requests.filter((line) => /^GET /.test(line)).map((line) => line.split(' ')[1]);
-      assert.deepEqual(got.sort(), ['/data.txt', '/precache.json']);
-      const keys = await page.evaluate(async () =>
-        (await (await caches.open('telka-files-v1')).keys()).map((r) => new URL(r.url).pathname).sort());
-      assert.deepEqual(keys, manifest2.files.map((f) => '/' + f.path).filter((p) => p !== '/sw.js').sort());
+      assert.deepEqual(got.sort(), ['/data.txt', '/sw.js']);
+      // The old copy goes once the new worker has activated, which its pages hear of a moment before.
+      const expected = JSON.stringify(manifest2.files.map((f) => '/' + f.url).sort());
+      await page.waitForFunction(async (expected) => expected === JSON.stringify(
+          (await (await caches.open('telka-files-v2')).keys()).map((r) => new URL(r.url).pathname).sort()),
+                                 {timeout: 10000}, expected);
 
       // The network gone: the page, its script, the Worker and the large file still load.
       await server.stop();
@@ -494,7 +445,7 @@ describe('sw.js and coi.js in Chromium', {skip: !fs.existsSync(CHROMIUM) && `no 
       assert.equal(r.loads, 1);
       const offline = await pageValue(page, () => window.telkaIsolation.offline.state === 'ready' &&
                                                   window.telkaIsolation.offline, 60000);
-      const manifest = JSON.parse(fs.readFileSync(path.join(site, 'precache.json'), 'utf8'));
+      const manifest = await buildList(site);
       assert.equal(offline.files, manifest.files.length);
       assert.equal(offline.version, manifest.version);
       assert.equal(await page.evaluate(() => sessionStorage.getItem('loads')), '1');
@@ -531,10 +482,10 @@ describe('licences.mjs', () => {
     write(site, 'fonts/DejaVuSans.ttf', 'font');
     const web = tmp('lic-web');
     write(web, 'package-lock.json', JSON.stringify({packages: {
-      '': {dependencies: {'@scope/editor': '1.0.0', esbuild: '0.1.0'}},
+      '': {dependencies: {'@scope/editor': '1.0.0'}, devDependencies: {esbuild: '0.1.0'}},
       'node_modules/@scope/editor': {version: '1.0.0', license: 'MIT', dependencies: {helper: '^2'}},
       'node_modules/helper': {version: '2.1.0', license: 'ISC'},
-      'node_modules/esbuild': {version: '0.1.0', license: 'MIT'},
+      'node_modules/esbuild': {version: '0.1.0', license: 'MIT', dev: true},
     }}));
     write(web, 'node_modules/@scope/editor/package.json', '{"license": "MIT"}');
     write(web, 'node_modules/@scope/editor/LICENSE', 'MIT <script>alert("x")</script> & friends');
@@ -570,10 +521,11 @@ describe('licences.mjs', () => {
     const html = fs.readFileSync(path.join(site, 'licences.html'), 'utf8');
     for (const name of ['@yowasp/clang', 'codemirror', '@codemirror/view', '@codemirror/state', '@codemirror/lang-cpp',
                         '@codemirror/lint', '@lezer/common', '@lezer/cpp', 'style-mod', 'crelt', 'w3c-keyname',
-                        '@bjorn3/browser_wasi_shim']) {
+                        '@bjorn3/browser_wasi_shim', 'workbox-precaching', 'workbox-core', 'workbox-routing',
+                        'workbox-strategies']) {
       assert.ok(html.includes(`>${name}</a>`), name);
     }
-    assert.doesNotMatch(html, />esbuild</);
+    assert.doesNotMatch(html, />(esbuild|sirv|mrmime)</, 'the build and serve tools are not shipped');
     assert.match(html, /Apache-2\.0 WITH LLVM-exception/);
     assert.match(html, /wasi-libc/);
   });

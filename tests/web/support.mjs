@@ -1,4 +1,4 @@
-// What the browser tests share: the site served by scripts/web-serve.mjs on
+// What the browser tests share: the site served by web/serve.mjs on
 // 127.0.0.1 (with the headers that make pages cross-origin isolated),
 // Debian's Chromium driven headless through puppeteer-core, a program's page
 // with its windows' canvases read pixel by pixel, and a screenshot of every
@@ -18,7 +18,7 @@ export const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 // Starts the site's own server on a free port and reads the address it prints.
 export async function serve(site = SITE, extra = []) {
   if (!fs.existsSync(path.join(site, 'index.html'))) throw new Error(`no site in ${site}: run make web`);
-  const server = spawn(process.execPath, [path.join(ROOT, 'scripts/web-serve.mjs'), site, '--port', '0', '--quiet', ...extra],
+  const server = spawn(process.execPath, [path.join(ROOT, 'web/serve.mjs'), site, '--port', '0', '--quiet', ...extra],
                        {stdio: ['ignore', 'pipe', 'inherit']});
   const base = await new Promise((resolve, reject) => {
     let text = '';

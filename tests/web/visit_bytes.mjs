@@ -12,7 +12,7 @@ import puppeteer from 'puppeteer-core';
 import {SITE} from './support.mjs';
 
 const ROOT = path.resolve(path.dirname(new URL(import.meta.url).pathname), '../..');
-const server = spawn(process.execPath, [path.join(ROOT, 'scripts/web-serve.mjs'), SITE, '--port', '0'],
+const server = spawn(process.execPath, [path.join(ROOT, 'web/serve.mjs'), SITE, '--port', '0'],
                      {stdio: ['ignore', 'pipe', 'pipe']});
 const requests = [];
 let log = '';

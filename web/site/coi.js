@@ -49,7 +49,7 @@
         'Programs run in a background thread that shares memory with the page, which browsers allow only on a ' +
         '"cross-origin isolated" page. Try reloading; use a current Chromium, Firefox or Safari, outside a private ' +
         'window; or ask for the site to be served over https (or from this computer) with the isolation headers ' +
-        '(scripts/web-serve.mjs sends them).');
+        '(web/serve.mjs sends them).');
     window.dispatchEvent(new CustomEvent('telka-isolation', {detail: status}));
   }
 
@@ -95,6 +95,11 @@
     ask();
     timer = setInterval(ask, SYNC_RETRY_MS);
     window.addEventListener('online', ask);
+    // A new build's worker has taken over: it fetches the rest of its files when asked.
+    navigator.serviceWorker.addEventListener('controllerchange', function () {
+      if (timer === null) timer = setInterval(ask, SYNC_RETRY_MS);
+      ask();
+    });
   }
 
   // The document that reloaded itself into isolation can come back from the back/forward cache (Chromium

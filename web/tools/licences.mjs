@@ -1,6 +1,7 @@
 #!/usr/bin/env node
 // Writes SITE/licences.html: the licence of everything the site serves: the npm packages shipped in it
-// (from web/package-lock.json and their licence files in web/node_modules), the compiler's LLVM parts and
+// (web/package.json's dependencies and theirs, from web/package-lock.json, with their licence files in
+// web/node_modules; the build and serve tools are devDependencies, not shipped), the compiler's LLVM parts and
 // C library, FreeType and the DejaVu fonts (from Debian's copyright files), and TELKA itself.
 //   node web/tools/licences.mjs SITE_DIR [--web WEB_DIR] [--root PROJECT_DIR]
 import fs from 'node:fs';
@@ -8,8 +9,6 @@ import path from 'node:path';
 import {fileURLToPath, pathToFileURL} from 'node:url';
 
 const HERE = path.dirname(fileURLToPath(import.meta.url));
-// Packages used to build the site, never copied into it.
-const BUILD_ONLY = new Set(['esbuild']);
 const FREETYPE_COPYRIGHT = ['/usr/share/doc/libfreetype6/copyright', '/usr/share/doc/libfreetype-dev/copyright'];
 const DEJAVU_COPYRIGHT = ['/usr/share/doc/fonts-dejavu-core/copyright', '/usr/share/doc/fonts-dejavu-extra/copyright'];
 const APACHE_2 = '/usr/share/common-licenses/Apache-2.0';
@@ -50,12 +49,12 @@ function firstExisting(files) {
   return null;
 }
 
-// The packages the site ships: the web/ package's dependencies and theirs, less the build tools.
+// The packages the site ships: the web/ package's dependencies and theirs.
 export function shippedPackages(webDir, warn) {
   const lock = JSON.parse(fs.readFileSync(path.join(webDir, 'package-lock.json'), 'utf8'));
   const entries = lock.packages || {};
   const top = entries[''] || {};
-  const wanted = Object.keys(top.dependencies || {}).filter((n) => !BUILD_ONLY.has(n));
+  const wanted = Object.keys(top.dependencies || {});
   const seen = new Map();
   while (wanted.length) {
     const name = wanted.shift();
@@ -179,7 +178,7 @@ function siteRows(site) {
   };
   walk(site, '');
   const who = {
-    '(top folder)': 'TELKA: the pages, the service worker, the file lists',
+    '(top folder)': 'TELKA: the pages and the service worker, bundled with workbox-precaching, workbox-core, workbox-routing and workbox-strategies',
     'runtime/': 'TELKA\'s page runtime; it may include the WASI shim (@bjorn3/browser_wasi_shim)',
     'programs/': 'TELKA: the library, the game and the examples, linked with FreeType, wasi-libc, libc++, libc++abi and compiler-rt',
     'fonts/': 'DejaVu fonts',

@@ -1,5 +1,5 @@
 #!/usr/bin/env node
-// Writes F.br and F.gz next to each compressible file of the site, for web-serve.mjs (and any static host
+// Writes F.br and F.gz next to each compressible file of the site, for web/serve.mjs (and any static host
 // that serves such siblings) to send by Accept-Encoding. Node's zlib only; compressions run in libuv's
 // thread pool, a few at a time. A file whose siblings are current is skipped, so a second build is quick.
 //   node web/tools/precompress.mjs SITE_DIR [--best]
