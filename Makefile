@@ -59,11 +59,11 @@ package:
 	cd build && cpack -G DEB
 
 # Programs outside the tree built against the installed library, the
-# Windows zip and the Debian package (scripts/test-package, which installs
+# Windows zip and the Debian package (tests/package/test-package, which installs
 # the cross compiler for the Windows part, or skips that part when apt cannot
 # have it, and says so).
 test-package: package
-	@scripts/test-package
+	@tests/package/test-package
 
 # Fuzzes each target (the script reader, dialog templates, the drawing
 # operations) for FUZZ_SECONDS with clang's libFuzzer, starting from a copy
