@@ -1,17 +1,20 @@
-# Named aliases over the CMake presets (CMakePresets.json: default, asan,
-# fuzz, windows, web), which an IDE or `cmake --workflow --preset NAME`
-# reaches as well. The README's two commands install what is missing first:
-# `make run` what the game needs, then builds and starts it; `make test` the
-# test tools too, then builds everything and runs every test. So do the
-# Windows and browser checks and `make web`, whose compiler is an npm
+# Names over the CMake presets and workflows (CMakePresets.json: default,
+# asan, fuzz, windows, web): `cmake --workflow --preset NAME` configures,
+# builds and tests each, and every target here is one of those or a build
+# of a preset's target. The README's two commands install what is missing
+# first: `make run` what the game needs, then builds and starts it; `make
+# test` the test tools too, then runs the default and asan workflows. So do
+# the Windows and browser checks and `make web`, whose compiler is an npm
 # package. `make build` and the other builds leave installing to `make deps`
 # (scripts/install-deps), so they never call apt.
 JOBS ?= $(shell nproc)
+export CMAKE_BUILD_PARALLEL_LEVEL ?= $(JOBS)
+export CTEST_PARALLEL_LEVEL ?= $(JOBS)
 
-.PHONY: deps build build-asan run test test-unit test-asan clean fuzz windows windows-zip test-windows install package test-package web web-run test-web format-web format-web-check web-test-packages
+.PHONY: deps build build-asan run test test-unit test-asan clean fuzz windows windows-zip test-windows install package test-package web web-run test-web format-web
 
 # DEPS picks a set: game, linux (the default: game and the test tools),
-# cross, windows (cross and Wine) or web (scripts/install-deps says more).
+# cross, windows (cross and Wine) or web (scripts/packages.list has them).
 DEPS ?= linux
 
 deps:
@@ -19,23 +22,23 @@ deps:
 
 build:
 	cmake --preset default
-	cmake --build --preset default -j $(JOBS)
+	cmake --build --preset default
 
 build-asan:
 	cmake --preset asan
-	cmake --build --preset asan -j $(JOBS)
+	cmake --build --preset asan
 
 run:
 	@scripts/install-deps game
 	cmake --preset default
-	cmake --build --preset default -j $(JOBS) --target telka-game
+	cmake --build --preset default --target telka-game
 	./build/bin/telka-game
 
-test-unit: build
-	ctest --preset default -j $(JOBS)
+test-unit:
+	cmake --workflow --preset default
 
-test-asan: build-asan
-	ctest --preset asan -j $(JOBS)
+test-asan:
+	cmake --workflow --preset asan
 
 test: deps
 	@$(MAKE) --no-print-directory test-unit test-asan
@@ -50,129 +53,90 @@ DESTDIR ?=
 
 install:
 	cmake --preset default
-	cmake --build --preset default -j $(JOBS) --target telka_package telka-run telka-grade
+	cmake --build --preset default --target telka_package telka-run telka-grade
 	DESTDIR="$(DESTDIR)" cmake --install build --prefix "$(PREFIX)" --strip
 
 package:
 	cmake --preset default
-	cmake --build --preset default -j $(JOBS) --target telka_package telka-run telka-grade
+	cmake --build --preset default --target telka_package telka-run telka-grade
 	cd build && cpack -G DEB
 
 # Programs outside the tree built against the installed library, the
-# Windows zip and the Debian package (scripts/test-package, which installs
+# Windows zip and the Debian package (tests/package/test-package, which installs
 # the cross compiler for the Windows part, or skips that part when apt cannot
 # have it, and says so).
 test-package: package
-	@scripts/test-package
+	@tests/package/test-package
 
-# Fuzzes each target (the script reader, dialog templates, the drawing
-# operations) for FUZZ_SECONDS with clang's libFuzzer, starting from a copy
-# of its seed corpus: new inputs stay in build-fuzz/corpus/<target>, crash
-# inputs in build-fuzz/<target>-crash-*. FUZZ_TARGETS picks some of them;
-# FUZZ_LEAKS=0 stops looking for leaks (system libraries' lifetime caches
-# are suppressed by tests/lsan.supp). The targets' stderr (the stand-in's
-# complaints about bad templates) is closed; sanitizer reports still show.
-FUZZ_SECONDS ?= 45
-FUZZ_TARGETS ?= script dialog draw
-FUZZ_LEAKS ?= 1
+# The fuzz workflow: each target (the script reader, dialog templates, the
+# drawing operations) fuzzed for FUZZ_SECONDS from a fresh copy of its seed
+# corpus (tests/fuzz/fuzz_run.cmake: new inputs stay in
+# build-fuzz/corpus/<target>, crash inputs in build-fuzz/<target>-crash-*).
+# FUZZ_TARGETS picks some of them; FUZZ_LEAKS=0 stops looking for leaks.
+export FUZZ_SECONDS ?= 45
+export FUZZ_TARGETS
+export FUZZ_LEAKS
 
 fuzz:
-	cmake --preset fuzz
-	cmake --build --preset fuzz -j $(JOBS) --target $(FUZZ_TARGETS:%=%_fuzz)
-	@for t in $(FUZZ_TARGETS); do \
-		rm -rf build-fuzz/corpus/$$t && mkdir -p build-fuzz/corpus && cp -r tests/fuzz/corpus/$$t build-fuzz/corpus/$$t || exit 1; \
-		echo "fuzzing $$t for $(FUZZ_SECONDS) s"; \
-		ASAN_OPTIONS=detect_leaks=$(FUZZ_LEAKS) LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp ./build-fuzz/bin/$${t}_fuzz -max_total_time=$(FUZZ_SECONDS) \
-			-timeout=10 -detect_leaks=$(FUZZ_LEAKS) -close_fd_mask=2 -print_final_stats=1 \
-			-artifact_prefix=$(CURDIR)/build-fuzz/$$t- $(CURDIR)/build-fuzz/corpus/$$t || exit 1; \
-	done
+	cmake --workflow --preset fuzz
 
 # The 32-bit Windows executables, cross-built with mingw-w64 (the `windows`
-# preset, in WIN_BUILD), and their checks (tests/windows/test-windows): those
-# that need no Wine, then Wine installed and the rest under it; when apt
-# cannot have Wine, the Wine run is skipped and the last line says so. Then
-# tests/windows/without-wine checks that skip, and a broken Wine failing,
-# with apt and Wine faked. LINUX_BUILD holds the Linux side of the
-# comparisons.
-WIN_BUILD ?= build-win32
-LINUX_BUILD ?= build
-
+# preset, in build-win32/). Its workflow then runs the checks
+# (tests/windows/CMakeLists.txt): those that need no Wine, then Wine
+# installed and the rest under it, comparing with the Linux build in build/;
+# when apt cannot have Wine, the Wine run is skipped and says so.
 windows:
-	cmake --preset windows -B $(WIN_BUILD)
-	cmake --build $(WIN_BUILD) -j $(JOBS)
-
-# The 32-bit Windows library for students on Windows, as one zip:
-# $(WIN_BUILD)/telka-VERSION-win32.zip holds the header, libtelka.a, the
-# CMake and pkg-config files, the docs and the template with a README for
-# MinGW-w64 on Windows. Builds only the library.
-windows-zip:
-	cmake --preset windows -B $(WIN_BUILD)
-	cmake --build $(WIN_BUILD) -j $(JOBS) --target telka_package
-	@cd $(WIN_BUILD) && cpack -G ZIP >/dev/null
-	@ls $(WIN_BUILD)/telka-*-win32.zip
+	cmake --preset windows
+	cmake --build --preset windows
 
 test-windows:
 	@scripts/install-deps game
 	@scripts/install-deps cross
-	@$(MAKE) --no-print-directory windows
-	cmake --preset default -B $(LINUX_BUILD)
-	cmake --build $(LINUX_BUILD) -j $(JOBS) --target telka-game gdi_scene script_echo gdi_compare
-	@LINUX_BUILD=$(LINUX_BUILD) WIN_BUILD=$(WIN_BUILD) tests/windows/without-wine
-	@LINUX_BUILD=$(LINUX_BUILD) WIN_BUILD=$(WIN_BUILD) tests/windows/test-windows
+	cmake --workflow --preset windows
 
-# The browser build: every program as a WebAssembly module in
-# $(WEB_BUILD)/site/programs/ and the SDK that the page links students'
-# programs with in $(WEB_BUILD)/sdk/, compiled for wasm32-wasip1 by the
+# The 32-bit Windows library for students on Windows, as one zip:
+# build-win32/telka-VERSION-win32.zip holds the header, libtelka.a, the
+# CMake and pkg-config files, the docs and the template with a README for
+# MinGW-w64 on Windows. Builds only the library.
+windows-zip:
+	cmake --preset windows
+	cmake --build --preset windows --target telka_package
+	@cd build-win32 && cpack -G ZIP >/dev/null
+	@ls build-win32/telka-*-win32.zip
+
+# The browser build (the `web` preset, in build-web/): every program as a
+# WebAssembly module in site/programs/, the SDK that the page links
+# students' programs with in sdk/, compiled for wasm32-wasip1 by the
 # WebAssembly build of clang in web/node_modules (cmake/wasm32-wasip1.cmake;
-# scripts/install-deps web installs it and builds FreeType with it once).
-# The configuration is the `web` preset's, in $(WEB_BUILD): -O2, since -O3
-# made the game's frame no faster and the programs larger. web/build.mjs
-# then assembles the site in $(WEB_BUILD)/site/: the pages, the runtime, the
-# playground and its compiler, the licences, the service worker's manifest
-# and compressed copies. `make web-run` serves it on 127.0.0.1 with the
-# headers that make it cross-origin isolated; `make test-web` drives it in
-# headless Chromium (screenshots of every step in $(WEB_BUILD)/screenshots/).
-WEB_BUILD ?= build-web
+# scripts/install-deps web installs it and builds FreeType with it once),
+# at -O2, since -O3 made the game's frame no faster and the programs larger;
+# then the site around them (cmake/web.cmake's web_site: web/build.mjs).
+# `make web-run` serves it on 127.0.0.1 with the headers that make it
+# cross-origin isolated; `make test-web` runs the workflow, whose tests
+# drive it in headless Chromium (tests/web/CMakeLists.txt; screenshots of
+# every step in build-web/screenshots/).
 WEB_PORT ?= 8080
 
 web:
 	@scripts/install-deps web
-	cmake --preset web -B $(WEB_BUILD)
-	cmake --build $(WEB_BUILD) -j $(JOBS)
-	@node web/build.mjs --site $(WEB_BUILD)/site --sdk $(WEB_BUILD)/sdk
+	cmake --preset web
+	cmake --build --preset web
 
 web-run: web
-	@node web/serve.mjs $(WEB_BUILD)/site --port $(WEB_PORT) --quiet
+	@node web/serve.mjs build-web/site --port $(WEB_PORT) --quiet
 
-# The frame comparisons run the examples natively under telka-run too.
-WEB_TEST_NATIVE = telka-run hello shapes bounce mouse-draw keyboard logging script-replay
-# The browser tests, named one by one (tests/web/package.json's `npm test`
-# runs the same files): node --test given a folder reads it differently from
-# one version to the next.
-WEB_TESTS = ask_name frames game playground playground_units serve
-
-test-web: format-web-check web
+test-web:
+	@scripts/install-deps web
 	@scripts/install-deps game
-	cmake --preset default
-	cmake --build --preset default -j $(JOBS) --target $(WEB_TEST_NATIVE)
-	@WEB_SITE=$(CURDIR)/$(WEB_BUILD)/site WEB_SHOTS=$(CURDIR)/$(WEB_BUILD)/screenshots \
-		node --test $(WEB_TESTS:%=tests/web/%.test.mjs)
+	cmake --workflow --preset web
 
-# The layout of the site's and the browser tests' JavaScript, CSS and HTML:
-# prettier, pinned in tests/web/package.json, set by .prettierrc.json and
-# .prettierignore at the top. format-web-check fails on a file laid out
-# otherwise (test-web checks first); format-web rewrites it.
-PRETTIER = tests/web/node_modules/.bin/prettier
-FORMAT_WEB = web tests/web
-
-web-test-packages:
+# The layout of the site's and the browser tests' JavaScript: prettier,
+# pinned in tests/web/package.json, set by .prettierrc.json and
+# .prettierignore at the top. The web workflow's web_format test checks it;
+# `make format-web` rewrites what it finds laid out otherwise.
+format-web:
 	@cd tests/web && npm ci --no-audit --no-fund --loglevel=error >/dev/null
-
-format-web-check: web-test-packages
-	$(PRETTIER) --check $(FORMAT_WEB)
-
-format-web: web-test-packages
-	$(PRETTIER) --write --log-level warn $(FORMAT_WEB)
+	tests/web/node_modules/.bin/prettier --write --log-level warn web tests/web
 
 clean:
 	rm -rf build build-asan build-win32 build-fuzz build-web

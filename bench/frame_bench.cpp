@@ -82,7 +82,7 @@ BENCHMARK(BM_LibraryPlayingFrame);
 void BM_PresentFrameX11(benchmark::State &state) {
     const char *display = std::getenv("DISPLAY");
     if (!display || !*display) {
-        state.SkipWithError("DISPLAY is not set: run under scripts/with-xvfb");
+        state.SkipWithError("DISPLAY is not set: run under tests/with-xvfb");
         return;
     }
     const standin::BackendDriver &x11 = standin::kX11Driver;

@@ -1,10 +1,10 @@
 #!/bin/sh
 # CPU use of the running game while playing (20 ticks a second), and of the X
 # server beside it, measured from /proc over the same stretch of play. Run
-# under a display: scripts/with-xvfb bench/game_cpu.sh [binary] [seconds]
+# under a display: tests/with-xvfb bench/game_cpu.sh [binary] [seconds]
 set -u
 # The server of $DISPLAY: the process that holds its listening socket
-# (under scripts/with-xvfb, Xvfb chose the number and is this script's sibling).
+# (under tests/with-xvfb, Xvfb chose the number and is this script's sibling).
 number=${DISPLAY#*:}
 number=${number%%.*}
 xserver_pid() {

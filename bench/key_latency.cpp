@@ -2,7 +2,7 @@
 // waits for its title screen, sends a key with xdotool and polls the screen
 // with XGetImage until the ready screen's status band shows. Prints each
 // press and the median. Run under a display without a window manager:
-//   scripts/with-xvfb build/bin/key_latency [game-binary] [presses]
+//   tests/with-xvfb build/bin/key_latency [game-binary] [presses]
 // It prints figures and asserts nothing.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -71,7 +71,7 @@ int main(int argc, char **argv) {
     const int presses = argc > 2 ? std::max(1, std::atoi(argv[2])) : 20;
     Display *d = XOpenDisplay(nullptr);
     if (!d) {
-        std::fprintf(stderr, "key_latency: no X display (run it under scripts/with-xvfb)\n");
+        std::fprintf(stderr, "key_latency: no X display (run it under tests/with-xvfb)\n");
         return 2;
     }
     const char *tmp = std::getenv("TMPDIR");

@@ -4,7 +4,7 @@
 // each copy, with a pause for the server to finish the last one as the game's
 // ticks give it: every pixel changed, nothing changed, and only the player,
 // the enemy and the score changed. Win32 calls only; run under a display:
-//   scripts/with-xvfb build/bin/present_bench
+//   tests/with-xvfb build/bin/present_bench
 #include <benchmark/benchmark.h>
 #include <windows.h>
 
@@ -39,7 +39,7 @@ enum Change { kEverything, kNothing, kPlayerEnemyScore };
 void BM_ShowFrameX11(benchmark::State &state) {
     const char *display = std::getenv("DISPLAY");
     if (!display || !*display) {
-        state.SkipWithError("DISPLAY is not set: run under scripts/with-xvfb");
+        state.SkipWithError("DISPLAY is not set: run under tests/with-xvfb");
         return;
     }
     HWND window = open_window();

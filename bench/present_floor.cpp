@@ -12,7 +12,7 @@ namespace {
 void BM_OneRequestX11(benchmark::State &state) {
     Display *display = XOpenDisplay(nullptr);
     if (!display) {
-        state.SkipWithError("no X display: run under scripts/with-xvfb");
+        state.SkipWithError("no X display: run under tests/with-xvfb");
         return;
     }
     for (auto _ : state) {

@@ -2,7 +2,7 @@
 // runs the animation and prints how far the intervals between consecutive
 // TELKA_PERIODIC events stray from 50 ms (median, p99, max) and the CPU time
 // the process used meanwhile. An application of the public API; run it under
-// a display (scripts/with-xvfb). Argument: number of ticks (default 200).
+// a display (tests/with-xvfb). Argument: number of ticks (default 200).
 #include <algorithm>
 #include <chrono>
 #include <cmath>

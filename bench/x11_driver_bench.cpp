@@ -4,7 +4,7 @@
 // comes, and the time of a full 601 x 540 present, paced (after the server is
 // idle, as the game's ticks give it) and back to back, through MIT-SHM and
 // XPutImage. Drives the backend directly; run it under a display:
-//   scripts/with-xvfb build/bin/x11_driver_bench [ROUNDS]
+//   tests/with-xvfb build/bin/x11_driver_bench [ROUNDS]
 #include "backends/x11/x11_internal.h"
 
 #include <algorithm>
@@ -155,7 +155,7 @@ bool start(bool no_shm) {
         unsetenv("STANDIN_X11_NO_SHM");
     std::string error;
     if (standin::kX11Driver.init(&error)) return true;
-    std::fprintf(stderr, "x11_driver_bench: %s (run it under scripts/with-xvfb)\n", error.c_str());
+    std::fprintf(stderr, "x11_driver_bench: %s (run it under tests/with-xvfb)\n", error.c_str());
     return false;
 }
 

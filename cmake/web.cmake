@@ -139,3 +139,21 @@ list(JOIN sdk_link_flags "\n" sdk_link_lines)
 file(CONFIGURE OUTPUT ${TELKA_WEB_SDK}/link-flags.txt CONTENT "${sdk_link_lines}\n")
 
 add_custom_target(web_sdk ALL DEPENDS ${TELKA_WEB_SDK}/lib/libtelka.a ${TELKA_WEB_SDK}/include/telka.h)
+
+# ---- the site ----
+
+# web/build.mjs assembles it from the programs, the fonts and the SDK: the
+# pages, the bundled runtime, the playground and its compiler, the
+# licences, the compressed copies and the service worker's manifest. It
+# runs on every build and redoes only what changed.
+find_program(TELKA_NODE node REQUIRED)
+find_program(TELKA_NPM npm REQUIRED)
+add_custom_target(web_site ALL
+  COMMAND ${TELKA_NODE} ${PROJECT_SOURCE_DIR}/web/build.mjs --site ${TELKA_WEB_SITE} --sdk ${TELKA_WEB_SDK}
+  WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
+  VERBATIM)
+add_dependencies(web_site web_sdk web_fonts ${TELKA_WEB_PROGRAMS} ${TELKA_WEB_TOOLS})
+
+if(TELKA_TESTS)
+  add_subdirectory(${PROJECT_SOURCE_DIR}/tests/web ${CMAKE_BINARY_DIR}/tests/web)
+endif()

@@ -1,7 +1,7 @@
 # The one way a check that needs packages a machine may not be able to have
 # (Wine's 32-bit packages while Debian's i386 lists are broken, the cross
 # compiler) installs them or skips. Sourced by tests/windows/test-windows and
-# scripts/test-package.
+# tests/package/test-package.
 #
 # need_packages SET: installs SET with scripts/install-deps. Returns 0 when
 # they are there; 1 when apt cannot have them (install-deps' status 3), with

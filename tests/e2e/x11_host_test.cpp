@@ -166,7 +166,7 @@ TEST_F(X11Host, OutOfRangeGeometryIsClamped) {
 TEST_F(X11Host, ScreenSizeIsTheDefaultScreens) {
     int w = 0, h = 0;
     standin::kX11Driver.screen_size(&w, &h);
-    EXPECT_EQ(w, 1024);  // scripts/with-xvfb starts a 1024x768 screen
+    EXPECT_EQ(w, 1024);  // tests/with-xvfb starts a 1024x768 screen
     EXPECT_EQ(h, 768);
 }
 

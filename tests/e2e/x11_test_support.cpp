@@ -125,7 +125,7 @@ void X11Fixture::SetUp() {
         unsetenv("STANDIN_X11_NO_SHM");
     recorded().clear();
     std::string error;
-    ASSERT_TRUE(standin::kX11Driver.init(&error)) << error << " (run these tests through scripts/with-xvfb)";
+    ASSERT_TRUE(standin::kX11Driver.init(&error)) << error << " (run these tests through tests/with-xvfb)";
     peer_ = XOpenDisplay(nullptr);
     ASSERT_NE(peer_, nullptr);
 }

@@ -4,7 +4,7 @@
 // noted: the page reloaded, closed, or a new tab or window opened.
 //   node tests/web/ctrl_keys.mjs             headless, keys sent through the
 //                                            browser's debugging protocol
-//   scripts/with-xvfb node tests/web/ctrl_keys.mjs --window
+//   tests/with-xvfb node tests/web/ctrl_keys.mjs --window
 //                                            a browser window on the X
 //                                            display, keys typed with xdotool
 //                                            (through the browser's own

@@ -1,6 +1,6 @@
 # Shared helpers of the Windows checks (sourced by the wine-* checks beside it): the Wine
 # environment, starting a program and waiting for its exit status, finding
-# windows, screenshots and pixel counts. Needs DISPLAY (scripts/with-xvfb),
+# windows, screenshots and pixel counts. Needs DISPLAY (tests/with-xvfb),
 # xdotool and ImageMagick; WINEPREFIX names a prefix from tests/windows/wine-prefix.
 # shellcheck shell=bash
 

@@ -21,7 +21,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// install-deps' run-time group, read by CMake when telka-grade is built.
+// The runtime set of scripts/packages.list, read by CMake when telka-grade is built.
 const char *const kRuntimePackages = TELKA_RUNTIME_PACKAGES;
 
 const char *const kSetup = R"SH(#!/usr/bin/env bash
