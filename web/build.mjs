@@ -29,10 +29,18 @@ function copyIfNewer(from, to) {
 
 async function bundleRuntime() {
   const common = {bundle: true, minify: true, sourcemap: false, target: 'es2022', logLevel: 'warning'};
-  await esbuild.build({...common, entryPoints: [path.join(here, 'runtime/telka-runtime.js')], format: 'esm',
-                       outfile: path.join(site, 'runtime/telka-runtime.js')});
-  await esbuild.build({...common, entryPoints: [path.join(here, 'runtime/telka-worker.js')], format: 'iife',
-                       outfile: path.join(site, 'runtime/telka-worker.js')});
+  await esbuild.build({
+    ...common,
+    entryPoints: [path.join(here, 'runtime/telka-runtime.js')],
+    format: 'esm',
+    outfile: path.join(site, 'runtime/telka-runtime.js'),
+  });
+  await esbuild.build({
+    ...common,
+    entryPoints: [path.join(here, 'runtime/telka-worker.js')],
+    format: 'iife',
+    outfile: path.join(site, 'runtime/telka-worker.js'),
+  });
 }
 
 async function optional(modulePath, name, ...args) {
@@ -46,7 +54,8 @@ async function main() {
   const start = performance.now();
   if (!fs.existsSync(path.join(site, 'programs/programs.json')))
     throw new Error(`no programs in ${site}/programs: build the wasm programs first (make web)`);
-  for (const file of fs.readdirSync(path.join(here, 'site'))) copyIfNewer(path.join(here, 'site', file), path.join(site, file));
+  for (const file of fs.readdirSync(path.join(here, 'site')))
+    copyIfNewer(path.join(here, 'site', file), path.join(site, file));
   // The wasm build copied the fonts its face table names; the runtime
   // mounts those listed here at /fonts.
   const {fonts} = JSON.parse(fs.readFileSync(path.join(site, 'programs/programs.json'), 'utf8'));
@@ -57,7 +66,9 @@ async function main() {
   // and the compressed copies are of the final files, the worker's too.
   for (const tool of ['licences', 'service-worker', 'precompress'])
     execFileSync(process.execPath, [path.join(here, `tools/${tool}.mjs`), site], {stdio: 'inherit'});
-  console.log(`web: site assembled in ${path.relative(process.cwd(), site) || site} (${((performance.now() - start) / 1000).toFixed(1)} s)`);
+  console.log(
+    `web: site assembled in ${path.relative(process.cwd(), site) || site} (${((performance.now() - start) / 1000).toFixed(1)} s)`
+  );
 }
 
 main().catch((e) => {

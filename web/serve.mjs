@@ -22,15 +22,23 @@ const ISOLATION_HEADERS = {
   'Cross-Origin-Resource-Policy': 'same-origin',
 };
 // sirv's MIME table knows the web's own types, not the site's sources (shown as text) or its archive.
-const EXTRA_TYPES = [[/\.(c|cc|cpp|h|hpp|scr|txt|md)$/i, 'text/plain; charset=utf-8'], [/\.tar$/i, 'application/x-tar']];
+const EXTRA_TYPES = [
+  [/\.(c|cc|cpp|h|hpp|scr|txt|md)$/i, 'text/plain; charset=utf-8'],
+  [/\.tar$/i, 'application/x-tar'],
+];
 
-const USAGE = 'usage: node web/serve.mjs SITE_DIR [--port N] [--host ADDRESS] [--no-isolation-headers] [--quiet]\n' +
-              '  serves SITE_DIR on http://127.0.0.1:8080/ by default; --port 0 picks a free port';
+const USAGE =
+  'usage: node web/serve.mjs SITE_DIR [--port N] [--host ADDRESS] [--no-isolation-headers] [--quiet]\n' +
+  '  serves SITE_DIR on http://127.0.0.1:8080/ by default; --port 0 picks a free port';
 
 function plain(res, status, message, extra = {}) {
   const body = message + '\n';
-  res.writeHead(status, {'Content-Type': 'text/plain; charset=utf-8', 'Content-Length': Buffer.byteLength(body),
-                         'Cache-Control': 'no-store', ...extra});
+  res.writeHead(status, {
+    'Content-Type': 'text/plain; charset=utf-8',
+    'Content-Length': Buffer.byteLength(body),
+    'Cache-Control': 'no-store',
+    ...extra,
+  });
   res.end(res.req.method === 'HEAD' ? undefined : body);
 }
 
@@ -51,7 +59,9 @@ function createHandler(site, {isolation = true, log = () => {}} = {}) {
     if (isolation) for (const [k, v] of Object.entries(ISOLATION_HEADERS)) res.setHeader(k, v);
     res.once('finish', () => {
       const enc = res.getHeader('Content-Encoding');
-      log(`${req.method} ${req.url} ${res.statusCode} ${res.getHeader('Content-Length') ?? '-'}${enc ? ' ' + enc : ''}`);
+      log(
+        `${req.method} ${req.url} ${res.statusCode} ${res.getHeader('Content-Length') ?? '-'}${enc ? ' ' + enc : ''}`
+      );
     });
     if (req.method !== 'GET' && req.method !== 'HEAD') {
       plain(res, 405, 'Method not allowed: this server only reads files (GET, HEAD).', {Allow: 'GET, HEAD'});
@@ -87,7 +97,7 @@ function inside(root, file) {
   try {
     real = fs.realpathSync(file);
   } catch {
-    return true;  // nothing there: sirv answers 404
+    return true; // nothing there: sirv answers 404
   }
   const rel = path.relative(root, real);
   return rel === '' || (!rel.startsWith('..') && !path.isAbsolute(rel));
@@ -96,13 +106,16 @@ function inside(root, file) {
 function main() {
   let options;
   try {
-    options = parseArgs({allowPositionals: true, options: {
-      port: {type: 'string', default: '8080'},
-      host: {type: 'string', default: '127.0.0.1'},
-      'no-isolation-headers': {type: 'boolean', default: false},
-      quiet: {type: 'boolean', default: false},
-      help: {type: 'boolean', short: 'h', default: false},
-    }});
+    options = parseArgs({
+      allowPositionals: true,
+      options: {
+        port: {type: 'string', default: '8080'},
+        host: {type: 'string', default: '127.0.0.1'},
+        'no-isolation-headers': {type: 'boolean', default: false},
+        quiet: {type: 'boolean', default: false},
+        help: {type: 'boolean', short: 'h', default: false},
+      },
+    });
   } catch (e) {
     console.error(`serve: ${e.message}\n${USAGE}`);
     process.exit(2);
@@ -113,9 +126,12 @@ function main() {
     return;
   }
   const port = Number(values.port);
-  const misuse = positionals.length !== 1 ? 'one site folder, please'
-               : !/^\d+$/.test(values.port) || port > 65535 ? `--port wants a number from 0 to 65535, not "${values.port}"`
-               : null;
+  const misuse =
+    positionals.length !== 1
+      ? 'one site folder, please'
+      : !/^\d+$/.test(values.port) || port > 65535
+        ? `--port wants a number from 0 to 65535, not "${values.port}"`
+        : null;
   if (misuse) {
     console.error(`serve: ${misuse}\n${USAGE}`);
     process.exit(2);

@@ -10,8 +10,12 @@ import * as s from './support.mjs';
 const G = 'TELKA Graphics';
 
 let env;
-before(async () => { env = await s.start(); });
-after(async () => { await env?.close(); });
+before(async () => {
+  env = await s.start();
+});
+after(async () => {
+  await env?.close();
+});
 
 const dialogShown = (page) =>
   s.eventually(() => page.evaluate(() => document.querySelector('.telka-dialog:not([hidden])') !== null), 5000);
@@ -33,10 +37,14 @@ function greetingEnd(page) {
 }
 
 async function greeted(page, name) {
-  assert.ok(await s.eventually(() => page.evaluate(() => document.querySelector('.telka-dialog') === null), 5000),
-            `the dialog closed (${name})`);
-  assert.ok(await s.eventually(async () => (await s.pixel(page, G, 300, 280 - 40)) === 0xffffff, 5000),
-            `the card (${name})`);
+  assert.ok(
+    await s.eventually(() => page.evaluate(() => document.querySelector('.telka-dialog') === null), 5000),
+    `the dialog closed (${name})`
+  );
+  assert.ok(
+    await s.eventually(async () => (await s.pixel(page, G, 300, 280 - 40)) === 0xffffff, 5000),
+    `the card (${name})`
+  );
   return greetingEnd(page);
 }
 
@@ -53,13 +61,18 @@ async function typeTimed(page, text) {
       return h;
     };
     window.keyToPixels = [];
-    let pressed = null, before = 0;
+    let pressed = null,
+      before = 0;
     // The program's presents come back in later tasks of the page, so a
     // listener after the runtime's starts the clock early enough.
-    document.addEventListener('keydown', () => {
-      before = sum();
-      pressed = performance.now();
-    }, true);
+    document.addEventListener(
+      'keydown',
+      () => {
+        before = sum();
+        pressed = performance.now();
+      },
+      true
+    );
     telkaPage.run.windows.onPresent = () => {
       if (pressed !== null && canvas() && sum() !== before) {
         window.keyToPixels.push(performance.now() - pressed);
@@ -69,8 +82,10 @@ async function typeTimed(page, text) {
   });
   for (let i = 0; i < text.length; ++i) {
     await page.keyboard.press(text[i]);
-    assert.ok(await s.eventually(() => page.evaluate((n) => window.keyToPixels.length >= n, i + 1)),
-              `the dialog showed key ${i + 1}`);
+    assert.ok(
+      await s.eventually(() => page.evaluate((n) => window.keyToPixels.length >= n, i + 1)),
+      `the dialog showed key ${i + 1}`
+    );
   }
   return s.median(await page.evaluate(() => window.keyToPixels));
 }

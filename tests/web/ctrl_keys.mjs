@@ -28,7 +28,10 @@ if (windowed) {
 async function pressCtrl(page, letter) {
   if (!windowed) return s.ctrl(page, letter);
   await page.bringToFront();
-  const id = execFileSync('xdotool', ['search', '--onlyvisible', '--name', 'telka-game - TELKA']).toString().trim().split('\n');
+  const id = execFileSync('xdotool', ['search', '--onlyvisible', '--name', 'telka-game - TELKA'])
+    .toString()
+    .trim()
+    .split('\n');
   execFileSync('xdotool', ['windowfocus', '--sync', id[id.length - 1]]);
   execFileSync('xdotool', ['key', '--clearmodifiers', `ctrl+${letter}`]);
 }
@@ -42,32 +45,46 @@ for (const letter of process.env.LETTERS || 'abcdefghijklmnopqrstuvwxyz') {
     window.stillThisPage = true;
     window.ctrlQueued = [];
     // The runtime's own listener sits on the window, before this one.
-    document.addEventListener('keydown', (e) => {
-      if (e.ctrlKey) window.ctrlQueued.push(e.keyCode);
-    }, true);
+    document.addEventListener(
+      'keydown',
+      (e) => {
+        if (e.ctrlKey) window.ctrlQueued.push(e.keyCode);
+      },
+      true
+    );
   });
-  let opened = false, closed = false;
-  const onTarget = () => { opened = true; };
+  let opened = false,
+    closed = false;
+  const onTarget = () => {
+    opened = true;
+  };
   env.browser.on('targetcreated', onTarget);
-  page.once('close', () => { closed = true; });
+  page.once('close', () => {
+    closed = true;
+  });
   await pressCtrl(page, letter);
   await s.sleep(400);
   env.browser.off('targetcreated', onTarget);
-  let reached = false, reloaded = false;
+  let reached = false,
+    reloaded = false;
   if (!closed) {
     try {
-      const r = await page.evaluate((code) => ({
-        same: window.stillThisPage === true,
-        reached: (window.ctrlQueued || []).includes(code),
-      }), letter.toUpperCase().charCodeAt(0));
+      const r = await page.evaluate(
+        (code) => ({
+          same: window.stillThisPage === true,
+          reached: (window.ctrlQueued || []).includes(code),
+        }),
+        letter.toUpperCase().charCodeAt(0)
+      );
       reached = r.same && r.reached;
       reloaded = !r.same;
     } catch {
-      reloaded = true;  // navigated away while asked
+      reloaded = true; // navigated away while asked
     }
   }
   const kept = [reloaded && 'reloads', closed && 'closes the tab', opened && 'opens a tab or window']
-      .filter(Boolean).join(', ');
+    .filter(Boolean)
+    .join(', ');
   rows.push({key: `Ctrl+${letter.toUpperCase()}`, reaches: reached, browser: kept || '-'});
   console.error(`${rows.at(-1).key}: ${rows.at(-1).reaches} ${rows.at(-1).browser}`);
   for (const p of await env.browser.pages()) if (p !== keep && !p.isClosed()) await p.close().catch(() => {});

@@ -18,12 +18,14 @@ try {
   const r = await game.evaluate(async () => {
     const h = telkaPage.run.windows;
     const count = () => [...h.presents.values()].reduce((a, b) => a + b, 0);
-    const n0 = count(), ms0 = h.presentMs;
+    const n0 = count(),
+      ms0 = h.presentMs;
     await new Promise((resolve) => setTimeout(resolve, 3000));
     return (h.presentMs - ms0) / (count() - n0);
   });
-  console.log(`present of a playing frame (only what changed, unchanged frames included): mean ${
-      (r * 1000).toFixed(0)} us`);
+  console.log(
+    `present of a playing frame (only what changed, unchanged frames included): mean ${(r * 1000).toFixed(0)} us`
+  );
 } finally {
   await env.close();
 }

@@ -28,8 +28,11 @@ const CASES = [
   {program: 'mouse-draw', source: 'mouse_draw.c', scriptFile: 'docs/tools/scripts/mouse-draw.scr'},
   {program: 'keyboard', source: 'keyboard.c', scriptFile: 'docs/tools/scripts/keyboard.scr'},
   {program: 'logging', source: 'logging.c', script: 'TELKA_MOUSE(-50, 40);\nTELKA_KBD(108);\nTELKA_PERIODIC(4);\n'},
-  {program: 'script-replay', source: 'script_replay.c',
-   script: 'TELKA_MOUSE(-100, 0);\nTELKA_MOUSE(40, 80);\nTELKA_KBD(99);\nTELKA_MOUSE(0, 0);\n'},
+  {
+    program: 'script-replay',
+    source: 'script_replay.c',
+    script: 'TELKA_MOUSE(-100, 0);\nTELKA_MOUSE(40, 80);\nTELKA_KBD(99);\nTELKA_MOUSE(0, 0);\n',
+  },
 ];
 
 // FNV-1a of RGBA bytes: the hash defineCanvasHash() takes in the page.
@@ -57,9 +60,15 @@ const distinct = (hashes) => hashes.filter((h, i) => i === 0 || h !== hashes[i -
 function nativeFrames(program, scriptPath) {
   const dir = fs.mkdtempSync(path.join(os.tmpdir(), `frames-${program}-`));
   try {
-    execFileSync(path.join(NATIVE, 'telka-run'), [path.join(NATIVE, program), '--script', scriptPath, '--frames', dir],
-                 {stdio: ['ignore', 'ignore', 'pipe']});
-    const files = fs.readdirSync(dir).filter((f) => /^frame-\d+\.png$/.test(f)).sort();
+    execFileSync(
+      path.join(NATIVE, 'telka-run'),
+      [path.join(NATIVE, program), '--script', scriptPath, '--frames', dir],
+      {stdio: ['ignore', 'ignore', 'pipe']}
+    );
+    const files = fs
+      .readdirSync(dir)
+      .filter((f) => /^frame-\d+\.png$/.test(f))
+      .sort();
     return distinct(files.map((f) => fnv(PNG.sync.read(fs.readFileSync(path.join(dir, f))).data)));
   } finally {
     fs.rmSync(dir, {recursive: true, force: true});
@@ -85,40 +94,52 @@ before(async () => {
         waiting.delete(m.id);
       }
     };
-    window.compileC = (source) => new Promise((resolve) => {
-      const id = next++;
-      waiting.set(id, resolve);
-      worker.postMessage({id, type: 'compile', source, lang: 'c', name: 'main'});
-    });
+    window.compileC = (source) =>
+      new Promise((resolve) => {
+        const id = next++;
+        waiting.set(id, resolve);
+        worker.postMessage({id, type: 'compile', source, lang: 'c', name: 'main'});
+      });
   });
 });
-after(async () => { await env?.close(); });
+after(async () => {
+  await env?.close();
+});
 
 // Runs `wasm` in a fresh desktop of the page with `script` as TELKA.SCR played
 // from its first wait, and returns the graphics window's frames once they
 // stop changing.
 async function pageFrames(wasm, script) {
-  return page.evaluate(async (wasm, script) => {
-    const {startProgram} = await import('/runtime/telka-runtime.js');
-    const desktop = document.createElement('div');
-    document.body.appendChild(desktop);
-    const frames = [];
-    let last = performance.now();
-    window.telkaOnPresent = (host) => {
-      if (host.frame.dataset.title !== 'TELKA Graphics') return;
-      frames.push(window.canvasHash(host.canvas));
-      last = performance.now();
-    };
-    const run = await startProgram({wasm: new Uint8Array(wasm), name: 'main', desktop, playScript: true,
-                                    files: {'TELKA.SCR': new TextEncoder().encode(script)}});
-    const start = performance.now();
-    while (performance.now() - start < 30000 && (frames.length === 0 || performance.now() - last < 1500))
-      await new Promise((resolve) => setTimeout(resolve, 100));
-    run.stop();
-    window.telkaOnPresent = null;
-    desktop.remove();
-    return frames;
-  }, wasm, script);
+  return page.evaluate(
+    async (wasm, script) => {
+      const {startProgram} = await import('/runtime/telka-runtime.js');
+      const desktop = document.createElement('div');
+      document.body.appendChild(desktop);
+      const frames = [];
+      let last = performance.now();
+      window.telkaOnPresent = (host) => {
+        if (host.frame.dataset.title !== 'TELKA Graphics') return;
+        frames.push(window.canvasHash(host.canvas));
+        last = performance.now();
+      };
+      const run = await startProgram({
+        wasm: new Uint8Array(wasm),
+        name: 'main',
+        desktop,
+        playScript: true,
+        files: {'TELKA.SCR': new TextEncoder().encode(script)},
+      });
+      const start = performance.now();
+      while (performance.now() - start < 30000 && (frames.length === 0 || performance.now() - last < 1500))
+        await new Promise((resolve) => setTimeout(resolve, 100));
+      run.stop();
+      window.telkaOnPresent = null;
+      desktop.remove();
+      return frames;
+    },
+    wasm,
+    script
+  );
 }
 
 for (const c of CASES) {
@@ -156,10 +177,17 @@ test('a session recorded in the page plays back natively to the same pictures', 
   await s.typeText(game, 'Hi there');
   await game.keyboard.press('Backspace');
   await s.ctrl(game, 'r');
-  assert.ok(await s.eventually(() => game.evaluate(() => {
-    const b = telkaPage.run.scriptFile();
-    return b !== null && new TextDecoder().decode(b).includes('TELKA_KBD(8);');
-  }), 5000), 'TELKA.SCR holds the recorded keys');
+  assert.ok(
+    await s.eventually(
+      () =>
+        game.evaluate(() => {
+          const b = telkaPage.run.scriptFile();
+          return b !== null && new TextDecoder().decode(b).includes('TELKA_KBD(8);');
+        }),
+      5000
+    ),
+    'TELKA.SCR holds the recorded keys'
+  );
   const recorded = await game.evaluate(() => new TextDecoder().decode(telkaPage.run.scriptFile()));
   await game.close();
   const scriptPath = path.join(os.tmpdir(), 'frames-recorded.scr');

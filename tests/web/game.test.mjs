@@ -14,11 +14,19 @@ import {after, before, test} from 'node:test';
 import * as s from './support.mjs';
 
 const G = 'TELKA Graphics';
-const BLACK = 0x000000, BLUE = 0x0000ff, YELLOW = 0xffff00, WHITE = 0xffffff, MAGENTA = 0xff00ff;
+const BLACK = 0x000000,
+  BLUE = 0x0000ff,
+  YELLOW = 0xffff00,
+  WHITE = 0xffffff,
+  MAGENTA = 0xff00ff;
 
 let env;
-before(async () => { env = await s.start(); });
-after(async () => { await env?.close(); });
+before(async () => {
+  env = await s.start();
+});
+after(async () => {
+  await env?.close();
+});
 
 const at = (page, x, y) => s.pixel(page, G, 300 + x, 280 - y);
 const shows = (page, x, y, colour, timeout) => s.eventually(async () => (await at(page, x, y)) === colour, timeout);
@@ -36,8 +44,10 @@ function boxes(canvas, specs) {
         const i = ((260 - y) * 601 + 300 + x) * 4;
         if (((d[i] << 16) | (d[i + 1] << 8) | d[i + 2]) !== colour) continue;
         if (!b.found) Object.assign(b, {found: true, left: x, right: x, bottom: y, top: y});
-        b.left = Math.min(b.left, x); b.right = Math.max(b.right, x);
-        b.bottom = Math.min(b.bottom, y); b.top = Math.max(b.top, y);
+        b.left = Math.min(b.left, x);
+        b.right = Math.max(b.right, x);
+        b.bottom = Math.min(b.bottom, y);
+        b.top = Math.max(b.top, y);
       }
     }
     b.cx = (b.left + b.right) / 2;
@@ -52,8 +62,12 @@ async function openGame() {
   return page;
 }
 
-const find = (page, ...specs) => page.evaluate((title, specs) => window.telkaBoxes(
-    document.querySelector(`.telka-window[data-title="${title}"] canvas`), specs), G, specs);
+const find = (page, ...specs) =>
+  page.evaluate(
+    (title, specs) => window.telkaBoxes(document.querySelector(`.telka-window[data-title="${title}"] canvas`), specs),
+    G,
+    specs
+  );
 
 // Keypad steps, and the direction that leads from the player's starting
 // square (centre (10, 10)) straight away from the enemy along the axis on
@@ -61,7 +75,8 @@ const find = (page, ...specs) => page.evaluate((title, specs) => window.telkaBox
 const stepX = (digit) => (digit === 6 ? 1 : digit === 4 ? -1 : 0);
 const stepY = (digit) => (digit === 8 ? 1 : digit === 2 ? -1 : 0);
 function awayFrom(enemy) {
-  const dx = 10 - enemy.cx, dy = 10 - enemy.cy;
+  const dx = 10 - enemy.cx,
+    dy = 10 - enemy.cy;
   if (Math.abs(dx) >= Math.abs(dy)) return dx >= 0 ? 6 : 4;
   return dy >= 0 ? 8 : 2;
 }
@@ -77,10 +92,12 @@ async function playAwayFromEnemy(page) {
   await page.keyboard.press('x');
   assert.ok(await shows(page, 0, 240, BLUE), 'the status band of a new game');
   let enemy;
-  assert.ok(await s.eventually(async () => ([enemy] = await find(page, {colour: MAGENTA}), enemy.found)),
-            'the enemy on the ready screen');
+  assert.ok(
+    await s.eventually(async () => (([enemy] = await find(page, {colour: MAGENTA})), enemy.found)),
+    'the enemy on the ready screen'
+  );
   const away = awayFrom(enemy);
-  await page.keyboard.press('x');  // play
+  await page.keyboard.press('x'); // play
   await s.numpad(page, away);
   return away;
 }
@@ -89,7 +106,8 @@ async function playAwayFromEnemy(page) {
 // false if it is still changing at the deadline.
 async function holdsStill(page, holdMs, timeout = 5000) {
   const end = Date.now() + timeout;
-  let last = await field(page), since = Date.now();
+  let last = await field(page),
+    since = Date.now();
   while (Date.now() < end) {
     await s.sleep(25);
     const now = await field(page);
@@ -104,8 +122,11 @@ test('the title screen shows a blue-bordered black field', async () => {
   assert.ok(await shows(page, 0, -100, BLACK), 'black field');
   assert.ok(await shows(page, -298, 0, BLUE), 'blue border');
   assert.equal(await at(page, 0, 240), BLACK, 'no status band yet');
-  assert.equal(await page.evaluate(() => document.querySelectorAll('.telka-window:not([hidden])').length), 2,
-               'the graphics and the text window');
+  assert.equal(
+    await page.evaluate(() => document.querySelectorAll('.telka-window:not([hidden])').length),
+    2,
+    'the graphics and the text window'
+  );
   s.note('first frame after navigation start (ms)', await page.evaluate(() => telkaPage.run.windows.firstPresentMs));
   await s.shot(page, '01-title');
   await page.close();
@@ -120,17 +141,23 @@ test('keys take the game to ready and playing, steer the player and fire', async
   const [enemy] = await find(page, {colour: MAGENTA});
   assert.ok(enemy.found, 'the enemy on the ready screen');
   const away = awayFrom(enemy);
-  await page.keyboard.press('x');  // play
-  await s.numpad(page, away);      // steer away from the enemy
-  await page.keyboard.press('Space');  // and fire that way, from the square's middle
+  await page.keyboard.press('x'); // play
+  await s.numpad(page, away); // steer away from the enemy
+  await page.keyboard.press('Space'); // and fire that way, from the square's middle
   let player, bullet;
-  assert.ok(await s.eventually(async () => {
-    // White in the open field: no message is shown while playing.
-    [player, bullet] = await find(page, {colour: YELLOW}, {colour: WHITE, x0: -295, x1: 295, y0: -245, y1: 225});
-    return moved(player, away, 10) && bullet.found &&
-           (bullet.cx - player.cx) * stepX(away) + (bullet.cy - player.cy) * stepY(away) > 10;
-  }), `a bullet flying ahead of the player towards keypad ${away}: player ${JSON.stringify(player)}, ` +
-      `bullet ${JSON.stringify(bullet)}`);
+  assert.ok(
+    await s.eventually(async () => {
+      // White in the open field: no message is shown while playing.
+      [player, bullet] = await find(page, {colour: YELLOW}, {colour: WHITE, x0: -295, x1: 295, y0: -245, y1: 225});
+      return (
+        moved(player, away, 10) &&
+        bullet.found &&
+        (bullet.cx - player.cx) * stepX(away) + (bullet.cy - player.cy) * stepY(away) > 10
+      );
+    }),
+    `a bullet flying ahead of the player towards keypad ${away}: player ${JSON.stringify(player)}, ` +
+      `bullet ${JSON.stringify(bullet)}`
+  );
   await s.shot(page, '03-playing-fire');
   assert.ok(await s.eventually(() => playerMoved(page, away, 50)), `the square walks towards keypad ${away}`);
   await s.shot(page, '04-moved');
@@ -143,36 +170,39 @@ test('periodic events keep frames coming while playing, each putting only what c
   assert.ok(await s.eventually(() => playerMoved(page, away, 10)), 'playing');
   // The game draws the whole window once per periodic event and on nothing
   // else, so presents of the graphics window count the events.
-  const counts = () => page.evaluate(() => {
-    const hosts = telkaPage.run.windows;
-    const id = [...hosts.hosts.values()].find((h) => h.frame.dataset.title === 'TELKA Graphics').id;
-    return {presents: hosts.presents.get(id), pixels: hosts.presentPixels};
-  });
+  const counts = () =>
+    page.evaluate(() => {
+      const hosts = telkaPage.run.windows;
+      const id = [...hosts.hosts.values()].find((h) => h.frame.dataset.title === 'TELKA Graphics').id;
+      return {presents: hosts.presents.get(id), pixels: hosts.presentPixels};
+    });
   const first = await counts();
   let last = first;
-  assert.ok(await s.eventually(async () => (last = await counts()).presents >= first.presents + 10),
-            `only ${last.presents - first.presents} frames in 3 s of play`);
+  assert.ok(
+    await s.eventually(async () => (last = await counts()).presents >= first.presents + 10),
+    `only ${last.presents - first.presents} frames in 3 s of play`
+  );
   const pixels = (last.pixels - first.pixels) / (last.presents - first.presents);
   // Only what changed reaches the canvas, not the whole 601 x 540 surface.
-  assert.ok(pixels > 0 && pixels < 601 * 540 / 4, `${pixels.toFixed(0)} pixels a frame`);
+  assert.ok(pixels > 0 && pixels < (601 * 540) / 4, `${pixels.toFixed(0)} pixels a frame`);
   await page.close();
 });
 
 test('the Run menu halts and resumes the animation', async () => {
   const page = await openGame();
-  const away = await playAwayFromEnemy(page);  // the player and the enemy move on every tick
+  const away = await playAwayFromEnemy(page); // the player and the enemy move on every tick
   assert.ok(await s.eventually(() => playerMoved(page, away, 10)), 'playing');
   const popupOpen = () => s.eventually(async () => (await s.pixel(page, G, 150, 150)) === 0xd4d0c8);
-  await s.click(page, G, 15, 10);  // "Run" on the menu bar
+  await s.click(page, G, 15, 10); // "Run" on the menu bar
   assert.ok(await popupOpen(), 'the popup is open');
   await s.shot(page, '05-run-menu');
-  await s.click(page, G, 40, 51);  // "Halt animation"
+  await s.click(page, G, 40, 51); // "Halt animation"
   assert.ok(await holdsStill(page, 500), 'after "Halt animation" the picture kept changing for 5 s');
   const still = await field(page);
   await s.shot(page, '06-halted');
   await s.click(page, G, 15, 10);
   assert.ok(await popupOpen(), 'the popup is open again');
-  await s.click(page, G, 40, 32);  // "Animate"
+  await s.click(page, G, 40, 32); // "Animate"
   assert.ok(await s.eventually(async () => (await field(page)) !== still), 'running again');
   await s.shot(page, '07-resumed');
   await page.close();
@@ -187,15 +217,21 @@ test('a recorded session is downloaded, loaded into a new page and played back',
   await s.ctrl(page, 'r');
   const away = await playAwayFromEnemy(page);
   assert.ok(await s.eventually(() => playerMoved(page, away, 20)), `the square walks towards keypad ${away}`);
-  await s.ctrl(page, 'r');  // the last run of ticks is written, the file closed
+  await s.ctrl(page, 'r'); // the last run of ticks is written, the file closed
   await s.shot(page, '08-recorded');
   await page.click('#telka-download');
   const file = path.join(downloads, 'TELKA.SCR');
   assert.ok(await s.eventually(() => fs.existsSync(file) && fs.statSync(file).size > 0, 5000), 'downloaded');
   const lines = fs.readFileSync(file, 'utf8').trim().split('\n');
-  assert.deepEqual(lines.filter((l) => l.startsWith('TELKA_KBD(')),
-                   ['TELKA_KBD(120);', 'TELKA_KBD(120);', `TELKA_KBD(${48 + away});`], lines.join('\n'));
-  assert.ok(lines.every((l) => l.startsWith('TELKA_KBD(') || l.startsWith('TELKA_PERIODIC(')), lines.join('\n'));
+  assert.deepEqual(
+    lines.filter((l) => l.startsWith('TELKA_KBD(')),
+    ['TELKA_KBD(120);', 'TELKA_KBD(120);', `TELKA_KBD(${48 + away});`],
+    lines.join('\n')
+  );
+  assert.ok(
+    lines.every((l) => l.startsWith('TELKA_KBD(') || l.startsWith('TELKA_PERIODIC(')),
+    lines.join('\n')
+  );
   await page.close();
 
   // A new page has a new file system: the recording comes from the computer.
@@ -213,15 +249,22 @@ test('a recorded session is downloaded, loaded into a new page and played back',
   }, G);
   const input = await page.$('#telka-upload');
   await input.uploadFile(file);
-  assert.ok(await s.eventually(async () => (await page.$eval('#telka-file-note', (e) => e.textContent))
-      .startsWith('Loaded TELKA.SCR (')), 'the page took the file');
+  assert.ok(
+    await s.eventually(async () =>
+      (await page.$eval('#telka-file-note', (e) => e.textContent)).startsWith('Loaded TELKA.SCR (')
+    ),
+    'the page took the file'
+  );
   await s.ctrl(page, 'p');
   assert.ok(await shows(page, 0, 240, BLUE, 5000), 'the replayed key started a game');
   let corners = [];
-  assert.ok(await s.eventually(async () => {
-    corners = await page.evaluate(() => window.playerCorners);
-    return corners.some(([x, y]) => x * stepX(away) + y * stepY(away) >= 10);
-  }, 5000), `no replayed frame shows the player moved towards keypad ${away} (${corners.length} frames seen)`);
+  assert.ok(
+    await s.eventually(async () => {
+      corners = await page.evaluate(() => window.playerCorners);
+      return corners.some(([x, y]) => x * stepX(away) + y * stepY(away) >= 10);
+    }, 5000),
+    `no replayed frame shows the player moved towards keypad ${away} (${corners.length} frames seen)`
+  );
   await s.shot(page, '09-played-back');
   await page.close();
   fs.rmSync(downloads, {recursive: true, force: true});

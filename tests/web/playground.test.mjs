@@ -12,7 +12,7 @@ import {after, before, test} from 'node:test';
 import * as s from './support.mjs';
 
 const G = 'TELKA Graphics';
-const READY_MS = 240000;  // a cold load compiles 75 MB of clang on 2 cores
+const READY_MS = 240000; // a cold load compiles 75 MB of clang on 2 cores
 const RUN_MS = 60000;
 
 let env;
@@ -33,8 +33,9 @@ async function openPlayground(hash = '', {ready = true} = {}) {
     await p.waitForFunction(() => window.telkaPlayground && window.telkaPlayground.link !== undefined);
     return p;
   }
-  await p.waitForFunction(() => window.telkaPlayground && window.telkaPlayground.compiler !== 'loading',
-                          {timeout: READY_MS});
+  await p.waitForFunction(() => window.telkaPlayground && window.telkaPlayground.compiler !== 'loading', {
+    timeout: READY_MS,
+  });
   assert.equal(await p.evaluate(() => window.telkaPlayground.compiler), 'ready', await statusText(p));
   return p;
 }
@@ -44,8 +45,11 @@ async function openPlayground(hash = '', {ready = true} = {}) {
 async function run(p) {
   const runs = await p.evaluate(() => window.telkaPlayground.runs);
   await p.locator('::-p-aria([name="Run"][role="button"])').click();
-  await p.waitForFunction((n) => window.telkaPlayground.runs > n && window.telkaPlayground.state !== 'compiling',
-                          {timeout: RUN_MS}, runs);
+  await p.waitForFunction(
+    (n) => window.telkaPlayground.runs > n && window.telkaPlayground.state !== 'compiling',
+    {timeout: RUN_MS},
+    runs
+  );
   return state(p);
 }
 
@@ -55,34 +59,53 @@ async function setSource(p, text, lang = 'c') {
 
 // The warm-up build runs after ready, before any Run: when it is done.
 async function warmedUp(p) {
-  await p.waitForFunction(() => window.telkaPlayground.compilerWarmMs !== null || window.telkaPlayground.compiler === 'failed',
-                          {timeout: READY_MS});
+  await p.waitForFunction(
+    () => window.telkaPlayground.compilerWarmMs !== null || window.telkaPlayground.compiler === 'failed',
+    {timeout: READY_MS}
+  );
   assert.equal(await p.evaluate(() => window.telkaPlayground.compiler), 'ready', await statusText(p));
   return p.evaluate(() => window.telkaPlayground.compilerWarmMs);
 }
 
 const windowShown = (p, title) =>
-  s.eventually(() => p.evaluate((t) => !!document.querySelector(`.telka-window[data-title="${t}"] canvas`), title), 10000);
+  s.eventually(
+    () => p.evaluate((t) => !!document.querySelector(`.telka-window[data-title="${t}"] canvas`), title),
+    10000
+  );
 
 before(async () => {
   if (!fs.existsSync(path.join(s.SITE, 'playground.html')))
-    throw new Error(`no playground in ${s.SITE}: build the site (or node web/playground/build.mjs --site DIR --sdk DIR)`);
+    throw new Error(
+      `no playground in ${s.SITE}: build the site (or node web/playground/build.mjs --site DIR --sdk DIR)`
+    );
   env = await s.start();
   context = await env.browser.createBrowserContext();
   const cold = performance.now();
   page = await openPlayground();
-  s.note('playground: compiler ready after navigation, cold (ms)', await page.evaluate(() => window.telkaPlayground.compilerReadyMs));
+  s.note(
+    'playground: compiler ready after navigation, cold (ms)',
+    await page.evaluate(() => window.telkaPlayground.compilerReadyMs)
+  );
   s.note('playground: first load to ready, as the test saw it (ms)', performance.now() - cold);
   s.note('playground: warm-up build done after navigation, cold (ms)', await warmedUp(page));
   await page.reload();
-  await page.waitForFunction(() => window.telkaPlayground && window.telkaPlayground.compiler !== 'loading',
-                             {timeout: READY_MS});
-  s.note('playground: compiler ready after navigation, warm (ms)', await page.evaluate(() => window.telkaPlayground.compilerReadyMs));
-  s.note('playground: worker load and driver plans, warm page', await page.evaluate(() => window.telkaPlayground.compilerMs));
+  await page.waitForFunction(() => window.telkaPlayground && window.telkaPlayground.compiler !== 'loading', {
+    timeout: READY_MS,
+  });
+  s.note(
+    'playground: compiler ready after navigation, warm (ms)',
+    await page.evaluate(() => window.telkaPlayground.compilerReadyMs)
+  );
+  s.note(
+    'playground: worker load and driver plans, warm page',
+    await page.evaluate(() => window.telkaPlayground.compilerMs)
+  );
   s.note('playground: warm-up build done after navigation, warm (ms)', await warmedUp(page));
   s.note('playground: warm-up build, warm page', await page.evaluate(() => window.telkaPlayground.compilerWarm));
 });
-after(async () => { await env?.close(); });
+after(async () => {
+  await env?.close();
+});
 
 test('the starter program compiles, runs, draws and answers a click', async () => {
   const source = await page.evaluate(() => window.telkaPlayground.source());
@@ -93,11 +116,18 @@ test('the starter program compiles, runs, draws and answers a click', async () =
   s.note('playground: starter link (ms)', ms.link);
   assert.ok(await windowShown(page, G));
   // The sun (yellow, centred at 220, 170) and the first flower's heart (gold).
-  assert.ok(await s.eventually(async () => (await s.pixel(page, G, 300 + 220, 280 - 170)) === 0xffff00, 10000),
-            'the sun is drawn');
+  assert.ok(
+    await s.eventually(async () => (await s.pixel(page, G, 300 + 220, 280 - 170)) === 0xffff00, 10000),
+    'the sun is drawn'
+  );
   await s.click(page, G, 300 - 150, 280 + 20);
-  assert.ok(await s.eventually(() => page.$eval('#pg-console', (e) => e.textContent.includes('Flower 1 planted at (-150, -20)')), 5000),
-            'the click planted a flower and the program said so');
+  assert.ok(
+    await s.eventually(
+      () => page.$eval('#pg-console', (e) => e.textContent.includes('Flower 1 planted at (-150, -20)')),
+      5000
+    ),
+    'the click planted a flower and the program said so'
+  );
   await s.shot(page, 'playground-running');
 });
 
@@ -107,8 +137,9 @@ test('a 100-line C program compiles, links and runs', async () => {
   let source = lines.join('\n') + '\n';
   // Functions of the kind a student adds, up to 100 lines.
   for (let i = 0; source.split('\n').length + 8 <= 101; ++i)
-    source += `\nint sum_${i}(int from, int to)\n{\n    int s = 0;\n    for (int k = from; k < to; ++k)\n` +
-              `        s += k * ${i + 1};\n    return s;\n}\n`;
+    source +=
+      `\nint sum_${i}(int from, int to)\n{\n    int s = 0;\n    for (int k = from; k < to; ++k)\n` +
+      `        s += k * ${i + 1};\n    return s;\n}\n`;
   // and a comment to make it 100.
   for (let n = 1; source.trimEnd().split('\n').length < 100; ++n) source += `// note ${n}\n`;
   const count = source.trimEnd().split('\n').length;
@@ -133,22 +164,34 @@ test('a syntax error is shown on its line and nothing runs; a warning does not s
   assert.equal(await run(page), 'errors');
   assert.equal(await page.$$eval('.telka-window', (w) => w.length), 0, 'no window: nothing ran');
   const items = await page.$$eval('#pg-diagnostics button', (b) => b.map((x) => x.textContent));
-  assert.ok(items.some((t) => /^main\.c:5:\d+: error: expected expression/.test(t)), items.join('\n'));
+  assert.ok(
+    items.some((t) => /^main\.c:5:\d+: error: expected expression/.test(t)),
+    items.join('\n')
+  );
   // The lint mark sits on line 5.
-  assert.ok(await page.evaluate(() => {
-    const line = document.querySelectorAll('.cm-content .cm-line')[4];
-    return !!line && !!line.querySelector('.cm-lintRange-error');
-  }), 'an error mark on line 5');
+  assert.ok(
+    await page.evaluate(() => {
+      const line = document.querySelectorAll('.cm-content .cm-line')[4];
+      return !!line && !!line.querySelector('.cm-lintRange-error');
+    }),
+    'an error mark on line 5'
+  );
   await page.locator('#pg-diagnostics button.pg-error').click();
   assert.equal(await page.evaluate(() => window.telkaPlayground.cursorLine()), 5);
   await s.shot(page, 'playground-diagnostic');
 
-  await setSource(page, '#include <telka.h>\n\nint main(void)\n{\n    int unused;\n    TELKA_open();\n' +
-                        '    TELKA_close();\n    return 0;\n}\n');
+  await setSource(
+    page,
+    '#include <telka.h>\n\nint main(void)\n{\n    int unused;\n    TELKA_open();\n' +
+      '    TELKA_close();\n    return 0;\n}\n'
+  );
   const ran = await run(page);
   assert.ok(ran === 'running' || ran === 'ended', ran);
   const items2 = await page.$$eval('#pg-diagnostics button', (b) => b.map((x) => x.textContent));
-  assert.ok(items2.some((t) => /^main\.c:5:\d+: warning: unused variable 'unused'/.test(t)), items2.join('\n'));
+  assert.ok(
+    items2.some((t) => /^main\.c:5:\d+: warning: unused variable 'unused'/.test(t)),
+    items2.join('\n')
+  );
   assert.ok(await s.eventually(async () => (await state(page)) === 'ended', 10000));
   assert.match(await statusText(page), /Ended \(status 0\)/);
 });
@@ -159,8 +202,10 @@ test('every example compiles and runs', async () => {
   for (const file of files) {
     const text = await page.evaluate((f) => fetch(`examples/${f}`).then((r) => r.text()), file);
     await page.select('#pg-examples', file);
-    assert.ok(await s.eventually(() => page.evaluate((t) => window.telkaPlayground.source() === t, text), 5000),
-              `${file} is in the editor`);
+    assert.ok(
+      await s.eventually(() => page.evaluate((t) => window.telkaPlayground.source() === t, text), 5000),
+      `${file} is in the editor`
+    );
     const lang = await page.$eval('#pg-lang', (e) => e.value);
     assert.equal(lang, file.endsWith('.cpp') ? 'c++' : 'c', file);
     const result = await run(page);
@@ -183,16 +228,21 @@ test('Stop ends a program that never waits', async () => {
   assert.match(await statusText(page), /^Stopped/);
   s.note('playground: Stop of a busy program, click to stopped (ms)', performance.now() - t);
   // The page is still alive: the next program runs.
-  await setSource(page, '#include <stdio.h>\n#include <telka.h>\n\nint main(void)\n{\n    printf("after stop\\n");\n' +
-                        '    return 0;\n}\n');
+  await setSource(
+    page,
+    '#include <stdio.h>\n#include <telka.h>\n\nint main(void)\n{\n    printf("after stop\\n");\n' + '    return 0;\n}\n'
+  );
   await run(page);
   assert.ok(await s.eventually(() => page.$eval('#pg-console', (e) => e.textContent.includes('after stop')), 10000));
 });
 
 test('a crash names the function and the line', async () => {
-  await setSource(page, '#include <telka.h>\n\nvolatile int nobody = 0;\n\nstatic int share(int total, int people)\n{\n' +
-                        '    return total / people;\n}\n\nint main(void)\n{\n    TELKA_open();\n' +
-                        '    TELKA_printf("%d each", share(10, nobody));\n    TELKA_close();\n    return 0;\n}\n');
+  await setSource(
+    page,
+    '#include <telka.h>\n\nvolatile int nobody = 0;\n\nstatic int share(int total, int people)\n{\n' +
+      '    return total / people;\n}\n\nint main(void)\n{\n    TELKA_open();\n' +
+      '    TELKA_printf("%d each", share(10, nobody));\n    TELKA_close();\n    return 0;\n}\n'
+  );
   // From the keyboard this time: Ctrl+Enter in the editor runs.
   const runs = await page.evaluate(() => window.telkaPlayground.runs);
   await page.focus('.cm-content');
@@ -200,47 +250,65 @@ test('a crash names the function and the line', async () => {
   await page.keyboard.press('Enter');
   await page.keyboard.up('Control');
   assert.equal(await page.evaluate(() => window.telkaPlayground.runs), runs + 1, 'one run per Ctrl+Enter');
-  assert.ok(await s.eventually(async () => /crashed: integer divide by zero in/.test(await statusText(page)), 10000),
-            await statusText(page));
+  assert.ok(
+    await s.eventually(async () => /crashed: integer divide by zero in/.test(await statusText(page)), 10000),
+    await statusText(page)
+  );
   assert.match(await statusText(page), /^The program crashed: integer divide by zero in share \(main\.c line 7\)\.$/);
 });
 
 test('a program that allocates without end is ended with a message', async () => {
-  await setSource(page, '#include <stdlib.h>\n#include <telka.h>\n\nchar *volatile last;\n\nint main(void)\n{\n' +
-                        '    TELKA_open();\n    for (;;)\n        last = malloc(1 << 20);\n}\n');
+  await setSource(
+    page,
+    '#include <stdlib.h>\n#include <telka.h>\n\nchar *volatile last;\n\nint main(void)\n{\n' +
+      '    TELKA_open();\n    for (;;)\n        last = malloc(1 << 20);\n}\n'
+  );
   await run(page);
   assert.ok(await s.eventually(async () => (await state(page)) === 'crashed', 30000), await statusText(page));
-  assert.ok(await s.eventually(async () => /ran out of memory in main \(main\.c line 10\)/.test(await statusText(page))),
-            await statusText(page));
+  assert.ok(
+    await s.eventually(async () => /ran out of memory in main \(main\.c line 10\)/.test(await statusText(page))),
+    await statusText(page)
+  );
 });
 
 test('the line-input dialog returns the typed line', async () => {
-  await setSource(page, '#include <stdio.h>\n#include <telka.h>\n\nint main(void)\n{\n    char name[256] = "";\n' +
-                        '    TELKA_open();\n    TELKA_gets("What is your name?", name);\n' +
-                        '    printf("Hello, %s!\\n", name);\n    TELKA_close();\n    return 0;\n}\n');
+  await setSource(
+    page,
+    '#include <stdio.h>\n#include <telka.h>\n\nint main(void)\n{\n    char name[256] = "";\n' +
+      '    TELKA_open();\n    TELKA_gets("What is your name?", name);\n' +
+      '    printf("Hello, %s!\\n", name);\n    TELKA_close();\n    return 0;\n}\n'
+  );
   assert.equal(await run(page), 'running');
-  const dialog = () => page.evaluate(() => {
-    const d = [...document.querySelectorAll('.telka-window')].find(
-        (w) => !w.hidden && !['TELKA Graphics', 'TELKA Text'].includes(w.dataset.title));
-    return d ? d.dataset.title : null;
-  });
+  const dialog = () =>
+    page.evaluate(() => {
+      const d = [...document.querySelectorAll('.telka-window')].find(
+        (w) => !w.hidden && !['TELKA Graphics', 'TELKA Text'].includes(w.dataset.title)
+      );
+      return d ? d.dataset.title : null;
+    });
   assert.ok(await s.eventually(async () => (await dialog()) !== null, 10000), 'the dialog is shown');
   // The keyboard goes to the dialog (given to it as a click would).
-  await page.evaluate((title) => {
-    const frame = document.querySelector(`.telka-window[data-title="${title}"]`);
-    if (!frame.contains(document.activeElement)) frame.querySelector('canvas').focus();
-  }, await dialog());
+  await page.evaluate(
+    (title) => {
+      const frame = document.querySelector(`.telka-window[data-title="${title}"]`);
+      if (!frame.contains(document.activeElement)) frame.querySelector('canvas').focus();
+    },
+    await dialog()
+  );
   await s.typeText(page, 'Ada');
   await page.keyboard.press('Enter');
-  assert.ok(await s.eventually(() => page.$eval('#pg-console', (e) => e.textContent.includes('Hello, Ada!')), 10000),
-            await page.$eval('#pg-console', (e) => e.textContent));
+  assert.ok(
+    await s.eventually(() => page.$eval('#pg-console', (e) => e.textContent.includes('Hello, Ada!')), 10000),
+    await page.$eval('#pg-console', (e) => e.textContent)
+  );
   assert.ok(await s.eventually(async () => (await state(page)) === 'ended', 10000));
 });
 
 test('a share link opens the program as text and runs nothing until Run', async () => {
-  const hostile = '/* <img src=x onerror="window.pwned=1"> </script><script>window.pwned=2</script> é ✓ */\n' +
-                  '#error <img src=x onerror="window.pwned=3"><script>window.pwned=4</script>\n' +
-                  '#include <telka.h>\nint main(void) { TELKA_open(); TELKA_close(); return 0; }\n';
+  const hostile =
+    '/* <img src=x onerror="window.pwned=1"> </script><script>window.pwned=2</script> é ✓ */\n' +
+    '#error <img src=x onerror="window.pwned=3"><script>window.pwned=4</script>\n' +
+    '#include <telka.h>\nint main(void) { TELKA_open(); TELKA_close(); return 0; }\n';
   await setSource(page, hostile, 'c++');
   await page.locator('::-p-aria([name="Share"][role="button"])').click();
   await page.waitForFunction(() => !!window.telkaPlayground.shareLink);
@@ -264,7 +332,10 @@ test('a share link opens the program as text and runs nothing until Run', async 
   // Its compiler message quotes the markup, as text too.
   assert.equal(await run(shared), 'errors');
   const items = await shared.$$eval('#pg-diagnostics button', (b) => b.map((x) => x.textContent));
-  assert.ok(items.some((t) => t.includes('error: <img src=x onerror="window.pwned=3"><script>')), items.join('\n'));
+  assert.ok(
+    items.some((t) => t.includes('error: <img src=x onerror="window.pwned=3"><script>')),
+    items.join('\n')
+  );
   assert.equal(await shared.$$eval('img, body script:not([src])', (e) => e.length), 0);
   assert.equal(await shared.evaluate(() => window.pwned), undefined);
   await shared.close();

@@ -6,8 +6,15 @@ import {execFileSync} from 'node:child_process';
 import fs from 'node:fs';
 import {test} from 'node:test';
 
-import {compileArgs, linkArgs, makeCompiler, parseDiagnostics, parseDriverPlan, parseLinkFlags, withOutput}
-  from '../../web/compiler/compiler.js';
+import {
+  compileArgs,
+  linkArgs,
+  makeCompiler,
+  parseDiagnostics,
+  parseDriverPlan,
+  parseLinkFlags,
+  withOutput,
+} from '../../web/compiler/compiler.js';
 import {readFragment, shareFragment, toBase64Url} from '../../web/playground/share.js';
 
 async function deflate(bytes) {
@@ -31,8 +38,11 @@ test("the teachers' link maker in docs/playground.md makes links the page reads"
   const doc = fs.readFileSync(new URL('../../docs/playground.md', import.meta.url), 'utf8');
   const maker = /```python\n([\s\S]*?)\nfor exercise/.exec(doc)[1];
   const source = '#include <telka.h>\n/* é ✓ */\nint main(void) { return 0; }\n';
-  const link = execFileSync('python3', ['-c', `${maker}\nimport sys\nprint(playground_link("S/", sys.stdin.read()))`],
-                            {input: source}).toString().trim();
+  const link = execFileSync('python3', ['-c', `${maker}\nimport sys\nprint(playground_link("S/", sys.stdin.read()))`], {
+    input: source,
+  })
+    .toString()
+    .trim();
   assert.match(link, /^S\/playground\.html#code=/);
   assert.deepEqual(await readFragment(link.slice(link.indexOf('#'))), {ok: true, source, lang: 'c'});
 });
@@ -61,19 +71,25 @@ test('damaged, oversized and non-text links are refused in words', async () => {
 test('clang and wasm-ld messages become located diagnostics', () => {
   const log = [
     'In file included from main.c:2:',
-    'telka.h:150:5: error: conflicting types for \'TELKA_main\'',
-    'main.c:4:9: warning: unused variable \'x\' [-Wunused-variable]',
+    "telka.h:150:5: error: conflicting types for 'TELKA_main'",
+    "main.c:4:9: warning: unused variable 'x' [-Wunused-variable]",
     '    4 |     int x;',
     '      |         ^',
-    'main.c:7:1: fatal error: expected \'}\'',
+    "main.c:7:1: fatal error: expected '}'",
     'wasm-ld: error: main.o: undefined symbol: draw_grid',
     '>>> referenced by main.c:12',
     'clang++: error: linker command failed with exit code 1 (use -v to see invocation)',
   ].join('\n');
   assert.deepEqual(parseDiagnostics(log, 'main.c'), [
-    {line: 2, column: 0, severity: 'error', message: 'telka.h:150: conflicting types for \'TELKA_main\'', file: 'telka.h'},
-    {line: 4, column: 9, severity: 'warning', message: 'unused variable \'x\' [-Wunused-variable]'},
-    {line: 7, column: 1, severity: 'error', message: 'expected \'}\''},
+    {
+      line: 2,
+      column: 0,
+      severity: 'error',
+      message: "telka.h:150: conflicting types for 'TELKA_main'",
+      file: 'telka.h',
+    },
+    {line: 4, column: 9, severity: 'warning', message: "unused variable 'x' [-Wunused-variable]"},
+    {line: 7, column: 1, severity: 'error', message: "expected '}'"},
     {line: 12, column: 0, severity: 'error', message: 'undefined symbol: draw_grid'},
   ]);
 });
@@ -88,19 +104,41 @@ test('the compile and link commands', () => {
 });
 
 test("the driver's command lines are read from clang -### and reused with another output", () => {
-  const text = 'clang version 22.1.0 (https://example.invalid/llvm-project 9560ae0)\n' +
-               'Target: wasm32-unknown-wasip1\nThread model: posix\nInstalledDir: \nBuild config: +assertions\n' +
-               ' (in-process)\n' +
-               ' "" "clang" "-cc1" "-triple" "wasm32-unknown-wasip1" "-O1" "-main-file-name" "main.c" ' +
-               '"-D" "MSG=\\"a b\\"" "-o" "main.o" "-x" "c" "main.c"\n' +
-               ' "wasm-ld" "-L/usr/lib/wasm32-wasip1" "/usr/lib/wasm32-wasip1/crt1-command.o" "main.o" "-ltelka" ' +
-               '"-o" "program.wasm"\n\n';
+  const text =
+    'clang version 22.1.0 (https://example.invalid/llvm-project 9560ae0)\n' +
+    'Target: wasm32-unknown-wasip1\nThread model: posix\nInstalledDir: \nBuild config: +assertions\n' +
+    ' (in-process)\n' +
+    ' "" "clang" "-cc1" "-triple" "wasm32-unknown-wasip1" "-O1" "-main-file-name" "main.c" ' +
+    '"-D" "MSG=\\"a b\\"" "-o" "main.o" "-x" "c" "main.c"\n' +
+    ' "wasm-ld" "-L/usr/lib/wasm32-wasip1" "/usr/lib/wasm32-wasip1/crt1-command.o" "main.o" "-ltelka" ' +
+    '"-o" "program.wasm"\n\n';
   const plan = parseDriverPlan(text);
   assert.deepEqual(plan, [
-    ['clang', '-cc1', '-triple', 'wasm32-unknown-wasip1', '-O1', '-main-file-name', 'main.c',
-     '-D', 'MSG="a b"', '-o', 'main.o', '-x', 'c', 'main.c'],
-    ['wasm-ld', '-L/usr/lib/wasm32-wasip1', '/usr/lib/wasm32-wasip1/crt1-command.o', 'main.o', '-ltelka',
-     '-o', 'program.wasm'],
+    [
+      'clang',
+      '-cc1',
+      '-triple',
+      'wasm32-unknown-wasip1',
+      '-O1',
+      '-main-file-name',
+      'main.c',
+      '-D',
+      'MSG="a b"',
+      '-o',
+      'main.o',
+      '-x',
+      'c',
+      'main.c',
+    ],
+    [
+      'wasm-ld',
+      '-L/usr/lib/wasm32-wasip1',
+      '/usr/lib/wasm32-wasip1/crt1-command.o',
+      'main.o',
+      '-ltelka',
+      '-o',
+      'program.wasm',
+    ],
   ]);
   const linked = withOutput([plan[1]], 'main.wasm');
   assert.deepEqual(linked[0].slice(-2), ['-o', 'main.wasm']);
@@ -119,11 +157,14 @@ test('the reused command lines compile as the driver does, and errors still come
   const bundle = new URL('../../web/node_modules/@yowasp/clang/gen/bundle.js', import.meta.url);
   if (!fs.existsSync(bundle)) return t.skip('the compiler package is not installed (cd web && npm ci)');
   const {Exit, runClang, runLLVM} = await import(bundle.href);
-  const source = '#include <stdio.h>\nstatic int twice(int x) { return 2 * x; }\n' +
-                 'int main(void) { printf("%d\\n", twice(21)); return 0; }\n';
+  const source =
+    '#include <stdio.h>\nstatic int twice(int x) { return 2 * x; }\n' +
+    'int main(void) { printf("%d\\n", twice(21)); return 0; }\n';
   let said = '';
   const quiet = {stdout: () => {}, stderr: () => {}, decodeASCII: false};
-  const listen = (b) => { if (b) said += Buffer.from(b).toString(); };
+  const listen = (b) => {
+    if (b) said += Buffer.from(b).toString();
+  };
   const hear = {...quiet, stdout: listen, stderr: listen};
   await runLLVM(null, {}, {fetchProgress: () => {}});
   const [cc, ...args] = compileArgs('c');
@@ -132,18 +173,33 @@ test('the reused command lines compile as the driver does, and errors still come
   assert.ok(plan && plan.length === 1 && plan[0].includes('-cc1'), said);
   const viaPlan = await runLLVM(plan[0], {'main.c': source}, quiet);
   const viaDriver = await runClang(compileArgs('c'), {'main.c': source}, quiet);
-  assert.equal(Buffer.compare(Buffer.from(viaPlan['main.o']), Buffer.from(viaDriver['main.o'])), 0,
-               'the same object file, byte for byte');
+  assert.equal(
+    Buffer.compare(Buffer.from(viaPlan['main.o']), Buffer.from(viaDriver['main.o'])),
+    0,
+    'the same object file, byte for byte'
+  );
 
   const compiler = makeCompiler({runClang, runLLVM, Exit, linkFlags: ['-lc++', '-lc++abi']});
   assert.deepEqual(await compiler.prepare(['c', 'c++']), {c: true, 'c++': true, link: true});
   const linked = await compiler.compile({source, lang: 'c'});
   assert.equal(linked.ok, false);
-  assert.deepEqual(linked.diagnostics.map((d) => d.message), ['unable to find library -ltelka'], linked.log);
+  assert.deepEqual(
+    linked.diagnostics.map((d) => d.message),
+    ['unable to find library -ltelka'],
+    linked.log
+  );
   const bad = await compiler.compile({source: 'int main(void) { return nope; }\n', lang: 'c'});
-  assert.deepEqual(bad.diagnostics.map((d) => [d.line, d.severity]), [[1, 'error']], bad.log);
+  assert.deepEqual(
+    bad.diagnostics.map((d) => [d.line, d.severity]),
+    [[1, 'error']],
+    bad.log
+  );
   const cxx = await compiler.compile({source: 'int main() { auto x = ; }\n', lang: 'c++'});
-  assert.deepEqual(cxx.diagnostics.map((d) => [d.line, d.severity]), [[1, 'error']], cxx.log);
+  assert.deepEqual(
+    cxx.diagnostics.map((d) => [d.line, d.severity]),
+    [[1, 'error']],
+    cxx.log
+  );
 });
 
 // The page's side of the compile worker with a stand-in Worker: a worker
@@ -151,8 +207,13 @@ test('the reused command lines compile as the driver does, and errors still come
 test('the page takes over the early compile worker and its messages in order', async () => {
   const posted = [];
   class FakeWorker {
-    constructor(url) { this.url = String(url); FakeWorker.made.push(this); }
-    postMessage(message) { posted.push(message); }
+    constructor(url) {
+      this.url = String(url);
+      FakeWorker.made.push(this);
+    }
+    postMessage(message) {
+      posted.push(message);
+    }
   }
   FakeWorker.made = [];
   const saved = {window: globalThis.window, Worker: globalThis.Worker};
@@ -161,12 +222,19 @@ test('the page takes over the early compile worker and its messages in order', a
     const {startCompiler} = await import('../../web/playground/compiler-client.js');
     const seen = [];
     const handlers = {
-      onProgress: (m) => seen.push(`progress ${m.loaded}`), onReady: () => seen.push('ready'),
-      onWarm: () => seen.push('warm'), onFailed: (m) => seen.push(`failed ${m}`),
+      onProgress: (m) => seen.push(`progress ${m.loaded}`),
+      onReady: () => seen.push('ready'),
+      onWarm: () => seen.push('warm'),
+      onFailed: (m) => seen.push(`failed ${m}`),
     };
     const early = new FakeWorker('early');
-    globalThis.window = {telkaCompilerStart: {worker: early, error: null,
-                                              events: [{data: {type: 'progress', loaded: 5}}, {data: {type: 'ready', ms: {}}}]}};
+    globalThis.window = {
+      telkaCompilerStart: {
+        worker: early,
+        error: null,
+        events: [{data: {type: 'progress', loaded: 5}}, {data: {type: 'ready', ms: {}}}],
+      },
+    };
     const client = startCompiler({url: 'unused', ...handlers});
     assert.deepEqual(seen, ['progress 5', 'ready']);
     assert.equal(FakeWorker.made.length, 1, 'no second worker');
@@ -180,8 +248,13 @@ test('the page takes over the early compile worker and its messages in order', a
     // An early worker that failed to load: its error, kept, fails the compiler.
     seen.length = 0;
     const broken = new FakeWorker('broken');
-    globalThis.window = {telkaCompilerStart: {worker: broken, error: null,
-                                              events: [{type: 'error', message: 'no such script', preventDefault() {}}]}};
+    globalThis.window = {
+      telkaCompilerStart: {
+        worker: broken,
+        error: null,
+        events: [{type: 'error', message: 'no such script', preventDefault() {}}],
+      },
+    };
     const failedClient = startCompiler({url: 'unused', ...handlers});
     assert.deepEqual(seen, ['failed the compiler stopped: no such script']);
     await assert.rejects(failedClient.compile({source: '', lang: 'c'}), /no such script/);

@@ -28,7 +28,9 @@ const tmp = (name) => {
   made.push(dir);
   return dir;
 };
-process.on('exit', () => { for (const dir of made) fs.rmSync(dir, {recursive: true, force: true}); });
+process.on('exit', () => {
+  for (const dir of made) fs.rmSync(dir, {recursive: true, force: true});
+});
 
 function write(dir, rel, data) {
   const file = path.join(dir, rel);
@@ -58,8 +60,18 @@ function serve(site, ...extra) {
     proc.stdout.on('data', (d) => {
       out += d;
       const m = /http:\/\/127\.0\.0\.1:(\d+)\//.exec(out);
-      if (m) resolve({base: m[0], port: Number(m[1]), proc, requests, exited,
-                      stop: () => { proc.kill('SIGTERM'); return exited; }});
+      if (m)
+        resolve({
+          base: m[0],
+          port: Number(m[1]),
+          proc,
+          requests,
+          exited,
+          stop: () => {
+            proc.kill('SIGTERM');
+            return exited;
+          },
+        });
     });
     exited.then(({code}) => reject(new Error(`serve.mjs ended (${code}) before listening: ${err}`)));
     setTimeout(() => reject(new Error('serve.mjs printed no address')), 10000).unref();
@@ -110,7 +122,9 @@ describe('serve.mjs', () => {
     assert.equal(r.status, 0, r.stderr);
     server = await serve(site);
   });
-  after(async () => { await server?.stop(); });
+  after(async () => {
+    await server?.stop();
+  });
 
   test('isolation headers, and the types the page relies on', async () => {
     const types = {
@@ -136,18 +150,24 @@ describe('serve.mjs', () => {
   test('the compressed copy where the browser takes it, logged with the bytes sent; a revalidation is a 304', async () => {
     const raw = fs.readFileSync(path.join(site, 'app.js'));
     const br = fs.readFileSync(path.join(site, 'app.js.br'));
-    await sleep(100);  // the log lines arrive through a pipe
+    await sleep(100); // the log lines arrive through a pipe
     server.requests.length = 0;
     const r = await request(server.port, '/app.js', {headers: {'accept-encoding': 'gzip, deflate, br'}});
     assert.equal(r.headers['content-encoding'], 'br');
     assert.deepEqual(zlib.brotliDecompressSync(r.body), raw);
     assert.equal(r.headers['cross-origin-embedder-policy'], 'require-corp');
     assert.deepEqual((await request(server.port, '/app.js')).body, raw);
-    const again = await request(server.port, '/app.js', {headers: {'accept-encoding': 'br', 'if-none-match': r.headers.etag}});
+    const again = await request(server.port, '/app.js', {
+      headers: {'accept-encoding': 'br', 'if-none-match': r.headers.etag},
+    });
     assert.equal(again.status, 304);
     assert.equal(again.body.length, 0);
     await sleep(100);
-    assert.deepEqual(server.requests, [`GET /app.js 200 ${br.length} br`, `GET /app.js 200 ${raw.length}`, 'GET /app.js 304 -']);
+    assert.deepEqual(server.requests, [
+      `GET /app.js 200 ${br.length} br`,
+      `GET /app.js 200 ${raw.length}`,
+      'GET /app.js 304 -',
+    ]);
   });
 
   test('a copy older than its file is not served', async () => {
@@ -168,10 +188,21 @@ describe('serve.mjs', () => {
   });
 
   test('paths out of the site are refused, encoded or not, symlinks too', async () => {
-    for (const p of ['/../secret.txt', '/%2e%2e/secret.txt', '/..%2fsecret.txt', '/%2E%2E%2Fsecret.txt',
-                     '/sub/%2e%2e/%2e%2e/secret.txt', '/..\\secret.txt', '/%5c..%5csecret.txt', '/leak.txt',
-                     '/leakdir/secret.txt', '/%00', '/.precompress.json', `/${'..%2f'.repeat(8)}etc/passwd`,
-                     '/%zz']) {
+    for (const p of [
+      '/../secret.txt',
+      '/%2e%2e/secret.txt',
+      '/..%2fsecret.txt',
+      '/%2E%2E%2Fsecret.txt',
+      '/sub/%2e%2e/%2e%2e/secret.txt',
+      '/..\\secret.txt',
+      '/%5c..%5csecret.txt',
+      '/leak.txt',
+      '/leakdir/secret.txt',
+      '/%00',
+      '/.precompress.json',
+      `/${'..%2f'.repeat(8)}etc/passwd`,
+      '/%zz',
+    ]) {
       const r = await request(server.port, p);
       assert.ok([400, 403, 404].includes(r.status), `${p}: ${r.status}`);
       assert.ok(!r.body.toString().includes('SECRET'), p);
@@ -240,8 +271,10 @@ describe('precompress.mjs and service-worker.mjs', () => {
     assert.ok(!fs.existsSync(path.join(dir, 'noise.wasm.br')), 'noise does not compress by 10%');
     assert.ok(!fs.existsSync(path.join(dir, 'tiny.js.br')), 'too small to bother');
     assert.ok(!fs.existsSync(path.join(dir, 'pic.png.gz')), 'PNG is compressed already');
-    assert.deepEqual(zlib.brotliDecompressSync(fs.readFileSync(path.join(dir, 'text.js.br'))),
-                     fs.readFileSync(path.join(dir, 'text.js')));
+    assert.deepEqual(
+      zlib.brotliDecompressSync(fs.readFileSync(path.join(dir, 'text.js.br'))),
+      fs.readFileSync(path.join(dir, 'text.js'))
+    );
 
     r = node(PRECOMPRESS, dir);
     assert.equal(r.status, 0);
@@ -272,7 +305,11 @@ describe('precompress.mjs and service-worker.mjs', () => {
     assert.equal(node(PRECOMPRESS, dir).status, 0);
     assert.equal(node(WORKER, dir).status, 0);
     const l1 = await buildList(dir);
-    assert.deepEqual(l1.files.map((f) => f.url), ['programs/a.wasm', 'index.html'], 'smallest first, no sw.js, copies or hidden files');
+    assert.deepEqual(
+      l1.files.map((f) => f.url),
+      ['programs/a.wasm', 'index.html'],
+      'smallest first, no sw.js, copies or hidden files'
+    );
     assert.equal(l1.files[0].size, 5000);
     assert.match(l1.files[0].revision, /^[0-9a-f]{64}$/);
     assert.match(l1.version, /^[0-9a-f]{16}$/);
@@ -296,7 +333,10 @@ function makeBrowserSite({withWorker = true} = {}) {
   const page = (title) => `<!doctype html><html><head><meta charset="utf-8"><script src="coi.js"></script>
 <title>${title}</title></head><body><p id="state">loading</p><script src="page.js"></script></body></html>\n`;
   write(dir, 'index.html', page('coi test'));
-  write(dir, 'page.js', `
+  write(
+    dir,
+    'page.js',
+    `
 const loads = Number(sessionStorage.getItem('loads') || 0) + 1;
 sessionStorage.setItem('loads', String(loads));
 (async () => {
@@ -317,15 +357,20 @@ sessionStorage.setItem('loads', String(loads));
   window.result = out;
   document.getElementById('state').textContent = JSON.stringify(out);
 })().catch((e) => { window.result = {error: String(e)}; });
-`);
-  write(dir, 'runtime/worker.js', `
+`
+  );
+  write(
+    dir,
+    'runtime/worker.js',
+    `
 self.onmessage = async (e) => {
   const cell = new Int32Array(e.data);
   const waited = Atomics.wait(cell, 0, 0, 5);
   const data = await (await fetch('../data.txt')).text();  // a Worker's own fetch, as the compiler's
   postMessage('waited: ' + waited + ', read: ' + data.trim());
 };
-`);
+`
+  );
   write(dir, 'data.txt', 'version one\n');
   // 6 MB, above what install waits for; half compressible, so the server sends it as brotli.
   write(dir, 'programs/big.wasm', Buffer.concat([crypto.randomBytes(3 << 20), Buffer.alloc(3 << 20, 42)]));
@@ -356,7 +401,9 @@ describe('sw.js and coi.js in Chromium', {skip: !fs.existsSync(CHROMIUM) && `no 
     const {default: puppeteer} = await import('puppeteer-core');
     browser = await puppeteer.launch({executablePath: CHROMIUM, headless: true, args: ['--no-sandbox']});
   });
-  after(async () => { await browser?.close(); });
+  after(async () => {
+    await browser?.close();
+  });
 
   test('a host without the headers: isolated after one reload, then offline from the cache', async () => {
     const site = makeBrowserSite();
@@ -366,8 +413,11 @@ describe('sw.js and coi.js in Chromium', {skip: !fs.existsSync(CHROMIUM) && `no 
       const page = await context.newPage();
       await page.goto(`${server.base}index.html?program=demo`);
       // The first document is not isolated and reloads; wait for the one that is, or gives up.
-      const first = await pageValue(page, () => window.result &&
-          (window.result.isolated || window.telkaIsolation.state === 'unavailable') && window.result);
+      const first = await pageValue(
+        page,
+        () =>
+          window.result && (window.result.isolated || window.telkaIsolation.state === 'unavailable') && window.result
+      );
       assert.equal(first.error, undefined, first.error);
       assert.equal(first.isolated, true);
       assert.equal(first.loads, 2, 'isolated after exactly one reload');
@@ -377,8 +427,11 @@ describe('sw.js and coi.js in Chromium', {skip: !fs.existsSync(CHROMIUM) && `no 
       assert.equal(first.bigType, 'application/wasm');
       assert.equal(first.bigCoep, 'require-corp');
 
-      const offline = await pageValue(page, () => window.telkaIsolation.offline.state === 'ready' &&
-                                                  window.telkaIsolation.offline, 60000);
+      const offline = await pageValue(
+        page,
+        () => window.telkaIsolation.offline.state === 'ready' && window.telkaIsolation.offline,
+        60000
+      );
       const manifest = await buildList(site);
       assert.equal(offline.version, manifest.version);
 
@@ -390,7 +443,10 @@ describe('sw.js and coi.js in Chromium', {skip: !fs.existsSync(CHROMIUM) && `no 
       assert.equal(second.loads, 3, 'no further reload');
       await sleep(300);
       const fetched = server.requests.filter((line) => /^GET /.test(line) && !/ 304 /.test(line));
-      assert.ok(fetched.every((line) => /^GET \/sw\.js /.test(line)), fetched.join('\n'));
+      assert.ok(
+        fetched.every((line) => /^GET \/sw\.js /.test(line)),
+        fetched.join('\n')
+      );
 
       // A new build changes one small file: the new worker fetches that file only and drops its old copy.
       write(site, 'data.txt', 'version two\n');
@@ -398,18 +454,28 @@ describe('sw.js and coi.js in Chromium', {skip: !fs.existsSync(CHROMIUM) && `no 
       const manifest2 = await buildList(site);
       server.requests.length = 0;
       await page.evaluate(() => navigator.serviceWorker.getRegistration().then((r) => r.update()));
-      await page.waitForFunction((old) => window.telkaIsolation.offline.version !== old, {timeout: 30000}, manifest.version);
+      await page.waitForFunction(
+        (old) => window.telkaIsolation.offline.version !== old,
+        {timeout: 30000},
+        manifest.version
+      );
       const updated = await page.evaluate(() => window.telkaIsolation.offline);
       assert.equal(updated.state, 'ready');
       assert.equal(updated.version, manifest2.version);
-      await sleep(300);  // the server's log lines arrive through a pipe
+      await sleep(300); // the server's log lines arrive through a pipe
       const got = server.requests.filter((line) => /^GET /.test(line)).map((line) => line.split(' ')[1]);
       assert.deepEqual(got.sort(), ['/data.txt', '/sw.js']);
       // The old copy goes once the new worker has activated, which its pages hear of a moment before.
       const expected = JSON.stringify(manifest2.files.map((f) => '/' + f.url).sort());
-      await page.waitForFunction(async (expected) => expected === JSON.stringify(
-          (await (await caches.open('telka-files-v2')).keys()).map((r) => new URL(r.url).pathname).sort()),
-                                 {timeout: 10000}, expected);
+      await page.waitForFunction(
+        async (expected) =>
+          expected ===
+          JSON.stringify(
+            (await (await caches.open('telka-files-v2')).keys()).map((r) => new URL(r.url).pathname).sort()
+          ),
+        {timeout: 10000},
+        expected
+      );
 
       // The network gone: the page, its script, the Worker and the large file still load.
       await server.stop();
@@ -443,8 +509,11 @@ describe('sw.js and coi.js in Chromium', {skip: !fs.existsSync(CHROMIUM) && `no 
       const r = await pageValue(page, () => window.result);
       assert.equal(r.isolated, true);
       assert.equal(r.loads, 1);
-      const offline = await pageValue(page, () => window.telkaIsolation.offline.state === 'ready' &&
-                                                  window.telkaIsolation.offline, 60000);
+      const offline = await pageValue(
+        page,
+        () => window.telkaIsolation.offline.state === 'ready' && window.telkaIsolation.offline,
+        60000
+      );
       const manifest = await buildList(site);
       assert.equal(offline.files, manifest.files.length);
       assert.equal(offline.version, manifest.version);
@@ -481,12 +550,18 @@ describe('licences.mjs', () => {
     write(site, 'index.html', '<p>x</p>');
     write(site, 'fonts/DejaVuSans.ttf', 'font');
     const web = tmp('lic-web');
-    write(web, 'package-lock.json', JSON.stringify({packages: {
-      '': {dependencies: {'@scope/editor': '1.0.0'}, devDependencies: {esbuild: '0.1.0'}},
-      'node_modules/@scope/editor': {version: '1.0.0', license: 'MIT', dependencies: {helper: '^2'}},
-      'node_modules/helper': {version: '2.1.0', license: 'ISC'},
-      'node_modules/esbuild': {version: '0.1.0', license: 'MIT', dev: true},
-    }}));
+    write(
+      web,
+      'package-lock.json',
+      JSON.stringify({
+        packages: {
+          '': {dependencies: {'@scope/editor': '1.0.0'}, devDependencies: {esbuild: '0.1.0'}},
+          'node_modules/@scope/editor': {version: '1.0.0', license: 'MIT', dependencies: {helper: '^2'}},
+          'node_modules/helper': {version: '2.1.0', license: 'ISC'},
+          'node_modules/esbuild': {version: '0.1.0', license: 'MIT', dev: true},
+        },
+      })
+    );
     write(web, 'node_modules/@scope/editor/package.json', '{"license": "MIT"}');
     write(web, 'node_modules/@scope/editor/LICENSE', 'MIT <script>alert("x")</script> & friends');
     write(web, 'node_modules/helper/package.json', '{"license": "ISC"}');
@@ -502,33 +577,56 @@ describe('licences.mjs', () => {
     assert.match(html, /its README says:<\/p><pre>ISC, see &lt;the site&gt;\.<\/pre>/);
     assert.match(html, /has no licence file/, 'TELKA without a licence file says so');
     assert.match(r.stderr, /no LICENSE file/);
-    for (const [file, text] of [['/usr/share/doc/libfreetype6/copyright', /FreeType/],
-                                ['/usr/share/doc/fonts-dejavu-core/copyright', /DejaVu/]]) {
-      if (fs.existsSync(file)) assert.ok(html.includes(escapeForTest(fs.readFileSync(file, 'utf8').slice(0, 200))), file);
+    for (const [file, text] of [
+      ['/usr/share/doc/libfreetype6/copyright', /FreeType/],
+      ['/usr/share/doc/fonts-dejavu-core/copyright', /DejaVu/],
+    ]) {
+      if (fs.existsSync(file))
+        assert.ok(html.includes(escapeForTest(fs.readFileSync(file, 'utf8').slice(0, 200))), file);
       assert.match(html, text);
     }
     assert.equal(node(LICENCES).status, 2);
     assert.equal(node(LICENCES, path.join(site, 'none')).status, 1);
   });
 
-  test('the real package list: every package the site bundles or copies', {
-    skip: !fs.existsSync(path.join(ROOT, 'web/node_modules/@yowasp/clang')) && 'web/node_modules not installed (cd web && npm ci)',
-  }, () => {
-    const site = tmp('lic-real');
-    write(site, 'index.html', '<p>x</p>');
-    const r = node(LICENCES, site);
-    assert.equal(r.status, 0, r.stderr);
-    const html = fs.readFileSync(path.join(site, 'licences.html'), 'utf8');
-    for (const name of ['@yowasp/clang', 'codemirror', '@codemirror/view', '@codemirror/state', '@codemirror/lang-cpp',
-                        '@codemirror/lint', '@lezer/common', '@lezer/cpp', 'style-mod', 'crelt', 'w3c-keyname',
-                        '@bjorn3/browser_wasi_shim', 'workbox-precaching', 'workbox-core', 'workbox-routing',
-                        'workbox-strategies']) {
-      assert.ok(html.includes(`>${name}</a>`), name);
+  test(
+    'the real package list: every package the site bundles or copies',
+    {
+      skip:
+        !fs.existsSync(path.join(ROOT, 'web/node_modules/@yowasp/clang')) &&
+        'web/node_modules not installed (cd web && npm ci)',
+    },
+    () => {
+      const site = tmp('lic-real');
+      write(site, 'index.html', '<p>x</p>');
+      const r = node(LICENCES, site);
+      assert.equal(r.status, 0, r.stderr);
+      const html = fs.readFileSync(path.join(site, 'licences.html'), 'utf8');
+      for (const name of [
+        '@yowasp/clang',
+        'codemirror',
+        '@codemirror/view',
+        '@codemirror/state',
+        '@codemirror/lang-cpp',
+        '@codemirror/lint',
+        '@lezer/common',
+        '@lezer/cpp',
+        'style-mod',
+        'crelt',
+        'w3c-keyname',
+        '@bjorn3/browser_wasi_shim',
+        'workbox-precaching',
+        'workbox-core',
+        'workbox-routing',
+        'workbox-strategies',
+      ]) {
+        assert.ok(html.includes(`>${name}</a>`), name);
+      }
+      assert.doesNotMatch(html, />(esbuild|sirv|mrmime)</, 'the build and serve tools are not shipped');
+      assert.match(html, /Apache-2\.0 WITH LLVM-exception/);
+      assert.match(html, /wasi-libc/);
     }
-    assert.doesNotMatch(html, />(esbuild|sirv|mrmime)</, 'the build and serve tools are not shipped');
-    assert.match(html, /Apache-2\.0 WITH LLVM-exception/);
-    assert.match(html, /wasi-libc/);
-  });
+  );
 });
 
 function escapeForTest(text) {

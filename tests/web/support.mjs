@@ -18,8 +18,9 @@ export const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 // Starts the site's own server on a free port and reads the address it prints.
 export async function serve(site = SITE, extra = []) {
   if (!fs.existsSync(path.join(site, 'index.html'))) throw new Error(`no site in ${site}: run make web`);
-  const server = spawn(process.execPath, [path.join(ROOT, 'web/serve.mjs'), site, '--port', '0', '--quiet', ...extra],
-                       {stdio: ['ignore', 'pipe', 'inherit']});
+  const server = spawn(process.execPath, [path.join(ROOT, 'web/serve.mjs'), site, '--port', '0', '--quiet', ...extra], {
+    stdio: ['ignore', 'pipe', 'inherit'],
+  });
   const base = await new Promise((resolve, reject) => {
     let text = '';
     const timer = setTimeout(() => reject(new Error('the http server did not start')), 10000);
@@ -65,9 +66,12 @@ export async function open(env, program, {timeout = 20000} = {}) {
   page.on('pageerror', (e) => errors.push(e.message));
   await page.goto(`${env.base}index.html?program=${program}`);
   await page.waitForFunction(
-      () => window.telkaPage && (window.telkaPage.state === 'failed' ||
-            (window.telkaPage.run && window.telkaPage.run.windows.firstPresentMs > 0)),
-      {timeout});
+    () =>
+      window.telkaPage &&
+      (window.telkaPage.state === 'failed' ||
+        (window.telkaPage.run && window.telkaPage.run.windows.firstPresentMs > 0)),
+    {timeout}
+  );
   const state = await page.evaluate(() => window.telkaPage.state);
   if (state !== 'running') throw new Error(`${program} is ${state}: ${errors.join('; ')}`);
   return {page, errors};
@@ -80,37 +84,56 @@ export async function shot(page, name) {
 // Host-surface pixel (menu bar included) of the window titled `title`, as
 // 0xRRGGBB; -1 when there is no such window.
 export function pixel(page, title, x, y) {
-  return page.evaluate((title, x, y) => {
-    const frame = document.querySelector(`.telka-window[data-title="${title}"]`);
-    if (!frame) return -1;
-    const d = frame.querySelector('canvas').getContext('2d').getImageData(x, y, 1, 1).data;
-    return (d[0] << 16) | (d[1] << 8) | d[2];
-  }, title, x, y);
+  return page.evaluate(
+    (title, x, y) => {
+      const frame = document.querySelector(`.telka-window[data-title="${title}"]`);
+      if (!frame) return -1;
+      const d = frame.querySelector('canvas').getContext('2d').getImageData(x, y, 1, 1).data;
+      return (d[0] << 16) | (d[1] << 8) | d[2];
+    },
+    title,
+    x,
+    y
+  );
 }
 
 // The pixels of a rectangle of a window's surface, row by row, as 0xRRGGBB,
 // read at one moment (a scan pixel by pixel can miss a fast object).
 export function pixels(page, title, x, y, w, h) {
-  return page.evaluate((title, x, y, w, h) => {
-    const frame = document.querySelector(`.telka-window[data-title="${title}"]`);
-    if (!frame) return [];
-    const d = frame.querySelector('canvas').getContext('2d').getImageData(x, y, w, h).data;
-    const out = [];
-    for (let i = 0; i < d.length; i += 4) out.push((d[i] << 16) | (d[i + 1] << 8) | d[i + 2]);
-    return out;
-  }, title, x, y, w, h);
+  return page.evaluate(
+    (title, x, y, w, h) => {
+      const frame = document.querySelector(`.telka-window[data-title="${title}"]`);
+      if (!frame) return [];
+      const d = frame.querySelector('canvas').getContext('2d').getImageData(x, y, w, h).data;
+      const out = [];
+      for (let i = 0; i < d.length; i += 4) out.push((d[i] << 16) | (d[i + 1] << 8) | d[i + 2]);
+      return out;
+    },
+    title,
+    x,
+    y,
+    w,
+    h
+  );
 }
 
 // A checksum of a rectangle of a window's surface.
 export function checksum(page, title, x, y, w, h) {
-  return page.evaluate((title, x, y, w, h) => {
-    const frame = document.querySelector(`.telka-window[data-title="${title}"]`);
-    if (!frame) return -1;
-    const d = frame.querySelector('canvas').getContext('2d').getImageData(x, y, w, h).data;
-    let sum = 2166136261;
-    for (let i = 0; i < d.length; ++i) sum = Math.imul(sum ^ d[i], 16777619) >>> 0;
-    return sum;
-  }, title, x, y, w, h);
+  return page.evaluate(
+    (title, x, y, w, h) => {
+      const frame = document.querySelector(`.telka-window[data-title="${title}"]`);
+      if (!frame) return -1;
+      const d = frame.querySelector('canvas').getContext('2d').getImageData(x, y, w, h).data;
+      let sum = 2166136261;
+      for (let i = 0; i < d.length; ++i) sum = Math.imul(sum ^ d[i], 16777619) >>> 0;
+      return sum;
+    },
+    title,
+    x,
+    y,
+    w,
+    h
+  );
 }
 
 // Polls `condition` until it holds or `timeout` ms pass.
@@ -166,8 +189,13 @@ export async function click(page, title, x, y) {
 export async function numpad(page, digit) {
   const session = await page.createCDPSession();
   const key = {
-    code: `Numpad${digit}`, key: String(digit), text: String(digit), unmodifiedText: String(digit),
-    windowsVirtualKeyCode: 96 + digit, nativeVirtualKeyCode: 96 + digit, location: 3,
+    code: `Numpad${digit}`,
+    key: String(digit),
+    text: String(digit),
+    unmodifiedText: String(digit),
+    windowsVirtualKeyCode: 96 + digit,
+    nativeVirtualKeyCode: 96 + digit,
+    location: 3,
   };
   await session.send('Input.dispatchKeyEvent', {type: 'keyDown', ...key});
   await session.send('Input.dispatchKeyEvent', {type: 'keyUp', ...key});

@@ -12,8 +12,9 @@ import puppeteer from 'puppeteer-core';
 import {SITE} from './support.mjs';
 
 const ROOT = path.resolve(path.dirname(new URL(import.meta.url).pathname), '../..');
-const server = spawn(process.execPath, [path.join(ROOT, 'web/serve.mjs'), SITE, '--port', '0'],
-                     {stdio: ['ignore', 'pipe', 'pipe']});
+const server = spawn(process.execPath, [path.join(ROOT, 'web/serve.mjs'), SITE, '--port', '0'], {
+  stdio: ['ignore', 'pipe', 'pipe'],
+});
 const requests = [];
 let log = '';
 server.stderr.on('data', (chunk) => {
@@ -49,32 +50,45 @@ function summary(list) {
   const served = list.reduce((a, r) => a + r.bytes, 0);
   const raw = full.reduce((a, r) => a + rawSize(r.url), 0);
   const largest = full.map((r) => r.bytes).reduce((a, b) => Math.max(a, b), 0);
-  return `${list.length} requests (${full.length} with a body), ${(served / 1e6).toFixed(2)} MB served ` +
-         `(${(raw / 1e6).toFixed(2)} MB as files), largest ${(largest / 1e6).toFixed(2)} MB`;
+  return (
+    `${list.length} requests (${full.length} with a body), ${(served / 1e6).toFixed(2)} MB served ` +
+    `(${(raw / 1e6).toFixed(2)} MB as files), largest ${(largest / 1e6).toFixed(2)} MB`
+  );
 }
 
 const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'visit-profile-'));
-const browser = await puppeteer.launch({executablePath: process.env.CHROMIUM || '/usr/bin/chromium', headless: true,
-                                        userDataDir: profile, args: ['--no-sandbox']});
+const browser = await puppeteer.launch({
+  executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
+  headless: true,
+  userDataDir: profile,
+  args: ['--no-sandbox'],
+});
 try {
   for (const visit of ['first', 'second']) {
     const from = requests.length;
     const page = await browser.newPage();
     await page.goto(`${base}playground.html`);
-    await page.waitForFunction(() => window.telkaPlayground && window.telkaPlayground.compiler === 'ready',
-                               {timeout: 300000});
-    const ms = await page.evaluate(() => ({ready: window.telkaPlayground.compilerReadyMs,
-                                          worker: window.telkaPlayground.compilerMs}));
+    await page.waitForFunction(() => window.telkaPlayground && window.telkaPlayground.compiler === 'ready', {
+      timeout: 300000,
+    });
+    const ms = await page.evaluate(() => ({
+      ready: window.telkaPlayground.compilerReadyMs,
+      worker: window.telkaPlayground.compilerMs,
+    }));
     // The warm-up build (clang's first, lazily compiled run) follows readiness.
     await page.waitForFunction(() => window.telkaPlayground.compilerWarmMs !== null, {timeout: 300000});
     ms.warm = await page.evaluate(() => window.telkaPlayground.compilerWarmMs);
     if (visit === 'first') {
-      await page.waitForFunction(() => window.telkaIsolation && window.telkaIsolation.offline.state === 'ready',
-                                 {timeout: 300000, polling: 500});
+      await page.waitForFunction(() => window.telkaIsolation && window.telkaIsolation.offline.state === 'ready', {
+        timeout: 300000,
+        polling: 500,
+      });
     }
     await new Promise((resolve) => setTimeout(resolve, 500));
-    console.log(`${visit} visit: compiler ready ${ms.ready.toFixed(0)} ms after navigation, warmed up at ` +
-                `${ms.warm.toFixed(0)} ms (worker: ${JSON.stringify(ms.worker)}); ${summary(requests.slice(from))}`);
+    console.log(
+      `${visit} visit: compiler ready ${ms.ready.toFixed(0)} ms after navigation, warmed up at ` +
+        `${ms.warm.toFixed(0)} ms (worker: ${JSON.stringify(ms.worker)}); ${summary(requests.slice(from))}`
+    );
     await page.close();
   }
 } finally {

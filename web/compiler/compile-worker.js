@@ -33,14 +33,18 @@ async function load() {
   // the site's files are smaller (the trimmed sysroot), so count against those.
   const total = sizes && sizes.total > 0 ? sizes.total : 0;
   let lastPost = 0;
-  await runClang(null, {}, {
-    fetchProgress({doneLength, totalLength}) {
-      const now = performance.now();
-      if (now - lastPost < 100 && doneLength < (total || totalLength)) return;
-      lastPost = now;
-      self.postMessage({type: 'progress', loaded: doneLength, total: total || totalLength});
-    },
-  });
+  await runClang(
+    null,
+    {},
+    {
+      fetchProgress({doneLength, totalLength}) {
+        const now = performance.now();
+        if (now - lastPost < 100 && doneLength < (total || totalLength)) return;
+        lastPost = now;
+        self.postMessage({type: 'progress', loaded: doneLength, total: total || totalLength});
+      },
+    }
+  );
   const loaded = performance.now();
   const compiler = makeCompiler({runClang, runLLVM, Exit, linkFlags: parseLinkFlags(flags)});
   await compiler.prepare();
@@ -68,7 +72,10 @@ compilerReady.catch(failed);
 
 // Requests run one after another, after the warm-up: clang is a
 // single-threaded program here and two at once would only share the core.
-let queue = compilerReady.then((compiler) => warm(compiler).catch(failed), () => null);
+let queue = compilerReady.then(
+  (compiler) => warm(compiler).catch(failed),
+  () => null
+);
 
 async function handle(message) {
   const compiler = await compilerReady.catch(() => null);
@@ -81,8 +88,12 @@ async function handle(message) {
     const transfer = result.wasm ? [result.wasm.buffer] : [];
     self.postMessage({id: message.id, type: 'compiled', ...result}, transfer);
   } else if (message.type === 'symbolize') {
-    const wasm = message.wasm instanceof Uint8Array ? message.wasm :
-                 message.wasm instanceof ArrayBuffer ? new Uint8Array(message.wasm) : null;
+    const wasm =
+      message.wasm instanceof Uint8Array
+        ? message.wasm
+        : message.wasm instanceof ArrayBuffer
+          ? new Uint8Array(message.wasm)
+          : null;
     const places = await compiler.symbolize({wasm, offsets: message.offsets});
     self.postMessage({id: message.id, type: 'symbolized', places});
   } else {
@@ -92,7 +103,9 @@ async function handle(message) {
 
 self.onmessage = (event) => {
   const message = event.data || {};
-  queue = queue.then(() => handle(message)).catch((e) => {
-    self.postMessage({id: message.id, type: 'error', message: String(e && e.message ? e.message : e)});
-  });
+  queue = queue
+    .then(() => handle(message))
+    .catch((e) => {
+      self.postMessage({id: message.id, type: 'error', message: String(e && e.message ? e.message : e)});
+    });
 };

@@ -12,7 +12,9 @@ const decoder = new TextDecoder();
 
 // The program's name as a file name in clang's file system.
 function fileName(name) {
-  const safe = String(name || 'program').replace(/[^A-Za-z0-9_-]/g, '').slice(0, 40);
+  const safe = String(name || 'program')
+    .replace(/[^A-Za-z0-9_-]/g, '')
+    .slice(0, 40);
   return safe || 'program';
 }
 
@@ -28,9 +30,14 @@ export function compileArgs(lang) {
     cxx ? 'clang++' : 'clang',
     cxx ? '-std=c++20' : '-std=c17',
     ...(cxx ? ['-fno-exceptions'] : []),
-    '-O1', '-g', '-Wall',
+    '-O1',
+    '-g',
+    '-Wall',
     '-fno-color-diagnostics',
-    '-c', sourceName(lang), '-o', 'main.o',
+    '-c',
+    sourceName(lang),
+    '-o',
+    'main.o',
   ];
 }
 
@@ -42,7 +49,10 @@ export function linkArgs(name, linkFlags) {
 
 // link-flags.txt: one flag a line; blank lines and # comments are skipped.
 export function parseLinkFlags(text) {
-  return String(text).split(/\r?\n/).map((l) => l.trim()).filter((l) => l && !l.startsWith('#'));
+  return String(text)
+    .split(/\r?\n/)
+    .map((l) => l.trim())
+    .filter((l) => l && !l.startsWith('#'));
 }
 
 // The tool command lines in the text of `clang -###`, each an argv without
@@ -133,7 +143,9 @@ export function parseDiagnostics(log, mainFile) {
 export function makeCompiler({runClang, runLLVM, Exit, linkFlags, now = () => performance.now()}) {
   function capture() {
     const chunks = [];
-    const sink = (bytes) => { if (bytes) chunks.push(decoder.decode(bytes, {stream: true})); };
+    const sink = (bytes) => {
+      if (bytes) chunks.push(decoder.decode(bytes, {stream: true}));
+    };
     return {sink, text: () => chunks.join('')};
   }
 
@@ -154,15 +166,22 @@ export function makeCompiler({runClang, runLLVM, Exit, linkFlags, now = () => pe
   const plans = new Map();
   async function plan(key, args, files) {
     if (!plans.has(key)) {
-      plans.set(key, (async () => {
-        const out = capture();
-        try {
-          await runLLVM([args[0], '-###', ...args.slice(1)], files, {stdout: out.sink, stderr: out.sink, decodeASCII: false});
-        } catch {
-          return null;
-        }
-        return parseDriverPlan(out.text());
-      })());
+      plans.set(
+        key,
+        (async () => {
+          const out = capture();
+          try {
+            await runLLVM([args[0], '-###', ...args.slice(1)], files, {
+              stdout: out.sink,
+              stderr: out.sink,
+              decodeASCII: false,
+            });
+          } catch {
+            return null;
+          }
+          return parseDriverPlan(out.text());
+        })()
+      );
     }
     return plans.get(key);
   }
@@ -211,12 +230,18 @@ export function makeCompiler({runClang, runLLVM, Exit, linkFlags, now = () => pe
     let wasm = null;
     if (compiled.ok && compiled.files && compiled.files['main.o']) {
       t = now();
-      const linked = await driver('link', linkArgs('program', linkFlags), {'main.o': compiled.files['main.o']}, log,
-                                  `${fileName(name)}.wasm`);
+      const linked = await driver(
+        'link',
+        linkArgs('program', linkFlags),
+        {'main.o': compiled.files['main.o']},
+        log,
+        `${fileName(name)}.wasm`
+      );
       ms.link = now() - t;
       const out = linked.ok && linked.files ? linked.files[`${fileName(name)}.wasm`] : null;
       // Its own buffer, so that the worker can hand it over without a copy.
-      if (out instanceof Uint8Array) wasm = out.byteOffset === 0 && out.byteLength === out.buffer.byteLength ? out : out.slice();
+      if (out instanceof Uint8Array)
+        wasm = out.byteOffset === 0 && out.byteLength === out.buffer.byteLength ? out : out.slice();
     }
     const text = log.text();
     const diagnostics = parseDiagnostics(text, main);
@@ -236,8 +261,13 @@ export function makeCompiler({runClang, runLLVM, Exit, linkFlags, now = () => pe
     const list = input.filter((o) => Number.isInteger(o) && o >= 0);
     if (!(wasm instanceof Uint8Array) || list.length === 0) return blank();
     const out = capture();
-    const args = ['symbolizer', '--obj=program.wasm', '--output-style=JSON', '--functions=linkage',
-                  ...list.map((o) => '0x' + o.toString(16))];
+    const args = [
+      'symbolizer',
+      '--obj=program.wasm',
+      '--output-style=JSON',
+      '--functions=linkage',
+      ...list.map((o) => '0x' + o.toString(16)),
+    ];
     const result = await step(runLLVM, args, {'program.wasm': wasm}, out);
     if (!result.ok) return blank();
     // One JSON array, an entry per address; an entry's first symbol is the
@@ -260,8 +290,9 @@ export function makeCompiler({runClang, runLLVM, Exit, linkFlags, now = () => pe
     }
     // Back in the order asked, a blank where an offset was not a number.
     let next = 0;
-    return input.map((o) => (Number.isInteger(o) && o >= 0 && places[next] ? places[next++] :
-                                                                             {function: null, file: null, line: null}));
+    return input.map((o) =>
+      Number.isInteger(o) && o >= 0 && places[next] ? places[next++] : {function: null, file: null, line: null}
+    );
   }
 
   return {prepare, compile, symbolize};

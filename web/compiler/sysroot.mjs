@@ -9,19 +9,41 @@ import path from 'node:path';
 // and what they pull in. The rest of that folder is other targets' intrinsics,
 // GPU and sanitizer headers.
 const CLANG_HEADERS = new Set([
-  'float.h', 'inttypes.h', 'iso646.h', 'limits.h', 'stdalign.h', 'stdarg.h', 'stdatomic.h', 'stdbool.h',
-  'stdckdint.h', 'stdcountof.h', 'stddef.h', 'stddefer.h', 'stdint.h', 'stdnoreturn.h', 'tgmath.h', 'unwind.h',
-  'varargs.h', 'wasm_simd128.h',
+  'float.h',
+  'inttypes.h',
+  'iso646.h',
+  'limits.h',
+  'stdalign.h',
+  'stdarg.h',
+  'stdatomic.h',
+  'stdbool.h',
+  'stdckdint.h',
+  'stdcountof.h',
+  'stddef.h',
+  'stddefer.h',
+  'stdint.h',
+  'stdnoreturn.h',
+  'tgmath.h',
+  'unwind.h',
+  'varargs.h',
+  'wasm_simd128.h',
 ]);
 const CLANG_HEADER_PREFIXES = ['__float_', '__stdarg_', '__stddef_'];
 
 // Libraries a program links: crt1, libc and its empty companions a student may
 // name (-lm, -lpthread...), libc++ and libc++abi, setjmp, compiler-rt builtins.
 const LIBRARIES = new Set([
-  'lib/wasm32-wasip1/crt1.o', 'lib/wasm32-wasip1/crt1-command.o',
-  'lib/wasm32-wasip1/libc.a', 'lib/wasm32-wasip1/libm.a', 'lib/wasm32-wasip1/libpthread.a',
-  'lib/wasm32-wasip1/librt.a', 'lib/wasm32-wasip1/libdl.a', 'lib/wasm32-wasip1/libutil.a',
-  'lib/wasm32-wasip1/libc++.a', 'lib/wasm32-wasip1/libc++abi.a', 'lib/wasm32-wasip1/libsetjmp.a',
+  'lib/wasm32-wasip1/crt1.o',
+  'lib/wasm32-wasip1/crt1-command.o',
+  'lib/wasm32-wasip1/libc.a',
+  'lib/wasm32-wasip1/libm.a',
+  'lib/wasm32-wasip1/libpthread.a',
+  'lib/wasm32-wasip1/librt.a',
+  'lib/wasm32-wasip1/libdl.a',
+  'lib/wasm32-wasip1/libutil.a',
+  'lib/wasm32-wasip1/libc++.a',
+  'lib/wasm32-wasip1/libc++abi.a',
+  'lib/wasm32-wasip1/libsetjmp.a',
   'lib/wasm32-unknown-wasip1/libclang_rt.builtins.a',
 ]);
 
@@ -29,7 +51,7 @@ export const SDK_HEADER = 'include/telka.h';
 export const SDK_LIBRARY = 'lib/wasm32-wasip1/libtelka.a';
 
 export function keep(name) {
-  if (name.startsWith('include/wasm32-wasip1/')) return true;  // libc, and libc++'s __config_site
+  if (name.startsWith('include/wasm32-wasip1/')) return true; // libc, and libc++'s __config_site
   if (name.startsWith('include/c++/v1/')) {
     // Frozen C++03 headers serve only -std=c++03 builds with an opt-in macro;
     // experimental/ needs libc++experimental, which is not shipped either.
@@ -86,7 +108,7 @@ function header(name, size, isDir) {
   h.write(octal(0, 8), 108, 'ascii');
   h.write(octal(0, 8), 116, 'ascii');
   h.write(octal(size, 12), 124, 'ascii');
-  h.write(octal(0, 12), 136, 'ascii');  // mtime 0: the same inputs give the same bytes
+  h.write(octal(0, 12), 136, 'ascii'); // mtime 0: the same inputs give the same bytes
   h.write(isDir ? '5' : '0', 156, 'ascii');
   h.write('ustar\0', 257, 'ascii');
   h.write('00', 263, 'ascii');

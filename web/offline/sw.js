@@ -8,8 +8,8 @@
 import {PrecacheController, PrecacheRoute} from 'workbox-precaching';
 
 const CACHE = 'telka-files-v2';
-const INSTALL_LIMIT = 4 << 20;  // install waits only for files up to this size; larger ones follow
-const INSTALL_WAIT_MS = 8000;   // and no longer than this: the page is not isolated until the worker runs
+const INSTALL_LIMIT = 4 << 20; // install waits only for files up to this size; larger ones follow
+const INSTALL_WAIT_MS = 8000; // and no longer than this: the page is not isolated until the worker runs
 
 const ISOLATION = {
   'Cross-Origin-Opener-Policy': 'same-origin',
@@ -25,7 +25,8 @@ function entry(file) {
 }
 
 function isolate(response) {
-  if (!response || response.type === 'opaque' || response.type === 'opaqueredirect' || response.status === 0) return response;
+  if (!response || response.type === 'opaque' || response.type === 'opaqueredirect' || response.status === 0)
+    return response;
   if (Object.entries(ISOLATION).every(([k, v]) => response.headers.get(k) === v)) return response;
   const headers = new Headers(response.headers);
   for (const [k, v] of Object.entries(ISOLATION)) headers.set(k, v);
@@ -33,48 +34,60 @@ function isolate(response) {
   headers.delete('Content-Encoding');
   headers.delete('Content-Length');
   const nullBody = [101, 103, 204, 205, 304].includes(response.status);
-  return new Response(nullBody ? null : response.body, {status: response.status, statusText: response.statusText, headers});
+  return new Response(nullBody ? null : response.body, {
+    status: response.status,
+    statusText: response.statusText,
+    headers,
+  });
 }
 
-const downloads = new Map();  // cache key -> promise of the download storing it
+const downloads = new Map(); // cache key -> promise of the download storing it
 
-const plugins = [{
-  // Stored with the isolation headers, so that a hit goes to the page as it is: Chromium then reuses
-  // what it compiled of a wasm module last time, which it cannot for a response made anew.
-  async cacheWillUpdate({response}) {
-    if (response.status !== 200) return null;
-    const body = await response.arrayBuffer();
-    const headers = new Headers({
-      'Content-Type': response.headers.get('Content-Type') || 'application/octet-stream',
-      'Content-Length': String(body.byteLength),
-      ...ISOLATION,
-    });
-    return new Response(body, {headers});
+const plugins = [
+  {
+    // Stored with the isolation headers, so that a hit goes to the page as it is: Chromium then reuses
+    // what it compiled of a wasm module last time, which it cannot for a response made anew.
+    async cacheWillUpdate({response}) {
+      if (response.status !== 200) return null;
+      const body = await response.arrayBuffer();
+      const headers = new Headers({
+        'Content-Type': response.headers.get('Content-Type') || 'application/octet-stream',
+        'Content-Length': String(body.byteLength),
+        ...ISOLATION,
+      });
+      return new Response(body, {headers});
+    },
+    handlerWillRespond: async ({response}) => isolate(response),
+    // The precache asks with cache: 'reload'. Revalidating instead turns what the first, not yet isolated
+    // page fetched itself (the compiler, say) into a 304 from the HTTP cache; the hash check still holds.
+    requestWillFetch: async ({request}) =>
+      request.cache === 'reload' ? new Request(request, {cache: 'no-cache'}) : request,
+    // A file the page asks for while the precache downloads it (or the other way round) is fetched once:
+    // the second asker waits for the first's copy.
+    async cachedResponseWillBeUsed({cacheName, request, cachedResponse, state}) {
+      if (cachedResponse) return cachedResponse;
+      const running = downloads.get(request.url);
+      if (running) {
+        await running;
+        return (await caches.open(cacheName)).match(request);
+      }
+      let done;
+      downloads.set(
+        request.url,
+        new Promise((resolve) => {
+          done = resolve;
+        })
+      );
+      state.download = {key: request.url, done};
+      return null;
+    },
+    async handlerDidComplete({state}) {
+      if (!state.download) return;
+      downloads.delete(state.download.key);
+      state.download.done();
+    },
   },
-  handlerWillRespond: async ({response}) => isolate(response),
-  // The precache asks with cache: 'reload'. Revalidating instead turns what the first, not yet isolated
-  // page fetched itself (the compiler, say) into a 304 from the HTTP cache; the hash check still holds.
-  requestWillFetch: async ({request}) => (request.cache === 'reload' ? new Request(request, {cache: 'no-cache'}) : request),
-  // A file the page asks for while the precache downloads it (or the other way round) is fetched once:
-  // the second asker waits for the first's copy.
-  async cachedResponseWillBeUsed({cacheName, request, cachedResponse, state}) {
-    if (cachedResponse) return cachedResponse;
-    const running = downloads.get(request.url);
-    if (running) {
-      await running;
-      return (await caches.open(cacheName)).match(request);
-    }
-    let done;
-    downloads.set(request.url, new Promise((resolve) => { done = resolve; }));
-    state.download = {key: request.url, done};
-    return null;
-  },
-  async handlerDidComplete({state}) {
-    if (!state.download) return;
-    downloads.delete(state.download.key);
-    state.download.done();
-  },
-}];
+];
 
 const build = TELKA_BUILD;
 const all = new PrecacheController({cacheName: CACHE, plugins});
@@ -93,18 +106,28 @@ function lifetime(keep) {
 let completing = null;
 
 function status(state, extra = {}) {
-  return {state, version: build.version, files: build.files.length,
-          bytes: build.files.reduce((n, f) => n + f.size, 0), ...extra};
+  return {
+    state,
+    version: build.version,
+    files: build.files.length,
+    bytes: build.files.reduce((n, f) => n + f.size, 0),
+    ...extra,
+  };
 }
 
 // Downloads whatever of the build is not cached yet, smallest first; one run at a time, every caller
 // waiting on it. A failure (offline, a half-deployed build) is reported and tried again at the next ask.
 function complete(event) {
   if (!completing) {
-    completing = all.install(lifetime(event))
-      .then(() => status('ready'),
-            (e) => status(navigator.onLine === false ? 'offline' : 'failed', {error: String(e.message || e)}))
-      .finally(() => { completing = null; });
+    completing = all
+      .install(lifetime(event))
+      .then(
+        () => status('ready'),
+        (e) => status(navigator.onLine === false ? 'offline' : 'failed', {error: String(e.message || e)})
+      )
+      .finally(() => {
+        completing = null;
+      });
   }
   return completing;
 }
@@ -119,8 +142,10 @@ async function precached(event, params) {
 }
 
 function offlinePage(path) {
-  return new Response(`This part of the site (${path}) is not saved on this computer, and the network cannot be reached.\n`,
-                      {status: 503, headers: {'Content-Type': 'text/plain; charset=utf-8', ...ISOLATION}});
+  return new Response(
+    `This part of the site (${path}) is not saved on this computer, and the network cannot be reached.\n`,
+    {status: 503, headers: {'Content-Type': 'text/plain; charset=utf-8', ...ISOLATION}}
+  );
 }
 
 self.addEventListener('install', (event) => {
@@ -129,20 +154,26 @@ self.addEventListener('install', (event) => {
   // arrive. A first install never fails over them, or the site would lose its isolation headers too; an
   // update that cannot fetch them fails, and the worker before it stays.
   const first = !self.registration.active;
-  event.waitUntil(Promise.race([
-    small.install(lifetime(null)).catch((e) => { if (!first) throw e; }),
-    new Promise((resolve) => setTimeout(resolve, INSTALL_WAIT_MS)),
-  ]));
+  event.waitUntil(
+    Promise.race([
+      small.install(lifetime(null)).catch((e) => {
+        if (!first) throw e;
+      }),
+      new Promise((resolve) => setTimeout(resolve, INSTALL_WAIT_MS)),
+    ])
+  );
 });
 
 self.addEventListener('activate', (event) => {
-  event.waitUntil((async () => {
-    await all.activate(event);  // drops the files only older builds listed
-    for (const name of await caches.keys()) {
-      if (name.startsWith('telka-') && name !== CACHE) await caches.delete(name);
-    }
-    await self.clients.claim();
-  })());
+  event.waitUntil(
+    (async () => {
+      await all.activate(event); // drops the files only older builds listed
+      for (const name of await caches.keys()) {
+        if (name.startsWith('telka-') && name !== CACHE) await caches.delete(name);
+      }
+      await self.clients.claim();
+    })()
+  );
 });
 
 self.addEventListener('fetch', (event) => {
@@ -159,7 +190,9 @@ self.addEventListener('fetch', (event) => {
 self.addEventListener('message', (event) => {
   const data = event.data || {};
   if (data.type !== 'telka-sync') return;
-  event.waitUntil(complete(event).then((s) => {
-    if (event.source) event.source.postMessage({type: 'telka-sync', ...s});
-  }));
+  event.waitUntil(
+    complete(event).then((s) => {
+      if (event.source) event.source.postMessage({type: 'telka-sync', ...s});
+    })
+  );
 });

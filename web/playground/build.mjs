@@ -29,7 +29,10 @@ function copyIfChanged(from, to) {
 function exampleTitle(text) {
   const m = /^\s*(?:\/\*+([\s\S]*?)\*\/|((?:\/\/[^\n]*\n)+))/.exec(text);
   if (!m) return '';
-  const words = (m[1] ?? m[2].replace(/^\s*\/\/ ?/gm, '')).replace(/^\s*\* ?/gm, '').replace(/\s+/g, ' ').trim();
+  const words = (m[1] ?? m[2].replace(/^\s*\/\/ ?/gm, ''))
+    .replace(/^\s*\* ?/gm, '')
+    .replace(/\s+/g, ' ')
+    .trim();
   const body = words.replace(/^[\w-]+: /, '');
   const sentence = /^(.*?[.;])(\s|$)/.exec(body);
   const title = (sentence ? sentence[1] : body).replace(/[.;]$/, '');
@@ -105,7 +108,10 @@ export async function buildPlayground({site, sdk, sourceRoot = ROOT}) {
     external: ['node:*'],
     nodePaths: [path.join(web, 'node_modules')],
   });
-  const wasmFiles = fs.readdirSync(packageDir).filter((f) => /^llvm.*\.wasm$/.test(f)).sort();
+  const wasmFiles = fs
+    .readdirSync(packageDir)
+    .filter((f) => /^llvm.*\.wasm$/.test(f))
+    .sort();
   for (const f of wasmFiles) copyIfChanged(path.join(packageDir, f), path.join(compilerDir, f));
   const sysroot = buildSysroot({
     resourcesTar: path.join(packageDir, 'llvm-resources.tar'),
@@ -115,8 +121,10 @@ export async function buildPlayground({site, sdk, sourceRoot = ROOT}) {
   fs.copyFileSync(path.join(sdk, 'link-flags.txt'), path.join(compilerDir, 'link-flags.txt'));
   const fetched = [...wasmFiles, 'llvm-resources.tar'];
   const sizes = Object.fromEntries(fetched.map((f) => [f, fs.statSync(path.join(compilerDir, f)).size]));
-  fs.writeFileSync(path.join(compilerDir, 'compiler-files.json'),
-                   JSON.stringify({files: sizes, total: Object.values(sizes).reduce((a, b) => a + b, 0)}) + '\n');
+  fs.writeFileSync(
+    path.join(compilerDir, 'compiler-files.json'),
+    JSON.stringify({files: sizes, total: Object.values(sizes).reduce((a, b) => a + b, 0)}) + '\n'
+  );
 
   const examples = writeExamples(sourceRoot, path.join(site, 'examples'));
   return {sysroot, examples: examples.map((e) => e.file)};
@@ -149,10 +157,12 @@ if (process.argv[1] && path.resolve(process.argv[1]) === fileURLToPath(import.me
   const started = performance.now();
   try {
     const summary = await buildPlayground({site, sdk});
-    console.log(`playground built in ${((performance.now() - started) / 1000).toFixed(1)} s: ` +
-                `sysroot ${summary.sysroot.files} of ${summary.sysroot.originalFiles} files, ` +
-                `${summary.sysroot.bytes} of ${summary.sysroot.originalBytes} bytes; ` +
-                `examples ${summary.examples.join(', ')}`);
+    console.log(
+      `playground built in ${((performance.now() - started) / 1000).toFixed(1)} s: ` +
+        `sysroot ${summary.sysroot.files} of ${summary.sysroot.originalFiles} files, ` +
+        `${summary.sysroot.bytes} of ${summary.sysroot.originalBytes} bytes; ` +
+        `examples ${summary.examples.join(', ')}`
+    );
     if (args.includes('--sizes'))
       for (const {file, bytes, gzip} of measure(path.resolve(site))) console.log(`${file}\t${bytes}\t${gzip}`);
   } catch (e) {

@@ -4,8 +4,9 @@
 // clang's and wasm-ld's messages in the editor's margin and under it.
 import {startCompiler} from './compiler-client.js';
 
-const EXCEPTIONS_NOTE = 'C++ exceptions (try, throw, catch) are not available here: this compiler has no exception ' +
-    'runtime. Report errors with return values instead.';
+const EXCEPTIONS_NOTE =
+  'C++ exceptions (try, throw, catch) are not available here: this compiler has no exception ' +
+  'runtime. Report errors with return values instead.';
 
 export function startCompiling(app) {
   const {state, status} = app;
@@ -13,7 +14,7 @@ export function startCompiling(app) {
   return startCompiler({
     url: new URL('../compiler/compile-worker.js', import.meta.url),
     onProgress(m) {
-      const loaded = m.total > 0 ? `${Math.min(100, Math.round(100 * m.loaded / m.total))}%` : '';
+      const loaded = m.total > 0 ? `${Math.min(100, Math.round((100 * m.loaded) / m.total))}%` : '';
       state.compilerProgress = loaded;
       if (!state.status.isProgress || page.compiler !== 'loading') return;
       if (page.state === 'idle') status.progress(`Loading the compiler… ${loaded}`);
@@ -54,9 +55,11 @@ export function showDiagnostics(app, diagnostics, fileName, extra = []) {
   }
   const errors = all.filter((d) => d.severity === 'error').length;
   const warnings = all.filter((d) => d.severity === 'warning').length;
-  ui.problemsNote.textContent = all.length === 0 ? 'No errors or warnings.' :
-      `${errors} error${errors === 1 ? '' : 's'}, ${warnings} warning${warnings === 1 ? '' : 's'}` +
-      (all.some((d) => d.line > 0) ? ': click one to go to its line.' : '.');
+  ui.problemsNote.textContent =
+    all.length === 0
+      ? 'No errors or warnings.'
+      : `${errors} error${errors === 1 ? '' : 's'}, ${warnings} warning${warnings === 1 ? '' : 's'}` +
+        (all.some((d) => d.line > 0) ? ': click one to go to its line.' : '.');
 }
 
 // The editor's text compiled as `lang`: the compiler's result when it
@@ -66,8 +69,11 @@ export async function compileSource(app, lang, fileName) {
   const page = state.page;
   page.state = 'compiling';
   page.end = page.crash = null;
-  status.set(page.compiler === 'ready' ? 'Compiling…' :
-             `Compiling… (the compiler is loading${state.compilerProgress ? `: ${state.compilerProgress}` : ''})`);
+  status.set(
+    page.compiler === 'ready'
+      ? 'Compiling…'
+      : `Compiling… (the compiler is loading${state.compilerProgress ? `: ${state.compilerProgress}` : ''})`
+  );
   state.status.isProgress = page.compiler !== 'ready';
   let result;
   try {
@@ -77,16 +83,26 @@ export async function compileSource(app, lang, fileName) {
     status.set(`The compiler failed: ${e.message}`, true);
     return null;
   }
-  page.result = {ok: result.ok, diagnostics: result.diagnostics, ms: result.ms, log: result.log,
-                 bytes: result.wasm ? result.wasm.length : 0};
-  const extra = lang === 'c++' && result.diagnostics.some((d) => /exceptions disabled/.test(d.message)) ?
-      [{line: 0, column: 0, severity: 'note', message: EXCEPTIONS_NOTE}] : [];
+  page.result = {
+    ok: result.ok,
+    diagnostics: result.diagnostics,
+    ms: result.ms,
+    log: result.log,
+    bytes: result.wasm ? result.wasm.length : 0,
+  };
+  const extra =
+    lang === 'c++' && result.diagnostics.some((d) => /exceptions disabled/.test(d.message))
+      ? [{line: 0, column: 0, severity: 'note', message: EXCEPTIONS_NOTE}]
+      : [];
   showDiagnostics(app, result.diagnostics, fileName, extra);
   if (!result.ok) {
     page.state = 'errors';
     const errors = result.diagnostics.filter((d) => d.severity === 'error').length;
-    status.set(`The program has ${errors === 1 ? 'an error' : `${errors} errors`}: nothing runs. ` +
-               'Fix it and press Run again.', true);
+    status.set(
+      `The program has ${errors === 1 ? 'an error' : `${errors} errors`}: nothing runs. ` +
+        'Fix it and press Run again.',
+      true
+    );
     return null;
   }
   return result;

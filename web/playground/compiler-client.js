@@ -68,7 +68,6 @@ export function startCompiler({url, onProgress, onReady, onWarm = () => {}, onFa
   return {
     compile: ({source, lang, name}) => ask({type: 'compile', source, lang, name}),
     // The wasm is copied: the page keeps its own for the next crash.
-    symbolize: (wasm, offsets) => ask({type: 'symbolize', wasm: wasm.slice(), offsets})
-        .then((m) => m.places),
+    symbolize: (wasm, offsets) => ask({type: 'symbolize', wasm: wasm.slice(), offsets}).then((m) => m.places),
   };
 }

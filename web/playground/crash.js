@@ -23,7 +23,10 @@ export async function describeCrash(compiler, trap, wasm, fileName) {
   const frames = Array.isArray(trap.frames) ? trap.frames : [];
   let places = [];
   try {
-    places = await compiler.symbolize(wasm, frames.map((f) => f.offset));
+    places = await compiler.symbolize(
+      wasm,
+      frames.map((f) => f.offset)
+    );
   } catch {
     places = [];
   }

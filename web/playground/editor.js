@@ -28,10 +28,25 @@ export function createEditor({parent, doc, onRun, onSave, onChange}) {
         EditorView.lineWrapping,
         // Tab indents; Escape then Tab leaves the editor, so the keyboard is never trapped.
         keymap.of([indentWithTab]),
-        Prec.highest(keymap.of([
-          {key: 'Mod-Enter', run: () => { onRun(); return true; }},
-          {key: 'Mod-s', run: () => { onSave(); return true; }, preventDefault: true},
-        ])),
+        Prec.highest(
+          keymap.of([
+            {
+              key: 'Mod-Enter',
+              run: () => {
+                onRun();
+                return true;
+              },
+            },
+            {
+              key: 'Mod-s',
+              run: () => {
+                onSave();
+                return true;
+              },
+              preventDefault: true,
+            },
+          ])
+        ),
         EditorView.contentAttributes.of({'aria-label': 'Program source'}),
         EditorView.updateListener.of((update) => {
           if (update.docChanged) onChange(update);
@@ -56,11 +71,18 @@ export function createEditor({parent, doc, onRun, onSave, onChange}) {
     // linker's) have no place in the text and are only listed.
     showDiagnostics(diagnostics) {
       const doc = view.state.doc;
-      const marks = diagnostics.filter((d) => d.line > 0).map((d) => {
-        const from = position(doc, d.line, d.column);
-        const to = Math.min(Math.max(from + 1, from), doc.line(Math.min(d.line, doc.lines)).to);
-        return {from, to: Math.max(from, to), severity: d.severity === 'note' ? 'info' : d.severity, message: d.message};
-      });
+      const marks = diagnostics
+        .filter((d) => d.line > 0)
+        .map((d) => {
+          const from = position(doc, d.line, d.column);
+          const to = Math.min(Math.max(from + 1, from), doc.line(Math.min(d.line, doc.lines)).to);
+          return {
+            from,
+            to: Math.max(from, to),
+            severity: d.severity === 'note' ? 'info' : d.severity,
+            message: d.message,
+          };
+        });
       view.dispatch(setDiagnostics(view.state, marks));
     },
     goTo(line, column) {

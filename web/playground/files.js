@@ -38,8 +38,11 @@ function bindSourceFiles(app) {
     const file = takeFile(ui.openFile);
     if (!file) return;
     if (file.size > MAX_SOURCE_BYTES) {
-      status.set(`${file.name} is ${Math.round(file.size / 1024)} KiB: too large to be a program here ` +
-                 `(at most ${MAX_SOURCE_BYTES / 1024} KiB). Nothing was opened.`, true);
+      status.set(
+        `${file.name} is ${Math.round(file.size / 1024)} KiB: too large to be a program here ` +
+          `(at most ${MAX_SOURCE_BYTES / 1024} KiB). Nothing was opened.`,
+        true
+      );
       return;
     }
     const bytes = new Uint8Array(await file.arrayBuffer());
@@ -70,10 +73,10 @@ function bindScriptFiles(app) {
       data = null;
     }
     if (!program) {
-      ui.fileNote.textContent = 'Run a program first: TELKA.SCR lives in the running program\'s memory.';
+      ui.fileNote.textContent = "Run a program first: TELKA.SCR lives in the running program's memory.";
     } else if (!data || data.length === 0) {
       ui.fileNote.textContent =
-          'No TELKA.SCR yet: record one with Run > Record Script (Ctrl+R) in the program\'s window.';
+        "No TELKA.SCR yet: record one with Run > Record Script (Ctrl+R) in the program's window.";
     } else {
       download('TELKA.SCR', data, 'text/plain');
       ui.fileNote.textContent = `Downloaded TELKA.SCR (${data.length} bytes).`;

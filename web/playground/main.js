@@ -16,11 +16,25 @@ import {createStatus} from './status.js';
 
 const $ = (id) => document.getElementById(id);
 const ui = {
-  run: $('pg-run'), stop: $('pg-stop'), lang: $('pg-lang'), examples: $('pg-examples'),
-  share: $('pg-share'), save: $('pg-save'), open: $('pg-open'), openFile: $('pg-open-file'),
-  status: $('pg-status'), shareBox: $('pg-share-box'), shareLink: $('pg-share-link'), shareClose: $('pg-share-close'),
-  desktop: $('pg-desktop'), console: $('pg-console'), diagnostics: $('pg-diagnostics'), problemsNote: $('pg-problems-note'),
-  scriptDownload: $('pg-script-download'), scriptLoad: $('pg-script-load'), scriptFile: $('pg-script-file'),
+  run: $('pg-run'),
+  stop: $('pg-stop'),
+  lang: $('pg-lang'),
+  examples: $('pg-examples'),
+  share: $('pg-share'),
+  save: $('pg-save'),
+  open: $('pg-open'),
+  openFile: $('pg-open-file'),
+  status: $('pg-status'),
+  shareBox: $('pg-share-box'),
+  shareLink: $('pg-share-link'),
+  shareClose: $('pg-share-close'),
+  desktop: $('pg-desktop'),
+  console: $('pg-console'),
+  diagnostics: $('pg-diagnostics'),
+  problemsNote: $('pg-problems-note'),
+  scriptDownload: $('pg-script-download'),
+  scriptLoad: $('pg-script-load'),
+  scriptFile: $('pg-script-file'),
   fileNote: $('pg-file-note'),
 };
 

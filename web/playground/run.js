@@ -35,8 +35,11 @@ async function ended(app, token, end, fileName) {
     // Where it asked, when the trace reaches the student's file.
     const {where} = end.trap ? await describeCrash(app.compiler, end.trap, state.run.wasm, fileName) : {where: null};
     if (token !== state.run.token || !where || !where.line) return;
-    status.set(`The program ran out of memory in ${where.function} (${fileName} line ${where.line}): it asked for ` +
-               `more than a program may have here. ${advice}`, true);
+    status.set(
+      `The program ran out of memory in ${where.function} (${fileName} line ${where.line}): it asked for ` +
+        `more than a program may have here. ${advice}`,
+      true
+    );
   } else if (end.trap) {
     page.state = 'crashed';
     status.set('The program crashed: finding where…', true);
@@ -45,8 +48,9 @@ async function ended(app, token, end, fileName) {
     page.crash = crash;
     status.set(crash.text, true);
     if (crash.where && crash.where.line) {
-      showDiagnostics(app, page.result?.diagnostics || [], fileName,
-                      [{line: crash.where.line, column: 0, severity: 'error', message: `crashed here: ${crash.what}`}]);
+      showDiagnostics(app, page.result?.diagnostics || [], fileName, [
+        {line: crash.where.line, column: 0, severity: 'error', message: `crashed here: ${crash.what}`},
+      ]);
     }
   } else {
     page.state = 'ended';
@@ -98,9 +102,12 @@ async function launch(app, wasm, fileName) {
   // Programs wait on shared memory, which a browser gives only to isolated pages.
   if (!window.crossOriginIsolated) {
     page.state = 'idle';
-    status.set('The program compiled, but this page cannot run programs: it is not cross-origin isolated ' +
-               '(its server sends no COOP/COEP headers and the offline helper is not active). Reload the page; ' +
-               'if this stays, serve the site with make web-run.', true);
+    status.set(
+      'The program compiled, but this page cannot run programs: it is not cross-origin isolated ' +
+        '(its server sends no COOP/COEP headers and the offline helper is not active). Reload the page; ' +
+        'if this stays, serve the site with make web-run.',
+      true
+    );
     return;
   }
   let runtime;
@@ -119,7 +126,9 @@ async function launch(app, wasm, fileName) {
       name: 'main',
       desktop: ui.desktop,
       onOutput: (stream, text) => writeOutput(app, stream, text),
-      onExit: (end) => { ended(app, token, end || {}, fileName); },
+      onExit: (end) => {
+        ended(app, token, end || {}, fileName);
+      },
     });
   } catch (e) {
     page.state = 'crashed';

@@ -3,8 +3,8 @@
 // untrusted input: its size is bounded before and during decompression, and
 // what it decodes to is only ever text. Relies on CompressionStream.
 
-export const MAX_SOURCE_BYTES = 256 * 1024;    // a program larger than this is not one a student wrote
-export const MAX_FRAGMENT_CHARS = 512 * 1024;  // refused before any decoding
+export const MAX_SOURCE_BYTES = 256 * 1024; // a program larger than this is not one a student wrote
+export const MAX_FRAGMENT_CHARS = 512 * 1024; // refused before any decoding
 
 export function toBase64Url(bytes) {
   let binary = '';
@@ -77,32 +77,46 @@ export async function readFragment(hash) {
   const fragment = String(hash || '').replace(/^#/, '');
   if (!/(^|&)code=/.test(fragment)) return null;
   if (fragment.length > MAX_FRAGMENT_CHARS) {
-    return {ok: false, message: `This link is too large to be a program (${Math.round(fragment.length / 1024)} KiB; ` +
-                                `a link may carry at most ${MAX_FRAGMENT_CHARS / 1024} KiB). Nothing was opened.`};
+    return {
+      ok: false,
+      message:
+        `This link is too large to be a program (${Math.round(fragment.length / 1024)} KiB; ` +
+        `a link may carry at most ${MAX_FRAGMENT_CHARS / 1024} KiB). Nothing was opened.`,
+    };
   }
   const params = new URLSearchParams(fragment);
   const lang = params.get('lang') === 'cpp' ? 'c++' : 'c';
   const packed = fromBase64Url(params.get('code') || '');
   if (!packed || packed.length === 0) {
-    return {ok: false, message: 'This link\'s program could not be read: it is not in the form a Share link has ' +
-                                '(it may have been cut short when it was copied). Nothing was opened.'};
+    return {
+      ok: false,
+      message:
+        "This link's program could not be read: it is not in the form a Share link has " +
+        '(it may have been cut short when it was copied). Nothing was opened.',
+    };
   }
   let bytes;
   try {
     bytes = await collect(streamOf(packed).pipeThrough(new DecompressionStream('deflate-raw')), MAX_SOURCE_BYTES);
   } catch {
-    return {ok: false, message: 'This link\'s program could not be unpacked: the link is damaged or incomplete. ' +
-                                'Nothing was opened.'};
+    return {
+      ok: false,
+      message: "This link's program could not be unpacked: the link is damaged or incomplete. " + 'Nothing was opened.',
+    };
   }
   if (bytes === null) {
-    return {ok: false, message: `This link unpacks to more than ${MAX_SOURCE_BYTES / 1024} KiB, too large to be a ` +
-                                'program. Nothing was opened.'};
+    return {
+      ok: false,
+      message:
+        `This link unpacks to more than ${MAX_SOURCE_BYTES / 1024} KiB, too large to be a ` +
+        'program. Nothing was opened.',
+    };
   }
   let source;
   try {
     source = new TextDecoder('utf-8', {fatal: true}).decode(bytes);
   } catch {
-    return {ok: false, message: 'This link\'s program is not text (it is not valid UTF-8). Nothing was opened.'};
+    return {ok: false, message: "This link's program is not text (it is not valid UTF-8). Nothing was opened."};
   }
   return {ok: true, source, lang};
 }

@@ -4,8 +4,8 @@
 import {MAX_FRAGMENT_CHARS, MAX_SOURCE_BYTES, readFragment, shareFragment} from './share.js';
 import {setLang, store} from './source.js';
 
-export const LINK_OPENED = 'Opened a shared program: it runs when you press Run. Your own program stays saved ' +
-    'until you change this one.';
+export const LINK_OPENED =
+  'Opened a shared program: it runs when you press Run. Your own program stays saved ' + 'until you change this one.';
 
 // A link that arrives while the page is open (pasted into this tab).
 async function openLink(app) {
@@ -51,12 +51,17 @@ export function bindSharing(app) {
     }
     ui.shareLink.focus();
     ui.shareLink.select();
-    status.set(copied ? 'Link copied: paste it to share this program.' :
-                        'Copy the link shown below the bar (Ctrl+C) to share this program.');
+    status.set(
+      copied
+        ? 'Link copied: paste it to share this program.'
+        : 'Copy the link shown below the bar (Ctrl+C) to share this program.'
+    );
   });
   ui.shareClose.addEventListener('click', () => {
     ui.shareBox.hidden = true;
     ui.share.focus();
   });
-  window.addEventListener('hashchange', () => { openLink(app); });
+  window.addEventListener('hashchange', () => {
+    openLink(app);
+  });
 }

@@ -8,7 +8,9 @@ import STARTER from './starter.c';
 
 const STORE = 'telka-playground';
 
-export function sourceName(lang) { return lang === 'c++' ? 'main.cpp' : 'main.c'; }
+export function sourceName(lang) {
+  return lang === 'c++' ? 'main.cpp' : 'main.c';
+}
 
 function loadStored() {
   try {

@@ -7,30 +7,36 @@ export function createState() {
   return {
     page: {
       // Ready: a Run compiles now; warm: the warm-up build after it is done too.
-      compiler: 'loading', compilerReadyMs: null, compilerMs: null, compilerWarmMs: null, compilerWarm: null,
-      state: 'idle',  // idle, compiling, errors, running, ended, stopped, crashed
-      result: null, end: null, crash: null,  // link: set once the address's fragment is read
-      runs: 0,  // Run presses that started a compile
+      compiler: 'loading',
+      compilerReadyMs: null,
+      compilerMs: null,
+      compilerWarmMs: null,
+      compilerWarm: null,
+      state: 'idle', // idle, compiling, errors, running, ended, stopped, crashed
+      result: null,
+      end: null,
+      crash: null, // link: set once the address's fragment is read
+      runs: 0, // Run presses that started a compile
     },
     // status.js: a sticky message (a link that did not open, a failure) stays
     // until the student does something; loading progress may replace only itself.
     status: {sticky: false, isProgress: true},
-    compilerProgress: '',  // how much of the compiler has loaded ('37%'), '' before the first figure
+    compilerProgress: '', // how much of the compiler has loaded ('37%'), '' before the first figure
     source: {
-      lang: 'c',  // 'c' or 'c++'
+      lang: 'c', // 'c' or 'c++'
       // A program opened from a link is not stored over the student's own
       // until they change it: opening a link loses nothing.
       fromLink: false,
-      storeTimer: 0,  // the store an edit scheduled, 0 when none is due
+      storeTimer: 0, // the store an edit scheduled, 0 when none is due
     },
     run: {
-      busy: false,    // a Run is compiling or starting: another press is ignored
-      token: 0,       // tells a late onExit of an older program from the current one
-      program: null,  // the running (or last) program
-      wasm: null,     // kept for symbolizing a crash
-      runtime: null,  // the runtime module's import, once a Run asked for it
+      busy: false, // a Run is compiling or starting: another press is ignored
+      token: 0, // tells a late onExit of an older program from the current one
+      program: null, // the running (or last) program
+      wasm: null, // kept for symbolizing a crash
+      runtime: null, // the runtime module's import, once a Run asked for it
     },
-    script: null,  // a TELKA.SCR loaded from the computer, given to each program
+    script: null, // a TELKA.SCR loaded from the computer, given to each program
     // Console output waiting for the next frame.
     output: {pending: [], scheduled: false},
   };

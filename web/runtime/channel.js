@@ -5,13 +5,13 @@
 // file; only the page writes records and only the worker reads them.
 
 // Header words of the control array.
-export const WRITTEN = 0;     // records written so far (page)
-export const TAKEN = 1;       // records taken so far (worker)
-export const SIGNAL = 2;      // bumped on every record; the wait sleeps on it
+export const WRITTEN = 0; // records written so far (page)
+export const TAKEN = 1; // records taken so far (worker)
+export const SIGNAL = 2; // bumped on every record; the wait sleeps on it
 export const SCREEN_W = 3;
 export const SCREEN_H = 4;
-export const FILE_OFFERED = 5;  // bumped when the page puts a file in the slot
-export const FILE_TAKEN = 6;    // the offer the worker has taken
+export const FILE_OFFERED = 5; // bumped when the page puts a file in the slot
+export const FILE_TAKEN = 6; // the offer the worker has taken
 export const FILE_LENGTH = 7;
 const HEADER = 16;
 
@@ -58,12 +58,15 @@ export class InputWriter {
       const base = HEADER + (written % RING_RECORDS) * RECORD_INTS;
       const record = this.backlog.shift();
       for (let i = 0; i < RECORD_INTS; ++i) ctl[base + i] = record[i] | 0;
-      Atomics.store(ctl, WRITTEN, written + 1);  // publishes the record's words
+      Atomics.store(ctl, WRITTEN, written + 1); // publishes the record's words
       ++moved;
     }
     if (moved > 0) this.wake();
     if (this.backlog.length > 0 && !this.timer) {
-      this.timer = setTimeout(() => { this.timer = 0; this.drain(); }, 20);
+      this.timer = setTimeout(() => {
+        this.timer = 0;
+        this.drain();
+      }, 20);
     }
   }
 
@@ -130,7 +133,7 @@ export class InputReader {
   sleep(ms) {
     const end = performance.now() + ms;
     for (let left = ms; left > 0; left = end - performance.now()) {
-      Atomics.wait(this.ctl, FILE_LENGTH + 1, 0, left);  // a word nobody changes
+      Atomics.wait(this.ctl, FILE_LENGTH + 1, 0, left); // a word nobody changes
     }
   }
 

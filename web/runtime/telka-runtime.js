@@ -15,13 +15,17 @@ function loadFonts() {
   if (!fontsPromise) {
     fontsPromise = (async () => {
       const list = await (await fetch(new URL('../fonts/fonts.json', RUNTIME_DIR))).json();
-      return Promise.all(list.map(async (name) => {
-        const response = await fetch(new URL(`../fonts/${name}`, RUNTIME_DIR));
-        if (!response.ok) throw new Error(`font ${name}: ${response.status}`);
-        return [name, await response.arrayBuffer()];
-      }));
+      return Promise.all(
+        list.map(async (name) => {
+          const response = await fetch(new URL(`../fonts/${name}`, RUNTIME_DIR));
+          if (!response.ok) throw new Error(`font ${name}: ${response.status}`);
+          return [name, await response.arrayBuffer()];
+        })
+      );
     })();
-    fontsPromise.catch(() => { fontsPromise = null; });
+    fontsPromise.catch(() => {
+      fontsPromise = null;
+    });
   }
   return fontsPromise;
 }
@@ -29,8 +33,10 @@ function loadFonts() {
 // Whether the page can run programs at all, and if not, why.
 export function runtimeProblem() {
   if (typeof SharedArrayBuffer === 'undefined' || !globalThis.crossOriginIsolated)
-    return 'this page is not cross-origin isolated, so it cannot share memory with the program ' +
-           '(serve it with make web-run, or let its service worker start and reload)';
+    return (
+      'this page is not cross-origin isolated, so it cannot share memory with the program ' +
+      '(serve it with make web-run, or let its service worker start and reload)'
+    );
   if (typeof WebAssembly === 'undefined') return 'this browser has no WebAssembly';
   return null;
 }
@@ -40,8 +46,16 @@ const browserKey = (e) => e.keyCode === 116 || e.keyCode === 122 || e.keyCode ==
 
 // playScript: the program plays TELKA.SCR (files['TELKA.SCR']) from its
 // first wait, as Run > Playback Script (Ctrl+P) would.
-export async function startProgram({wasm, name = 'program', desktop, onOutput = () => {}, onExit = () => {},
-                                    files = {}, env = [], playScript = false}) {
+export async function startProgram({
+  wasm,
+  name = 'program',
+  desktop,
+  onOutput = () => {},
+  onExit = () => {},
+  files = {},
+  env = [],
+  playScript = false,
+}) {
   const problem = runtimeProblem();
   if (problem) throw new Error(problem);
   const bytes = wasm instanceof Uint8Array ? wasm.slice() : new Uint8Array(wasm.slice(0));
@@ -50,7 +64,7 @@ export async function startProgram({wasm, name = 'program', desktop, onOutput = 
   const channel = makeChannel();
   const writer = new InputWriter(channel);
   const windows = new Windows(desktop, (record) => writer.push(record));
-  const keysDown = new Map();  // keyCode -> location, released when the page loses focus
+  const keysDown = new Map(); // keyCode -> location, released when the page loses focus
   let script = files['TELKA.SCR'] ? new Uint8Array(files['TELKA.SCR']) : null;
   let ended = false;
 
@@ -58,8 +72,12 @@ export async function startProgram({wasm, name = 'program', desktop, onOutput = 
     // Ctrl+P, queued before the program starts, is the first input its
     // first wait takes.
     const ctrl = 2;
-    for (const [kind, code, mods] of [[RECORD.keyDown, 17, ctrl], [RECORD.keyDown, 80, ctrl],
-                                      [RECORD.keyUp, 80, ctrl], [RECORD.keyUp, 17, 0]])
+    for (const [kind, code, mods] of [
+      [RECORD.keyDown, 17, ctrl],
+      [RECORD.keyDown, 80, ctrl],
+      [RECORD.keyUp, 80, ctrl],
+      [RECORD.keyUp, 17, 0],
+    ])
       writer.push([kind, 0, code, code === 17 ? 1 : 0, mods, 0, 0, 0, 0]);
   }
 
@@ -78,8 +96,17 @@ export async function startProgram({wasm, name = 'program', desktop, onOutput = 
     e.preventDefault();
     if (down) keysDown.set(e.keyCode, e.location);
     else keysDown.delete(e.keyCode);
-    writer.push([down ? RECORD.keyDown : RECORD.keyUp, windows.active, e.keyCode, e.location, keyMods(e),
-                 e.repeat ? 1 : 0, 0, 0, 0]);
+    writer.push([
+      down ? RECORD.keyDown : RECORD.keyUp,
+      windows.active,
+      e.keyCode,
+      e.location,
+      keyMods(e),
+      e.repeat ? 1 : 0,
+      0,
+      0,
+      0,
+    ]);
   };
   const keyDown = (e) => onKey(e, true);
   const keyUp = (e) => onKey(e, false);
@@ -112,15 +139,30 @@ export async function startProgram({wasm, name = 'program', desktop, onOutput = 
   worker.onmessage = (e) => {
     const m = e.data;
     switch (m.t) {
-      case 'create': windows.create(m); break;
-      case 'destroy': windows.destroy(m.id); break;
-      case 'show': windows.show(m.id, m.visible); break;
-      case 'title': windows.retitle(m.id, m.title); break;
-      case 'present': windows.present(m); break;
-      case 'output': onOutput(m.stream, m.text); break;
-      case 'script': script = m.bytes; break;
-      case 'end': finish({status: m.status, trap: m.trap || null, error: m.error || null,
-                          outOfMemory: !!m.outOfMemory}); break;
+      case 'create':
+        windows.create(m);
+        break;
+      case 'destroy':
+        windows.destroy(m.id);
+        break;
+      case 'show':
+        windows.show(m.id, m.visible);
+        break;
+      case 'title':
+        windows.retitle(m.id, m.title);
+        break;
+      case 'present':
+        windows.present(m);
+        break;
+      case 'output':
+        onOutput(m.stream, m.text);
+        break;
+      case 'script':
+        script = m.bytes;
+        break;
+      case 'end':
+        finish({status: m.status, trap: m.trap || null, error: m.error || null, outOfMemory: !!m.outOfMemory});
+        break;
     }
   };
   worker.onerror = (e) => {
@@ -132,7 +174,9 @@ export async function startProgram({wasm, name = 'program', desktop, onOutput = 
     name,
     state: 'running',
     windows,
-    stop() { finish({stopped: true}); },
+    stop() {
+      finish({stopped: true});
+    },
     // Puts `data` in the program's folder as TELKA.SCR, at its next wait.
     loadScript(data) {
       if (ended) return false;
@@ -140,12 +184,15 @@ export async function startProgram({wasm, name = 'program', desktop, onOutput = 
       if (ok) script = new Uint8Array(data);
       return ok;
     },
-    scriptFile() { return script ? script.slice() : null; },
+    scriptFile() {
+      return script ? script.slice() : null;
+    },
   };
 
   const transfer = fonts.map(([, data]) => data.slice(0));
-  worker.postMessage({t: 'start', wasm: bytes, channel, args: [name], env,
-                      fonts: fonts.map(([n], i) => [n, transfer[i]]), files},
-                     [bytes.buffer, ...transfer]);
+  worker.postMessage(
+    {t: 'start', wasm: bytes, channel, args: [name], env, fonts: fonts.map(([n], i) => [n, transfer[i]]), files},
+    [bytes.buffer, ...transfer]
+  );
   return program;
 }

@@ -23,8 +23,12 @@ let decoder1252 = new TextDecoder('windows-1252');
 
 const post = (message, transfer) => self.postMessage(message, transfer || []);
 
-function bytes() { return new Uint8Array(memory.buffer); }
-function ints() { return new Int32Array(memory.buffer); }
+function bytes() {
+  return new Uint8Array(memory.buffer);
+}
+function ints() {
+  return new Int32Array(memory.buffer);
+}
 
 function cString(ptr) {
   const heap = bytes();
@@ -70,7 +74,7 @@ const scriptMirror = {
 // Writes and truncations mark the script dirty; the shim keeps no record.
 for (const name of ['fd_write', 'fd_pwrite', 'fd_filestat_set_size']) {
   const original = OpenFile.prototype[name];
-  OpenFile.prototype[name] = function(...args) {
+  OpenFile.prototype[name] = function (...args) {
     if (this.file === root.dir.contents.get(SCRIPT)) scriptMirror.dirty = true;
     return original.apply(this, args);
   };
@@ -93,14 +97,22 @@ function housekeeping() {
 function telkaImports() {
   return {
     init() {},
-    shutdown() { housekeeping(); },
+    shutdown() {
+      housekeeping();
+    },
     host_create(id, title, x, y, width, height, owner, dialog) {
       post({t: 'create', id, title: cString(title), x, y, width, height, owner, dialog: dialog !== 0});
       return 1;
     },
-    host_destroy(id) { post({t: 'destroy', id}); },
-    host_show(id, visible) { post({t: 'show', id, visible: visible !== 0}); },
-    host_set_title(id, title) { post({t: 'title', id, title: cString(title)}); },
+    host_destroy(id) {
+      post({t: 'destroy', id});
+    },
+    host_show(id, visible) {
+      post({t: 'show', id, visible: visible !== 0});
+    },
+    host_set_title(id, title) {
+      post({t: 'title', id, title: cString(title)});
+    },
     present(id, pixels, width, height, stride, rects, count) {
       // 0x00RRGGBB words to the canvas's R, G, B, A bytes, opaque, one
       // buffer per rectangle, handed over without a copy.
@@ -109,15 +121,17 @@ function telkaImports() {
       const parts = [];
       const transfer = [];
       for (let k = 0; k < count; ++k) {
-        const x = r32[(rects >> 2) + 4 * k], y = r32[(rects >> 2) + 4 * k + 1];
-        const w = r32[(rects >> 2) + 4 * k + 2], h = r32[(rects >> 2) + 4 * k + 3];
+        const x = r32[(rects >> 2) + 4 * k],
+          y = r32[(rects >> 2) + 4 * k + 1];
+        const w = r32[(rects >> 2) + 4 * k + 2],
+          h = r32[(rects >> 2) + 4 * k + 3];
         const out = new Uint32Array(w * h);
         for (let row = 0; row < h; ++row) {
           const s = (pixels >> 2) + (y + row) * stride + x;
           const d = row * w;
           for (let i = 0; i < w; ++i) {
             const p = heap[s + i];
-            out[d + i] = 0xFF000000 | ((p & 0xFF) << 16) | (p & 0xFF00) | ((p >>> 16) & 0xFF);
+            out[d + i] = 0xff000000 | ((p & 0xff) << 16) | (p & 0xff00) | ((p >>> 16) & 0xff);
           }
         }
         parts.push({x, y, w, h, rgba: out.buffer});
@@ -129,15 +143,20 @@ function telkaImports() {
       housekeeping();
       input.wait(timeoutMs);
     },
-    pending() { return input.pending(); },
+    pending() {
+      return input.pending();
+    },
     take_record(out) {
       if (input.pending() === 0) return 0;
-      takeOfferedFile();  // read after the record was seen, so an offer made before it is seen too
+      takeOfferedFile(); // read after the record was seen, so an offer made before it is seen too
       return input.take(ints(), out >> 2) ? 1 : 0;
     },
     out_of_memory(size) {
-      throw new OutOfMemory(`the program asked for ${size >>> 0} bytes more with ${
-          Math.round(memory.buffer.byteLength / 1048576)} MB in use, the most a program gets in the page`);
+      throw new OutOfMemory(
+        `the program asked for ${size >>> 0} bytes more with ${Math.round(
+          memory.buffer.byteLength / 1048576
+        )} MB in use, the most a program gets in the page`
+      );
     },
     screen_size(out) {
       const [w, h] = input.screen();
@@ -155,8 +174,11 @@ function restfulPoll(wasi) {
     if (count === 1) {
       const view = new DataView(memory.buffer);
       const sub = W.Subscription.read_bytes(view, inPtr);
-      if (sub.eventtype === W.EVENTTYPE_CLOCK && sub.clockid === W.CLOCKID_MONOTONIC &&
-          (sub.flags & W.SUBCLOCKFLAGS_SUBSCRIPTION_CLOCK_ABSTIME) === 0) {
+      if (
+        sub.eventtype === W.EVENTTYPE_CLOCK &&
+        sub.clockid === W.CLOCKID_MONOTONIC &&
+        (sub.flags & W.SUBCLOCKFLAGS_SUBSCRIPTION_CLOCK_ABSTIME) === 0
+      ) {
         output.flush();
         input.sleep(Number(sub.timeout) / 1e6);
         new W.Event(sub.userdata, W.ERRNO_SUCCESS, sub.eventtype).write_bytes(view, outPtr);
@@ -175,7 +197,7 @@ async function run({wasm, channel, fonts, files, args, env}) {
   for (const [name, data] of Object.entries(files || {})) entries.push([name, new File(data)]);
   root = new PreopenDirectory('/', entries);
   const fds = [
-    new OpenFile(new File([], {readonly: true})),  // standard input: end of file at once
+    new OpenFile(new File([], {readonly: true})), // standard input: end of file at once
     new ConsoleStdout((data) => output.write('stdout', data)),
     new ConsoleStdout((data) => output.write('stderr', data)),
     root,
@@ -184,7 +206,10 @@ async function run({wasm, channel, fonts, files, args, env}) {
   restfulPoll(wasi);
   let instance;
   try {
-    instance = await WebAssembly.instantiate(await WebAssembly.compile(wasm), {wasi_snapshot_preview1: wasi.wasiImport, telka: telkaImports()});
+    instance = await WebAssembly.instantiate(await WebAssembly.compile(wasm), {
+      wasi_snapshot_preview1: wasi.wasiImport,
+      telka: telkaImports(),
+    });
   } catch (e) {
     post({t: 'end', status: null, error: `The program could not be started: ${e.message}`});
     return;
@@ -196,11 +221,15 @@ async function run({wasm, channel, fonts, files, args, env}) {
     end = {status: wasi.start(instance)};
   } catch (e) {
     if (e instanceof OutOfMemory) {
-      end = {status: null, outOfMemory: true, trap: {message: e.message, frames: trapFrames(e.stack, codeSectionStart(wasm))}};
+      end = {
+        status: null,
+        outOfMemory: true,
+        trap: {message: e.message, frames: trapFrames(e.stack, codeSectionStart(wasm))},
+      };
     } else if (e instanceof WebAssembly.RuntimeError || e instanceof RangeError) {
       end = {status: null, trap: {message: e.message, frames: trapFrames(e.stack, codeSectionStart(wasm))}};
     } else {
-      end = {status: null, error: String(e && e.message || e)};
+      end = {status: null, error: String((e && e.message) || e)};
     }
   }
   try {
@@ -214,6 +243,6 @@ async function run({wasm, channel, fonts, files, args, env}) {
 
 self.onmessage = (e) => {
   if (e.data && e.data.t === 'start') {
-    run(e.data).catch((err) => post({t: 'end', status: null, error: String(err && err.message || err)}));
+    run(e.data).catch((err) => post({t: 'end', status: null, error: String((err && err.message) || err)}));
   }
 };

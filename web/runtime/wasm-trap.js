@@ -7,9 +7,11 @@
 // The module's byte offset of the code section's contents, or null.
 export function codeSectionStart(wasm) {
   const b = wasm instanceof Uint8Array ? wasm : new Uint8Array(wasm);
-  let p = 8;  // magic and version
+  let p = 8; // magic and version
   const leb = () => {
-    let value = 0, shift = 0, byte;
+    let value = 0,
+      shift = 0,
+      byte;
     do {
       if (p >= b.length) return -1;
       byte = b[p++];

@@ -18,15 +18,15 @@ export class Windows {
   constructor(desktop, push) {
     this.desktop = desktop;
     this.push = push;
-    this.hosts = new Map();   // id -> {id, owner, dialog, frame, caption, canvas, ctx}
-    this.active = 0;          // the host keys go to
-    this.presents = new Map();  // id -> presents so far
+    this.hosts = new Map(); // id -> {id, owner, dialog, frame, caption, canvas, ctx}
+    this.active = 0; // the host keys go to
+    this.presents = new Map(); // id -> presents so far
     // (host, parts) after each present; a page may set telkaOnPresent
     // before the program starts (tests that collect every frame do).
     this.onPresent = globalThis.telkaOnPresent || null;
     this.firstPresentMs = 0;
     this.presentPixels = 0;
-    this.presentMs = 0;         // time spent putting pixels on canvases
+    this.presentMs = 0; // time spent putting pixels on canvases
   }
 
   create({id, title, width, height, owner, dialog}) {
@@ -48,7 +48,7 @@ export class Windows {
     canvas.width = Math.max(1, width);
     canvas.height = Math.max(1, height);
     canvas.className = 'telka-surface';
-    canvas.tabIndex = 0;  // a click gives the window the keyboard
+    canvas.tabIndex = 0; // a click gives the window the keyboard
     canvas.addEventListener('pointerdown', (e) => this.button(host, e, true));
     canvas.addEventListener('pointerup', (e) => this.button(host, e, false));
     canvas.addEventListener('pointermove', (e) => {
@@ -150,7 +150,10 @@ export class Windows {
   place(host) {
     const owner = this.hosts.get(host.owner);
     const box = this.desktop.getBoundingClientRect();
-    let left = 0, top = 0, w = box.width, h = Math.min(box.height, window.innerHeight);
+    let left = 0,
+      top = 0,
+      w = box.width,
+      h = Math.min(box.height, window.innerHeight);
     if (owner && !owner.frame.hidden) {
       const r = owner.frame.getBoundingClientRect();
       left = r.left - box.left;

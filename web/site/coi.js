@@ -19,7 +19,7 @@
     try {
       return window.sessionStorage;
     } catch (e) {
-      return null;  // storage blocked: no way to know whether this is already the reload
+      return null; // storage blocked: no way to know whether this is already the reload
     }
   }
 
@@ -30,8 +30,9 @@
         box = document.createElement('div');
         box.id = 'telka-coi-message';
         box.setAttribute('role', 'alert');
-        box.style.cssText = 'margin:8px;padding:10px 12px;border:2px solid #a00;background:#fff4f4;color:#000;' +
-                            'font:16px/1.4 sans-serif;white-space:pre-line';
+        box.style.cssText =
+          'margin:8px;padding:10px 12px;border:2px solid #a00;background:#fff4f4;color:#000;' +
+          'font:16px/1.4 sans-serif;white-space:pre-line';
         document.body.insertBefore(box, document.body.firstChild);
       }
       box.textContent = text;
@@ -44,12 +45,16 @@
     status.state = 'unavailable';
     status.reason = reason;
     var store = storage();
-    if (store) store.removeItem(RELOAD_KEY);  // a reload by hand may try once more
-    say('This browser cannot run programs here: ' + reason + '\n' +
+    if (store) store.removeItem(RELOAD_KEY); // a reload by hand may try once more
+    say(
+      'This browser cannot run programs here: ' +
+        reason +
+        '\n' +
         'Programs run in a background thread that shares memory with the page, which browsers allow only on a ' +
         '"cross-origin isolated" page. Try reloading; use a current Chromium, Firefox or Safari, outside a private ' +
         'window; or ask for the site to be served over https (or from this computer) with the isolation headers ' +
-        '(web/serve.mjs sends them).');
+        '(web/serve.mjs sends them).'
+    );
     window.dispatchEvent(new CustomEvent('telka-isolation', {detail: status}));
   }
 
@@ -63,7 +68,9 @@
   function reloadOnce(why) {
     var store = storage();
     if (!store) {
-      unavailable('the page is not cross-origin isolated, and with site storage blocked it cannot safely reload itself to become so.');
+      unavailable(
+        'the page is not cross-origin isolated, and with site storage blocked it cannot safely reload itself to become so.'
+      );
       return;
     }
     if (store.getItem(RELOAD_KEY)) {
@@ -114,38 +121,51 @@
   }
   if (!window.isSecureContext) {
     if (!window.crossOriginIsolated) {
-      unavailable('the page is served over plain http from another computer, and browsers isolate only pages ' +
-                  'served over https or from this computer (localhost).');
+      unavailable(
+        'the page is served over plain http from another computer, and browsers isolate only pages ' +
+          'served over https or from this computer (localhost).'
+      );
     }
     return;
   }
   if (!('serviceWorker' in navigator)) {
     if (!window.crossOriginIsolated) {
-      unavailable('the server does not send the isolation headers, and this browser offers no service worker ' +
-                  'to add them (a private window can be the cause).');
+      unavailable(
+        'the server does not send the isolation headers, and this browser offers no service worker ' +
+          'to add them (a private window can be the cause).'
+      );
     }
     return;
   }
-  navigator.serviceWorker.register(new URL('sw.js', base).href).then(function (registration) {
-    if (window.crossOriginIsolated) {
-      navigator.serviceWorker.ready.then(keepOfflineCopy);
-      return;
+  navigator.serviceWorker.register(new URL('sw.js', base).href).then(
+    function (registration) {
+      if (window.crossOriginIsolated) {
+        navigator.serviceWorker.ready.then(keepOfflineCopy);
+        return;
+      }
+      if (navigator.serviceWorker.controller) {
+        // Controlled and still not isolated: the worker's headers did not take, or this is a load that
+        // bypassed it (a forced reload). One normal reload tells which.
+        reloadOnce(
+          'the service worker that adds the isolation headers runs, but the browser did not isolate the page.'
+        );
+        return;
+      }
+      // The first visit: once the worker is active, a reload is served by it, with the headers.
+      navigator.serviceWorker.ready.then(function () {
+        reloadOnce('the service worker that adds the isolation headers did not take control of the page.');
+      });
+      return registration;
+    },
+    function (error) {
+      if (!window.crossOriginIsolated) {
+        unavailable(
+          'the server does not send the isolation headers, and the service worker that adds them ' +
+            'could not start (' +
+            ((error && error.message) || error) +
+            ').'
+        );
+      }
     }
-    if (navigator.serviceWorker.controller) {
-      // Controlled and still not isolated: the worker's headers did not take, or this is a load that
-      // bypassed it (a forced reload). One normal reload tells which.
-      reloadOnce('the service worker that adds the isolation headers runs, but the browser did not isolate the page.');
-      return;
-    }
-    // The first visit: once the worker is active, a reload is served by it, with the headers.
-    navigator.serviceWorker.ready.then(function () {
-      reloadOnce('the service worker that adds the isolation headers did not take control of the page.');
-    });
-    return registration;
-  }, function (error) {
-    if (!window.crossOriginIsolated) {
-      unavailable('the server does not send the isolation headers, and the service worker that adds them ' +
-                  'could not start (' + (error && error.message || error) + ').');
-    }
-  });
+  );
 })();

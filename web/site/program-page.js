@@ -10,9 +10,11 @@ const output = document.getElementById('telka-output');
 const note = document.getElementById('telka-file-note');
 const desktop = document.getElementById('telka-desktop');
 
-const page = window.telkaPage = {program: null, state: 'loading', exitCode: null, output: [], run: null};
+const page = (window.telkaPage = {program: null, state: 'loading', exitCode: null, output: [], run: null});
 
-const say = (text) => { status.textContent = text; };
+const say = (text) => {
+  status.textContent = text;
+};
 
 function print(text, isError) {
   page.output.push(text);
@@ -47,7 +49,9 @@ function ended(end) {
 
 // The buttons give the keyboard back to the program's windows at once: a
 // focused button would take the next space or Enter.
-const done = (button) => { if (button && button.blur) button.blur(); };
+const done = (button) => {
+  if (button && button.blur) button.blur();
+};
 
 document.getElementById('telka-download').addEventListener('click', (e) => {
   done(e.currentTarget);
@@ -76,11 +80,13 @@ upload.addEventListener('change', async () => {
     if (!page.run || page.state !== 'running') {
       note.textContent = 'The program is not running.';
     } else if (!page.run.loadScript(new Uint8Array(buffer))) {
-      note.textContent = `${file.name} was not loaded: the program has not taken the last file yet, ` +
-                         'or the file is larger than 4 MB.';
+      note.textContent =
+        `${file.name} was not loaded: the program has not taken the last file yet, ` +
+        'or the file is larger than 4 MB.';
     } else {
-      note.textContent = `Loaded ${file.name}${file.name === 'TELKA.SCR' ? '' : ' as TELKA.SCR'} ` +
-                         `(${buffer.byteLength} bytes): Run > Playback Script (Ctrl+P) plays it.`;
+      note.textContent =
+        `Loaded ${file.name}${file.name === 'TELKA.SCR' ? '' : ' as TELKA.SCR'} ` +
+        `(${buffer.byteLength} bytes): Run > Playback Script (Ctrl+P) plays it.`;
     }
   } catch (err) {
     note.textContent = `Could not read ${file.name}: ${err}`;
@@ -139,8 +145,15 @@ async function main() {
     }
   }
   try {
-    page.run = await startProgram({wasm, name, desktop, onExit: ended, files, playScript: !!play,
-                                   onOutput: (stream, text) => print(text, stream === 'stderr')});
+    page.run = await startProgram({
+      wasm,
+      name,
+      desktop,
+      onExit: ended,
+      files,
+      playScript: !!play,
+      onOutput: (stream, text) => print(text, stream === 'stderr'),
+    });
   } catch (err) {
     return fail(`Could not start ${name}: ${err.message}`);
   }

@@ -30,7 +30,10 @@ the License, but only in their entirety and only with respect to the Combined
 Software.`;
 
 export function escapeHtml(text) {
-  return String(text).replace(/[&<>"']/g, (c) => ({'&': '&amp;', '<': '&lt;', '>': '&gt;', '"': '&quot;', "'": '&#39;'})[c]);
+  return String(text).replace(
+    /[&<>"']/g,
+    (c) => ({'&': '&amp;', '<': '&lt;', '>': '&gt;', '"': '&quot;', "'": '&#39;'})[c]
+  );
 }
 
 function readText(file) {
@@ -67,36 +70,43 @@ export function shippedPackages(webDir, warn) {
     seen.set(name, entry);
     for (const dep of Object.keys({...entry.dependencies, ...entry.peerDependencies})) wanted.push(dep);
   }
-  return [...seen.entries()].sort(([a], [b]) => a.localeCompare(b)).map(([name, entry]) => {
-    const dir = path.join(webDir, 'node_modules', ...name.split('/'));
-    let files = [];
-    try {
-      files = fs.readdirSync(dir).filter((f) => /^(licen[cs]e|copying|notice)/i.test(f)).sort();
-    } catch {
-      warn(`${name} is not installed in ${path.join(webDir, 'node_modules')} (run npm ci in web/)`);
-    }
-    let declared = entry.license;
-    let readme = null;
-    const pkg = readText(path.join(dir, 'package.json'));
-    if (pkg) {
+  return [...seen.entries()]
+    .sort(([a], [b]) => a.localeCompare(b))
+    .map(([name, entry]) => {
+      const dir = path.join(webDir, 'node_modules', ...name.split('/'));
+      let files = [];
       try {
-        declared = JSON.parse(pkg).license || declared;
+        files = fs
+          .readdirSync(dir)
+          .filter((f) => /^(licen[cs]e|copying|notice)/i.test(f))
+          .sort();
       } catch {
-        // keep the lock's word
+        warn(`${name} is not installed in ${path.join(webDir, 'node_modules')} (run npm ci in web/)`);
       }
-    }
-    if (!files.length) {
-      // Some packages carry their licence only as a section of the README.
-      const text = readText(path.join(dir, 'README.md'));
-      const m = text && /\n(Licen[cs]e)\n-+\n([\s\S]*?)(\n\S[^\n]*\n[-=]+\n|$)/.exec(text);
-      if (m) readme = m[2].trim();
-    }
-    return {
-      name, version: entry.version, declared: declared || 'not declared',
-      texts: files.map((f) => ({file: f, text: readText(path.join(dir, f)) || ''})),
-      readme,
-    };
-  });
+      let declared = entry.license;
+      let readme = null;
+      const pkg = readText(path.join(dir, 'package.json'));
+      if (pkg) {
+        try {
+          declared = JSON.parse(pkg).license || declared;
+        } catch {
+          // keep the lock's word
+        }
+      }
+      if (!files.length) {
+        // Some packages carry their licence only as a section of the README.
+        const text = readText(path.join(dir, 'README.md'));
+        const m = text && /\n(Licen[cs]e)\n-+\n([\s\S]*?)(\n\S[^\n]*\n[-=]+\n|$)/.exec(text);
+        if (m) readme = m[2].trim();
+      }
+      return {
+        name,
+        version: entry.version,
+        declared: declared || 'not declared',
+        texts: files.map((f) => ({file: f, text: readText(path.join(dir, f)) || ''})),
+        readme,
+      };
+    });
 }
 
 // Minimal ustar reader: the name and contents of each regular file in a tar.
@@ -106,7 +116,11 @@ function* tarFiles(buf) {
   while (off + 512 <= buf.length) {
     const header = buf.subarray(off, off + 512);
     if (header.every((b) => b === 0)) break;
-    const field = (a, n) => header.subarray(a, a + n).toString('latin1').replace(/\0.*$/s, '');
+    const field = (a, n) =>
+      header
+        .subarray(a, a + n)
+        .toString('latin1')
+        .replace(/\0.*$/s, '');
     let name = field(0, 100);
     const prefix = field(345, 155);
     if (prefix) name = `${prefix}/${name}`;
@@ -149,7 +163,7 @@ export function tarNotices(site) {
       continue;
     }
     for (const {name, data} of tarFiles(buf)) {
-      if (/\.(a|o)$/.test(name)) continue;  // objects carry no notices; their sources' licences are listed
+      if (/\.(a|o)$/.test(name)) continue; // objects carry no notices; their sources' licences are listed
       const text = data.toString('latin1');
       for (const m of text.matchAll(/SPDX-License-Identifier:\s*([^\n*]+?)\s*(\*\/|\*|$)/gm)) {
         spdx.set(m[1], (spdx.get(m[1]) || 0) + 1);
@@ -178,12 +192,16 @@ function siteRows(site) {
   };
   walk(site, '');
   const who = {
-    '(top folder)': 'TELKA: the pages and the service worker, bundled with workbox-precaching, workbox-core, workbox-routing and workbox-strategies',
-    'runtime/': 'TELKA\'s page runtime; it may include the WASI shim (@bjorn3/browser_wasi_shim)',
-    'programs/': 'TELKA: the library, the game and the examples, linked with FreeType, wasi-libc, libc++, libc++abi and compiler-rt',
+    '(top folder)':
+      'TELKA: the pages and the service worker, bundled with workbox-precaching, workbox-core, workbox-routing and workbox-strategies',
+    'runtime/': "TELKA's page runtime; it may include the WASI shim (@bjorn3/browser_wasi_shim)",
+    'programs/':
+      'TELKA: the library, the game and the examples, linked with FreeType, wasi-libc, libc++, libc++abi and compiler-rt',
     'fonts/': 'DejaVu fonts',
-    'compiler/': 'clang and lld (@yowasp/clang: LLVM), the C library and C++ library they compile against, and TELKA\'s library (with FreeType) for linking',
-    'playground/': 'TELKA\'s playground, bundled with CodeMirror, Lezer, style-mod, crelt, w3c-keyname and find-cluster-break',
+    'compiler/':
+      "clang and lld (@yowasp/clang: LLVM), the C library and C++ library they compile against, and TELKA's library (with FreeType) for linking",
+    'playground/':
+      "TELKA's playground, bundled with CodeMirror, Lezer, style-mod, crelt, w3c-keyname and find-cluster-break",
     'examples/': 'TELKA: the example programs',
   };
   return [...groups.entries()].sort().map(([dir, count]) => ({dir, count, who: who[dir] || 'TELKA'}));
@@ -219,7 +237,8 @@ summary { cursor: pointer; }
 <code>web/tools/licences.mjs</code> when the site was built.</p>`);
 
   add('<h2>What the site serves</h2>\n<table>\n<tr><th>Folder</th><th>Files</th><th>From</th></tr>');
-  for (const r of siteRows(site)) add(`<tr><td>${escapeHtml(r.dir)}</td><td>${r.count}</td><td>${escapeHtml(r.who)}</td></tr>`);
+  for (const r of siteRows(site))
+    add(`<tr><td>${escapeHtml(r.dir)}</td><td>${r.count}</td><td>${escapeHtml(r.who)}</td></tr>`);
   add('</table>');
 
   // TELKA itself.
@@ -231,8 +250,10 @@ summary { cursor: pointer; }
 of the TELKA project.</p>`);
     add(pre(ownText.text));
   } else {
-    add('<p>The library, the game, the examples, the pages and their runtime are the TELKA project\'s own work. ' +
-        'The project has no licence file, so this site grants no licence for them beyond using the site.</p>');
+    add(
+      "<p>The library, the game, the examples, the pages and their runtime are the TELKA project's own work. " +
+        'The project has no licence file, so this site grants no licence for them beyond using the site.</p>'
+    );
     warn('the TELKA project has no LICENSE file: the page says no licence is granted');
   }
 
@@ -248,12 +269,16 @@ of the TELKA project.</p>`);
   if (packages.length) {
     add('<table>\n<tr><th>Package</th><th>Version</th><th>Licence (as the package declares it)</th></tr>');
     for (const p of packages) {
-      add(`<tr><td><a href="#pkg-${escapeHtml(p.name.replace(/[^a-z0-9]+/gi, '-'))}">${escapeHtml(p.name)}</a></td>` +
-          `<td>${escapeHtml(p.version)}</td><td>${escapeHtml(p.declared)}</td></tr>`);
+      add(
+        `<tr><td><a href="#pkg-${escapeHtml(p.name.replace(/[^a-z0-9]+/gi, '-'))}">${escapeHtml(p.name)}</a></td>` +
+          `<td>${escapeHtml(p.version)}</td><td>${escapeHtml(p.declared)}</td></tr>`
+      );
     }
     add('</table>');
     for (const p of packages) {
-      add(`<h3 id="pkg-${escapeHtml(p.name.replace(/[^a-z0-9]+/gi, '-'))}">${escapeHtml(p.name)} ${escapeHtml(p.version)}</h3>`);
+      add(
+        `<h3 id="pkg-${escapeHtml(p.name.replace(/[^a-z0-9]+/gi, '-'))}">${escapeHtml(p.name)} ${escapeHtml(p.version)}</h3>`
+      );
       add(`<p>Declared licence: ${escapeHtml(p.declared)}.</p>`);
       for (const t of p.texts) add(details(`${t.file} of ${p.name}`, pre(t.text)));
       if (!p.texts.length && p.readme) {
@@ -291,14 +316,21 @@ musl (MIT), cloudlibc and libpreopen (BSD-2-Clause) and dlmalloc (CC0), with the
       add(`<li>SPDX-License-Identifier ${escapeHtml(id)}: ${n} files</li>`);
     }
     for (const [line, files] of notices.copyrights) {
-      add(`<li>${escapeHtml(line)} (${files.length} file${files.length > 1 ? 's' : ''}, e.g. ${escapeHtml(files[0])})</li>`);
+      add(
+        `<li>${escapeHtml(line)} (${files.length} file${files.length > 1 ? 's' : ''}, e.g. ${escapeHtml(files[0])})</li>`
+      );
     }
     add('</ul>');
   }
 
   for (const [id, title, candidates, what] of [
-    ['freetype', 'FreeType', FREETYPE_COPYRIGHT, 'FreeType renders the text of every program (it is linked into programs/ and into the library the playground links with). Debian\'s copyright file for it, which quotes the FreeType License (FTL) and the GPL choice:'],
-    ['dejavu', 'DejaVu fonts', DEJAVU_COPYRIGHT, 'The fonts in fonts/. Debian\'s copyright file for them:'],
+    [
+      'freetype',
+      'FreeType',
+      FREETYPE_COPYRIGHT,
+      "FreeType renders the text of every program (it is linked into programs/ and into the library the playground links with). Debian's copyright file for it, which quotes the FreeType License (FTL) and the GPL choice:",
+    ],
+    ['dejavu', 'DejaVu fonts', DEJAVU_COPYRIGHT, "The fonts in fonts/. Debian's copyright file for them:"],
   ]) {
     add(`<h2 id="${id}">${escapeHtml(title)}</h2>`);
     const found = firstExisting(candidates);
@@ -306,7 +338,9 @@ musl (MIT), cloudlibc and libpreopen (BSD-2-Clause) and dlmalloc (CC0), with the
       add(`<p>${escapeHtml(what)}</p>`);
       add(details(found.file, pre(found.text)));
     } else {
-      add(`<p>${escapeHtml(title)}: its copyright file was not found when the site was built (looked in ${escapeHtml(candidates.join(', '))}).</p>`);
+      add(
+        `<p>${escapeHtml(title)}: its copyright file was not found when the site was built (looked in ${escapeHtml(candidates.join(', '))}).</p>`
+      );
       warn(`${title}: none of ${candidates.join(', ')} exists`);
     }
   }

@@ -20,10 +20,32 @@ const brotli = promisify(zlib.brotliCompress);
 const gzip = promisify(zlib.gzip);
 
 export const STATE = '.precompress.json';
-const COMPRESSIBLE = new Set(['.html', '.htm', '.js', '.mjs', '.css', '.json', '.map', '.wasm', '.tar', '.ttf', '.otf',
-                              '.svg', '.txt', '.md', '.c', '.cpp', '.cc', '.h', '.hpp', '.data', '.xml', '.ico']);
-const MIN_SIZE = 2048;        // below this the saving is a few hundred bytes at most
-const KEEP_RATIO = 0.9;       // a variant stays only when it saves at least 10%
+const COMPRESSIBLE = new Set([
+  '.html',
+  '.htm',
+  '.js',
+  '.mjs',
+  '.css',
+  '.json',
+  '.map',
+  '.wasm',
+  '.tar',
+  '.ttf',
+  '.otf',
+  '.svg',
+  '.txt',
+  '.md',
+  '.c',
+  '.cpp',
+  '.cc',
+  '.h',
+  '.hpp',
+  '.data',
+  '.xml',
+  '.ico',
+]);
+const MIN_SIZE = 2048; // below this the saving is a few hundred bytes at most
+const KEEP_RATIO = 0.9; // a variant stays only when it saves at least 10%
 
 export function brotliQuality(size, best) {
   if (best || size <= 1 << 20) return 11;
@@ -34,11 +56,13 @@ function brotliOptions(size, quality) {
   const c = zlib.constants;
   // A window as large as browsers accept (2^24) finds repeats across a large wasm's code section.
   const lgwin = Math.max(c.BROTLI_MIN_WINDOW_BITS, Math.min(24, Math.ceil(Math.log2(Math.max(size, 1024)))));
-  return {params: {
-    [c.BROTLI_PARAM_QUALITY]: quality,
-    [c.BROTLI_PARAM_LGWIN]: lgwin,
-    [c.BROTLI_PARAM_SIZE_HINT]: size,
-  }};
+  return {
+    params: {
+      [c.BROTLI_PARAM_QUALITY]: quality,
+      [c.BROTLI_PARAM_LGWIN]: lgwin,
+      [c.BROTLI_PARAM_SIZE_HINT]: size,
+    },
+  };
 }
 
 async function readState(site) {
@@ -55,7 +79,7 @@ async function writeAtomic(target, data) {
   const tmp = path.join(path.dirname(target), `.${path.basename(target)}.${process.pid}.tmp`);
   try {
     await fsp.writeFile(tmp, data);
-    await fsp.rename(tmp, target);  // a killed build leaves no half-written sibling to be served
+    await fsp.rename(tmp, target); // a killed build leaves no half-written sibling to be served
   } catch (e) {
     await fsp.rm(tmp, {force: true});
     throw e;
@@ -88,13 +112,16 @@ async function listCandidates(site) {
 // Whether the siblings on disk are what the state says was made from this very version of the file.
 async function upToDate(full, stat, entry, quality) {
   if (!entry || entry.size !== stat.size || entry.mtimeMs !== stat.mtimeMs) return false;
-  if (!(entry.quality >= quality)) return false;  // asked for better brotli than was made
-  for (const [key, suffix] of [['br', '.br'], ['gz', '.gz']]) {
+  if (!(entry.quality >= quality)) return false; // asked for better brotli than was made
+  for (const [key, suffix] of [
+    ['br', '.br'],
+    ['gz', '.gz'],
+  ]) {
     const s = await statOrNull(full + suffix);
     if (entry[key]) {
       if (!s || s.size !== entry[key] || s.mtimeMs < stat.mtimeMs) return false;
     } else if (s) {
-      return false;  // a sibling that should not be there (left from an older version)
+      return false; // a sibling that should not be there (left from an older version)
     }
   }
   return true;
@@ -106,7 +133,10 @@ async function compressOne(full, stat, quality) {
   const [br, gz] = await Promise.all([brotli(data, brotliOptions(data.length, quality)), gzip(data, {level: 9})]);
   const ms = performance.now() - started;
   const entry = {size: stat.size, mtimeMs: stat.mtimeMs, quality, br: 0, gz: 0};
-  for (const [key, suffix, out] of [['br', '.br', br], ['gz', '.gz', gz]]) {
+  for (const [key, suffix, out] of [
+    ['br', '.br', br],
+    ['gz', '.gz', gz],
+  ]) {
     if (out.length <= data.length * KEEP_RATIO) {
       await writeAtomic(full + suffix, out);
       entry[key] = out.length;
@@ -156,28 +186,32 @@ export async function precompress(site, {best = false, log = console.log} = {}) 
   const started = performance.now();
   const workers = Math.max(1, Math.min(os.availableParallelism?.() ?? os.cpus().length, 4));
   let nextJob = 0;
-  await Promise.all(Array.from({length: workers}, async () => {
-    while (nextJob < jobs.length) {
-      const job = jobs[nextJob++];
-      try {
-        const {entry, ms} = await compressOne(job.full, job.stat, job.quality);
-        next.files[job.rel] = entry;
-        ++totals.compressed;
-        totals.br += entry.br || job.stat.size;
-        totals.gz += entry.gz || job.stat.size;
-        if (job.stat.size >= 4 << 20) {
-          const pct = (n) => n ? `${(100 * n / job.stat.size).toFixed(1)}%` : 'not kept';
-          log(`precompress: ${job.rel}: ${(job.stat.size / 1048576).toFixed(1)} MiB, br q${job.quality} ${pct(entry.br)},` +
-              ` gz ${pct(entry.gz)} in ${(ms / 1000).toFixed(1)} s`);
+  await Promise.all(
+    Array.from({length: workers}, async () => {
+      while (nextJob < jobs.length) {
+        const job = jobs[nextJob++];
+        try {
+          const {entry, ms} = await compressOne(job.full, job.stat, job.quality);
+          next.files[job.rel] = entry;
+          ++totals.compressed;
+          totals.br += entry.br || job.stat.size;
+          totals.gz += entry.gz || job.stat.size;
+          if (job.stat.size >= 4 << 20) {
+            const pct = (n) => (n ? `${((100 * n) / job.stat.size).toFixed(1)}%` : 'not kept');
+            log(
+              `precompress: ${job.rel}: ${(job.stat.size / 1048576).toFixed(1)} MiB, br q${job.quality} ${pct(entry.br)},` +
+                ` gz ${pct(entry.gz)} in ${(ms / 1000).toFixed(1)} s`
+            );
+          }
+        } catch (e) {
+          ++totals.failed;
+          totals.br += job.stat.size;
+          totals.gz += job.stat.size;
+          log(`precompress: ${job.rel}: ${e.message}`);
         }
-      } catch (e) {
-        ++totals.failed;
-        totals.br += job.stat.size;
-        totals.gz += job.stat.size;
-        log(`precompress: ${job.rel}: ${e.message}`);
       }
-    }
-  }));
+    })
+  );
   totals.ms = performance.now() - started;
   // Siblings this tool made for files that are gone would serve content the site no longer has.
   for (const [rel, entry] of Object.entries(state.files)) {
@@ -210,9 +244,11 @@ async function main() {
   try {
     const t = await precompress(site, {best});
     const mib = (n) => (n / 1048576).toFixed(1);
-    console.log(`precompress: ${t.files} files (${mib(t.raw)} MiB): ${t.compressed} compressed in ` +
-                `${(t.ms / 1000).toFixed(1)} s, ${t.skipped} up to date, ${t.small} too small; ` +
-                `served as br ${mib(t.br)} MiB, as gzip ${mib(t.gz)} MiB`);
+    console.log(
+      `precompress: ${t.files} files (${mib(t.raw)} MiB): ${t.compressed} compressed in ` +
+        `${(t.ms / 1000).toFixed(1)} s, ${t.skipped} up to date, ${t.small} too small; ` +
+        `served as br ${mib(t.br)} MiB, as gzip ${mib(t.gz)} MiB`
+    );
     if (t.failed) process.exitCode = 1;
   } catch (e) {
     console.error(`precompress: ${e.message}`);

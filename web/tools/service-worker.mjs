@@ -29,14 +29,14 @@ async function listSiteFiles(site) {
     const entries = await fsp.readdir(dir, {withFileTypes: true});
     const names = new Set(entries.map((e) => e.name));
     for (const e of entries) {
-      if (e.name.startsWith('.')) continue;  // build state and editor files are not served
+      if (e.name.startsWith('.')) continue; // build state and editor files are not served
       const rel = prefix + e.name;
       const full = path.join(dir, e.name);
       let stat;
       try {
-        stat = await fsp.stat(full);  // follows symlinks: a linked file is served as its target
+        stat = await fsp.stat(full); // follows symlinks: a linked file is served as its target
       } catch {
-        continue;  // a dangling link serves nothing
+        continue; // a dangling link serves nothing
       }
       if (stat.isDirectory()) await walk(full, rel + '/');
       else if (stat.isFile() && rel !== WORKER && !isSibling(e.name, names)) out.push(rel);
@@ -49,7 +49,10 @@ async function listSiteFiles(site) {
 function hashFile(file) {
   return new Promise((resolve, reject) => {
     const h = crypto.createHash('sha256');
-    fs.createReadStream(file).on('error', reject).on('data', (d) => h.update(d)).on('end', () => resolve(h.digest('hex')));
+    fs.createReadStream(file)
+      .on('error', reject)
+      .on('data', (d) => h.update(d))
+      .on('end', () => resolve(h.digest('hex')));
   });
 }
 
@@ -72,10 +75,17 @@ export async function writeServiceWorker(site) {
   const build = await buildList(site);
   const target = path.join(site, WORKER);
   const tmp = path.join(site, `.${WORKER}.${process.pid}.tmp`);
-  await esbuild.build({entryPoints: [SOURCE], outfile: tmp, bundle: true, minify: true, format: 'iife', target: 'es2022',
-                       logLevel: 'warning',
-                       define: {TELKA_BUILD: JSON.stringify(build), 'process.env.NODE_ENV': '"production"'}});
-  await fsp.rename(tmp, target);  // never a half-written worker for the browser to install
+  await esbuild.build({
+    entryPoints: [SOURCE],
+    outfile: tmp,
+    bundle: true,
+    minify: true,
+    format: 'iife',
+    target: 'es2022',
+    logLevel: 'warning',
+    define: {TELKA_BUILD: JSON.stringify(build), 'process.env.NODE_ENV': '"production"'},
+  });
+  await fsp.rename(tmp, target); // never a half-written worker for the browser to install
   return build;
 }
 
