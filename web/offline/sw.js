@@ -149,19 +149,22 @@ function offlinePage(path) {
 }
 
 self.addEventListener('install', (event) => {
-  self.skipWaiting();
-  // The small files now, so the pages work offline after the first visit even if the large ones do not
-  // arrive. A first install never fails over them, or the site would lose its isolation headers too; an
-  // update that cannot fetch them fails, and the worker before it stays.
-  const first = !self.registration.active;
-  event.waitUntil(
-    Promise.race([
-      small.install(lifetime(null)).catch((e) => {
-        if (!first) throw e;
-      }),
-      new Promise((resolve) => setTimeout(resolve, INSTALL_WAIT_MS)),
-    ])
-  );
+  // A first install: the small files now, so the pages work offline after the first visit even if the large
+  // ones do not arrive, and it never fails over them, or the site would lose its isolation headers too.
+  if (!self.registration.active) {
+    self.skipWaiting();
+    event.waitUntil(
+      Promise.race([
+        small.install(lifetime(null)).catch(() => {}),
+        new Promise((resolve) => setTimeout(resolve, INSTALL_WAIT_MS)),
+      ])
+    );
+    return;
+  }
+  // An update takes over only once the whole new build is stored: until then the worker before it serves
+  // its own complete build, online or not. One that cannot fetch it all fails; the next navigation tries
+  // again and downloads only what is still missing.
+  event.waitUntil(all.install(lifetime(event)).then(() => self.skipWaiting()));
 });
 
 self.addEventListener('activate', (event) => {
