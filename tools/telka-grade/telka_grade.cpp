@@ -9,6 +9,7 @@
 #include "out_layout.h"
 #include "process.h"
 #include "sandbox.h"
+#include "submission_names.h"
 #include "suite.h"
 
 #include "find_program.h"
