@@ -7,6 +7,8 @@
 
 #include "process.h"
 
+#include "temp_folder.h"
+
 #include <unistd.h>
 
 #include <cstdio>
@@ -170,13 +172,13 @@ bool make_autograder(const TestSuite &suite, const std::string &zip) {
                      prefix.string().c_str());
         return false;
     }
-    const char *tmp = std::getenv("TMPDIR");
-    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/telka-autograder-XXXXXX";
-    if (!mkdtemp(pattern.data())) {
-        std::fprintf(stderr, "telka-grade: cannot make a temporary folder: %s\n", std::strerror(errno));
+    std::string why;
+    const TempFolder folder(make_temp_folder("telka-autograder", "a temporary folder", &why));
+    if (folder.empty()) {
+        std::fprintf(stderr, "telka-grade: %s\n", why.c_str());
         return false;
     }
-    const fs::path stage(pattern);
+    const fs::path stage(folder.path());
     const fs::path lib = stage / "telka";
     bool ok = copy_one(prefix / "bin" / "telka-run", lib / "bin" / "telka-run") &&
               copy_one(prefix / "bin" / "telka-grade", lib / "bin" / "telka-grade") &&
@@ -203,7 +205,6 @@ bool make_autograder(const TestSuite &suite, const std::string &zip) {
             ok = false;
         }
     }
-    fs::remove_all(stage, ec);
     if (ok) std::printf("telka-grade: wrote %s\n", target.string().c_str());
     return ok;
 }

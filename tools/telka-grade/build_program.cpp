@@ -185,7 +185,8 @@ BuildResult build_submission(const Submission &s, const std::string &folder, con
         return r;
     }
     std::string why;
-    const std::string work = make_build_folder(&why);
+    const TempFolder work_folder = make_build_folder(&why);
+    const std::string &work = work_folder.path();
     if (work.empty()) {
         r.sandbox_failed = true;
         r.log = "telka-grade: " + why + "\n";
@@ -246,7 +247,6 @@ BuildResult build_submission(const Submission &s, const std::string &folder, con
         ok = false;
     }
     if (work_fd >= 0) close(work_fd);
-    fs::remove_all(work, ec);
     write_log(log_file, r.log);
     r.ok = ok;
     if (r.ok) r.program = program;

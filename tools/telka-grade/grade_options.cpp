@@ -1,10 +1,11 @@
-// Parsing telka-grade's options (grade_options.h); the mode is checked
-// here, so main() only dispatches.
+// telka-grade's options (grade_options.h) as a table for the tools' common
+// parser (command_line.h); the mode is checked here, so main() only dispatches.
 #include "grade_options.h"
+
+#include "command_line.h"
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 const char *grade_usage() {
     return "usage: telka-grade TESTS SUBMISSIONS --out DIR [--jobs N] [--memory MB] [--no-sandbox] [--cflags TEXT]\n"
@@ -45,71 +46,39 @@ bool parse_grade_options(int argc, char **argv, GradeOptions *o) {
     if (const char *v = std::getenv("TELKA_GRADE_CFLAGS")) o->cflags = v;
     if (const char *v = std::getenv("TELKA_GRADE_LIBS")) o->libs = v;
     int positional = 0;
-    for (int i = 1; i < argc; ++i) {
-        const std::string a = argv[i];
-        auto value = [&](std::string *out) {
-            if (i + 1 >= argc) {
-                std::fprintf(stderr, "telka-grade: %s wants a value\n", a.c_str());
+    // clang-format off
+    const CommandLine line = {
+        .tool = "telka-grade",
+        .no_value = "wants a value",
+        .unknown_hint = "",
+        .options = {
+            {.name = "out", .target = &o->out},
+            {.name = "one", .target = &o->one},
+            {.name = "results", .target = &o->results},
+            {.name = "autograder", .target = &o->autograder},
+            {.name = "prepare", .target = &o->prepare},
+            {.name = "no-sandbox", .target = &o->sandbox, .flag_value = false},
+            {.name = "cflags", .target = &o->cflags},
+            {.name = "libs", .target = &o->libs},
+            {.name = "memory", .target = &o->memory_mb, .max = 1048576, .wants = "megabytes, 0 for no limit"},
+            {.name = "jobs", .target = &o->jobs, .min = 1, .max = 256, .wants = "a whole number from 1 to 256"},
+        },
+        .operand = [&](const char *a) {
+            if (positional == 0) {
+                o->tests = a;
+            } else if (positional == 1) {
+                o->submissions = a;
+            } else {
+                std::fprintf(stderr, "telka-grade: one TESTS folder and one SUBMISSIONS folder, not '%s' as well\n", a);
                 return false;
             }
-            *out = argv[++i];
-            return true;
-        };
-        std::string v;
-        if (a == "-h" || a == "--help") {
-            o->help = true;
-            return true;
-        } else if (a == "--out") {
-            if (!value(&o->out)) return false;
-        } else if (a == "--one") {
-            if (!value(&o->one)) return false;
-        } else if (a == "--results") {
-            if (!value(&o->results)) return false;
-        } else if (a == "--autograder") {
-            if (!value(&o->autograder)) return false;
-        } else if (a == "--prepare") {
-            o->prepare = true;
-        } else if (a == "--no-sandbox") {
-            o->sandbox = false;
-        } else if (a == "--cflags") {
-            if (!value(&v)) return false;
-            o->cflags = v;
-        } else if (a == "--libs") {
-            if (!value(&v)) return false;
-            o->libs = v;
-        } else if (a == "--memory") {
-            if (!value(&v)) return false;
-            char *end = nullptr;
-            const unsigned long n = std::strtoul(v.c_str(), &end, 10);
-            if (v.empty() || *end || v[0] == '-' || n > 1048576) {
-                std::fprintf(stderr, "telka-grade: --memory wants megabytes, 0 for no limit, not '%s'\n", v.c_str());
-                return false;
-            }
-            o->memory_mb = static_cast<unsigned>(n);
-        } else if (a == "--jobs") {
-            if (!value(&v)) return false;
-            char *end = nullptr;
-            const unsigned long n = std::strtoul(v.c_str(), &end, 10);
-            if (v.empty() || *end || v[0] == '-' || n == 0 || n > 256) {
-                std::fprintf(stderr, "telka-grade: --jobs wants a whole number from 1 to 256, not '%s'\n", v.c_str());
-                return false;
-            }
-            o->jobs = static_cast<unsigned>(n);
-        } else if (a.size() > 1 && a[0] == '-') {
-            std::fprintf(stderr, "telka-grade: unknown option '%s'\n", a.c_str());
-            return false;
-        } else if (positional == 0) {
-            o->tests = a;
             ++positional;
-        } else if (positional == 1) {
-            o->submissions = a;
-            ++positional;
-        } else {
-            std::fprintf(stderr, "telka-grade: one TESTS folder and one SUBMISSIONS folder, not '%s' as well\n",
-                         a.c_str());
-            return false;
-        }
-    }
+            return true;
+        },
+    };
+    // clang-format on
+    if (!parse_command_line(line, argc, argv, &o->help)) return false;
+    if (o->help) return true;
     const int modes = !o->submissions.empty() + !o->one.empty() + !o->autograder.empty() + o->prepare;
     const char *problem = nullptr;
     if (o->tests.empty())

@@ -1,7 +1,8 @@
-// Running one child command for the grader: its own process group, stdin
-// from /dev/null, stdout and stderr into a log file (or kept, capped), and a
-// wall-clock limit after which the whole group is killed; optionally with
-// resource limits and as the sandbox's user. Safe to call from several threads.
+// Running one child command for the grader on the tools' common runner
+// (limited_child.h): its own process group, stdin from /dev/null, stdout and
+// stderr into a log file (or kept, capped), and a wall-clock limit after
+// which the whole group is killed; optionally with resource limits and as
+// the sandbox's user. Safe to call from several threads.
 #pragma once
 
 #include <cstddef>

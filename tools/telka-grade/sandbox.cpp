@@ -67,11 +67,11 @@ std::string bind_source(const std::string &original) {
     if (found != c.copy_of.end()) return found->second;
     std::error_code ec;
     if (c.folder.empty()) {
-        const char *tmp = std::getenv("TMPDIR");
-        std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/telka-library-XXXXXX";
-        if (!mkdtemp(pattern.data())) return original;
-        chmod(pattern.c_str(), 0755);
-        c.folder = pattern;
+        std::string unused;
+        const std::string folder = make_temp_folder("telka-library", "a folder for the library", &unused);
+        if (folder.empty()) return original;
+        chmod(folder.c_str(), 0755);
+        c.folder = folder;
         std::atexit(remove_library_copies);
     }
     const fs::path copy = fs::path(c.folder) / std::to_string(c.copy_of.size() + 1);
@@ -115,8 +115,9 @@ ProcessLimits build_limits(bool sandbox) {
 bool sandbox_started(const ProcessResult &p) { return p.status.find("\"child-pid\"") != std::string::npos; }
 
 bool sandbox_works(const std::vector<std::string> &readable, std::string *why) {
-    std::string dir = make_build_folder(why);
-    if (dir.empty()) return false;
+    const TempFolder folder = make_build_folder(why);
+    if (folder.empty()) return false;
+    const std::string &dir = folder.path();
     bool ok = hand_to_sandbox_user(dir, why);
     if (ok) {
         std::vector<std::string> argv = sandbox_prefix(dir, readable);
@@ -132,25 +133,18 @@ bool sandbox_works(const std::vector<std::string> &readable, std::string *why) {
                    "; install bubblewrap (Debian package bubblewrap) and allow unprivileged user namespaces";
         }
     }
-    std::error_code ec;
-    fs::remove_all(dir, ec);
     return ok;
 }
 
-std::string make_build_folder(std::string *why) {
-    const char *tmp = std::getenv("TMPDIR");
-    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/telka-build-XXXXXX";
-    if (!mkdtemp(pattern.data())) {
-        *why = "cannot make a build folder (" + pattern + "): " + std::strerror(errno);
-        return "";
+TempFolder make_build_folder(std::string *why) {
+    TempFolder folder(make_temp_folder("telka-build", "a build folder", why));
+    if (folder.empty()) return folder;
+    const std::string &dir = folder.path();
+    if (mkdir((dir + "/src").c_str(), 0755) != 0 || mkdir((dir + "/obj").c_str(), 0755) != 0) {
+        *why = "cannot make a build folder in " + dir + ": " + std::strerror(errno);
+        return TempFolder();
     }
-    if (mkdir((pattern + "/src").c_str(), 0755) != 0 || mkdir((pattern + "/obj").c_str(), 0755) != 0) {
-        *why = "cannot make a build folder in " + pattern + ": " + std::strerror(errno);
-        std::error_code ec;
-        fs::remove_all(pattern, ec);
-        return "";
-    }
-    return pattern;
+    return folder;
 }
 
 bool hand_to_sandbox_user(const std::string &dir, std::string *why) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "process.h"
+#include "temp_folder.h"
 
 #include <string>
 #include <vector>
@@ -32,10 +33,10 @@ bool sandbox_started(const ProcessResult &p);
 bool sandbox_works(const std::vector<std::string> &readable, std::string *why);
 
 // A fresh folder for one build under TMPDIR (or /tmp) with src/ and obj/,
-// handed to the sandbox's user when the grader is root: a folder under
-// /root or a teacher's home may be closed to that user. Empty with *why set
-// when it cannot be made.
-std::string make_build_folder(std::string *why);
+// removed with its owner; handed to the sandbox's user when the grader is
+// root: a folder under /root or a teacher's home may be closed to that
+// user. Empty with *why set when it cannot be made.
+TempFolder make_build_folder(std::string *why);
 
 // Hands a build folder's tree to the sandbox's user (links themselves, never
 // their targets); a no-op unless the grader is root.

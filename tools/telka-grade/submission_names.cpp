@@ -2,7 +2,7 @@
 #include "submission_names.h"
 
 #include "out_layout.h"
-#include "suite.h"
+#include "submission.h"
 
 #include <algorithm>
 #include <set>

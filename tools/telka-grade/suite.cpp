@@ -4,6 +4,7 @@
 #include "suite.h"
 
 #include "out_layout.h"
+#include "submission_names.h"
 #include "test_files.h"
 
 #include <algorithm>

@@ -3,7 +3,7 @@
 // per student), read from disk into sorted lists.
 #pragma once
 
-#include "submission_names.h"
+#include "submission.h"
 
 #include <string>
 #include <vector>
@@ -24,15 +24,6 @@ struct TestSuite {
     std::string folder;
     std::vector<std::string> reference_sources;  // empty: no reference program
     std::vector<TestCase> tests;                 // sorted by id
-};
-
-struct Submission {
-    std::string name;                  // the student: the file's stem or the folder's name, made safe and unique
-    std::string original;              // the file's or folder's name as handed in
-    std::string origin;                // the file or folder it came from
-    std::string problem;               // why there is nothing to build (no source), or empty
-    std::string root;                  // the folder its sources are relative to
-    std::vector<std::string> sources;  // paths relative to root, sorted
 };
 
 // Reads TESTS; false with a message on stderr for each fault when it cannot

@@ -9,7 +9,11 @@
 #include "out_layout.h"
 #include "process.h"
 #include "sandbox.h"
+#include "submission_names.h"
 #include "suite.h"
+
+#include "find_program.h"
+#include "temp_folder.h"
 
 #include <unistd.h>
 
@@ -34,18 +38,7 @@ constexpr int kCannotMark = 3;
 // telka-run beside this program (installed together, or both in build/bin), else in PATH.
 std::string find_runner() {
     const std::string beside = own_folder() + "/telka-run";
-    if (access(beside.c_str(), X_OK) == 0) return beside;
-    if (const char *path = std::getenv("PATH")) {
-        std::string dirs = path;
-        size_t start = 0;
-        while (start <= dirs.size()) {
-            const size_t colon = std::min(dirs.find(':', start), dirs.size());
-            const std::string candidate = dirs.substr(start, colon - start) + "/telka-run";
-            if (colon > start && access(candidate.c_str(), X_OK) == 0) return candidate;
-            start = colon + 1;
-        }
-    }
-    return "";
+    return executable_file(beside) ? beside : find_program("telka-run");
 }
 
 bool resolve_flags(const GradeOptions &o, BuildFlags *flags) {
@@ -67,12 +60,6 @@ bool resolve_flags(const GradeOptions &o, BuildFlags *flags) {
     flags->cflags = split_flags(cflags);
     flags->libs = split_flags(libs);
     return true;
-}
-
-std::string make_temporary_out() {
-    const char *tmp = std::getenv("TMPDIR");
-    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/telka-grade-XXXXXX";
-    return mkdtemp(pattern.data()) ? pattern : std::string();
 }
 
 // True when `inner` is `outer` or lies inside it (both canonical).
@@ -185,8 +172,11 @@ int main(int argc, char **argv) {
         problem = "the sandbox cannot be made";
     }
     std::error_code ec;
-    std::string out = o.out.empty() ? make_temporary_out() : o.out;
-    if (!problem && (out.empty() || (fs::create_directories(out, ec), !fs::is_directory(out, ec)))) {
+    std::string out = o.out.empty() ? make_temp_folder("telka-grade", "a work folder", &why) : o.out;
+    if (!problem && out.empty()) {
+        std::fprintf(stderr, "telka-grade: %s\n", why.c_str());
+        problem = "its work folder cannot be made";
+    } else if (!problem && (fs::create_directories(out, ec), !fs::is_directory(out, ec))) {
         std::fprintf(stderr, "telka-grade: cannot make the folder '%s'\n", out.c_str());
         problem = "its work folder cannot be made";
     }

@@ -1,32 +1,29 @@
-// Starting the program for telka-run: fork, limits, its own process group,
-// exec (of the program or of bwrap, as nobody when the runner is root), a
-// wait that ends at the wall-clock limit, and in the sandbox the wait for its
-// pid namespace to empty. Relies on POSIX signals, Linux's /proc and bwrap.
+// Starting the program for telka-run on the tools' common runner
+// (limited_child.h): the program itself, or bwrap as nobody when the runner
+// is root; then the sandbox's setup, the wait that ends at the wall-clock
+// limit, and in the sandbox the wait for its pid namespace to empty.
+// Relies on POSIX signals, Linux's /proc and bwrap.
 #include "child_process.h"
 
+#include "capped_output.h"
+#include "find_program.h"
+#include "limited_child.h"
+#include "sandbox_stage.h"
 #include "sandbox_user.h"
 #include "sandbox_view.h"
 
-#include "output_cap.h"
-
-#include "sandbox_stage.h"
-
 #include <dirent.h>
 #include <fcntl.h>
-#include <grp.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/resource.h>
-#include <sys/signalfd.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -48,39 +45,13 @@ void on_interrupt(int sig) {
     raise(sig);
 }
 
+// What is kept of the sandboxed program's stdout and of its stderr: the
+// first and the last this many bytes of each.
+constexpr size_t kOutputHeadBytes = size_t{64} << 10;
+constexpr size_t kOutputTailBytes = size_t{64} << 10;
+
 // util-linux's, reached in the sandbox through its /usr.
 const char *const kPrlimit = "/usr/bin/prlimit";
-
-void set_limit(int resource, rlim_t soft, rlim_t hard) {
-    const struct rlimit limit = {soft, hard};
-    setrlimit(resource, &limit);
-}
-
-// Runs in the child between fork and exec: only async-signal-safe calls. In
-// the sandbox the process limit is set inside it instead (sandbox_argv).
-void apply_limits(const ChildLimits &l, bool sandbox) {
-    constexpr rlim_t kMiB = rlim_t{1} << 20;
-    if (l.cpu > 0) {
-        // SIGXCPU at the limit, SIGKILL a second later for a program that catches it.
-        const rlim_t s = static_cast<rlim_t>(std::ceil(l.cpu));
-        set_limit(RLIMIT_CPU, s, s + 1);
-    }
-    if (l.memory_mb) set_limit(RLIMIT_AS, l.memory_mb * kMiB, l.memory_mb * kMiB);
-    if (l.file_size_mb) set_limit(RLIMIT_FSIZE, l.file_size_mb * kMiB, l.file_size_mb * kMiB);
-    if (l.processes && !sandbox) set_limit(RLIMIT_NPROC, l.processes, l.processes);
-}
-
-// What the child reports through its pipe when it cannot exec.
-enum class ChildStep : int { chdir, drop, exec };
-struct ChildFailure {
-    ChildStep step;
-    int error;
-};
-
-bool executable_file(const std::string &path) {
-    struct stat st;
-    return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(path.c_str(), X_OK) == 0;
-}
 
 // Reads what is in a pipe without waiting for more.
 std::string drain(int fd) {
@@ -93,22 +64,6 @@ std::string drain(int fd) {
 }
 
 }  // namespace
-
-std::string find_in_path(const std::string &name) {
-    if (name.find('/') != std::string::npos) return name;
-    const char *path = std::getenv("PATH");
-    std::string dirs = path ? path : "/usr/local/bin:/usr/bin:/bin";
-    size_t start = 0;
-    while (start <= dirs.size()) {
-        size_t end = dirs.find(':', start);
-        if (end == std::string::npos) end = dirs.size();
-        const std::string dir = end > start ? dirs.substr(start, end - start) : ".";
-        const std::string candidate = dir + "/" + name;
-        if (executable_file(candidate)) return fs::absolute(candidate).lexically_normal().string();
-        start = end + 1;
-    }
-    return "";
-}
 
 std::vector<std::string> sandbox_argv(const ChildLaunch &launch, const std::vector<std::string> &staged, int status_fd,
                                       int block_fd) {
@@ -275,73 +230,40 @@ ChildOutcome run_process(const ChildLaunch &launch, bool drop) {
     ChildOutcome out;
     StagedFiles staged;
     if (launch.sandbox && !stage_work_folder(launch.program, launch.workdir, &staged, &out.message)) return out;
-    // exec_pipe tells an exec failure (errno) from a program that ends at once.
     // In the sandbox stdout and stderr go through out_pipe and err_pipe, capped.
-    int exec_pipe[2] = {-1, -1}, status_pipe[2] = {-1, -1}, block_pipe[2] = {-1, -1};
+    int status_pipe[2] = {-1, -1}, block_pipe[2] = {-1, -1};
     int out_pipe[2] = {-1, -1}, err_pipe[2] = {-1, -1};
-    if (pipe2(exec_pipe, O_CLOEXEC) != 0 ||
-        (launch.sandbox && (pipe2(status_pipe, O_CLOEXEC) != 0 || pipe2(block_pipe, O_CLOEXEC) != 0 ||
-                            pipe2(out_pipe, O_CLOEXEC) != 0 || pipe2(err_pipe, O_CLOEXEC) != 0))) {
+    if (launch.sandbox && (pipe2(status_pipe, O_CLOEXEC) != 0 || pipe2(block_pipe, O_CLOEXEC) != 0 ||
+                           pipe2(out_pipe, O_CLOEXEC) != 0 || pipe2(err_pipe, O_CLOEXEC) != 0)) {
         out.message = std::string("cannot make a pipe: ") + std::strerror(errno);
-        close_fds({exec_pipe[0], exec_pipe[1], status_pipe[0], status_pipe[1], block_pipe[0], block_pipe[1],
-                   out_pipe[0], out_pipe[1], err_pipe[0], err_pipe[1]});
+        close_fds({status_pipe[0], status_pipe[1], block_pipe[0], block_pipe[1], out_pipe[0], out_pipe[1], err_pipe[0],
+                   err_pipe[1]});
         return out;
     }
-    std::vector<std::string> args;
-    if (launch.sandbox)
-        args = sandbox_argv(launch, staged.args, status_pipe[1], block_pipe[0]);
-    else
-        args = {launch.program};
-    // bwrap needs no folder of the caller's: nobody may not reach them.
-    const std::string start_dir = launch.sandbox ? "/" : launch.workdir;
-    std::vector<char *> argv;
-    for (std::string &a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-
-    sigset_t chld, old_mask;
-    sigemptyset(&chld);
-    sigaddset(&chld, SIGCHLD);
-    sigprocmask(SIG_BLOCK, &chld, &old_mask);
-
-    std::fflush(nullptr);
-    const auto started = std::chrono::steady_clock::now();
-    const pid_t child = fork();
-    if (child < 0) {
-        out.message = std::string("cannot start '") + launch.program + "': " + std::strerror(errno);
-        sigprocmask(SIG_SETMASK, &old_mask, nullptr);
-        close_fds({exec_pipe[0], exec_pipe[1], status_pipe[0], status_pipe[1], block_pipe[0], block_pipe[1],
-                   out_pipe[0], out_pipe[1], err_pipe[0], err_pipe[1]});
+    ChildSpec spec;
+    spec.label = launch.program;
+    spec.limits = launch.limits;
+    spec.as_sandbox_user = drop;
+    if (launch.sandbox) {
+        spec.argv = sandbox_argv(launch, staged.args, status_pipe[1], block_pipe[0]);
+        // bwrap needs no folder of the caller's: nobody may not reach them.
+        spec.cwd = "/";
+        spec.limits.processes = 0;
+        spec.stdout_fd = out_pipe[1];
+        spec.stderr_fd = err_pipe[1];
+        spec.pass_fds = {{status_pipe[1], status_pipe[1]}, {block_pipe[0], block_pipe[0]}};
+        for (int fd : staged.fds) spec.pass_fds.emplace_back(fd, fd);
+    } else {
+        spec.argv = {launch.program};
+        spec.cwd = launch.workdir;
+    }
+    LimitedChild child;
+    if (!child.start(spec, &out.message)) {
+        close_fds({status_pipe[0], status_pipe[1], block_pipe[0], block_pipe[1], out_pipe[0], out_pipe[1], err_pipe[0],
+                   err_pipe[1]});
         return out;
     }
-    if (child == 0) {
-        setpgid(0, 0);
-        sigprocmask(SIG_SETMASK, &old_mask, nullptr);
-        if (launch.sandbox) {
-            fcntl(status_pipe[1], F_SETFD, 0);
-            fcntl(block_pipe[0], F_SETFD, 0);
-            for (int fd : staged.fds) fcntl(fd, F_SETFD, 0);
-            dup2(out_pipe[1], STDOUT_FILENO);
-            dup2(err_pipe[1], STDERR_FILENO);
-        }
-        apply_limits(launch.limits, launch.sandbox);
-        ChildFailure failure = {ChildStep::drop, 0};
-        if (drop && !become_sandbox_user()) {
-            failure.error = errno;
-        } else if (chdir(start_dir.c_str()) != 0) {
-            failure = {ChildStep::chdir, errno};
-        } else {
-            if (launch.sandbox)
-                execvp("bwrap", argv.data());
-            else
-                execvp(argv[0], argv.data());
-            failure = {ChildStep::exec, errno};
-        }
-        ssize_t ignored = write(exec_pipe[1], &failure, sizeof failure);
-        (void)ignored;
-        _exit(127);
-    }
-    setpgid(child, child);
-    g_child_group = child;
+    g_child_group = child.pid();
     struct sigaction interrupt = {};
     interrupt.sa_handler = on_interrupt;
     struct sigaction old_int, old_term, old_hup;
@@ -349,17 +271,15 @@ ChildOutcome run_process(const ChildLaunch &launch, bool drop) {
     sigaction(SIGTERM, &interrupt, &old_term);
     sigaction(SIGHUP, &interrupt, &old_hup);
 
-    close_fds({exec_pipe[1], status_pipe[1], block_pipe[0], out_pipe[1], err_pipe[1]});
-    OutputCap out_cap(out_pipe[0], STDOUT_FILENO), err_cap(err_pipe[0], STDERR_FILENO);
+    close_fds({status_pipe[1], block_pipe[0], out_pipe[1], err_pipe[1]});
+    CappedOutput out_cap(out_pipe[0], STDOUT_FILENO, kOutputHeadBytes, kOutputTailBytes);
+    CappedOutput err_cap(err_pipe[0], STDERR_FILENO, kOutputHeadBytes, kOutputTailBytes);
     for (int &fd : staged.fds) close(fd);
     staged.fds.clear();
-    ChildFailure failure = {ChildStep::exec, 0};
-    const bool exec_failed = read(exec_pipe[0], &failure, sizeof failure) == sizeof failure;
-    const int exec_error = failure.error;
-    close(exec_pipe[0]);
+    int exec_error = 0;
+    const ChildStep failed_step = child.exec_result(&exec_error);
+    const bool exec_failed = failed_step != ChildStep::none;
 
-    const bool limited = launch.limits.timeout > 0;
-    const auto deadline = started + std::chrono::duration<double>(launch.limits.timeout);
     std::string sandbox_status;
     SandboxIds ids;
     int work_fd = -1;
@@ -367,11 +287,7 @@ ChildOutcome run_process(const ChildLaunch &launch, bool drop) {
     if (launch.sandbox && !exec_failed) {
         // Making the sandbox gets its own bound, so a run without a timeout
         // cannot hang here either.
-        const auto setup_deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-        const std::chrono::steady_clock::time_point until =
-            limited && deadline < setup_deadline
-                ? std::chrono::time_point_cast<std::chrono::steady_clock::duration>(deadline)
-                : setup_deadline;
+        const auto until = std::min(child.deadline(), std::chrono::steady_clock::now() + std::chrono::seconds(30));
         sandbox_made = read_sandbox_ids(status_pipe[0], until, &sandbox_status, &ids) &&
                        (work_fd = hold_work_folder(ids, until)) >= 0;
         if (sandbox_made) {
@@ -382,65 +298,28 @@ ChildOutcome run_process(const ChildLaunch &launch, bool drop) {
     }
     close_fds({block_pipe[1]});
 
-    // Wait for the end without reaping it, so the group's id is still ours to kill.
-    bool timed_out = false;
-    // SIGCHLD as a descriptor, so one poll waits for the end, the timeout and the output.
-    const int chld_fd = signalfd(-1, &chld, SFD_CLOEXEC | SFD_NONBLOCK);
-    for (;;) {
-        siginfo_t info = {};
-        if (waitid(P_PID, child, &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == child) {
-            // A loop whose --cpu equals --timeout meets both limits at once
-            // (the CPU clock is counted in ticks): a CPU signal within a few
-            // ticks of the wall-clock deadline is that limit.
-            timed_out = limited && (info.si_code == CLD_KILLED || info.si_code == CLD_DUMPED) &&
-                        info.si_status == SIGXCPU &&
-                        std::chrono::steady_clock::now() + std::chrono::milliseconds(20) >= deadline;
-            break;
-        }
-        // To the nanosecond: a loop at --cpu equal to --timeout reaches both
-        // limits together, and the wall-clock one is to be seen first.
-        std::chrono::nanoseconds wait = std::chrono::nanoseconds::max();
-        if (limited) {
-            wait = std::chrono::duration_cast<std::chrono::nanoseconds>(deadline - std::chrono::steady_clock::now());
-            if (wait <= std::chrono::nanoseconds(0)) {
-                timed_out = true;
-                break;
-            }
-        }
-        if (chld_fd < 0) wait = std::min<std::chrono::nanoseconds>(wait, std::chrono::milliseconds(50));
-        const struct timespec wait_ts = {static_cast<time_t>(wait.count() / 1000000000),
-                                         static_cast<long>(wait.count() % 1000000000)};
-        struct pollfd fds[3] = {{chld_fd, POLLIN, 0}, {out_cap.fd(), POLLIN, 0}, {err_cap.fd(), POLLIN, 0}};
-        const bool forever = wait == std::chrono::nanoseconds::max();
-        if (ppoll(fds, 3, forever ? nullptr : &wait_ts, nullptr) > 0 && (fds[0].revents & POLLIN)) {
-            struct signalfd_siginfo si;
-            while (read(chld_fd, &si, sizeof si) == sizeof si) {}
-        }
-        out_cap.take();
-        err_cap.take();
-    }
-    if (chld_fd >= 0) close(chld_fd);
+    const bool timed_out = child.wait({&out_cap, &err_cap});
     // The namespace first: bwrap, killed first, would leave its pid 1 to die
     // after the runner has gone on.
     bool emptied = true;
     if (ids.pid1 > 0) emptied = empty_namespace(ids);
-    kill(-child, SIGKILL);
-    int status = 0;
-    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {}
-    out.wall_seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    const ChildEnd end = child.end();
+    out.wall_seconds = end.wall_seconds;
     g_child_group = 0;
     sigaction(SIGINT, &old_int, nullptr);
     sigaction(SIGTERM, &old_term, nullptr);
     sigaction(SIGHUP, &old_hup, nullptr);
-    sigprocmask(SIG_SETMASK, &old_mask, nullptr);
 
     if (launch.sandbox) {
         sandbox_status += drain(status_pipe[0]);
         close(status_pipe[0]);
     }
     // Every writer is gone with the namespace.
-    out_cap.finish();
-    err_cap.finish();
+    const auto left_out_note = [](uint64_t bytes) {
+        return "\n[telka-run: " + std::to_string(bytes) + " bytes of the program's output left out here]\n";
+    };
+    out_cap.finish(left_out_note);
+    err_cap.finish(left_out_note);
     if (work_fd >= 0) {
         std::string error;
         if (!emptied)
@@ -450,7 +329,7 @@ ChildOutcome run_process(const ChildLaunch &launch, bool drop) {
             std::fprintf(stderr, "telka-run: some of what the program wrote is lost: %s\n", error.c_str());
         close(work_fd);
     }
-    if (exec_failed && failure.step == ChildStep::drop) {
+    if (failed_step == ChildStep::drop) {
         out.kind = ChildOutcome::Kind::runner_error;
         out.message = "cannot become user " + std::to_string(kSandboxUserId) +
                       " to run the program in the sandbox: " + std::strerror(exec_error);
@@ -479,12 +358,12 @@ ChildOutcome run_process(const ChildLaunch &launch, bool drop) {
         out.kind = ChildOutcome::Kind::timed_out;
         return out;
     }
-    if (WIFSIGNALED(status)) {
+    if (end.signal) {
         out.kind = ChildOutcome::Kind::signalled;
-        out.signal = WTERMSIG(status);
-    } else if (WIFEXITED(status)) {
+        out.signal = end.signal;
+    } else if (end.exited) {
         out.kind = ChildOutcome::Kind::exited;
-        out.exit_status = WEXITSTATUS(status);
+        out.exit_status = end.exit_status;
         // bwrap hands on a signal that ended the program as 128 + N.
         if (launch.sandbox && out.exit_status > 128 && out.exit_status < 128 + 32) {
             out.kind = ChildOutcome::Kind::signalled;
@@ -492,16 +371,7 @@ ChildOutcome run_process(const ChildLaunch &launch, bool drop) {
             out.signal_from_status = true;
         }
     }
-    if (out.kind == ChildOutcome::Kind::signalled && launch.limits.cpu > 0) {
-        if (out.signal == SIGXCPU) out.cpu_limit = true;
-        // A program that catches SIGXCPU gets SIGKILL at the hard limit.
-        struct rusage usage;
-        if (out.signal == SIGKILL && getrusage(RUSAGE_CHILDREN, &usage) == 0) {
-            const double used =
-                usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-            if (used >= std::ceil(launch.limits.cpu)) out.cpu_limit = true;
-        }
-    }
+    if (out.kind == ChildOutcome::Kind::signalled) out.cpu_limit = ended_at_cpu_limit(out.signal, launch.limits.cpu);
     return out;
 }
 
@@ -512,7 +382,7 @@ ChildOutcome run_child(const ChildLaunch &launch) {
     ChildOutcome out;
     // Inside the sandbox a missing program would look like bwrap failing.
     ChildLaunch resolved = launch;
-    resolved.program = find_in_path(launch.program);
+    resolved.program = find_program(launch.program);
     if (resolved.program.empty() || !fs::exists(resolved.program)) {
         out.kind = ChildOutcome::Kind::not_started;
         out.not_found = true;

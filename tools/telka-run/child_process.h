@@ -4,22 +4,15 @@
 // folder on a capped tmpfs); says how it ended once nothing of it is left. POSIX only.
 #pragma once
 
-#include <cstdint>
+#include "limited_child.h"
+
 #include <string>
 #include <vector>
-
-struct ChildLimits {
-    double timeout = 0;         // wall-clock seconds; 0: none
-    double cpu = 0;             // CPU seconds; 0: none
-    uint64_t memory_mb = 0;     // RLIMIT_AS; 0: none
-    uint64_t file_size_mb = 0;  // RLIMIT_FSIZE; 0: none
-    uint64_t processes = 0;     // RLIMIT_NPROC; 0: none (root is exempt outside the sandbox)
-};
 
 struct ChildLaunch {
     std::string program;  // absolute path, or a bare name looked up in PATH
     std::string workdir;  // absolute; the program starts there
-    ChildLimits limits;
+    ChildLimits limits;   // in the sandbox the process limit is its own (sandbox_argv)
     bool sandbox = false;
     // In the sandbox the program's environment is this (NAME=VALUE) and the
     // sandbox's fixed variables, nothing of the caller's.
@@ -55,7 +48,3 @@ ChildOutcome run_child(const ChildLaunch &launch);
 // the runner has a hold on its folder.
 std::vector<std::string> sandbox_argv(const ChildLaunch &launch, const std::vector<std::string> &staged, int status_fd,
                                       int block_fd);
-
-// The program's path: as given when it has a '/', else found in PATH; empty
-// when there is none.
-std::string find_in_path(const std::string &name);

@@ -1,59 +1,11 @@
-// Parsing telka-run's options: every value is checked here, so the run
-// itself starts only with settings that make sense.
+// telka-run's options as a table for the tools' common parser
+// (command_line.h), and the checks between them: the run itself starts only
+// with settings that make sense.
 #include "run_options.h"
 
+#include "command_line.h"
+
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
-
-namespace {
-
-bool parse_count(const char *option, const char *text, uint64_t *out) {
-    char *end = nullptr;
-    const unsigned long long v = std::strtoull(text, &end, 10);
-    if (!*text || *end || text[0] == '-' || v == 0) {
-        std::fprintf(stderr, "telka-run: %s wants a whole number above 0, not '%s'\n", option, text);
-        return false;
-    }
-    *out = v;
-    return true;
-}
-
-bool parse_seconds(const char *text, double *out) {
-    char *end = nullptr;
-    const double v = std::strtod(text, &end);
-    if (!*text || *end || !(v > 0) || v > 1e8) {
-        std::fprintf(stderr, "telka-run: --seconds wants a number of seconds above 0, not '%s'\n", text);
-        return false;
-    }
-    *out = v;
-    return true;
-}
-
-// Limits take 0 for "none".
-bool parse_limit_seconds(const char *option, const char *text, double *out) {
-    char *end = nullptr;
-    const double v = std::strtod(text, &end);
-    if (!*text || *end || !(v >= 0) || v > 1e7) {
-        std::fprintf(stderr, "telka-run: %s wants a number of seconds, 0 for none, not '%s'\n", option, text);
-        return false;
-    }
-    *out = v;
-    return true;
-}
-
-bool parse_limit_count(const char *option, const char *text, uint64_t *out) {
-    char *end = nullptr;
-    const unsigned long long v = std::strtoull(text, &end, 10);
-    if (!*text || *end || text[0] == '-' || v > (1ull << 40)) {
-        std::fprintf(stderr, "telka-run: %s wants a whole number, 0 for none, not '%s'\n", option, text);
-        return false;
-    }
-    *out = v;
-    return true;
-}
-
-}  // namespace
 
 const char *run_usage() {
     return "usage: telka-run PROGRAM [options]\n"
@@ -100,90 +52,53 @@ const char *run_usage() {
 }
 
 bool parse_run_options(int argc, char **argv, RunOptions *out) {
-    for (int i = 1; i < argc; ++i) {
-        const char *a = argv[i];
-        auto value = [&](const char **v) {
-            if (i + 1 >= argc) {
-                std::fprintf(stderr, "telka-run: %s needs a value\n", a);
-                return false;
+    // Limits take 0 for "none".
+    const char *const kCount = "a whole number above 0";
+    const char *const kLimitSeconds = "a number of seconds, 0 for none";
+    const char *const kLimitCount = "a whole number, 0 for none";
+    const double kLimitCountMax = static_cast<double>(uint64_t{1} << 40);
+    // clang-format off
+    const CommandLine line = {
+        .tool = "telka-run",
+        .no_value = "needs a value",
+        .unknown_hint = " (telka-run --help lists them)",
+        .options = {
+            {.name = "script", .target = &out->script_file},
+            {.name = "events", .target = &out->events},
+            {.name = "max-events", .target = &out->max_events, .min = 1, .wants = kCount},
+            {.name = "frames", .target = &out->frames_dir},
+            {.name = "every", .target = &out->every, .min = 1, .wants = kCount},
+            {.name = "last", .target = &out->last},
+            {.name = "text", .target = &out->text_file},
+            {.name = "seconds", .target = &out->seconds, .max = 1e8, .above_min = true,
+             .wants = "a number of seconds above 0"},
+            {.name = "max-frames", .target = &out->max_frames, .min = 1, .wants = kCount},
+            {.name = "workdir", .target = &out->workdir},
+            {.name = "timeout", .target = &out->timeout, .max = 1e7, .wants = kLimitSeconds},
+            {.name = "cpu", .target = &out->cpu, .max = 1e7, .wants = kLimitSeconds},
+            {.name = "memory", .target = &out->memory_mb, .max = kLimitCountMax, .wants = kLimitCount},
+            {.name = "file-size", .target = &out->file_size_mb, .max = kLimitCountMax, .wants = kLimitCount},
+            {.name = "processes", .target = &out->processes, .max = kLimitCountMax, .wants = kLimitCount},
+            {.name = "answers", .target = &out->answers_file},
+            {.name = "result", .target = &out->result_file},
+            {.name = "save", .target = &out->save_dir},
+            {.name = "expect", .target = &out->expect_dir},
+            {.name = "report", .target = &out->report_dir, .given = &out->report_given},
+            {.name = "sandbox", .target = &out->sandbox},
+        },
+        .operand = [out](const char *a) {
+            if (out->program.empty()) {
+                out->program = a;
+                return true;
             }
-            *v = argv[++i];
-            return true;
-        };
-        const char *v = nullptr;
-        if (std::strcmp(a, "--help") == 0 || std::strcmp(a, "-h") == 0) {
-            out->help = true;
-            return true;
-        } else if (std::strcmp(a, "--script") == 0) {
-            if (!value(&v)) return false;
-            out->script_file = v;
-        } else if (std::strcmp(a, "--events") == 0) {
-            if (!value(&v)) return false;
-            out->events = v;
-        } else if (std::strcmp(a, "--max-events") == 0) {
-            uint64_t n = 0;
-            if (!value(&v) || !parse_count(a, v, &n)) return false;
-            out->max_events = n;
-        } else if (std::strcmp(a, "--frames") == 0) {
-            if (!value(&v)) return false;
-            out->frames_dir = v;
-        } else if (std::strcmp(a, "--every") == 0) {
-            if (!value(&v) || !parse_count(a, v, &out->every)) return false;
-        } else if (std::strcmp(a, "--last") == 0) {
-            out->last = true;
-        } else if (std::strcmp(a, "--text") == 0) {
-            if (!value(&v)) return false;
-            out->text_file = v;
-        } else if (std::strcmp(a, "--seconds") == 0) {
-            double s = 0;
-            if (!value(&v) || !parse_seconds(v, &s)) return false;
-            out->seconds = s;
-        } else if (std::strcmp(a, "--max-frames") == 0) {
-            if (!value(&v) || !parse_count(a, v, &out->max_frames)) return false;
-        } else if (std::strcmp(a, "--workdir") == 0) {
-            if (!value(&v)) return false;
-            out->workdir = v;
-        } else if (std::strcmp(a, "--timeout") == 0) {
-            if (!value(&v) || !parse_limit_seconds(a, v, &out->timeout)) return false;
-        } else if (std::strcmp(a, "--cpu") == 0) {
-            double s = 0;
-            if (!value(&v) || !parse_limit_seconds(a, v, &s)) return false;
-            out->cpu = s;
-        } else if (std::strcmp(a, "--memory") == 0) {
-            if (!value(&v) || !parse_limit_count(a, v, &out->memory_mb)) return false;
-        } else if (std::strcmp(a, "--file-size") == 0) {
-            if (!value(&v) || !parse_limit_count(a, v, &out->file_size_mb)) return false;
-        } else if (std::strcmp(a, "--processes") == 0) {
-            if (!value(&v) || !parse_limit_count(a, v, &out->processes)) return false;
-        } else if (std::strcmp(a, "--answers") == 0) {
-            if (!value(&v)) return false;
-            out->answers_file = v;
-        } else if (std::strcmp(a, "--result") == 0) {
-            if (!value(&v)) return false;
-            out->result_file = v;
-        } else if (std::strcmp(a, "--save") == 0) {
-            if (!value(&v)) return false;
-            out->save_dir = v;
-        } else if (std::strcmp(a, "--expect") == 0) {
-            if (!value(&v)) return false;
-            out->expect_dir = v;
-        } else if (std::strcmp(a, "--report") == 0) {
-            if (!value(&v)) return false;
-            out->report_dir = v;
-            out->report_given = true;
-        } else if (std::strcmp(a, "--sandbox") == 0) {
-            out->sandbox = true;
-        } else if (a[0] == '-' && a[1] != '\0') {
-            std::fprintf(stderr, "telka-run: unknown option '%s' (telka-run --help lists them)\n", a);
-            return false;
-        } else if (out->program.empty()) {
-            out->program = a;
-        } else {
             std::fprintf(stderr, "telka-run: one program at a time ('%s' and '%s'); TELKA programs take no arguments\n",
                          out->program.c_str(), a);
             return false;
-        }
-    }
+        },
+    };
+    // clang-format on
+    if (!parse_command_line(line, argc, argv, &out->help)) return false;
+    if (out->help) return true;
     if (out->program.empty()) {
         std::fprintf(stderr, "%s", run_usage());
         return false;

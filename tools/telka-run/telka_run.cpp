@@ -14,6 +14,9 @@
 #include "saved_run.h"
 #include "script_prep.h"
 
+#include "find_program.h"
+#include "temp_folder.h"
+
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -69,11 +72,6 @@ std::string absolute(const std::string &path) {
     return ec ? path : p.lexically_normal().string();
 }
 
-bool executable_file(const std::string &path) {
-    struct stat st;
-    return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(path.c_str(), X_OK) == 0;
-}
-
 // A path runs as given (made absolute, as the program starts in another
 // folder); a bare name is looked for in the current folder, then in PATH.
 std::string program_to_run(const std::string &program) {
@@ -110,16 +108,12 @@ bool make_workdir(RunOptions *o, bool *temporary) {
         *temporary = false;
         return true;
     }
-    const char *tmp = std::getenv("TMPDIR");
-    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/telka-run-XXXXXX";
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    if (!mkdtemp(buffer.data())) {
-        std::fprintf(stderr, "telka-run: cannot make a folder to run in (%s): %s\n", pattern.c_str(),
-                     std::strerror(errno));
+    std::string error;
+    o->workdir = make_temp_folder("telka-run", "a folder to run in", &error);
+    if (o->workdir.empty()) {
+        std::fprintf(stderr, "telka-run: %s\n", error.c_str());
         return false;
     }
-    o->workdir = buffer.data();
     *temporary = true;
     return true;
 }
