@@ -176,7 +176,6 @@ void activate_window(HWND top, HWND focus = nullptr);
 void deactivate_window(HWND top);
 // Before a window tree disappears or hides: moves activation and focus off it.
 void release_focus_from(HWND window);
-void reset_focus_state();
 
 // ---- host surfaces (window_surface.cpp) ----
 
@@ -244,13 +243,8 @@ LRESULT send_message(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 // Drops posted messages of a window that is going away.
 void purge_posted_messages(HWND hwnd);
 void kill_window_timers(HWND hwnd);
-void reset_message_queue();
-void reset_timers();
-void reset_keyboard_state();
-void reset_mouse_state();
 
 // ---- classes (window_class.cpp) ----
 const WindowClass *find_class(LPCSTR name);
-void reset_classes();
 
 }  // namespace standin
