@@ -71,8 +71,6 @@ void purge_posted_messages(HWND hwnd) {
     std::erase_if(posted, [hwnd](const MSG &m) { return m.hwnd == hwnd; });
 }
 
-namespace {
-
 void queue_input(const InputEvent &event) {
     MessageQueue &q = queue();
     if (event.kind == InputEvent::Kind::Expose) {
@@ -95,12 +93,6 @@ void queue_input(const InputEvent &event) {
     q.warned_full = false;
     q.input.push_back(event);
 }
-
-// Registered at start-up, before any backend can deliver input: every
-// program that waits links this file.
-[[maybe_unused]] const bool g_input_registered = (set_core_calls(CoreCalls{queue_input}), true);
-
-}  // namespace
 
 LRESULT send_message(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     Window *w = window_get(hwnd);
