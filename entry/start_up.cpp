@@ -12,8 +12,8 @@
 namespace standin {
 
 void start_up() {
-    install_user_hooks();        // GDI's window surfaces, a backend's input
-    install_menu_hooks();        // USER's menu bar, raw input and system keys
+    install_user_hooks();  // GDI's window surfaces, a backend's input
+    install_menu_hooks();  // USER's menu bar, raw input and system keys
 #ifndef __wasi__
     install_automation_hooks();  // the kernel's debug output, the headless backend's presents
 #endif

@@ -93,7 +93,6 @@ int keyboard_char(int vk, bool system) {
     return static_cast<unsigned char>((s.shift != (letter && s.caps)) ? key.shifted : key.ch);
 }
 
-
 }  // namespace standin
 
 using namespace standin;

@@ -71,7 +71,6 @@ void kill_window_timers(HWND hwnd) {
     l.erase(std::remove_if(l.begin(), l.end(), [hwnd](const Timer &t) { return t.hwnd == hwnd; }), l.end());
 }
 
-
 }  // namespace standin
 
 using namespace standin;

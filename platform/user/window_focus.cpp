@@ -96,7 +96,6 @@ void release_focus_from(HWND window) {
     if (focus_inside(window)) move_focus(nullptr);
 }
 
-
 }  // namespace standin
 
 using namespace standin;

@@ -118,7 +118,6 @@ void focus_in(Window *top) {
 
 }  // namespace
 
-
 bool route_input(const InputEvent &event, MSG *msg) {
     using Kind = InputEvent::Kind;
     switch (event.kind) {
