@@ -19,6 +19,7 @@
 #include "lib_state.h"
 #include "screen.h"
 #include "automation.h"
+#include "start_up.h"
 #include "telka.h"
 // The benchmark has its own main; the library's renaming of main does not apply.
 #undef main
@@ -49,6 +50,7 @@ bool g_library_open = false;
 void open_library_headless() {
     if (g_library_open) return;
     standin::use_headless_backend();
+    standin::start_up();
     lib.instance = reinterpret_cast<HINSTANCE>(1);
     lib.cmdShow = SW_SHOWNORMAL;
     TELKA_open();

@@ -3,7 +3,8 @@
 // which presents what changed. Three kinds of frame, drawn untimed before
 // each copy, with a pause for the server to finish the last one as the game's
 // ticks give it: every pixel changed, nothing changed, and only the player,
-// the enemy and the score changed. Win32 calls only; run under a display:
+// the enemy and the score changed. Win32 calls only, after the stand-in's
+// start-up; run under a display:
 //   tests/with-xvfb build/bin/present_bench
 #include <benchmark/benchmark.h>
 #include <windows.h>
@@ -13,6 +14,7 @@
 #include <cstdlib>
 
 #include "game_frame.h"
+#include "start_up.h"
 
 namespace {
 
@@ -23,6 +25,7 @@ HWND g_window = nullptr;
 
 HWND open_window() {
     if (g_window) return g_window;
+    standin::start_up();  // as the process entry does
     WNDCLASSA wc{};
     wc.lpfnWndProc = DefWindowProcA;
     wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));

@@ -1,16 +1,16 @@
-# The layer rule, checked on every build: a file of the stand-in or the
-# automation includes headers of its own component and of the components
-# below it, never of one above (platform/README.md). Run as
+# The layer rule, checked on every build: a file of the stand-in, the
+# automation or the entry includes headers of its own component and of the
+# components below it, never of one above (platform/README.md). Run as
 #   cmake -DROOT=<source dir> -DSTAMP=<file> -P platform/check_layers.cmake
 # It prints each forbidden include as file:line, so an editor can jump to
 # it, and fails; otherwise it touches STAMP.
 cmake_minimum_required(VERSION 3.25)
 
 # Component of a path under the source dir, as includes name it: "kernel",
-# "gdi", ..., a backend folder as "backends/x11", and "automation".
+# "gdi", ..., a backend folder as "backends/x11", "automation" and "entry".
 function(component_of path out)
-  if(path MATCHES "^automation/")
-    set(${out} automation PARENT_SCOPE)
+  if(path MATCHES "^(automation|entry)/")
+    set(${out} ${CMAKE_MATCH_1} PARENT_SCOPE)
   elseif(path MATCHES "^platform/backends/([a-z0-9_]+)/")
     set(${out} backends/${CMAKE_MATCH_1} PARENT_SCOPE)
   elseif(path MATCHES "^platform/([a-z0-9_]+)/")
@@ -32,13 +32,15 @@ set(below_user kernel gdi text backends)
 set(below_menu kernel gdi text backends user)
 set(below_dialog kernel gdi text backends user)
 set(below_automation kernel gdi text backends backends/headless user menu dialog)
-set(below_entry kernel)
+# The entry, the top, fills every layer's seams: it may include them all.
+set(below_entry kernel gdi text backends backends/headless user menu dialog automation)
 # Of USER, the automation sees only the queries meant for it, never the
 # window model itself.
 set(automation_user_headers user/window_queries.h)
 
 file(GLOB_RECURSE sources RELATIVE ${ROOT}
-     ${ROOT}/platform/*.h ${ROOT}/platform/*.cpp ${ROOT}/automation/*.h ${ROOT}/automation/*.cpp)
+     ${ROOT}/platform/*.h ${ROOT}/platform/*.cpp ${ROOT}/automation/*.h ${ROOT}/automation/*.cpp
+     ${ROOT}/entry/*.h ${ROOT}/entry/*.cpp)
 set(failures 0)
 foreach(path IN LISTS sources)
   component_of(${path} own)
@@ -62,6 +64,8 @@ foreach(path IN LISTS sources)
       set(target ${CMAKE_MATCH_1})
     elseif(header STREQUAL "automation.h")
       set(target automation)
+    elseif(header STREQUAL "start_up.h")
+      set(target entry)
     else()
       continue()  # a header beside the file, or a system one
     endif()

@@ -143,8 +143,14 @@ void start_virtual_time(int64_t start_seconds);
 // headless backend (it drives the virtual clock).
 void start_run_control(const RunSettings &settings);
 
-// The process entry's start of a steered run: what the environment asks
-// for, or nothing.
+// Registers the automation's records with the layers below: the debug
+// channel's listener with the kernel, then the frame dumps' observer with the
+// headless backend. The stand-in's start-up (entry/start_up.h) calls it, as
+// does a test's set-up that uses the automation without the rest. Idempotent.
+void install_automation_hooks();
+
+// The process entry's start of a steered run, after the start-up: what the
+// environment asks for, or nothing.
 void start_automation();
 
 // ---- test support ----

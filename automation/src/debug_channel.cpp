@@ -65,24 +65,20 @@ void dispatch(const char *text) {
     // nor a record's entry.
 }
 
-void update_listener() {
-    DebugOutputListener listener;
-    if (g_sinks.text || g_sinks.call || g_sinks.line) listener.text = dispatch;
-    set_debug_output_listener(listener);
-}
+// The library skips its announcements unless somebody listens
+// (IsDebuggerPresent): only a run that captures text or records does.
+bool listening() { return g_sinks.text || g_sinks.call || g_sinks.line; }
 
 }  // namespace
 
-void channel_set_text_sink(void (*text)(const char *text)) {
-    g_sinks.text = text;
-    update_listener();
-}
+DebugOutputListener debug_channel_listener() { return DebugOutputListener{dispatch, listening}; }
+
+void channel_set_text_sink(void (*text)(const char *text)) { g_sinks.text = text; }
 
 void channel_set_record_sinks(void (*call)(const char *text, size_t length),
                               void (*line)(int64_t number, const char *text, size_t length)) {
     g_sinks.call = call;
     g_sinks.line = line;
-    update_listener();
 }
 
 }  // namespace standin

@@ -43,13 +43,9 @@ void on_finish();
 void on_host_hidden(HostId host);
 
 // Never destroyed: the backend's shutdown at exit may still write the last
-// frame after static objects are gone. The observer is registered with the
-// first use, so a test that never dumps or counts frames pays nothing.
+// frame after static objects are gone.
 FrameDumps &frame_dumps() {
-    static FrameDumps *d = [] {
-        headless_set_present_observer(PresentObserver{on_present, on_host_gone, on_finish, on_host_hidden});
-        return new FrameDumps;
-    }();
+    static FrameDumps *d = new FrameDumps;
     return *d;
 }
 
@@ -206,6 +202,8 @@ void on_host_gone(const char *title) {
 void on_finish() { write_last(); }
 
 }  // namespace
+
+PresentObserver frame_dumps_observer() { return PresentObserver{on_present, on_host_gone, on_finish, on_host_hidden}; }
 
 void headless_select_frames(const std::string &window, uint64_t every, uint64_t limit, bool keep_last) {
     FrameDumps &d = frame_dumps();

@@ -10,6 +10,7 @@
 #include "lib_state.h"
 #include "palette.h"
 #include "picture_out.h"
+#include "start_up.h"
 #include "telka.h"
 
 #undef main  // this tool is an ordinary program, not a TELKA application
@@ -158,7 +159,8 @@ int main(int argc, char **argv) {
         std::fprintf(stderr, "%s: the headless backend is not available\n", argv[0]);
         return 2;
     }
-    lib.instance = &g_module;  // as the process entry would
+    standin::start_up();       // as the process entry does
+    lib.instance = &g_module;  // and as it would hand over
     lib.cmdShow = SW_SHOWNORMAL;
     TELKA_open();
     TELKA_logging(0);

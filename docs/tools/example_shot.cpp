@@ -27,6 +27,7 @@
 #include "automation.h"
 #include "lib_state.h"
 #include "picture_out.h"
+#include "start_up.h"
 
 namespace {
 
@@ -214,6 +215,7 @@ int main(int argc, char **argv) {
         std::fprintf(stderr, "example_shot: the headless backend is not available\n");
         return 2;
     }
+    standin::start_up();  // as the process entry does before WinMain
     standin::headless_set_wait_hook([](int64_t deadline) { runner.step(deadline); });
     standin::headless_set_idle_hook([] {
         runner.step(-1);

@@ -17,4 +17,6 @@ extern "C" void WINAPI OutputDebugStringA(LPCSTR lpOutputString) {
     if (g_listener.text) g_listener.text(lpOutputString ? lpOutputString : "");
 }
 
-extern "C" BOOL WINAPI IsDebuggerPresent(void) { return g_listener.text ? TRUE : FALSE; }
+extern "C" BOOL WINAPI IsDebuggerPresent(void) {
+    return g_listener.text && (!g_listener.listening || g_listener.listening()) ? TRUE : FALSE;
+}

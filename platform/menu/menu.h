@@ -43,9 +43,9 @@ std::string menu_shortcut(const MenuItem &item);
 // The mnemonic character of the label (lower case, user/mnemonic.h), or 0.
 char menu_mnemonic(const MenuItem &item);
 
-// Connects the bar and popup code to the windowing core (menu_hooks.cpp).
-// Called whenever a menu is made or attached, which also keeps that code
-// linked into every program that uses menus.
+// Connects the bar and popup code to the windowing core (menu_hooks.cpp):
+// registers USER's MenuHooks. The stand-in's start-up (entry/start_up.h)
+// calls it; so does a test's set-up that links the menu code without the rest.
 void install_menu_hooks();
 
 }  // namespace standin

@@ -1,7 +1,7 @@
 // Connects the menu code to the windowing core through MenuHooks
 // (window_hooks.h). The hooks only measure, draw and pass events on: what a
 // window's change does to an open menu is decided in menu_session.cpp.
-// The menu model installs the hooks whenever a menu is made or attached.
+// The stand-in's start-up installs them (install_menu_hooks, menu.h).
 #include "menu/menu.h"
 #include "menu/menu_session.h"
 

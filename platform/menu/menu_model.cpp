@@ -18,7 +18,6 @@ std::unordered_map<HMENU, std::unique_ptr<Menu>> &menus() {
 }
 
 HMENU create(bool popup) {
-    install_menu_hooks();
     auto menu = std::make_unique<Menu>();
     menu->popup = popup;
     HMENU handle = reinterpret_cast<HMENU>(menu.get());
@@ -167,7 +166,6 @@ HMENU WINAPI GetSubMenu(HMENU hMenu, int nPos) {
 }
 
 BOOL WINAPI SetMenu(HWND hWnd, HMENU hMenu) {
-    install_menu_hooks();
     if (hMenu && !menu_get(hMenu)) {
         SetLastError(ERROR_INVALID_MENU_HANDLE);
         return FALSE;

@@ -4,6 +4,7 @@
 #include "user/keyboard.h"
 
 #include "kernel/us_keyboard.h"
+#include "user/user_state.h"
 #include "user/window.h"
 
 #include <array>
@@ -12,19 +13,7 @@ namespace standin {
 
 namespace {
 
-struct KeyboardState {
-    std::array<bool, 256> down{};  // by virtual-key code
-    bool shift = false;
-    bool control = false;
-    bool alt = false;
-    bool caps = false;  // CapsLock on
-    bool num = false;   // NumLock on
-};
-
-KeyboardState &kb() {
-    static KeyboardState s;
-    return s;
-}
+KeyboardState &kb() { return user_state().keyboard; }
 
 // Window messages carry the generic modifier codes; the right-hand Ctrl and
 // Alt stay told apart by the extended flag.
@@ -103,8 +92,6 @@ int keyboard_char(int vk, bool system) {
     const bool letter = vk >= 'A' && vk <= 'Z';
     return static_cast<unsigned char>((s.shift != (letter && s.caps)) ? key.shifted : key.ch);
 }
-
-void reset_keyboard_state() { kb() = KeyboardState{}; }
 
 }  // namespace standin
 

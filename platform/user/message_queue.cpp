@@ -5,6 +5,7 @@
 #include "user/message_queue.h"
 
 #include "user/timers.h"
+#include "user/user_state.h"
 #include "user/window.h"
 
 #include <cstdio>
@@ -18,19 +19,7 @@ namespace {
 constexpr size_t kMaxPosted = 10000;
 constexpr size_t kMaxInput = 4096;
 
-struct Queue {
-    std::deque<MSG> posted;
-    std::deque<InputEvent> input;
-    bool quit = false;
-    int quit_code = 0;
-    POINT cursor{0, 0};
-    bool warned_full = false;
-};
-
-Queue &queue() {
-    static Queue q;
-    return q;
-}
+MessageQueue &queue() { return user_state().queue; }
 
 bool take_posted(MSG *msg) {
     auto &posted = queue().posted;
@@ -82,12 +71,8 @@ void purge_posted_messages(HWND hwnd) {
     std::erase_if(posted, [hwnd](const MSG &m) { return m.hwnd == hwnd; });
 }
 
-void reset_message_queue() { queue() = Queue{}; }
-
-namespace {
-
 void queue_input(const InputEvent &event) {
-    Queue &q = queue();
+    MessageQueue &q = queue();
     if (event.kind == InputEvent::Kind::Expose) {
         handle_expose(event);
         return;
@@ -109,12 +94,6 @@ void queue_input(const InputEvent &event) {
     q.input.push_back(event);
 }
 
-// Registered at start-up, before any backend can deliver input: every
-// program that waits links this file.
-[[maybe_unused]] const bool g_input_registered = (set_core_calls(CoreCalls{queue_input}), true);
-
-}  // namespace
-
 LRESULT send_message(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     Window *w = window_get(hwnd);
     if (!w || !w->proc) return 0;
@@ -134,7 +113,7 @@ BOOL WINAPI GetMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFil
     }
     note_filter(hWnd, wMsgFilterMin, wMsgFilterMax);
     const BackendDriver &driver = backend();
-    Queue &q = queue();
+    MessageQueue &q = queue();
     driver.wait(0);  // collect input that already arrived, so it keeps its place before paint and timers
     for (;;) {
         if (take_posted(lpMsg)) break;
@@ -160,7 +139,7 @@ BOOL WINAPI GetMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFil
 
 BOOL WINAPI PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
     if (hWnd && !window_checked(hWnd)) return FALSE;
-    Queue &q = queue();
+    MessageQueue &q = queue();
     if (q.posted.size() >= kMaxPosted) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return FALSE;
@@ -175,7 +154,7 @@ LRESULT WINAPI SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
 }
 
 void WINAPI PostQuitMessage(int nExitCode) {
-    Queue &q = queue();
+    MessageQueue &q = queue();
     q.quit = true;
     q.quit_code = nExitCode;
 }

@@ -20,5 +20,8 @@ void set_message_cursor(POINT screen);
 bool route_input(const InputEvent &event, MSG *msg);
 // Expose events are handled as they arrive: they only invalidate and damage.
 void handle_expose(const InputEvent &event);
+// Where a backend's input goes (CoreCalls, registered by install_user_hooks):
+// queued, or handled at once for an expose.
+void queue_input(const InputEvent &event);
 
 }  // namespace standin

@@ -3,6 +3,7 @@
 // periods are not queued: a late timer fires once and is re-based.
 #include "user/timers.h"
 
+#include "user/user_state.h"
 #include "user/window.h"
 
 #include <algorithm>
@@ -16,25 +17,7 @@ constexpr UINT kMinElapseMs = 10;           // USER_TIMER_MINIMUM
 constexpr UINT kMaxElapseMs = 0x7FFFFFFF;   // USER_TIMER_MAXIMUM
 constexpr size_t kMaxTimers = 10000;        // a runaway SetTimer loop fails instead of eating memory
 
-struct Timer {
-    HWND hwnd;
-    UINT_PTR id;
-    TIMERPROC proc;
-    int64_t period_ns;
-    int64_t due_ns;
-    uint64_t order;  // creation order breaks ties between equal due times
-};
-
-struct Timers {
-    std::vector<Timer> list;
-    uint64_t next_order = 0;
-    UINT_PTR next_thread_id = 1;
-};
-
-Timers &timers() {
-    static Timers t;
-    return t;
-}
+Timers &timers() { return user_state().timers; }
 
 Timer *find(HWND hwnd, UINT_PTR id) {
     for (Timer &t : timers().list)
@@ -87,8 +70,6 @@ void kill_window_timers(HWND hwnd) {
     auto &l = timers().list;
     l.erase(std::remove_if(l.begin(), l.end(), [hwnd](const Timer &t) { return t.hwnd == hwnd; }), l.end());
 }
-
-void reset_timers() { timers() = Timers{}; }
 
 }  // namespace standin
 

@@ -109,8 +109,6 @@ HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindow
         SetLastError(ERROR_TLW_WITH_WSCHILD);
         return nullptr;
     }
-    install_surface_hooks();
-
     int x = X, y = Y, width = nWidth, height = nHeight;
     if (child) {
         // Children take CW_USEDEFAULT as 0 and cannot be smaller than nothing.

@@ -16,6 +16,8 @@
 
 namespace standin {
 
+struct WindowSurfaceHooks;  // gdi/target.h
+
 struct WindowClass {
     std::string name;
     ATOM atom = 0;
@@ -176,7 +178,6 @@ void activate_window(HWND top, HWND focus = nullptr);
 void deactivate_window(HWND top);
 // Before a window tree disappears or hides: moves activation and focus off it.
 void release_focus_from(HWND window);
-void reset_focus_state();
 
 // ---- host surfaces (window_surface.cpp) ----
 
@@ -192,8 +193,16 @@ void surface_damage_all(Window *w);
 void surface_changed(Window *w, int64_t l, int64_t t, int64_t r, int64_t b);
 // Presents every visible host's damaged rectangles once, and clears the damage.
 void present_damaged();
-// Installs the window-DC surface hooks of target.h (idempotent).
-void install_surface_hooks();
+// The window-DC surface hooks of gdi/target.h, as USER fills them.
+WindowSurfaceHooks window_surface_hooks();
+
+// ---- start-up (user_hooks.cpp) ----
+
+// Registers USER's records with the layers below: window DCs' surfaces with
+// GDI, then a backend's input with the backends. The stand-in's start-up
+// (entry/start_up.h) calls it; so does a test's set-up that links USER
+// without the rest. Idempotent.
+void install_user_hooks();
 
 // ---- menu bar (window_menu.cpp) ----
 
@@ -244,13 +253,8 @@ LRESULT send_message(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 // Drops posted messages of a window that is going away.
 void purge_posted_messages(HWND hwnd);
 void kill_window_timers(HWND hwnd);
-void reset_message_queue();
-void reset_timers();
-void reset_keyboard_state();
-void reset_mouse_state();
 
 // ---- classes (window_class.cpp) ----
 const WindowClass *find_class(LPCSTR name);
-void reset_classes();
 
 }  // namespace standin

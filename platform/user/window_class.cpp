@@ -3,6 +3,8 @@
 // handles a class names (the host window manager draws both).
 #include "user/window.h"
 
+#include "user/user_state.h"
+
 #include <strings.h>
 
 namespace standin {
@@ -12,10 +14,7 @@ namespace {
 constexpr size_t kMaxClassName = 255;
 constexpr size_t kMaxClasses = 0x3FFF;  // atoms 0xC000..0xFFFF
 
-std::vector<std::unique_ptr<WindowClass>> &classes() {
-    static std::vector<std::unique_ptr<WindowClass>> c;
-    return c;
-}
+WindowClasses &classes() { return user_state().classes; }
 
 bool is_atom(LPCSTR name) { return reinterpret_cast<uintptr_t>(name) < 0x10000; }
 
@@ -38,8 +37,6 @@ const WindowClass *find_class(LPCSTR name) {
     }
     return nullptr;
 }
-
-void reset_classes() { classes().clear(); }
 
 }  // namespace standin
 

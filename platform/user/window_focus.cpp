@@ -3,19 +3,13 @@
 // top-level window for the whole (single-threaded) program.
 #include "user/window.h"
 
+#include "user/user_state.h"
+
 namespace standin {
 
 namespace {
 
-struct FocusState {
-    HWND focus = nullptr;   // receives keyboard messages
-    HWND active = nullptr;  // top-level window that holds the focus or had it last
-};
-
-FocusState &state() {
-    static FocusState s;
-    return s;
-}
+FocusState &state() { return user_state().focus; }
 
 // Moves the focus, sending WM_KILLFOCUS to the old window and WM_SETFOCUS to the new.
 void move_focus(HWND to) {
@@ -101,8 +95,6 @@ void release_focus_from(HWND window) {
     }
     if (focus_inside(window)) move_focus(nullptr);
 }
-
-void reset_focus_state() { state() = FocusState{}; }
 
 }  // namespace standin
 

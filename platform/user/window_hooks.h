@@ -61,7 +61,7 @@ struct MenuHooks {
     void (*window_deactivated)(HWND window) = nullptr;
 };
 
-// Installs the hooks (before the first window_set_menu; SetMenu may do it).
+// Installs the hooks (the menu code's install_menu_hooks, at start-up).
 void set_menu_hooks(const MenuHooks &hooks);
 
 // SetMenu: attaches `menu` (null detaches) to a top-level window, asks for the

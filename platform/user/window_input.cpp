@@ -6,6 +6,7 @@
 
 #include "gdi/target.h"
 #include "user/keyboard.h"
+#include "user/user_state.h"
 #include "user/window.h"
 
 
@@ -67,15 +68,7 @@ Window *hit_test(Window *w, int64_t *x, int64_t *y) {
     }
 }
 
-struct Buttons {
-    bool left = false;
-    bool right = false;
-};
-
-Buttons &buttons() {
-    static Buttons b;
-    return b;
-}
+MouseButtons &buttons() { return user_state().buttons; }
 
 bool route_button(const InputEvent &event, MSG *msg) {
     const bool down = event.kind == InputEvent::Kind::ButtonDown;
@@ -124,8 +117,6 @@ void focus_in(Window *top) {
 }
 
 }  // namespace
-
-void reset_mouse_state() { buttons() = Buttons{}; }
 
 bool route_input(const InputEvent &event, MSG *msg) {
     using Kind = InputEvent::Kind;

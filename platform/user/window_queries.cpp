@@ -61,15 +61,4 @@ bool client_on_surface(HWND window, ClientOnSurface *out) {
     return true;
 }
 
-void reset_user_state() {
-    const std::vector<HWND> tops = top_level_windows();
-    for (HWND h : tops) DestroyWindow(h);
-    reset_focus_state();
-    reset_message_queue();
-    reset_timers();
-    reset_keyboard_state();
-    reset_mouse_state();
-    reset_classes();
-}
-
 }  // namespace standin

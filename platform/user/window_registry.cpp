@@ -3,6 +3,7 @@
 // fields that the dialog code reads through window_hooks.h.
 #include "user/window.h"
 
+#include "user/user_state.h"
 #include "user/window_hooks.h"
 
 #include <algorithm>
@@ -11,22 +12,13 @@ namespace standin {
 
 namespace {
 
-struct Registry {
-    std::unordered_map<uintptr_t, std::unique_ptr<Window>> windows;
-    std::vector<HWND> top_levels;     // oldest first
-    uintptr_t next_handle = 0x10010;  // even values, as Win32 handles; never reused
-};
-
-Registry &registry() {
-    static Registry r;
-    return r;
-}
+WindowRegistry &registry() { return user_state().registry; }
 
 }  // namespace
 
 Window *window_get(HWND hwnd) {
     if (!hwnd) return nullptr;
-    Registry &r = registry();
+    WindowRegistry &r = registry();
     auto it = r.windows.find(reinterpret_cast<uintptr_t>(hwnd));
     return it == r.windows.end() ? nullptr : it->second.get();
 }
@@ -40,7 +32,7 @@ Window *window_checked(HWND hwnd) {
 const std::vector<HWND> &top_level_windows() { return registry().top_levels; }
 
 Window *window_new() {
-    Registry &r = registry();
+    WindowRegistry &r = registry();
     auto w = std::make_unique<Window>();
     const uintptr_t id = r.next_handle;
     r.next_handle += 4;

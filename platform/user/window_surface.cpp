@@ -155,16 +155,13 @@ uint32_t *SurfacePixels::for_writing() {
     return data_;
 }
 
-void install_surface_hooks() {
-    static bool installed = false;
-    if (installed) return;
-    installed = true;
+WindowSurfaceHooks window_surface_hooks() {
     WindowSurfaceHooks hooks;
     hooks.surface = surface_for_dc;
     hooks.touched = dc_touched;
     hooks.changed = dc_changed;
     hooks.copied = dc_copied;
-    set_window_surface_hooks(hooks);
+    return hooks;
 }
 
 void surface_create(Window *w) {

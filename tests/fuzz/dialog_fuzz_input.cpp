@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include "dialog/dialog_template.h"
+#include "start_up.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -128,7 +129,11 @@ void keep_small(uint8_t *block, size_t size) {
 }  // namespace
 
 bool dialog_fuzz_one(const uint8_t *data, size_t size) {
-    static const bool headless = standin::use_headless_backend();
+    static const bool headless = [] {
+        const bool selected = standin::use_headless_backend();
+        standin::start_up();
+        return selected;
+    }();
     if (!headless) std::abort();
     standin::headless_reset();  // the logs of presents and waits
     standin::headless_set_idle_hook(end_waiting_dialog);

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "lib_state.h"
+#include "start_up.h"
 #include "telka.h"
 
 #undef main  // telka.h's renaming of the application's entry
@@ -89,6 +90,7 @@ bool open_once() {
     static const bool opened = [] {
         static HINSTANCE__ module{};
         if (!standin::use_headless_backend()) return false;
+        standin::start_up();
         lib.instance = &module;
         lib.cmdShow = SW_SHOWNORMAL;
         if (TELKA_open() != 1) return false;

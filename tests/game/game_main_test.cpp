@@ -176,7 +176,7 @@ HINSTANCE__ g_module{};
 
 // Runs the game's main as WinMain would, with `player` at every blocking wait.
 int run_game(const std::shared_ptr<Player> &player) {
-    EXPECT_TRUE(standin::use_headless_backend());
+    EXPECT_TRUE(libtest::start_headless());
     lib.instance = &g_module;
     lib.cmdShow = SW_SHOWNORMAL;
     player->start = standin::headless_now_ns();

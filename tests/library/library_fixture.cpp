@@ -3,6 +3,8 @@
 // the headless backend's wait and idle hooks.
 #include "library_fixture.h"
 
+#include "start_up.h"
+
 #include <algorithm>
 #include <deque>
 #include <memory>
@@ -22,8 +24,14 @@ constexpr int kVkMarker = 0x86;    // VK_F23: ends settle()
 
 }  // namespace
 
+bool start_headless() {
+    const bool headless = standin::use_headless_backend();
+    standin::start_up();
+    return headless;
+}
+
 void open_library() {
-    ASSERT_TRUE(standin::use_headless_backend());
+    ASSERT_TRUE(start_headless());
     lib.instance = &g_module;
     lib.prevInstance = nullptr;
     lib.cmdLine = nullptr;

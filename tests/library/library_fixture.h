@@ -22,8 +22,12 @@ namespace libtest {
 
 constexpr int64_t kMs = 1000000;  // nanoseconds of the virtual clock
 
-// Selects the headless backend, stores the start-up values that WinMain
-// would (a non-null instance, SW_SHOWNORMAL) and calls TELKA_open.
+// Selects the headless backend and starts the stand-in as the process entry
+// does; false when another backend already runs.
+bool start_headless();
+
+// start_headless, then the start-up values that WinMain would store (a
+// non-null instance, SW_SHOWNORMAL) and TELKA_open.
 void open_library();
 
 // The text ring, oldest line first, exactly as stored.

@@ -57,6 +57,7 @@ bool dark(uint32_t px) {
 
 void MenuTest::SetUp() {
     UserTest::SetUp();
+    standin::install_menu_hooks();
     dump_dir = ::testing::TempDir() + "menu_frames_" + std::to_string(::getpid());
     std::filesystem::remove_all(dump_dir);
     ASSERT_TRUE(standin::headless_set_dump_dir(dump_dir));

@@ -1,6 +1,7 @@
 // The recording window procedure and the fixture of the windowing tests.
 #include "window_recorder.h"
 
+#include "user/window.h"
 #include "user/window_hooks.h"
 
 #include <cstdio>
@@ -73,6 +74,9 @@ std::vector<Record> records(HWND hwnd, UINT msg) {
 
 void UserTest::SetUp() {
     ASSERT_TRUE(standin::use_headless_backend());
+    // The start-up's records of the layers these tests link, with no menu code.
+    standin::install_user_hooks();
+    standin::install_automation_hooks();
     standin::reset_state();
     standin::set_menu_hooks({});
     g_handler = nullptr;

@@ -1,7 +1,8 @@
 // Shared by the windowing tests: a window procedure that records every
 // message it receives (compared against expected tables by message name),
-// per-test message handlers, and a fixture that selects the headless backend
-// and resets the windowing state around each test.
+// per-test message handlers, and a fixture that selects the headless backend,
+// installs USER's and the automation's hooks, and resets the windowing state
+// around each test.
 #pragma once
 
 #include <gtest/gtest.h>

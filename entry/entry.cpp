@@ -1,9 +1,13 @@
 // The process entry of every application on the stand-in: the real main()
-// runs the process's start function (kernel/process_start.h: the automation's, which starts
-// a steered run when the environment asks for one), builds a Win32-style
-// command line and calls the application's WinMain. Compiled into
+// starts the stand-in (start_up.h) and, natively, the automation, which
+// starts a steered run when the environment asks for one; then it builds a
+// Win32-style command line and calls the application's WinMain. Linked into
 // applications only, never into tests.
-#include "kernel/process_start.h"
+#include "start_up.h"
+
+#ifndef __wasi__
+#include "automation.h"
+#endif
 
 #include <windows.h>
 
@@ -18,6 +22,9 @@ int main(int argc, char **argv) {
     }
     // Any non-null, unique value serves as the instance handle.
     static HINSTANCE__ module{};
-    if (standin::kProcessStart.start) standin::kProcessStart.start();
+    standin::start_up();
+#ifndef __wasi__
+    standin::start_automation();  // the browser build has no automation
+#endif
     return WinMain(&module, nullptr, command_line.data(), SW_SHOWNORMAL);
 }
