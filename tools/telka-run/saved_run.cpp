@@ -1,11 +1,17 @@
 // Reading a saved run's record and report, bounded, and moving the files a
-// program wrote in its folder to where telka-run keeps them.
+// program wrote in its folder to where telka-run keeps them, or writing
+// them there whole.
 #include "saved_run.h"
 
 #include "plain_file.h"
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 
 namespace fs = std::filesystem;
@@ -52,5 +58,25 @@ bool move_path(const std::string &from, const std::string &to) {
     fs::copy(from, to, fs::copy_options::recursive, ec);
     if (ec) return false;
     fs::remove_all(from, ec);
+    return true;
+}
+
+bool write_file_atomically(const std::string &path, const std::string &text) {
+    const std::string temporary = path + ".tmp" + std::to_string(getpid());
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        out << text;
+        out.flush();
+        if (!out) {
+            std::fprintf(stderr, "telka-run: cannot write '%s'\n", path.c_str());
+            std::remove(temporary.c_str());
+            return false;
+        }
+    }
+    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+        std::fprintf(stderr, "telka-run: cannot write '%s': %s\n", path.c_str(), std::strerror(errno));
+        std::remove(temporary.c_str());
+        return false;
+    }
     return true;
 }

@@ -51,3 +51,7 @@ std::string frame_file(const std::string &run_dir, uint64_t n);
 
 // Moves `from` to `to` (replacing it), copying across file systems.
 bool move_path(const std::string &from, const std::string &to);
+
+// Writes `text` to `path` through a temporary file and a rename, so a reader
+// never sees half a result; false with a message on stderr.
+bool write_file_atomically(const std::string &path, const std::string &text);

@@ -3,13 +3,13 @@
 // sets the stand-in's STANDIN_ variables (steered_run_env) that select the
 // headless backend, the frames and text to keep and the run's start and end,
 // runs the program there under its limits (child_process), and returns its
-// exit status or, when marking, its judgement of the run (result_json,
+// exit status or, when marking, its judgement of the run (run_result,
 // saved_run, compare_runs). The stand-in does the rest in-process (the automation).
 #include "child_process.h"
 #include "compare_runs.h"
 #include "report_html.h"
-#include "result_json.h"
 #include "run_options.h"
+#include "run_result.h"
 #include "sandbox_stage.h"
 #include "saved_run.h"
 #include "script_prep.h"
