@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include "backends/headless/headless_backend.h"  // backend selection, the headless controls, kKey* bits
+#include "steered_run_env.h"                     // RunSettings
 
 #include <cstddef>
 #include <cstdint>
@@ -87,31 +88,8 @@ bool write_png(const std::string &path, const uint32_t *pixels, int width, int h
 bool read_png(const std::string &path, std::vector<uint32_t> *pixels, int *width, int *height, int max_width = 0,
               int max_height = 0);
 
-// ---- steered runs (telka-run sets the environment) ----
-
-// Everything a steered run is asked for, read from the environment in one
-// place (backends/headless/README.md lists the variables).
-struct RunSettings {
-    bool headless = false;     // STANDIN_BACKEND=headless
-    std::string text_path;     // _TEXT: the text window's lines go there; empty: not captured
-    std::string main_window;   // _WINDOW: title of the window closed at the end and whose frames
-                               // are kept; empty: every top-level window
-    std::string play_item;     // _PLAY_ITEM: label (before any tab) of the menu item chosen; empty: none
-    double seconds = -1;       // _SECONDS: the program's time after which the run ends; -1: none
-    uint64_t frame_limit = 0;  // _FRAMES: frames after which it ends and none is written; 0: none
-    std::string dump_dir;      // _DUMP: frames are written there; empty: not written
-    uint64_t dump_every = 1;   // _DUMP_EVERY: write frames every, 2 * every, ...; 0: none of them
-    bool dump_last = false;    // _DUMP_LAST: write the last frame as last.png
-    int64_t idle_seconds = -1; // _IDLE_SECONDS: idle limit of an undriven run (0: none); -1: the backend's
-    std::string record_path;   // _RECORD: the run's record goes there; empty: none
-    std::string report_path;   // _REPORT: how the run ended goes there; empty: none
-    int64_t clock_start = -1;  // _TIME: seconds since 1970 at virtual time 0; -1: the real clocks
-    std::string answers_path;  // _ANSWERS: lines typed into the program's dialogs; empty: none
-};
-
-// Reads the settings; a value that cannot be used gets one message on stderr
-// and its default.
-RunSettings run_settings_from_environment();
+// ---- steered runs (telka-run sets the environment: RunSettings and its
+// reader are steered_run_env.h's, included above) ----
 
 // Writes every line the program prints to its text window (handed out by
 // OutputDebugStringA) into `path`, replaced; false, with a message, when the

@@ -1,6 +1,7 @@
-// JSON strings and HTML text for telka-run's and telka-grade's files.
+// JSON strings and numbers and HTML text for telka-run's and telka-grade's files.
 #include "text_escape.h"
 
+#include <cmath>
 #include <cstdio>
 
 namespace {
@@ -51,6 +52,13 @@ std::string json_string(const std::string &text) {
         i += n;
     }
     return out + "\"";
+}
+
+std::string json_number(double v) {
+    if (!std::isfinite(v)) return "0";
+    char text[64];
+    std::snprintf(text, sizeof text, "%.10g", v);
+    return text;
 }
 
 std::string html_text(const std::string &text) {

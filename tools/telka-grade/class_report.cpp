@@ -5,7 +5,6 @@
 
 #include "text_escape.h"
 
-#include "json.h"
 #include "out_layout.h"
 
 #include <cstdio>

@@ -3,8 +3,9 @@
 // its result JSON says why, and that becomes the student's feedback.
 #include "marking.h"
 
-#include "json.h"
 #include "process.h"
+#include "run_result.h"
+#include "text_escape.h"
 
 #include <algorithm>
 #include <cmath>
@@ -59,10 +60,9 @@ std::vector<std::string> run_arguments(const MarkSettings &settings, const std::
 }
 
 // The calls of the differing frame on one side, a few around the first difference.
-void append_calls(std::string *out, const char *side, const JsonValue *calls, double first_call) {
-    if (!calls || calls->kind != JsonValue::Kind::Array) return;
-    const size_t n = calls->items.size();
-    const size_t mark = first_call >= 1 ? static_cast<size_t>(first_call) : 0;
+void append_calls(std::string *out, const char *side, const std::vector<std::string> &calls, uint64_t first_call) {
+    const size_t n = calls.size();
+    const size_t mark = static_cast<size_t>(first_call);
     size_t from = mark > 4 ? mark - 4 : 1;
     const size_t to = std::min(n, from + kCallsShown - 1);
     *out += std::string("  ") + side + " (" + std::to_string(n) + (n == 1 ? " call" : " calls") + "):\n";
@@ -71,19 +71,17 @@ void append_calls(std::string *out, const char *side, const JsonValue *calls, do
     for (size_t i = from; i <= to; ++i) {
         char number[32];
         std::snprintf(number, sizeof number, "%s%4zu  ", i == mark ? "  > " : "    ", i);
-        *out += number + calls->items[i - 1].text_or("?") + "\n";
+        *out += number + calls[i - 1] + "\n";
     }
     if (to < n) *out += "      ... (" + std::to_string(n - to) + " more)\n";
 }
 
 // What happened to the program, in one sentence, from the result JSON.
-std::string headline(const std::string &status, const JsonValue &r, const TestCase &t) {
-    const std::string reason = json_text_at(r, "reason", "");
-    if (status == "crashed") {
-        const JsonValue *sig = r.get("signal");
-        return "Your program crashed with signal " + (sig ? json_number(sig->number_or(0)) : std::string("?")) + " (" +
-               json_text_at(r, "signal_name", "unknown") + ").";
-    }
+std::string headline(const std::string &status, const RunResult &r, const TestCase &t) {
+    const std::string &reason = r.reason;
+    if (status == "crashed")
+        return "Your program crashed with signal " + (r.signal ? std::to_string(*r.signal) : std::string("?")) + " (" +
+               r.signal_name.value_or("unknown") + ").";
     if (status == "time-limit")
         return reason == "cpu-limit" ? "Your program used more processor time than the test allows and was stopped."
                                      : "Your program was stopped at the test's time limit of " +
@@ -94,86 +92,72 @@ std::string headline(const std::string &status, const JsonValue &r, const TestCa
                                      : "Your program did not end after its window was closed.";
     if (status == "not-started") return "Your program could not be started.";
     if (status == "exit-status")
-        return "Your program ended with exit status " + json_number(json_number_at(r, "exit_status", 0)) + ".";
+        return "Your program ended with exit status " + std::to_string(r.exit_status.value_or(0)) + ".";
     if (status == "differs") return "Your program's run differs from the expected run.";
     return "Your program's run was not as expected (" + status + ").";
 }
 
-std::string student_output(const std::string &status, const JsonValue &r, const TestCase &t) {
-    const JsonValue *c = r.get("comparison");
+std::string student_output(const std::string &status, const RunResult &r, const TestCase &t) {
+    const std::optional<Comparison> &c = r.comparison;
     if (status == "passed") {
         std::string s = "Passed: your program's run is identical to the expected one.";
-        if (c && c->get("summary")) s += "\n" + json_text_at(*c, "summary", "");
+        if (c) s += "\n" + c->summary;
         return s;
     }
     std::string out = headline(status, r, t) + "\n";
-    if (c && c->kind == JsonValue::Kind::Object) {
-        const std::string summary = json_text_at(*c, "summary", "");
-        if (!summary.empty()) out += summary + "\n";
-        const JsonValue *frame = c->get("first_frame");
-        if (frame && !frame->is_null()) {
+    if (c) {
+        if (!c->summary.empty()) out += c->summary + "\n";
+        if (c->first_frame) {
             // Frame numbers count the window's first showing and its menu
             // bar; the student's own counter starts at their first drawing.
-            const JsonValue *before = c->get("frames_before_drawing");
-            const double shown_before = before && !before->is_null() ? before->number : 0;
-            out += "First differing frame: " + json_number(frame->number);
-            if (shown_before >= 1 && frame->number > shown_before)
-                out += ", which is frame " + json_number(frame->number - shown_before) +
+            const uint64_t n = *c->first_frame;
+            const uint64_t shown_before = c->frames_before_drawing.value_or(0);
+            out += "First differing frame: " + std::to_string(n);
+            if (shown_before >= 1 && n > shown_before)
+                out += ", which is frame " + std::to_string(n - shown_before) +
                        " counted from the first one your program drew";
             else if (shown_before >= 1)
                 out += ", before your program's first drawing";
-            out += " (expected run: " + json_number(json_number_at(*c, "frames_expected", 0)) +
-                   " frames, yours: " + json_number(json_number_at(*c, "frames_actual", 0)) + ")";
-            const JsonValue *vs = c->get("virtual_seconds");
-            if (vs && !vs->is_null()) out += ", at " + seconds_text(vs->number) + " s of the program's time";
+            out += " (expected run: " + std::to_string(c->frames_expected) +
+                   " frames, yours: " + std::to_string(c->frames_actual) + ")";
+            if (c->virtual_seconds) out += ", at " + seconds_text(*c->virtual_seconds) + " s of the program's time";
             out += ".\n";
-            const JsonValue *line = c->get("script_line");
-            if (line && !line->is_null() && line->number > 0)
-                out += "The last script line played before it: line " + json_number(line->number) + ": " +
-                       json_text_at(*c, "script_text", "") + "\n";
+            if (c->script_line.value_or(0) > 0)
+                out += "The last script line played before it: line " + std::to_string(*c->script_line) + ": " +
+                       c->script_text.value_or("") + "\n";
             else
                 out += "No script line had been played before it.\n";
-            const JsonValue *first_call = c->get("first_call");
-            const double k = first_call && !first_call->is_null() ? first_call->number : 0;
+            const uint64_t k = c->first_call.value_or(0);
             // A frame only one run has: the summary says how the other ended,
             // and there are no two lists of calls to set side by side.
-            const double n = frame->number_or(0);
-            const double expected = json_number_at(*c, "frames_expected", 0);
-            const double yours = json_number_at(*c, "frames_actual", 0);
-            if (n > yours) {
-                out += "Your program has no frame " + json_number(n) + "; the expected run's calls in it:\n";
-                append_calls(&out, "expected", c->get("expected_calls"), 0);
-            } else if (n > expected) {
-                out += "The expected run has no frame " + json_number(n) + "; your program's calls in it:\n";
-                append_calls(&out, "yours", c->get("actual_calls"), 0);
+            if (n > c->frames_actual) {
+                out += "Your program has no frame " + std::to_string(n) + "; the expected run's calls in it:\n";
+                append_calls(&out, "expected", c->expected_calls, 0);
+            } else if (n > c->frames_expected) {
+                out += "The expected run has no frame " + std::to_string(n) + "; your program's calls in it:\n";
+                append_calls(&out, "yours", c->actual_calls, 0);
             } else {
-                out += k >= 1 ? "Drawing calls in that frame; the first that differs is call " + json_number(k) +
+                out += k >= 1 ? "Drawing calls in that frame; the first that differs is call " + std::to_string(k) +
                                     " (marked >):\n"
                               : "The drawing calls in that frame are the same; the pixels differ:\n";
-                append_calls(&out, "expected", c->get("expected_calls"), k);
-                append_calls(&out, "yours", c->get("actual_calls"), k);
+                append_calls(&out, "expected", c->expected_calls, k);
+                append_calls(&out, "yours", c->actual_calls, k);
             }
         }
-        const JsonValue *text_same = c->get("text_identical");
-        if (text_same && text_same->kind == JsonValue::Kind::Bool && !text_same->boolean)
-            out += "The lines in your text window differ from the expected ones.\n";
+        if (!c->text_identical) out += "The lines in your text window differ from the expected ones.\n";
     }
-    const JsonValue *tail = r.get("text_tail");
-    if (tail && tail->kind == JsonValue::Kind::Array && !tail->items.empty() && status != "differs") {
+    if (!r.text_tail.empty() && status != "differs") {
         out += "Last lines of your text window:\n";
-        for (const JsonValue &line : tail->items) out += "  " + line.text_or("") + "\n";
+        for (const std::string &line : r.text_tail) out += "  " + line + "\n";
     }
     if (!out.empty() && out.back() == '\n') out.pop_back();
     return out;
 }
 
-std::string status_from_result(const JsonValue &r) {
-    const std::string status = json_text_at(r, "status", "");
-    const JsonValue *c = r.get("comparison");
-    const JsonValue *same = c ? c->get("identical") : nullptr;
-    if ((status == "ended" || status == "exited") && same && same->kind == JsonValue::Kind::Bool && !same->boolean)
-        return "differs";
-    if (status == "exited" && json_number_at(r, "exit_status", 0) != 0) return "exit-status";
+std::string status_from_result(const RunResult &r) {
+    const std::string &status = r.status;
+    if ((status == "ended" || status == "exited") && r.comparison && !r.comparison->identical) return "differs";
+    if (status == "exited" && r.exit_status.value_or(0) != 0) return "exit-status";
     if (status == "ended" || status == "exited") return "differs";
     return status.empty() ? "runner-error" : status;
 }
@@ -199,9 +183,9 @@ TestOutcome run_test(const std::string &program, const TestCase &t, const MarkSe
     const std::string log = (folder / "runner.log").string();
     const ProcessResult p = run_process(args, "", log, t.timeout + kRunnerGrace);
     o.seconds = p.seconds;
-    JsonValue r;
+    RunResult r;
     std::string error;
-    const bool have_result = parse_json(read_file(result_file), &r, &error) && r.kind == JsonValue::Kind::Object;
+    const bool have_result = parse_result_json(read_file(result_file), &r, &error);
     if (p.timed_out) {
         o.status = "time-limit";
         o.output = "Your program was stopped at the test's time limit of " + json_number(t.timeout) + " s.";

@@ -3,7 +3,7 @@
 // drawing calls of that frame on both sides. Relies on automation_png.
 #pragma once
 
-#include "result_json.h"
+#include "run_result.h"
 
 #include <cstdint>
 #include <string>

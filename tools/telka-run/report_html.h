@@ -3,7 +3,7 @@
 // the expected, actual and difference pictures beside it.
 #pragma once
 
-#include "result_json.h"
+#include "run_result.h"
 
 #include <string>
 

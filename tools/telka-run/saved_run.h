@@ -1,10 +1,13 @@
 // A run as telka-run keeps it: the record of frames and drawing calls the
 // program writes (record.tsv), the automation's end-of-run report, the text
-// window's lines, and the folder layout of a saved run.
+// window's lines, and the folder layout of a saved run. The record's and
+// the report's formats are the automation's (run_record.h, run_report.h).
 #pragma once
 
+#include "run_record.h"
+#include "run_report.h"
+
 #include <cstdint>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -21,18 +24,9 @@ constexpr const char *kResultFile = "result.json";
 constexpr int kMaxFrameWidth = 2 * 601;
 constexpr int kMaxFrameHeight = 2 * 540;
 
-struct RecordFrame {
-    uint64_t number = 0;             // as in frames/frame-NNNNNN.png
-    uint64_t ns = 0;                 // virtual time
-    uint64_t script_line = 0;        // 0: no script line played yet
-    std::string event;               // that line's text
-    std::vector<std::string> calls;  // drawing calls made since the previous frame
-};
-
-struct RunRecord {
-    std::vector<RecordFrame> frames;
-    std::vector<std::string> end_calls;  // after the last frame
-};
+using standin::RecordFrame;
+using standin::RunRecord;
+using standin::RunReport;
 
 // The most of each file of a run that is read back: the program writes
 // them, so they are bounded like its frames. A 10-minute game's record is
@@ -45,8 +39,8 @@ constexpr uint64_t kLargestReport = uint64_t{1} << 20;
 // (not a plain file, over kLargestRecord) or a line is not one of the record's.
 bool read_record(const std::string &path, RunRecord *out, std::string *error);
 
-// The `key=value` lines of the automation's report; empty when there is none.
-std::map<std::string, std::string> read_report(const std::string &path);
+// The automation's report; a run with none has the report's defaults.
+RunReport read_report(const std::string &path);
 
 // The lines of a text file (no newlines), of its first kLargestText bytes;
 // all of them when `limit` is 0, else the last `limit` lines.
@@ -57,3 +51,7 @@ std::string frame_file(const std::string &run_dir, uint64_t n);
 
 // Moves `from` to `to` (replacing it), copying across file systems.
 bool move_path(const std::string &from, const std::string &to);
+
+// Writes `text` to `path` through a temporary file and a rename, so a reader
+// never sees half a result; false with a message on stderr.
+bool write_file_atomically(const std::string &path, const std::string &text);

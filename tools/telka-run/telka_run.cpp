@@ -1,18 +1,19 @@
 // telka-run: runs a TELKA program headless for grading and tests. It makes
 // a folder for the program to run in (where the script goes, as TELKA.SCR),
-// sets the stand-in's STANDIN_ variables that select the headless backend,
-// the frames and text to keep and the run's start and end, runs the program
-// there under its limits (child_process), and returns its exit status or,
-// when marking, its judgement of the run (result_json, saved_run,
-// compare_runs). The stand-in does the rest in-process (the automation).
+// sets the stand-in's STANDIN_ variables (steered_run_env) that select the
+// headless backend, the frames and text to keep and the run's start and end,
+// runs the program there under its limits (child_process), and returns its
+// exit status or, when marking, its judgement of the run (run_result,
+// saved_run, compare_runs). The stand-in does the rest in-process (the automation).
 #include "child_process.h"
 #include "compare_runs.h"
 #include "report_html.h"
-#include "result_json.h"
 #include "run_options.h"
+#include "run_result.h"
 #include "sandbox_stage.h"
 #include "saved_run.h"
 #include "script_prep.h"
+#include "steered_run_env.h"
 
 #include "find_program.h"
 #include "temp_folder.h"
@@ -30,7 +31,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -49,7 +49,7 @@ constexpr double kDefaultSecondsWithScript = 3600;
 
 // The program's clock starts at 2000-01-01 00:00:00 UTC in every run, so a
 // program seeded from the time draws the same frames each time.
-const char *const kStartTime = "946684800";
+constexpr int64_t kStartTime = 946684800;
 
 // Where the program writes what telka-run keeps, inside its own folder (the
 // only place a sandboxed program can write); moved out after the run.
@@ -118,12 +118,6 @@ bool make_workdir(RunOptions *o, bool *temporary) {
     return true;
 }
 
-std::string number_text(double v) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%.9g", v);
-    return text;
-}
-
 // The stand-in's settings for this run; any others the caller had set are
 // dropped, so the run depends on its options alone.
 void set_environment(const RunOptions &o, const std::string &run_files) {
@@ -132,42 +126,36 @@ void set_environment(const RunOptions &o, const std::string &run_files) {
         if (std::strncmp(*e, "STANDIN_", 8) == 0) names.emplace_back(*e, std::strchr(*e, '=') - *e);
     for (const std::string &n : names) unsetenv(n.c_str());
 
-    setenv("STANDIN_BACKEND", "headless", 1);
-    setenv("STANDIN_HEADLESS_WINDOW", kGraphicsWindow, 1);
-    const double seconds = o.seconds ? *o.seconds : o.has_script() ? kDefaultSecondsWithScript : kDefaultSeconds;
-    setenv("STANDIN_HEADLESS_SECONDS", number_text(seconds).c_str(), 1);
-    if (o.max_frames) setenv("STANDIN_HEADLESS_FRAMES", std::to_string(o.max_frames).c_str(), 1);
-    if (o.has_script()) setenv("STANDIN_HEADLESS_PLAY_ITEM", kPlaybackItem, 1);
-    setenv("STANDIN_HEADLESS_TIME", kStartTime, 1);
-    setenv("STANDIN_HEADLESS_REPORT", (run_files + "/report.txt").c_str(), 1);
-    if (!o.answers_file.empty()) setenv("STANDIN_HEADLESS_ANSWERS", (run_files + "/answers.txt").c_str(), 1);
+    standin::RunSettings s;
+    s.headless = true;
+    s.main_window = kGraphicsWindow;
+    s.seconds = o.seconds ? *o.seconds : o.has_script() ? kDefaultSecondsWithScript : kDefaultSeconds;
+    s.frame_limit = o.max_frames;
+    if (o.has_script()) s.play_item = kPlaybackItem;
+    s.clock_start = kStartTime;
+    s.report_path = run_files + "/report.txt";
+    if (!o.answers_file.empty()) s.answers_path = run_files + "/answers.txt";
+    // Without a choice, every frame; --last alone keeps only the last.
+    const auto dump = [&](const std::string &dir) {
+        s.dump_dir = dir;
+        s.dump_every = o.every ? o.every : o.last ? 0 : 1;
+        s.dump_last = o.last;
+    };
     if (o.managed()) {
         // Everything the program writes stays in its folder; the text always,
         // for the result's last lines.
-        setenv("STANDIN_HEADLESS_TEXT", (run_files + "/" + kTextFile).c_str(), 1);
-        const bool saving = !o.save_dir.empty() || !o.expect_dir.empty();
-        if (saving) {
-            setenv("STANDIN_HEADLESS_RECORD", (run_files + "/" + kRecordFile).c_str(), 1);
-            setenv("STANDIN_HEADLESS_DUMP", (run_files + "/" + kFramesDir).c_str(), 1);
-            setenv("STANDIN_HEADLESS_DUMP_EVERY", "1", 1);
+        s.text_path = run_files + "/" + kTextFile;
+        if (!o.save_dir.empty() || !o.expect_dir.empty()) {
+            s.record_path = run_files + "/" + kRecordFile;
+            s.dump_dir = run_files + "/" + kFramesDir;
         } else if (!o.frames_dir.empty()) {
-            setenv("STANDIN_HEADLESS_DUMP", (run_files + "/" + kFramesDir).c_str(), 1);
-            const uint64_t every = o.every ? o.every : o.last ? 0 : 1;
-            setenv("STANDIN_HEADLESS_DUMP_EVERY", std::to_string(every).c_str(), 1);
-            if (o.last) setenv("STANDIN_HEADLESS_DUMP_LAST", "1", 1);
+            dump(run_files + "/" + kFramesDir);
         }
-        return;
+    } else {
+        if (!o.frames_dir.empty()) dump(absolute(o.frames_dir));
+        if (!o.text_file.empty()) s.text_path = absolute(o.text_file);
     }
-    if (!o.frames_dir.empty()) {
-        setenv("STANDIN_HEADLESS_DUMP", absolute(o.frames_dir).c_str(), 1);
-        // Without a choice, every frame; --last alone keeps only the last.
-        const uint64_t every = o.every ? o.every : o.last ? 0 : 1;
-        setenv("STANDIN_HEADLESS_DUMP_EVERY", std::to_string(every).c_str(), 1);
-        if (o.last) setenv("STANDIN_HEADLESS_DUMP_LAST", "1", 1);
-    }
-    if (!o.text_file.empty()) {
-        setenv("STANDIN_HEADLESS_TEXT", absolute(o.text_file).c_str(), 1);
-    }
+    standin::run_settings_to_environment(s);
 }
 
 // What of telka-run's environment a sandboxed program gets: the stand-in's
@@ -223,17 +211,11 @@ int plain_status(const std::string &program, const ChildOutcome &c, double timeo
     return kCannotRun;
 }
 
-uint64_t report_number(const std::map<std::string, std::string> &report, const char *key) {
-    const auto it = report.find(key);
-    if (it == report.end()) return 0;
-    return std::strtoull(it->second.c_str(), nullptr, 10);
-}
-
 // Under bwrap a status of 129..159 may be a signal or the program's own
 // exit(); the automation's report says the program reached exit(), which a
 // killed process cannot write.
 ChildOutcome as_reported(ChildOutcome c, const std::string &run_files) {
-    if (c.signal_from_status && report_number(read_report(run_files + "/report.txt"), "exited") == 1) {
+    if (c.signal_from_status && read_report(run_files + "/report.txt").exited) {
         c.kind = ChildOutcome::Kind::exited;
         c.exit_status = 128 + c.signal;
         c.signal = 0;
@@ -249,10 +231,10 @@ RunResult result_of(const RunOptions &o, const ChildOutcome &c, const std::strin
     // A sandboxed run's report says the program's name, not where the caller keeps it.
     r.program = o.sandbox ? fs::path(o.program).filename().string() : o.program;
     r.wall_seconds = c.wall_seconds;
-    const auto report = read_report(run_files + "/report.txt");
-    r.events = report_number(report, "events");
-    r.frames = report_number(report, "frames");
-    r.virtual_seconds = static_cast<double>(report_number(report, "virtual_ns")) / 1e9;
+    const RunReport report = read_report(run_files + "/report.txt");
+    r.events = report.events;
+    r.frames = report.frames;
+    r.virtual_seconds = static_cast<double>(report.virtual_ns) / 1e9;
     r.text_tail = read_lines(run_files + "/" + kTextFile, kTextTailLines);
     switch (c.kind) {
         case ChildOutcome::Kind::not_started:
@@ -266,10 +248,9 @@ RunResult result_of(const RunOptions &o, const ChildOutcome &c, const std::strin
             break;
         case ChildOutcome::Kind::exited: {
             r.exit_status = c.exit_status;
-            const auto it = report.find("reason");
             // No report: the program never started the automation (not a
             // TELKA program), so nothing ended it but itself.
-            r.reason = it == report.end() || it->second.empty() ? "program-ended" : it->second;
+            r.reason = report.reason;
             if (r.reason == "program-ended")
                 r.status = "exited";
             else if (r.reason == "no-answer")
@@ -278,8 +259,7 @@ RunResult result_of(const RunOptions &o, const ChildOutcome &c, const std::strin
                 r.status = "stopped";
             else
                 r.status = "ended";
-            if (report_number(report, "stopped") == 1 && (r.status == "ended" || r.status == "exited"))
-                r.status = "stopped";
+            if (report.stopped && (r.status == "ended" || r.status == "exited")) r.status = "stopped";
             break;
         }
     }

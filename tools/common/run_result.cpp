@@ -1,17 +1,18 @@
-// Writing the result JSON: the keys in a fixed order, every string escaped
-// and made valid UTF-8 (a program's text may hold any bytes).
-#include "result_json.h"
+// The result JSON (run_result.h). It is written by hand, its layout as
+// telka-run has always written it (a line break before the long lists,
+// seconds with three decimals), every string through json_string; it is
+// read with nlohmann's parser into the same structs.
+#include "run_result.h"
 
 #include "text_escape.h"
 
-#include <unistd.h>
+#include <nlohmann/json.hpp>
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
-#include <fstream>
 
 namespace {
+
+using Json = nlohmann::json;
 
 std::string number(double v, const char *format) {
     char text[64];
@@ -46,6 +47,23 @@ std::string comparison_json(const Comparison &c) {
            ",\"summary\":" + json_string(c.summary) + ",\"report\":" + optional_value(c.report, json_string) + "}";
 }
 
+// The member `key` into `*out` when it is there and not null; a value of
+// another type throws, as nlohmann's get does.
+template <class T>
+void read(const Json &j, const char *key, T *out) {
+    const auto it = j.find(key);
+    if (it != j.end() && !it->is_null()) *out = it->template get<T>();
+}
+
+template <class T>
+void read(const Json &j, const char *key, std::optional<T> *out) {
+    T v{};
+    const auto it = j.find(key);
+    if (it == j.end() || it->is_null()) return out->reset();
+    it->get_to(v);
+    *out = std::move(v);
+}
+
 }  // namespace
 
 std::string result_json(const RunResult &r) {
@@ -60,22 +78,50 @@ std::string result_json(const RunResult &r) {
            ",\n \"comparison\":" + (r.comparison ? comparison_json(*r.comparison) : "null") + "}\n";
 }
 
-bool write_file_atomically(const std::string &path, const std::string &text) {
-    const std::string temporary = path + ".tmp" + std::to_string(getpid());
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out << text;
-        out.flush();
-        if (!out) {
-            std::fprintf(stderr, "telka-run: cannot write '%s'\n", path.c_str());
-            std::remove(temporary.c_str());
+// Found by nlohmann's get through the structs' namespace.
+void from_json(const Json &j, Comparison &c) {
+    read(j, "identical", &c.identical);
+    read(j, "first_frame", &c.first_frame);
+    read(j, "frames_expected", &c.frames_expected);
+    read(j, "frames_actual", &c.frames_actual);
+    read(j, "virtual_seconds", &c.virtual_seconds);
+    read(j, "script_line", &c.script_line);
+    read(j, "script_text", &c.script_text);
+    read(j, "first_call", &c.first_call);
+    read(j, "frames_before_drawing", &c.frames_before_drawing);
+    read(j, "expected_calls", &c.expected_calls);
+    read(j, "actual_calls", &c.actual_calls);
+    read(j, "text_identical", &c.text_identical);
+    read(j, "summary", &c.summary);
+    read(j, "report", &c.report);
+}
+
+void from_json(const Json &j, RunResult &r) {
+    read(j, "program", &r.program);
+    read(j, "status", &r.status);
+    read(j, "reason", &r.reason);
+    read(j, "exit_status", &r.exit_status);
+    read(j, "signal", &r.signal);
+    read(j, "signal_name", &r.signal_name);
+    read(j, "events", &r.events);
+    read(j, "frames", &r.frames);
+    read(j, "virtual_seconds", &r.virtual_seconds);
+    read(j, "wall_seconds", &r.wall_seconds);
+    read(j, "text_tail", &r.text_tail);
+    read(j, "comparison", &r.comparison);
+}
+
+bool parse_result_json(const std::string &text, RunResult *out, std::string *error) {
+    try {
+        const Json j = Json::parse(text);
+        if (!j.is_object()) {
+            *error = "not a JSON object";
             return false;
         }
-    }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        std::fprintf(stderr, "telka-run: cannot write '%s': %s\n", path.c_str(), std::strerror(errno));
-        std::remove(temporary.c_str());
+        *out = j.get<RunResult>();
+        return true;
+    } catch (const Json::exception &e) {
+        *error = e.what();
         return false;
     }
-    return true;
 }

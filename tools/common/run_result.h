@@ -1,6 +1,7 @@
-// telka-run's result of one run as JSON (--result FILE, result.json of a
+// The result of one telka-run run as JSON (--result FILE, result.json of a
 // saved run): how the program ended or why the runner ended it, what the run
 // showed, and the comparison with a reference run when there was one.
+// telka-run writes it; telka-grade reads it to mark a test.
 #pragma once
 
 #include <cstdint>
@@ -25,7 +26,7 @@ struct Comparison {
     std::vector<std::string> expected_calls;
     std::vector<std::string> actual_calls;
     bool text_identical = false;
-    std::optional<uint64_t> first_text_line;  // 1-based, when the text differs
+    std::optional<uint64_t> first_text_line;  // 1-based, when the text differs (the report says it; the JSON not)
     std::string summary;
     std::optional<std::string> report;  // path of report.html
 };
@@ -45,9 +46,11 @@ struct RunResult {
     std::optional<Comparison> comparison;
 };
 
-std::string result_json(const RunResult &r);
+// The result as JSON: its keys in a fixed order, seconds to the
+// millisecond, every string escaped and made valid UTF-8 (a program's text
+// may hold any bytes).
+std::string result_json(const RunResult &result);
 
-// Writes `text` to `path` through a temporary file and a rename, so a reader
-// never sees half a result; false with a message on stderr.
-bool write_file_atomically(const std::string &path, const std::string &text);
-
+// Reads a result back; false with `*error` saying why when `text` is not
+// one. A key that is missing or null keeps its default.
+bool parse_result_json(const std::string &text, RunResult *out, std::string *error);
