@@ -56,44 +56,44 @@ void apply_limits(const ChildLimits &l) {
     if (l.processes) set_limit(RLIMIT_NPROC, l.processes, l.processes);
 }
 
-bool passed_on(const ChildSpec &spec, int fd) {
-    for (const auto &[ours, its] : spec.pass_fds)
+bool passed_on(const ChildSetup &setup, int fd) {
+    for (const auto &[ours, its] : setup.pass_fds)
         if (its == fd) return true;
     return false;
 }
 
-// Between fork and exec: the descriptors as `spec` asks, the limits, the
+// Between fork and exec: the descriptors as `setup` asks, the limits, the
 // user and the folder; on failure the step goes to `report` and it exits 127.
-[[noreturn]] void become_child(const ChildSpec &spec, char *const *argv, int report) {
+[[noreturn]] void become_child(const ChildSetup &setup, char *const *argv, int report) {
     setpgid(0, 0);
     // Above every number the child is given, so none of them covers it.
     int highest = 2;
-    for (const auto &[ours, its] : spec.pass_fds) highest = std::max(highest, its);
+    for (const auto &[ours, its] : setup.pass_fds) highest = std::max(highest, its);
     if (report <= highest) report = fcntl(report, F_DUPFD_CLOEXEC, highest + 1);
-    if (spec.null_stdin) {
+    if (setup.null_stdin) {
         const int null = open("/dev/null", O_RDONLY);
         if (null >= 0) dup2(null, STDIN_FILENO);
     }
-    if (spec.stdout_fd >= 0) dup2(spec.stdout_fd, STDOUT_FILENO);
-    if (spec.stderr_fd >= 0) dup2(spec.stderr_fd, STDERR_FILENO);
-    for (const auto &[ours, its] : spec.pass_fds) {
+    if (setup.stdout_fd >= 0) dup2(setup.stdout_fd, STDOUT_FILENO);
+    if (setup.stderr_fd >= 0) dup2(setup.stderr_fd, STDERR_FILENO);
+    for (const auto &[ours, its] : setup.pass_fds) {
         // dup2 onto itself would keep close-on-exec.
         if (ours == its)
             fcntl(its, F_SETFD, 0);
         else
             dup2(ours, its);
     }
-    if (spec.close_others) {
+    if (setup.close_others) {
         const long max = sysconf(_SC_OPEN_MAX);
         const int limit = max > 0 && max < 65536 ? static_cast<int>(max) : 65536;
         for (int fd = 3; fd < limit; ++fd)
-            if (fd != report && !passed_on(spec, fd)) close(fd);
+            if (fd != report && !passed_on(setup, fd)) close(fd);
     }
-    apply_limits(spec.limits);
+    apply_limits(setup.limits);
     ChildFailure failure = {ChildStep::drop, 0};
-    if (spec.as_sandbox_user && !become_sandbox_user()) {
+    if (setup.as_sandbox_user && !become_sandbox_user()) {
         failure.error = errno;
-    } else if (!spec.cwd.empty() && chdir(spec.cwd.c_str()) != 0) {
+    } else if (!setup.cwd.empty() && chdir(setup.cwd.c_str()) != 0) {
         failure = {ChildStep::chdir, errno};
     } else {
         execvp(argv[0], argv);
@@ -111,30 +111,30 @@ LimitedChild::~LimitedChild() {
     if (report_fd_ >= 0) close(report_fd_);
 }
 
-bool LimitedChild::start(const ChildSpec &spec, std::string *error) {
+bool LimitedChild::start(const ChildSetup &setup, std::string *error) {
     int report[2];
-    if (spec.argv.empty() || pipe2(report, O_CLOEXEC) != 0) {
-        *error = std::string("cannot make a pipe: ") + std::strerror(spec.argv.empty() ? EINVAL : errno);
+    if (setup.argv.empty() || pipe2(report, O_CLOEXEC) != 0) {
+        *error = std::string("cannot make a pipe: ") + std::strerror(setup.argv.empty() ? EINVAL : errno);
         return false;
     }
     std::vector<char *> argv;
-    for (const std::string &a : spec.argv) argv.push_back(const_cast<char *>(a.c_str()));
+    for (const std::string &a : setup.argv) argv.push_back(const_cast<char *>(a.c_str()));
     argv.push_back(nullptr);
     std::fflush(nullptr);
     started_ = std::chrono::steady_clock::now();
-    if (spec.limits.timeout > 0)
+    if (setup.limits.timeout > 0)
         deadline_ = started_ + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                                   std::chrono::duration<double>(spec.limits.timeout));
+                                   std::chrono::duration<double>(setup.limits.timeout));
     const pid_t child = fork();
     if (child < 0) {
-        *error = "cannot start '" + (spec.label.empty() ? spec.argv[0] : spec.label) + "': " + std::strerror(errno);
+        *error = "cannot start '" + (setup.label.empty() ? setup.argv[0] : setup.label) + "': " + std::strerror(errno);
         close(report[0]);
         close(report[1]);
         return false;
     }
     if (child == 0) {
         close(report[0]);
-        become_child(spec, argv.data(), report[1]);
+        become_child(setup, argv.data(), report[1]);
     }
     // Both sides set the group, so it is there before either goes on.
     setpgid(child, child);

@@ -24,7 +24,7 @@ struct ChildLimits {
     uint64_t processes = 0;     // RLIMIT_NPROC; 0: none (root is exempt)
 };
 
-struct ChildSpec {
+struct ChildSetup {
     std::vector<std::string> argv;  // argv[0] is looked up in PATH
     std::string label;              // what a message calls it; empty: argv[0]
     std::string cwd;                // where it starts; empty: here
@@ -60,7 +60,7 @@ public:
 
     // Starts the child; false with *error ("cannot make a pipe: ...",
     // "cannot start 'LABEL': ...") when there is no pipe or process for it.
-    bool start(const ChildSpec &spec, std::string *error);
+    bool start(const ChildSetup &setup, std::string *error);
     pid_t pid() const { return pid_; }
     // The deadline of the wall-clock limit; time_point::max() without one.
     std::chrono::steady_clock::time_point deadline() const { return deadline_; }

@@ -240,25 +240,25 @@ ChildOutcome run_process(const ChildLaunch &launch, bool drop) {
                    err_pipe[1]});
         return out;
     }
-    ChildSpec spec;
-    spec.label = launch.program;
-    spec.limits = launch.limits;
-    spec.as_sandbox_user = drop;
+    ChildSetup setup;
+    setup.label = launch.program;
+    setup.limits = launch.limits;
+    setup.as_sandbox_user = drop;
     if (launch.sandbox) {
-        spec.argv = sandbox_argv(launch, staged.args, status_pipe[1], block_pipe[0]);
+        setup.argv = sandbox_argv(launch, staged.args, status_pipe[1], block_pipe[0]);
         // bwrap needs no folder of the caller's: nobody may not reach them.
-        spec.cwd = "/";
-        spec.limits.processes = 0;
-        spec.stdout_fd = out_pipe[1];
-        spec.stderr_fd = err_pipe[1];
-        spec.pass_fds = {{status_pipe[1], status_pipe[1]}, {block_pipe[0], block_pipe[0]}};
-        for (int fd : staged.fds) spec.pass_fds.emplace_back(fd, fd);
+        setup.cwd = "/";
+        setup.limits.processes = 0;
+        setup.stdout_fd = out_pipe[1];
+        setup.stderr_fd = err_pipe[1];
+        setup.pass_fds = {{status_pipe[1], status_pipe[1]}, {block_pipe[0], block_pipe[0]}};
+        for (int fd : staged.fds) setup.pass_fds.emplace_back(fd, fd);
     } else {
-        spec.argv = {launch.program};
-        spec.cwd = launch.workdir;
+        setup.argv = {launch.program};
+        setup.cwd = launch.workdir;
     }
     LimitedChild child;
-    if (!child.start(spec, &out.message)) {
+    if (!child.start(setup, &out.message)) {
         close_fds({status_pipe[0], status_pipe[1], block_pipe[0], block_pipe[1], out_pipe[0], out_pipe[1], err_pipe[0],
                    err_pipe[1]});
         return out;
