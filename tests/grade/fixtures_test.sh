@@ -94,6 +94,13 @@ mark off_by_one bounce && {
     fail "off_by_one: frame $frame does not show the program's frame $drawn"
   json off_by_one-bounce.json comparison summary | grep -qE "the $drawn(st|nd|rd|th) the program drew" ||
     fail "off_by_one: the summary does not count frame $frame as the program's $drawn: $(json off_by_one-bounce.json comparison summary)"
+  # The student's line of the differing call, and the first differing pixel's history in their run.
+  circle_line=$(grep -n 'TELKA_circle(' "$fixtures/class/off_by_one.c" | cut -d: -f1)
+  want off_by_one-bounce.json "$circle_line" comparison first_call_line
+  json off_by_one-bounce.json comparison summary | grep -qF "(your line $circle_line)" ||
+    fail "off_by_one: the summary does not name line $circle_line"
+  json off_by_one-bounce.json comparison actual_pixel_history | grep -qF "at off_by_one.c line " ||
+    fail "off_by_one: no history of the first differing pixel: $(json off_by_one-bounce.json comparison actual_pixel_history)"
 }
 
 # The wrong colour shows in the first frame with the ball, at its circle call.

@@ -144,6 +144,8 @@ std::string student_output(const std::string &status, const RunResult &r, const 
                 append_calls(&out, "yours", c->actual_calls, k);
             }
         }
+        if (c->actual_pixel_history)
+            out += "The first pixel that differs, in your run: " + *c->actual_pixel_history + "\n";
         if (!c->text_identical) out += "The lines in your text window differ from the expected ones.\n";
     }
     if (!r.text_tail.empty() && status != "differs") {
