@@ -47,6 +47,7 @@ std::string comparison_json(const Comparison &c) {
            ",\"first_pixel\":" + (c.first_pixel_x && c.first_pixel_y ? "[" + std::to_string(*c.first_pixel_x) + "," +
                                       std::to_string(*c.first_pixel_y) + "]" : std::string("null")) +
            ",\"actual_pixel_history\":" + optional_value(c.actual_pixel_history, json_string) +
+           ",\"expected_pixel_history\":" + optional_value(c.expected_pixel_history, json_string) +
            ",\n  \"text_identical\":" + (c.text_identical ? "true" : "false") +
            ",\"summary\":" + json_string(c.summary) + ",\"report\":" + optional_value(c.report, json_string) + "}";
 }
@@ -102,6 +103,7 @@ void from_json(const Json &j, Comparison &c) {
         c.first_pixel_y = j["first_pixel"][1].get<int64_t>();
     }
     read(j, "actual_pixel_history", &c.actual_pixel_history);
+    read(j, "expected_pixel_history", &c.expected_pixel_history);
     read(j, "text_identical", &c.text_identical);
     read(j, "summary", &c.summary);
     read(j, "report", &c.report);

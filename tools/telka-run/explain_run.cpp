@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <optional>
 #include <iterator>
 #include <vector>
 
@@ -26,26 +27,30 @@ bool read_dump(const std::string &path, standin::ExplainDump *dump, std::string 
 
 }  // namespace
 
-void explain_first_difference(uint64_t frame, const DifferingFrame &pictures,
-                              const std::function<std::string(uint64_t frame)> &rerun, Comparison *c) {
+void explain_first_difference(uint64_t frame, const DifferingFrame &pictures, const ExplainRerun &rerun,
+                              const std::string &program, const std::string &reference, Comparison *c) {
     const FrameImage &e = pictures.expected, &a = pictures.actual;
     if (!e.present || !a.present || e.width != a.width || e.height != a.height) return;
     size_t first = 0;
     while (first < a.pixels.size() && a.pixels[first] == e.pixels[first]) ++first;
     if (first == a.pixels.size()) return;
-    standin::ExplainDump dump;
-    std::string error;
-    if (!read_dump(rerun(frame), &dump, &error)) {
-        std::fprintf(stderr, "telka-run: the first differing pixel cannot be explained: %s\n", error.c_str());
-        return;
-    }
     // The frame is the whole window; its client area is the bottom of it.
-    const int64_t px = static_cast<int64_t>(first % a.width);
-    const int64_t py = static_cast<int64_t>(first / a.width) - (a.height - static_cast<int64_t>(dump.height));
-    if (py < 0 || px >= dump.width) return;
-    c->first_pixel_x = px - dump.origin_x;
-    c->first_pixel_y = dump.origin_y - py;
-    c->actual_pixel_history = pixel_history_words(dump, static_cast<uint32_t>(px), static_cast<uint32_t>(py));
+    const auto history = [&](const std::string &which, bool theirs, std::optional<std::string> *out) {
+        standin::ExplainDump dump;
+        std::string error;
+        if (!read_dump(rerun(frame, which), &dump, &error)) {
+            std::fprintf(stderr, "telka-run: the first differing pixel cannot be explained: %s\n", error.c_str());
+            return;
+        }
+        const int64_t px = static_cast<int64_t>(first % a.width);
+        const int64_t py = static_cast<int64_t>(first / a.width) - (a.height - static_cast<int64_t>(dump.height));
+        if (py < 0 || px >= dump.width) return;
+        c->first_pixel_x = px - dump.origin_x;
+        c->first_pixel_y = dump.origin_y - py;
+        *out = pixel_history_words(dump, static_cast<uint32_t>(px), static_cast<uint32_t>(py), theirs);
+    };
+    history(program, true, &c->actual_pixel_history);
+    if (!reference.empty()) history(reference, false, &c->expected_pixel_history);
 }
 
 bool explain_pixels(const ExplainPass &pass) {

@@ -20,9 +20,13 @@ struct ExplainPass {
 // frame is not one the run showed or no dump came.
 bool explain_pixels(const ExplainPass &pass);
 
+// Runs `program` again, explaining `frame`; returns the dump's path.
+using ExplainRerun = std::function<std::string(uint64_t frame, const std::string &program)>;
+
 // With --expect: the first pixel of frame `frame` where the two pictures
-// differ, in the program's coordinates, and its history in the student's run
-// (`rerun` as in ExplainPass), into the comparison. Nothing when the
-// pictures are not both there or the run cannot be explained.
-void explain_first_difference(uint64_t frame, const DifferingFrame &pictures,
-                              const std::function<std::string(uint64_t frame)> &rerun, Comparison *c);
+// differ, in the program's coordinates, and its history in the student's
+// run, and in the reference's when `reference` names its program, into the
+// comparison. Nothing when the pictures are not both there or the run
+// cannot be explained.
+void explain_first_difference(uint64_t frame, const DifferingFrame &pictures, const ExplainRerun &rerun,
+                              const std::string &program, const std::string &reference, Comparison *c);

@@ -59,7 +59,8 @@ std::string colour_words(uint32_t pixel) {
     return hex;
 }
 
-std::string pixel_history_words(const ExplainDump &d, uint32_t px, uint32_t py) {
+std::string pixel_history_words(const ExplainDump &d, uint32_t px, uint32_t py, bool name_lines) {
+    const auto site = [name_lines](const ExplainCall &c) { return name_lines ? ::site(c) : std::string(); };
     const size_t index = static_cast<size_t>(py) * d.width + px;
     std::unordered_map<uint32_t, const ExplainCall *> calls;
     for (const ExplainCall &c : d.calls) calls.emplace(c.id, &c);
@@ -101,7 +102,7 @@ std::string pixel_history_words(const ExplainDump &d, uint32_t px, uint32_t py) 
                 const Write &w = writes[earlier - 1 - i];
                 const ExplainCall &c = *w.call;
                 if (i > 0) out += i + 1 == earlier ? ", and " : ", ";
-                const bool same_file = c.line != 0 && last.line != 0 && c.file == last.file;
+                const bool same_file = name_lines && c.line != 0 && last.line != 0 && c.file == last.file;
                 out += quoted(c) + (same_file ? " at line " + std::to_string(c.line) : site(c)) + " made it " +
                        colour_words(w.value);
             }

@@ -101,6 +101,8 @@ std::string report_text(const RunResult &run, const Comparison &c) {
         }
         if (c.first_call) t += "(> marks the first call that differs)\n";
         if (c.actual_pixel_history) t += "\nthe first pixel that differs, in this run:\n    " + *c.actual_pixel_history + "\n";
+        if (c.expected_pixel_history)
+            t += "and in the expected run:\n    " + *c.expected_pixel_history + "\n";
     }
     if (c.report) t += "\nreport: " + *c.report + "\n";
     return t;
@@ -148,6 +150,8 @@ bool write_report_html(const std::string &path, const RunResult &run, const Comp
                  ".</p>\n";
         if (c.actual_pixel_history)
             h += "<p>The first pixel that differs, in this run: " + html_text(*c.actual_pixel_history) + "</p>\n";
+        if (c.expected_pixel_history)
+            h += "<p>And in the expected run: " + html_text(*c.expected_pixel_history) + "</p>\n";
         h += "<div class=\"calls\">";
         for (const bool expected_side : {true, false}) {
             const std::string missing = missing_frame(run, c, expected_side);

@@ -41,6 +41,8 @@ const char *run_usage() {
            "  --save DIR        keep the run (every frame, record, text, result) as a reference\n"
            "  --expect DIR      compare the run with the one saved in DIR; the first difference\n"
            "                    goes to --report DIR (default telka-report) and to stdout\n"
+           "  --reference PROG  with --expect: the program that made DIR, run again to tell how\n"
+           "                    it drew the first pixel that differs\n"
            "Explaining:\n"
            "  --explain X,Y     say which calls drew the pixel at (X, Y), in the program's coordinates,\n"
            "                    with their source lines and the event before the frame (may be repeated)\n"
@@ -109,6 +111,7 @@ bool parse_run_options(int argc, char **argv, RunOptions *out) {
             {.name = "save", .target = &out->save_dir},
             {.name = "expect", .target = &out->expect_dir},
             {.name = "report", .target = &out->report_dir, .given = &out->report_given},
+            {.name = "reference", .target = &out->reference},
             {.name = "sandbox", .target = &out->sandbox},
             {.name = "explain", .target = &out->explain},
             {.name = "at", .target = &out->at, .min = 1, .wants = kCount},
@@ -149,6 +152,10 @@ bool parse_run_options(int argc, char **argv, RunOptions *out) {
             return false;
         }
         out->points.push_back(p);
+    }
+    if (!out->reference.empty() && out->expect_dir.empty()) {
+        std::fprintf(stderr, "telka-run: --reference names the program that made the run --expect DIR compares with\n");
+        return false;
     }
     if (out->at && out->explain.empty()) {
         std::fprintf(stderr, "telka-run: --at says which frame --explain X,Y explains\n");

@@ -36,6 +36,7 @@ struct RunOptions {
     std::string save_dir;                     // --save DIR
     std::string expect_dir;                   // --expect DIR
     std::string report_dir = "telka-report";  // --report DIR (with --expect)
+    std::string reference;                    // --reference PROGRAM (with --expect): the program that made it
     bool report_given = false;
     bool sandbox = false;  // --sandbox
 

@@ -361,8 +361,8 @@ void hand_out_plain_files(const RunOptions &o, const std::string &run_files) {
 // --expect: the report folder, the comparison and its files, with the
 // history of the first differing pixel in the student's run. Returns the
 // runner's status.
-int compare_with_reference(const RunOptions &o, const std::string &actual_dir, RunResult *result,
-                           const std::function<std::string(uint64_t)> &rerun_explaining) {
+int compare_with_reference(const RunOptions &o, const std::string &program, const std::string &actual_dir,
+                           RunResult *result, const ExplainRerun &rerun_explaining) {
     Comparison c;
     DifferingFrame frame;
     std::string error;
@@ -370,7 +370,9 @@ int compare_with_reference(const RunOptions &o, const std::string &actual_dir, R
         std::fprintf(stderr, "telka-run: %s\n", error.c_str());
         return kCannotJudge;
     }
-    if (c.first_frame) explain_first_difference(*c.first_frame, frame, rerun_explaining, &c);
+    if (c.first_frame)
+        explain_first_difference(*c.first_frame, frame, rerun_explaining, program,
+                                 o.reference.empty() ? "" : program_to_run(o.reference), &c);
     const std::string &dir = o.report_dir;
     c.report = dir + "/report.html";
     if (c.first_frame && !write_difference_images(frame, dir, &error)) {
@@ -464,7 +466,7 @@ int main(int argc, char **argv) {
     // Pixels are explained by running the program again to the frame asked
     // for, once the first run's files have been handed out; the dump's path,
     // empty when the script or the answers cannot be given again.
-    const auto rerun_explaining = [&](uint64_t frame) -> std::string {
+    const auto rerun_explaining = [&](uint64_t frame, const std::string &which) -> std::string {
         fs::remove_all(run_files, ec);
         fs::create_directories(run_files, ec);
         const bool ready = (o.answers_file.empty() || copy_answers(o.answers_file, run_files + "/answers.txt")) &&
@@ -472,13 +474,16 @@ int main(int argc, char **argv) {
                             write_run_script(o.workdir + "/TELKA.SCR", o.script_file, o.events, o.max_events));
         if (!ready) return "";
         set_environment(o, o.sandbox ? std::string(kInsideWork) + "/" + kRunFiles : run_files, frame);
-        run_child(launch);
+        ChildLaunch again = launch;
+        again.program = which;
+        run_child(again);
         drop_links(run_files);
         return run_files + "/" + kExplainFile;
     };
     const auto explained = [&](int status) {
         if (o.points.empty()) return finish(status);
-        if (!explain_pixels(ExplainPass{o, result.frames, rerun_explaining}))
+        const auto rerun = [&](uint64_t frame) { return rerun_explaining(frame, program); };
+        if (!explain_pixels(ExplainPass{o, result.frames, rerun}))
             return finish(status == 0 || status == kNotGood ? kCannotJudge : status);
         return finish(status);
     };
@@ -506,7 +511,7 @@ int main(int argc, char **argv) {
         if (!save_run(run_files, actual_dir, result))
             status = kCannotJudge;
         else {
-            const int judged = compare_with_reference(o, actual_dir, &result, rerun_explaining);
+            const int judged = compare_with_reference(o, program, actual_dir, &result, rerun_explaining);
             status = judged == kCannotJudge ? kCannotJudge : status == kGood ? judged : kNotGood;
         }
     }
