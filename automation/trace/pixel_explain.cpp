@@ -155,10 +155,15 @@ void prune() {
     Explaining &e = state();
     WriterView view{};
     if (e.back == nullptr || !surface_writers(e.back, &view)) return;
-    std::unordered_set<uint32_t> named;
+    if (e.calls.empty()) return;
+    uint32_t lowest = UINT32_MAX;
+    for (const auto &entry : e.calls) lowest = std::min(lowest, entry.first);
+    // One mark per kept id: a pass over the plane costs a pixel a test.
+    std::vector<uint8_t> named(e.next_id - lowest, 0);
     for (int y = 0; y < view.height; ++y)
-        for (int x = 0; x < view.width; ++x) named.insert(view.writers[y * view.stride + x]);
-    std::erase_if(e.calls, [&](const auto &entry) { return !named.contains(entry.first); });
+        for (const uint32_t *w = view.writers + y * view.stride, *end = w + view.width; w < end; ++w)
+            if (*w >= lowest && *w < e.next_id) named[*w - lowest] = 1;
+    std::erase_if(e.calls, [&](const auto &entry) { return named[entry.first - lowest] == 0; });
 }
 
 void begin_target() {
