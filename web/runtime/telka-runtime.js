@@ -88,10 +88,11 @@ export async function startProgram({
   screen();
 
   // Keys belong to the program while the focus is in its windows or nowhere
-  // in particular; an editor, a field or a button of the page keeps its own.
+  // in particular; an editor, a field or a button of the page keeps its own,
+  // in the desktop beside the windows too.
   const forProgram = (e) => {
     const t = e.target;
-    return !t || t === document.body || t === document.documentElement || desktop.contains(t);
+    return !t || t === document.body || t === document.documentElement || !!(t.closest && t.closest('.telka-window'));
   };
   const onKey = (e, down) => {
     if (!forProgram(e) || browserKey(e)) return;
