@@ -125,10 +125,12 @@ export class FrameStore {
       pixels += w * h;
       kept.push({x, y, w, h, pixels: keep(src)});
     }
+    const previous = this.frames[this.frames.length - 1];
     const frame = {
       number: record.number,
       ns: record.ns,
-      event: record.event,
+      // Frames after the same event share its one copy.
+      event: previous && previous.event.n === record.event.n ? previous.event : record.event,
       calls: this.packCalls(record.calls),
       width,
       height,

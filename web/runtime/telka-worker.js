@@ -119,9 +119,6 @@ function telkaImports() {
       trace.titled(id, title);
       post({t: 'title', id, title});
     },
-    debug_output(ptr) {
-      trace.take(cString(ptr));
-    },
     present(id, pixels, width, height, stride, rects, count) {
       // 0x00RRGGBB words to the canvas's R, G, B, A bytes, opaque, one
       // buffer per rectangle, handed over without a copy.
@@ -167,6 +164,10 @@ function telkaImports() {
           memory.buffer.byteLength / 1048576
         )} MB in use, the most a program gets in the page`
       );
+    },
+    // What the library tells a debugger: its calls, their lines, the events.
+    debug_output(ptr) {
+      trace.take(cString(ptr));
     },
     screen_size(out) {
       const [w, h] = input.screen();
