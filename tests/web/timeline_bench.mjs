@@ -3,17 +3,42 @@
 // 20 frames a second), then the bytes it holds and the time a jump to a
 // frame takes (median over random frames, worst over every frame). The store
 // module is loaded into the game's page as it is in the playground's.
-// Run after make web: node tests/web/timeline_bench.mjs [FRAMES]
+// RECORD, a steered run's record.tsv (telka-run --save), adds what the
+// calls of its frames cost the store, as the page would keep them.
+// Run after make web: node tests/web/timeline_bench.mjs [FRAMES [RECORD]]
 import fs from 'node:fs';
 
+import {FrameStore} from '../../web/runtime/frame-store.js';
 import * as s from './support.mjs';
 
 const FRAMES = Number(process.argv[2] || 12000);
+const RECORD = process.argv[3];
 if (!(FRAMES > 0)) {
-  console.error('usage: node tests/web/timeline_bench.mjs [FRAMES]');
+  console.error('usage: node tests/web/timeline_bench.mjs [FRAMES [RECORD]]');
   process.exit(2);
 }
 const store = fs.readFileSync(new URL('../../web/runtime/frame-store.js', import.meta.url), 'utf8');
+
+if (RECORD) {
+  const calls = new FrameStore();
+  let pending = [];
+  let count = 0;
+  const event = {kind: 0, x: 0, y: 0, key: 0, periodic: 0, n: 0};
+  for (const line of fs.readFileSync(RECORD, 'latin1').split('\n')) {
+    const f = line.split('\t');
+    if (f[0] === 'call') pending.push({text: f[1], line: Number(f[2] || 0), file: f[3] || ''});
+    if (f[0] !== 'frame' || calls.last >= FRAMES) continue;
+    count += pending.length;
+    calls.add({number: calls.last + 1, ns: Number(f[2]), event, calls: pending}, {width: 1, height: 1, parts: []});
+    pending = [];
+  }
+  const kept = new Set(calls.frames.map((f) => f.calls));
+  const bytes = [...kept].reduce((sum, c) => sum + c.byteLength, calls.templateBytes);
+  console.log(
+    `calls of ${calls.last} recorded frames (${count} calls, ${calls.templates.length} templates): ` +
+      `${(bytes / 1048576).toFixed(2)} MB`
+  );
+}
 
 const env = await s.start();
 try {
