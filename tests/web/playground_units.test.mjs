@@ -1,5 +1,6 @@
 // The playground's parts that need no browser: share links (round trip,
-// bounds, damaged input) and the reading of clang's and wasm-ld's messages.
+// bounds, damaged input), the reading of clang's and wasm-ld's messages, and
+// the run's trace and frame store.
 // Node's CompressionStream stands in for the browser's.
 import assert from 'node:assert/strict';
 import {execFileSync} from 'node:child_process';
@@ -16,6 +17,9 @@ import {
   withOutput,
 } from '../../web/compiler/compiler.js';
 import {readFragment, shareFragment, toBase64Url} from '../../web/playground/share.js';
+import {eventText} from '../../web/playground/timeline.js';
+import {FrameStore, pack, unpack} from '../../web/runtime/frame-store.js';
+import {Trace} from '../../web/runtime/trace.js';
 
 async function deflate(bytes) {
   const stream = new Blob([bytes]).stream().pipeThrough(new CompressionStream('deflate-raw'));
@@ -268,4 +272,97 @@ test('the page takes over the early compile worker and its messages in order', a
     globalThis.window = saved.window;
     globalThis.Worker = saved.Worker;
   }
+});
+
+test('the trace makes one record per graphics frame, each call with its site and the event before it', () => {
+  let ns = 0;
+  const trace = new Trace(() => (ns += 50e6));
+  trace.titled(1, 'TELKA Graphics');
+  trace.titled(2, 'TELKA Text');
+  trace.take('TELKA site: 12 main.c\n');
+  trace.take('TELKA call: Clearing the graphics window\n');
+  trace.take('TELKA text: not a call\n');
+  trace.take('TELKA call: red pixel at (1,2)\n'); // through a function pointer: no site
+  assert.equal(trace.present(2), null, 'the text window makes no frame');
+  assert.deepEqual(trace.present(1), {
+    number: 1,
+    ns: 50e6,
+    event: {kind: 0, x: 0, y: 0, key: 0, periodic: 0, n: 0},
+    calls: [
+      {text: 'Clearing the graphics window', line: 12, file: 'main.c'},
+      {text: 'red pixel at (1,2)', line: 0, file: ''},
+    ],
+  });
+  trace.take('TELKA event: 3 0 0 0\n');
+  trace.take('TELKA site: 7 dir name/main.cpp\n');
+  trace.take('TELKA event: 1 -10 20 0\n'); // a site no call follows belongs to nothing
+  trace.take('TELKA call: Flushing the graphics window\n');
+  const second = trace.present(1);
+  assert.deepEqual(second.event, {kind: 1, x: -10, y: 20, key: 0, periodic: 1, n: 2});
+  assert.deepEqual(second.calls, [{text: 'Flushing the graphics window', line: 0, file: ''}]);
+  trace.take('TELKA site: 7 dir name/main.cpp\nTELKA call: x\n');
+  assert.deepEqual(trace.present(1).calls, [{text: 'x', line: 7, file: 'dir name/main.cpp'}]);
+  assert.equal(trace.present(1).calls.length, 0, 'a frame without calls');
+  assert.equal(eventText({kind: 3, periodic: 37}), 'the 37th periodic event');
+  assert.equal(eventText({kind: 3, periodic: 112}), 'the 112th periodic event');
+  assert.equal(eventText({kind: 2, key: 97}), "the key 'a'");
+  assert.equal(eventText({kind: 1, x: 10, y: 20}), 'a click at (10, 20)');
+});
+
+test('the frame store gives back every frame as it was shown, within its budget', () => {
+  const [W, H] = [40, 30];
+  const store = new FrameStore({keyEvery: 16, keyAreas: 2, budget: 1 << 30});
+  let seed = 7;
+  const random = (n) => ((seed = (Math.imul(seed, 1103515245) + 12345) >>> 0) >>> 8) % n;
+  const screen = new Uint32Array(W * H).fill(0xff000000);
+  const shown = [];
+  for (let number = 1; number <= 200; ++number) {
+    const parts = [];
+    for (let k = random(3); k > 0; --k) {
+      const x = random(W),
+        y = random(H);
+      const w = 1 + random(W - x),
+        h = 1 + random(H - y);
+      const rgba = new Uint32Array(w * h);
+      // Flat areas and noise, so that both packed and raw pixels are kept.
+      const flat = random(2) === 0;
+      for (let i = 0; i < rgba.length; ++i) rgba[i] = 0xff000000 | (flat ? number : random(1 << 24));
+      for (let r = 0; r < h; ++r) screen.set(rgba.subarray(r * w, r * w + w), (y + r) * W + x);
+      parts.push({x, y, w, h, rgba: rgba.buffer});
+    }
+    shown.push(screen.slice());
+    const event = {kind: 1, x: 0, y: 0, key: 0, periodic: 0, n: Math.floor(number / 10)};
+    store.add(
+      {number, ns: number, event, calls: [{text: `red pixel at (${number},-3), 007`, line: number, file: 'main.c'}]},
+      {width: W, height: H, parts}
+    );
+  }
+  for (const number of [200, 1, 57, 58, 59, 16, 17, 120, 3]) {
+    assert.deepEqual(store.image(number).pixels, shown[number - 1], `frame ${number}`);
+  }
+  assert.deepEqual(store.live, shown[199]);
+  assert.deepEqual(store.record(42).calls, [{text: 'red pixel at (42,-3), 007', line: 42, file: 'main.c'}]);
+  assert.equal(store.templates.length, 1, 'one template for the calls that differ only in numbers');
+  assert.equal(store.eventStep(45, +1), 50);
+  assert.equal(store.eventStep(45, -1), 30);
+  assert.equal(store.eventStep(40, -1), 30);
+  assert.equal(store.eventStep(5, -1), 1);
+
+  const packed = pack(Uint32Array.from([5, 5, 5, 5, 1, 2, 2, 3, 3, 3]));
+  const back = new Uint32Array(10);
+  assert.equal(unpack(packed, back), 10);
+  assert.deepEqual(back, Uint32Array.from([5, 5, 5, 5, 1, 2, 2, 3, 3, 3]));
+
+  const small = new FrameStore({keyEvery: 10, budget: 20000});
+  for (let number = 1; number <= 100; ++number) {
+    const rgba = new Uint32Array(W * H).map(() => random(1 << 30));
+    small.add(
+      {number, ns: 0, event: {n: 0}, calls: []},
+      {width: W, height: H, parts: [{x: 0, y: 0, w: W, h: H, rgba: rgba.buffer}]}
+    );
+  }
+  assert.ok(small.held() <= 20000, `${small.held()} bytes held`);
+  assert.equal(small.last, 100);
+  assert.ok(small.first > 1 && small.frames[0].key, 'the oldest frames went, a keyframe first');
+  assert.equal(small.image(small.first - 1), null);
 });

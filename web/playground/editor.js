@@ -5,8 +5,8 @@
 import {indentWithTab} from '@codemirror/commands';
 import {cpp} from '@codemirror/lang-cpp';
 import {lintGutter, setDiagnostics} from '@codemirror/lint';
-import {EditorState, Prec} from '@codemirror/state';
-import {keymap} from '@codemirror/view';
+import {EditorState, Prec, StateEffect, StateField} from '@codemirror/state';
+import {Decoration, keymap} from '@codemirror/view';
 import {basicSetup, EditorView} from 'codemirror';
 
 // {line, column} (1-based) to a document position, clamped to the document.
@@ -14,6 +14,24 @@ function position(doc, line, column) {
   const l = doc.line(Math.min(Math.max(1, line), doc.lines));
   return Math.min(l.from + Math.max(0, (column || 1) - 1), l.to);
 }
+
+// The line of a drawing call chosen in the timeline's list, marked until
+// another is chosen (null: none).
+const markCall = StateEffect.define();
+const callMark = StateField.define({
+  create: () => Decoration.none,
+  update(marks, tr) {
+    marks = marks.map(tr.changes);
+    for (const e of tr.effects)
+      if (e.is(markCall))
+        marks =
+          e.value === null
+            ? Decoration.none
+            : Decoration.set([Decoration.line({class: 'pg-call-line'}).range(e.value)]);
+    return marks;
+  },
+  provide: (field) => EditorView.decorations.from(field),
+});
 
 export function createEditor({parent, doc, onRun, onSave, onChange}) {
   const view = new EditorView({
@@ -24,6 +42,7 @@ export function createEditor({parent, doc, onRun, onSave, onChange}) {
         basicSetup,
         cpp(),
         lintGutter(),
+        callMark,
         // Long lines wrap: a beginner's editor should not hide code past its right edge.
         EditorView.lineWrapping,
         // Tab indents; Escape then Tab leaves the editor, so the keyboard is never trapped.
@@ -89,6 +108,16 @@ export function createEditor({parent, doc, onRun, onSave, onChange}) {
       const at = position(view.state.doc, line, column);
       view.dispatch({selection: {anchor: at}, scrollIntoView: true});
       view.focus();
+    },
+    // Puts the cursor on `line` and marks it, leaving the keyboard where it
+    // is; 0 takes the mark away.
+    markLine(line) {
+      if (!(line > 0)) {
+        view.dispatch({effects: markCall.of(null)});
+        return;
+      }
+      const at = view.state.doc.line(Math.min(line, view.state.doc.lines)).from;
+      view.dispatch({selection: {anchor: at}, effects: markCall.of(at), scrollIntoView: true});
     },
     focus: () => view.focus(),
   };

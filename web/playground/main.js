@@ -13,6 +13,7 @@ import {bindSharing, LINK_OPENED} from './sharing.js';
 import {openSource} from './source.js';
 import {createState} from './state.js';
 import {createStatus} from './status.js';
+import {bindTimeline} from './timeline.js';
 
 const $ = (id) => document.getElementById(id);
 const ui = {
@@ -36,6 +37,17 @@ const ui = {
   scriptLoad: $('pg-script-load'),
   scriptFile: $('pg-script-file'),
   fileNote: $('pg-file-note'),
+  timeline: $('pg-timeline'),
+  timelineControls: $('pg-timeline-controls'),
+  frame: $('pg-frame'),
+  frameLabel: $('pg-frame-label'),
+  frameBack: $('pg-frame-back'),
+  frameNext: $('pg-frame-next'),
+  eventBack: $('pg-event-back'),
+  eventNext: $('pg-event-next'),
+  live: $('pg-live'),
+  calls: $('pg-calls'),
+  callsTitle: $('pg-calls-title'),
 };
 
 const state = createState();
@@ -57,6 +69,7 @@ bindKeys(app);
 bindExamples(app);
 bindFiles(app);
 bindSharing(app);
+bindTimeline(app);
 
 if (firstLink && !firstLink.ok) {
   app.status.set(`${firstLink.message} ${stored ? 'Your own program is shown.' : ''}`, true);

@@ -6,6 +6,7 @@ import {compileSource, showDiagnostics} from './compile.js';
 import {describeCrash} from './crash.js';
 import {clearOutput, writeOutput} from './output.js';
 import {sourceName} from './source.js';
+import {followFrames, resetTimeline} from './timeline.js';
 
 const RUNTIME = '../runtime/telka-runtime.js';
 
@@ -84,6 +85,7 @@ export async function run(app) {
   try {
     stopProgram(app);
     clearOutput(app);
+    resetTimeline(app);
     ++state.run.token;
     ++state.page.runs;
     const lang = state.source.lang;
@@ -129,7 +131,9 @@ async function launch(app, wasm, fileName) {
       onExit: (end) => {
         ended(app, token, end || {}, fileName);
       },
+      keepFrames: true,
     });
+    followFrames(app, state.run.program);
   } catch (e) {
     page.state = 'crashed';
     status.set(`The program could not start: ${e.message}`, true);

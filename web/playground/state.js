@@ -37,6 +37,18 @@ export function createState() {
       runtime: null, // the runtime module's import, once a Run asked for it
     },
     script: null, // a TELKA.SCR loaded from the computer, given to each program
+    // timeline.js: what the graphics window shows of the run's kept frames
+    // (state.run.program.frames). Other parts listen on `events`: 'frame'
+    // when the shown frame changes, live ones included (detail {number, live,
+    // record}), and 'call' when a call of it is chosen in the list (detail
+    // {index, call, frame}); showFrame(app, number) of timeline.js shows one.
+    timeline: {
+      shown: null, // the frame number shown, null while the window follows the program (Live)
+      record: null, // the shown frame's {number, ns, event, calls: [{text, line, file}]}
+      chosen: -1, // the index of the call chosen in the list, -1 when none
+      scheduled: false, // a refresh of the controls is due at the next page frame
+      events: new EventTarget(),
+    },
     // Console output waiting for the next frame.
     output: {pending: [], scheduled: false},
   };

@@ -5,6 +5,7 @@
 // trap, stop) to onExit. Needs a cross-origin isolated page (Atomics.wait
 // on a SharedArrayBuffer). Fonts are fetched once per page.
 import {InputWriter, RECORD, makeChannel} from './channel.js';
+import {FrameStore} from './frame-store.js';
 import {Windows, keyMods} from './windows.js';
 
 const RUNTIME_DIR = new URL('./', import.meta.url);
@@ -45,7 +46,8 @@ export function runtimeProblem() {
 const browserKey = (e) => e.keyCode === 116 || e.keyCode === 122 || e.keyCode === 123 || e.metaKey;
 
 // playScript: the program plays TELKA.SCR (files['TELKA.SCR']) from its
-// first wait, as Run > Playback Script (Ctrl+P) would.
+// first wait, as Run > Playback Script (Ctrl+P) would. keepFrames: every
+// frame of the graphics window is kept in program.frames (frame-store.js).
 export async function startProgram({
   wasm,
   name = 'program',
@@ -55,6 +57,7 @@ export async function startProgram({
   files = {},
   env = [],
   playScript = false,
+  keepFrames = false,
 }) {
   const problem = runtimeProblem();
   if (problem) throw new Error(problem);
@@ -85,10 +88,11 @@ export async function startProgram({
   screen();
 
   // Keys belong to the program while the focus is in its windows or nowhere
-  // in particular; an editor, a field or a button of the page keeps its own.
+  // in particular; an editor, a field or a button of the page keeps its own,
+  // in the desktop beside the windows too.
   const forProgram = (e) => {
     const t = e.target;
-    return !t || t === document.body || t === document.documentElement || desktop.contains(t);
+    return !t || t === document.body || t === document.documentElement || !!(t.closest && t.closest('.telka-window'));
   };
   const onKey = (e, down) => {
     if (!forProgram(e) || browserKey(e)) return;
@@ -153,6 +157,7 @@ export async function startProgram({
         break;
       case 'present':
         windows.present(m);
+        if (m.frame && program.frames) program.frames.add(m.frame, m);
         break;
       case 'output':
         onOutput(m.stream, m.text);
@@ -174,6 +179,7 @@ export async function startProgram({
     name,
     state: 'running',
     windows,
+    frames: keepFrames ? new FrameStore() : null,
     stop() {
       finish({stopped: true});
     },

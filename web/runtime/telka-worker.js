@@ -7,6 +7,7 @@
 import {ConsoleStdout, File, OpenFile, PreopenDirectory, WASI, Directory, wasi as W} from '@bjorn3/browser_wasi_shim';
 
 import {InputReader, RECORD_INTS} from './channel.js';
+import {Trace} from './trace.js';
 import {codeSectionStart, trapFrames} from './wasm-trap.js';
 
 const SCRIPT = 'TELKA.SCR';
@@ -19,6 +20,7 @@ class OutOfMemory extends Error {}
 let memory = null;
 let input = null;
 let root = null;
+const trace = new Trace();
 let decoder1252 = new TextDecoder('windows-1252');
 
 const post = (message, transfer) => self.postMessage(message, transfer || []);
@@ -100,8 +102,10 @@ function telkaImports() {
     shutdown() {
       housekeeping();
     },
-    host_create(id, title, x, y, width, height, owner, dialog) {
-      post({t: 'create', id, title: cString(title), x, y, width, height, owner, dialog: dialog !== 0});
+    host_create(id, titlePtr, x, y, width, height, owner, dialog) {
+      const title = cString(titlePtr);
+      trace.titled(id, title);
+      post({t: 'create', id, title, x, y, width, height, owner, dialog: dialog !== 0});
       return 1;
     },
     host_destroy(id) {
@@ -110,8 +114,10 @@ function telkaImports() {
     host_show(id, visible) {
       post({t: 'show', id, visible: visible !== 0});
     },
-    host_set_title(id, title) {
-      post({t: 'title', id, title: cString(title)});
+    host_set_title(id, titlePtr) {
+      const title = cString(titlePtr);
+      trace.titled(id, title);
+      post({t: 'title', id, title});
     },
     present(id, pixels, width, height, stride, rects, count) {
       // 0x00RRGGBB words to the canvas's R, G, B, A bytes, opaque, one
@@ -137,7 +143,8 @@ function telkaImports() {
         parts.push({x, y, w, h, rgba: out.buffer});
         transfer.push(out.buffer);
       }
-      post({t: 'present', id, width, height, parts}, transfer);
+      // A frame of the graphics window carries its record: its calls, event and time.
+      post({t: 'present', id, width, height, parts, frame: trace.present(id)}, transfer);
     },
     wait(timeoutMs) {
       housekeeping();
@@ -158,9 +165,10 @@ function telkaImports() {
         )} MB in use, the most a program gets in the page`
       );
     },
-    // What the library tells a debugger (its calls, their lines, the
-    // events); a live run only counts on it being heard.
-    debug_output() {},
+    // What the library tells a debugger: its calls, their lines, the events.
+    debug_output(ptr) {
+      trace.take(cString(ptr));
+    },
     // A live run explains nothing; a replay that does answers these itself.
     explain_frame() {
       return 0;

@@ -27,6 +27,7 @@ export class Windows {
     this.firstPresentMs = 0;
     this.presentPixels = 0;
     this.presentMs = 0; // time spent putting pixels on canvases
+    this.held = 0; // a host showing a past frame: its presents are counted, not drawn
   }
 
   create({id, title, width, height, owner, dialog}) {
@@ -104,10 +105,11 @@ export class Windows {
     if (host) this.setTitle(host, title);
   }
 
-  present({id, width, height, parts}) {
+  present({id, width, height, parts: drawn}) {
     const host = this.hosts.get(id);
     if (!host) return;
     const start = performance.now();
+    const parts = this.held === id ? [] : drawn;
     if (host.canvas.width !== width) host.canvas.width = width;
     if (host.canvas.height !== height) host.canvas.height = height;
     for (const {x, y, w, h, rgba} of parts) {
@@ -117,7 +119,7 @@ export class Windows {
     this.presentMs += performance.now() - start;
     this.presents.set(id, this.presents.get(id) + 1);
     if (!this.firstPresentMs && parts.length > 0) this.firstPresentMs = performance.now();
-    if (this.onPresent) this.onPresent(host, parts);
+    if (this.onPresent) this.onPresent(host, drawn);
   }
 
   point(host, e) {
