@@ -10,6 +10,7 @@ import {bindFiles, save} from './files.js';
 import {bindKeys} from './keys.js';
 import {bindRun, run} from './run.js';
 import {bindSharing, LINK_OPENED} from './sharing.js';
+import {bindPixelHistory} from './pixel-history.js';
 import {openSource} from './source.js';
 import {createState} from './state.js';
 import {createStatus} from './status.js';
@@ -36,6 +37,7 @@ const ui = {
   scriptLoad: $('pg-script-load'),
   scriptFile: $('pg-script-file'),
   fileNote: $('pg-file-note'),
+  historyText: $('pg-history-text'),
 };
 
 const state = createState();
@@ -57,6 +59,7 @@ bindKeys(app);
 bindExamples(app);
 bindFiles(app);
 bindSharing(app);
+bindPixelHistory(app);
 
 if (firstLink && !firstLink.ok) {
   app.status.set(`${firstLink.message} ${stored ? 'Your own program is shown.' : ''}`, true);

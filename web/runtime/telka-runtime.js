@@ -5,7 +5,11 @@
 // trap, stop) to onExit. Needs a cross-origin isolated page (Atomics.wait
 // on a SharedArrayBuffer). Fonts are fetched once per page.
 import {InputWriter, RECORD, makeChannel} from './channel.js';
+import {ByteLog} from './observations.js';
+import {replay} from './replay.js';
 import {Windows, keyMods} from './windows.js';
+
+export {replay};
 
 const RUNTIME_DIR = new URL('./', import.meta.url);
 let fontsPromise = null;
@@ -60,6 +64,9 @@ export async function startProgram({
   if (problem) throw new Error(problem);
   const bytes = wasm instanceof Uint8Array ? wasm.slice() : new Uint8Array(wasm.slice(0));
   const fonts = await loadFonts();
+  // What a replay of this run needs: the same start, and what it observed.
+  const start = {wasm: bytes.slice(), fonts, files, args: [name], env};
+  const observations = new ByteLog(1 << 16);
 
   const channel = makeChannel();
   const writer = new InputWriter(channel);
@@ -88,6 +95,7 @@ export async function startProgram({
   // in particular; an editor, a field or a button of the page keeps its own.
   const forProgram = (e) => {
     const t = e.target;
+    if (t && t.dataset && 'telkaPageKeys' in t.dataset) return false; // a page control over a window
     return !t || t === document.body || t === document.documentElement || desktop.contains(t);
   };
   const onKey = (e, down) => {
@@ -160,6 +168,9 @@ export async function startProgram({
       case 'script':
         script = m.bytes;
         break;
+      case 'observed':
+        observations.append(new Uint8Array(m.bytes));
+        break;
       case 'end':
         finish({status: m.status, trap: m.trap || null, error: m.error || null, outOfMemory: !!m.outOfMemory});
         break;
@@ -187,6 +198,11 @@ export async function startProgram({
     scriptFile() {
       return script ? script.slice() : null;
     },
+    // The run so far, played again (replay.js's options and result).
+    replay(options = {}) {
+      return replay({...start, observations: observations.bytes(), ...options});
+    },
+    observedBytes: () => observations.length,
   };
 
   const transfer = fonts.map(([, data]) => data.slice(0));
