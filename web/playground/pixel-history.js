@@ -49,7 +49,10 @@ function dumpOf(app, frame) {
             return {problem: `The explain dump of frame ${frame} could not be read: ${e.message}.`};
           }
         }
-        const why = r.diverged || r.error || r.trap?.message || 'this program was built without the explain module';
+        const why =
+          r.frames >= frame
+            ? 'the program made no explain dump (its library has no explain module)'
+            : r.diverged || r.error || r.trap?.message || 'the replay ended before it';
         return {problem: `Frame ${frame} could not be explained: ${why}.`};
       })
     );
@@ -236,6 +239,15 @@ async function outlineLine(app, line) {
 
 export function bindPixelHistory(app) {
   const {ui, state} = app;
+  // For tests: the last run played again, and the last answer's times.
+  state.page.pixelHistory = {
+    replay: async (options) => {
+      const r = await state.run.program.replay(options);
+      return {...r, frameHashes: [...r.frameHashes], dump: null, observedBytes: state.run.program.observedBytes()};
+    },
+    ms: () => history(app).ms,
+    cursor: () => history(app).cursor,
+  };
   // Clicks on the window while it does not follow the program ask; the
   // program never sees them.
   for (const type of ['pointerdown', 'pointerup'])
