@@ -3,22 +3,27 @@
 // per shape, as the library does), through the library's public drawing
 // operations (draw_screen, logging off), and presented to an X window; and
 // playing frames through the library, where the player and the enemy move.
+// The GDI ready frame is drawn once more while explaining (a writer plane
+// beside the pixels), and the two are printed as a ratio at the end.
 // Relies on Google Benchmark; the present needs DISPLAY (run under Xvfb).
 // With Cairo installed, cairo_frame.cpp adds the same frame drawn by Cairo.
 #include <benchmark/benchmark.h>
 #include <windows.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
+#include "automation.h"
 #include "backends/backend.h"
 #include "game_frame.h"
 #include "gdi/gdi_objects.h"
+#include "gdi/pixel_writers.h"
 #include "lib_state.h"
 #include "screen.h"
-#include "automation.h"
 #include "start_up.h"
 #include "telka.h"
 // The benchmark has its own main; the library's renaming of main does not apply.
@@ -44,6 +49,28 @@ void BM_GdiReadyFrame(benchmark::State &state) {
     DeleteDC(dc);
 }
 BENCHMARK(BM_GdiReadyFrame);
+
+// As an explaining run draws it: a writer for the frame, and the spans
+// drawn taken and dropped after it.
+void BM_GdiReadyFrameExplaining(benchmark::State &state) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bm = static_cast<HBITMAP>(standin::gdi_register(standin::gdi_new_bitmap(kW, kH, 32)));
+    HGDIOBJ old = SelectObject(dc, bm);
+    standin::set_explaining(true);
+    std::vector<standin::WrittenSpan> spans;
+    uint32_t writer = 0;
+    for (auto _ : state) {
+        standin::set_pixel_writer(++writer);
+        gdi_ready_frame(dc);
+        standin::take_written_spans(&spans);
+        benchmark::ClobberMemory();
+    }
+    standin::set_explaining(false);
+    SelectObject(dc, old);
+    DeleteObject(bm);
+    DeleteDC(dc);
+}
+BENCHMARK(BM_GdiReadyFrameExplaining);
 
 bool g_library_open = false;
 
@@ -119,6 +146,28 @@ void BM_PresentFrameX11(benchmark::State &state) {
 }
 BENCHMARK(BM_PresentFrameX11)->Unit(benchmark::kMicrosecond);
 
+// Prints as the console does and keeps each benchmark's CPU time per iteration.
+class KeepingReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run> &runs) override {
+        for (const Run &r : runs)
+            if (r.run_type == Run::RT_Iteration) cpu[r.benchmark_name()] = r.GetAdjustedCPUTime();
+        ConsoleReporter::ReportRuns(runs);
+    }
+    std::map<std::string, double> cpu;
+};
+
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char **argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    KeepingReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    const auto off = reporter.cpu.find("BM_GdiReadyFrame"), on = reporter.cpu.find("BM_GdiReadyFrameExplaining");
+    if (off != reporter.cpu.end() && on != reporter.cpu.end() && off->second > 0)
+        std::printf("GDI ready frame explaining / not: %.2f (%.1f us / %.1f us)\n", on->second / off->second,
+                    on->second / 1e3, off->second / 1e3);
+    benchmark::Shutdown();
+    return 0;
+}

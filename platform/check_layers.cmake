@@ -33,7 +33,7 @@ set(below_menu kernel gdi text backends user)
 set(below_dialog kernel gdi text backends user)
 set(below_automation kernel gdi text backends backends/headless user menu dialog)
 # The entry, the top, fills every layer's seams: it may include them all.
-set(below_entry kernel gdi text backends backends/headless user menu dialog automation)
+set(below_entry kernel gdi text backends backends/headless backends/web user menu dialog automation)
 # Of USER, the automation sees only the queries meant for it, never the
 # window model itself.
 set(automation_user_headers user/window_queries.h)

@@ -60,7 +60,11 @@ bool parse_number(const std::string &text, uint64_t *out) {
 
 }  // namespace
 
-std::string record_call_line(const char *text, size_t length) { return "call\t" + escaped(text, length) + "\n"; }
+std::string record_call_line(const char *text, size_t length, int64_t line, const std::string &file) {
+    std::string out = "call\t" + escaped(text, length);
+    if (line > 0) out += "\t" + std::to_string(line) + "\t" + escaped(file.data(), file.size());
+    return out + "\n";
+}
 
 std::string record_frame_line(uint64_t number, int64_t ns, int64_t script_line, const std::string &event) {
     char numbers[80];
@@ -73,6 +77,7 @@ bool parse_run_record(const std::string &text, const std::string &name, RunRecor
     std::istringstream in(text);
     *out = RunRecord{};
     std::vector<std::string> pending;
+    std::vector<CallSite> pending_sites;
     std::string line;
     uint64_t line_number = 0;
     bool ended = false;
@@ -86,8 +91,12 @@ bool parse_run_record(const std::string &text, const std::string &name, RunRecor
             return false;
         };
         if (f[0] == "call") {
-            if (f.size() != 2) return bad("a call line is 'call<TAB>TEXT'");
+            CallSite site;
+            if ((f.size() != 2 && f.size() != 4) || (f.size() == 4 && (!parse_number(f[2], &site.line) || site.line == 0)))
+                return bad("a call line is 'call<TAB>TEXT' or 'call<TAB>TEXT<TAB>LINE<TAB>FILE'");
+            if (f.size() == 4) site.file = unescaped(f[3]);
             (ended ? out->end_calls : pending).push_back(unescaped(f[1]));
+            (ended ? out->end_sites : pending_sites).push_back(std::move(site));
         } else if (f[0] == "frame") {
             RecordFrame frame;
             if (f.size() != 5 || !parse_number(f[1], &frame.number) || !parse_number(f[2], &frame.ns) ||
@@ -97,17 +106,24 @@ bool parse_run_record(const std::string &text, const std::string &name, RunRecor
             if (ended) return bad("a frame after the end line");
             frame.event = unescaped(f[4]);
             frame.calls = std::move(pending);
+            frame.sites = std::move(pending_sites);
             pending.clear();
+            pending_sites.clear();
             out->frames.push_back(std::move(frame));
         } else if (f[0] == "end") {
             ended = true;
             out->end_calls = std::move(pending);
+            out->end_sites = std::move(pending_sites);
             pending.clear();
+            pending_sites.clear();
         } else {
             return bad("not a frame, call or end line");
         }
     }
-    if (!ended) out->end_calls = std::move(pending);
+    if (!ended) {
+        out->end_calls = std::move(pending);
+        out->end_sites = std::move(pending_sites);
+    }
     return true;
 }
 

@@ -112,6 +112,8 @@ RunSettings run_settings_from_environment() {
     s.report_path = env_text(kReportVariable);
     s.clock_start = env_epoch(kTimeVariable);
     s.answers_path = env_text(kAnswersVariable);
+    s.explain_frame = env_count(kExplainVariable, 0);
+    s.explain_path = env_text(kExplainDumpVariable);
     return s;
 }
 
@@ -131,6 +133,8 @@ void run_settings_to_environment(const RunSettings &s) {
     put_text(kReportVariable, s.report_path);
     put(kTimeVariable, s.clock_start >= 0, std::to_string(s.clock_start));
     put_text(kAnswersVariable, s.answers_path);
+    put(kExplainVariable, s.explain_frame > 0, std::to_string(s.explain_frame));
+    put_text(kExplainDumpVariable, s.explain_path);
 }
 
 }  // namespace standin

@@ -25,6 +25,8 @@ constexpr const char *kRecordVariable      = "STANDIN_HEADLESS_RECORD";
 constexpr const char *kReportVariable      = "STANDIN_HEADLESS_REPORT";
 constexpr const char *kTimeVariable        = "STANDIN_HEADLESS_TIME";
 constexpr const char *kAnswersVariable     = "STANDIN_HEADLESS_ANSWERS";
+constexpr const char *kExplainVariable     = "STANDIN_HEADLESS_EXPLAIN";
+constexpr const char *kExplainDumpVariable = "STANDIN_HEADLESS_EXPLAIN_DUMP";
 // clang-format on
 
 // Everything a steered run is asked for, one field a variable.
@@ -44,6 +46,8 @@ struct RunSettings {
     std::string report_path;    // _REPORT: how the run ended goes there; empty: none
     int64_t clock_start = -1;   // _TIME: seconds since 1970 at virtual time 0; -1: the real clocks
     std::string answers_path;   // _ANSWERS: lines typed into the program's dialogs; empty: none
+    uint64_t explain_frame = 0; // _EXPLAIN: the frame whose pixels are explained; 0: none
+    std::string explain_path;   // _EXPLAIN_DUMP: where that frame's explain dump goes
 };
 
 // Reads the settings; a value that cannot be used gets one message on stderr

@@ -106,6 +106,11 @@ bool start_run_record(const std::string &path);
 // with a message, when the file cannot be made.
 bool start_run_report(const std::string &path);
 
+// Explains frame `frame` of the main window (from 1): its explain dump
+// (explain_dump.h) is written to `path` once that frame has been presented.
+// Needs the headless backend (frames are its presents).
+void start_explain_dump(uint64_t frame, const std::string &path);
+
 // From now on the program's time (time, gettimeofday, clock_gettime, clock)
 // follows the headless backend's virtual clock: the calendar clocks read
 // `start_seconds` since 1970 plus the virtual time, the monotonic ones 1000

@@ -9,7 +9,7 @@
 namespace standin {
 
 void install_automation_hooks() {
-    set_debug_output_listener(debug_channel_listener());
+    set_debug_output_listener(trace_channel_listener());
     headless_set_present_observer(frame_dumps_observer());
 }
 

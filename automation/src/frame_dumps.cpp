@@ -10,6 +10,7 @@
 // Each frame kept is also handed to the run's record (run_record.cpp).
 #include "automation.h"
 
+#include "pixel_explain.h"
 #include "steered_run.h"
 #include "user/window_queries.h"
 
@@ -66,6 +67,7 @@ void count_frame(HostId host, const uint32_t *pixels, int width, int height, ptr
     if (d.limit > 0 && d.frames > d.limit) return;
     // The record numbers frames as the dumps do, from this one count.
     record_frame(d.frames);
+    explain_frame_shown(d.frames);
     if (d.keep_last) {
         d.last.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
         for (int y = 0; y < height; ++y)

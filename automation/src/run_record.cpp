@@ -33,10 +33,11 @@ Recorder &state() {
     return *r;
 }
 
-void on_call(const char *text, size_t length) {
+void on_call(const CallAnnouncement &call) {
     Recorder &r = state();
     if (!r.record) return;
-    const std::string line = record_call_line(text, length);
+    const std::string line =
+        record_call_line(call.text, call.length, call.line, std::string(call.file ? call.file : "", call.file_length));
     std::fwrite(line.data(), 1, line.size(), r.record);
 }
 
@@ -87,7 +88,8 @@ void hook_exit() {
     if (r.exit_hooked) return;
     r.exit_hooked = true;
     std::atexit(finish);
-    channel_set_record_sinks(on_call, on_script_line);
+    trace_sinks().record_call = on_call;
+    trace_sinks().script_line = on_script_line;
 }
 
 }  // namespace

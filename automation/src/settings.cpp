@@ -21,9 +21,11 @@ void start_automation() {
         if (!s.dump_dir.empty()) headless_set_dump_dir(s.dump_dir);
         if (!s.record_path.empty()) start_run_record(s.record_path);
         if (!s.report_path.empty()) start_run_report(s.report_path);
-    } else if (!s.record_path.empty() || !s.report_path.empty() || s.clock_start >= 0) {
+        if (s.explain_frame > 0) start_explain_dump(s.explain_frame, s.explain_path);
+    } else if (!s.record_path.empty() || !s.report_path.empty() || s.clock_start >= 0 ||
+               s.explain_frame > 0) {
         std::fprintf(stderr,
-                     "headless: STANDIN_HEADLESS_RECORD, _REPORT and _TIME need STANDIN_BACKEND=headless; ignored\n");
+                     "headless: STANDIN_HEADLESS_RECORD, _REPORT, _TIME and _EXPLAIN need STANDIN_BACKEND=headless; ignored\n");
     }
     // Answers and a report need the run control: it types the answers, and
     // it is what knows why a run ended.

@@ -1,31 +1,16 @@
 // Calls between the parts of a steered run inside the automation (not part
-// of its public header): the debug channel hands the library's
-// announcements to the record, the frame dumps count frames for it, and the
+// of its public header): the frame dumps count frames for the record, and the
 // run control tells it why and how the run ended; and the records the
 // automation registers below it (automation_hooks.cpp).
 #pragma once
 
 #include "backends/headless/headless_backend.h"
-#include "kernel/debug_output.h"
+#include "trace_channel.h"  // the debug channel: the library's announcements, read
 
 #include <cstddef>
 #include <cstdint>
 
 namespace standin {
-
-// ---- the debug channel (debug_channel.cpp) ----
-
-// The kernel's one debug-output listener, registered at start-up.
-DebugOutputListener debug_channel_listener();
-// Where that listener hands each string: "TELKA text: TEXT\n"
-// (a text window line) to `text` as "TEXT\n"; "TELKA call: TEXT\n" to
-// `call` (TEXT without the newline); "TELKA script line N: TEXT\n" to
-// `line`; any other string is dropped. A null sink drops its kind; the
-// listener listens (IsDebuggerPresent) while any sink is set, so the
-// library announces only when someone listens.
-void channel_set_text_sink(void (*text)(const char *text));
-void channel_set_record_sinks(void (*call)(const char *text, size_t length),
-                              void (*line)(int64_t number, const char *text, size_t length));
 
 // ---- the frame dumps (frame_dumps.cpp) ----
 

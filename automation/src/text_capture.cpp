@@ -1,6 +1,6 @@
 // Text capture: the library hands every line of its text window to
 // OutputDebugStringA ("TELKA text: LINE\n"); the debug channel
-// (debug_channel.cpp) passes those lines, without the prefix and apart from
+// (trace/trace_channel.cpp) passes those lines, without the prefix and apart from
 // the call and script announcements, here, and they are appended to the file.
 // Nothing is inferred from how the window paints.
 #include "automation.h"
@@ -29,10 +29,10 @@ bool start_text_capture(const std::string &path) {
     g_file = std::fopen(path.c_str(), "wb");
     if (!g_file) {
         std::fprintf(stderr, "headless: cannot write the text file '%s'; the text is not captured\n", path.c_str());
-        channel_set_text_sink(nullptr);
+        trace_sinks().text = nullptr;
         return false;
     }
-    channel_set_text_sink(write_text);
+    trace_sinks().text = write_text;
     return true;
 }
 

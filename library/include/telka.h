@@ -160,6 +160,81 @@ int TELKA_flush(void);
 /* No longer supported: only prints a line saying so. */
 int TELKA_undo(void);
 
+/* Call sites. In a program's own files each drawing call hands the library
+ * its file and line, which the library names when it explains who drew a
+ * pixel (the playground's pixel history, telka-run --explain). The
+ * operations above keep their names, arguments and results: a pointer to one
+ * and a call through it work as before, with no line known. Define
+ * TELKA_NO_CALL_SITES before including this header to call them directly. */
+int TELKA_traced_pixel(const char *file, int line, int32_t color, int32_t x, int32_t y);
+int TELKA_traced_pixel_pt(const char *file, int line, int32_t color, Point p);
+int TELKA_traced_line(const char *file, int line, int32_t color, int32_t x1, int32_t y1, int32_t x2, int32_t y2,
+                      int32_t width);
+int TELKA_traced_line_pt(const char *file, int line, int32_t color, Point p1, Point p2, int32_t width);
+int TELKA_traced_rectangle(const char *file, int line, int32_t color, int32_t x1, int32_t y1, int32_t x2, int32_t y2,
+                           int32_t width);
+int TELKA_traced_rectangle_pt(const char *file, int line, int32_t color, Point p1, Point p2, int32_t width);
+int TELKA_traced_oval(const char *file, int line, int32_t color, int32_t x1, int32_t y1, int32_t x2, int32_t y2,
+                      int32_t width);
+int TELKA_traced_oval_pt(const char *file, int line, int32_t color, Point p1, Point p2, int32_t width);
+int TELKA_traced_triangle(const char *file, int line, int32_t color, int32_t x1, int32_t y1, int32_t x2, int32_t y2,
+                          int32_t x3, int32_t y3, int32_t width);
+int TELKA_traced_triangle_pt(const char *file, int line, int32_t color, Point p1, Point p2, Point p3, int32_t width);
+int TELKA_traced_circle(const char *file, int line, int32_t color, int32_t x, int32_t y, int32_t radius);
+int TELKA_traced_circle_pt(const char *file, int line, int32_t color, Point centre, int32_t radius);
+int TELKA_traced_text(const char *file, int line, int32_t color, int32_t x, int32_t y, int32_t ptsize,
+                      const char *text);
+int TELKA_traced_text_pt(const char *file, int line, int32_t color, Point anchor, int32_t ptsize, const char *text);
+int TELKA_traced_textf(const char *file, int line, int32_t color, int32_t x, int32_t y, int32_t ptsize,
+                       const char *format, ...) TELKA_PRINTF(7, 8);
+int TELKA_traced_textf_pt(const char *file, int line, int32_t color, Point anchor, int32_t ptsize,
+                          const char *format, ...) TELKA_PRINTF(6, 7);
+int TELKA_traced_clear(const char *file, int line);
+int TELKA_traced_flush(const char *file, int line);
+
+#if !defined(TELKA_NO_CALL_SITES)
+#if (defined(__STDC_VERSION__) && __STDC_VERSION__ >= 199901L) || (defined(__cplusplus) && __cplusplus >= 201103L)
+/* Variadic, so an argument holding a comma of its own, such as a compound
+ * literal (Point){1, 2} or Point{1, 2}, stays one argument. */
+#define TELKA_pixel(...) TELKA_traced_pixel(__FILE__, __LINE__, __VA_ARGS__)
+#define TELKA_pixel_pt(...) TELKA_traced_pixel_pt(__FILE__, __LINE__, __VA_ARGS__)
+#define TELKA_line(...) TELKA_traced_line(__FILE__, __LINE__, __VA_ARGS__)
+#define TELKA_line_pt(...) TELKA_traced_line_pt(__FILE__, __LINE__, __VA_ARGS__)
+#define TELKA_rectangle(...) TELKA_traced_rectangle(__FILE__, __LINE__, __VA_ARGS__)
+#define TELKA_rectangle_pt(...) TELKA_traced_rectangle_pt(__FILE__, __LINE__, __VA_ARGS__)
+#define TELKA_oval(...) TELKA_traced_oval(__FILE__, __LINE__, __VA_ARGS__)
+#define TELKA_oval_pt(...) TELKA_traced_oval_pt(__FILE__, __LINE__, __VA_ARGS__)
+#define TELKA_triangle(...) TELKA_traced_triangle(__FILE__, __LINE__, __VA_ARGS__)
+#define TELKA_triangle_pt(...) TELKA_traced_triangle_pt(__FILE__, __LINE__, __VA_ARGS__)
+#define TELKA_circle(...) TELKA_traced_circle(__FILE__, __LINE__, __VA_ARGS__)
+#define TELKA_circle_pt(...) TELKA_traced_circle_pt(__FILE__, __LINE__, __VA_ARGS__)
+#define TELKA_text(...) TELKA_traced_text(__FILE__, __LINE__, __VA_ARGS__)
+#define TELKA_text_pt(...) TELKA_traced_text_pt(__FILE__, __LINE__, __VA_ARGS__)
+#define TELKA_textf(...) TELKA_traced_textf(__FILE__, __LINE__, __VA_ARGS__)
+#define TELKA_textf_pt(...) TELKA_traced_textf_pt(__FILE__, __LINE__, __VA_ARGS__)
+#else
+/* C89 has no variadic macros, and no compound literals to need them; the
+ * formatted forms are called directly. */
+#define TELKA_pixel(c, x, y) TELKA_traced_pixel(__FILE__, __LINE__, c, x, y)
+#define TELKA_pixel_pt(c, p) TELKA_traced_pixel_pt(__FILE__, __LINE__, c, p)
+#define TELKA_line(c, x1, y1, x2, y2, w) TELKA_traced_line(__FILE__, __LINE__, c, x1, y1, x2, y2, w)
+#define TELKA_line_pt(c, p1, p2, w) TELKA_traced_line_pt(__FILE__, __LINE__, c, p1, p2, w)
+#define TELKA_rectangle(c, x1, y1, x2, y2, w) TELKA_traced_rectangle(__FILE__, __LINE__, c, x1, y1, x2, y2, w)
+#define TELKA_rectangle_pt(c, p1, p2, w) TELKA_traced_rectangle_pt(__FILE__, __LINE__, c, p1, p2, w)
+#define TELKA_oval(c, x1, y1, x2, y2, w) TELKA_traced_oval(__FILE__, __LINE__, c, x1, y1, x2, y2, w)
+#define TELKA_oval_pt(c, p1, p2, w) TELKA_traced_oval_pt(__FILE__, __LINE__, c, p1, p2, w)
+#define TELKA_triangle(c, x1, y1, x2, y2, x3, y3, w) \
+    TELKA_traced_triangle(__FILE__, __LINE__, c, x1, y1, x2, y2, x3, y3, w)
+#define TELKA_triangle_pt(c, p1, p2, p3, w) TELKA_traced_triangle_pt(__FILE__, __LINE__, c, p1, p2, p3, w)
+#define TELKA_circle(c, x, y, r) TELKA_traced_circle(__FILE__, __LINE__, c, x, y, r)
+#define TELKA_circle_pt(c, p, r) TELKA_traced_circle_pt(__FILE__, __LINE__, c, p, r)
+#define TELKA_text(c, x, y, s, t) TELKA_traced_text(__FILE__, __LINE__, c, x, y, s, t)
+#define TELKA_text_pt(c, p, s, t) TELKA_traced_text_pt(__FILE__, __LINE__, c, p, s, t)
+#endif
+#define TELKA_clear() TELKA_traced_clear(__FILE__, __LINE__)
+#define TELKA_flush() TELKA_traced_flush(__FILE__, __LINE__)
+#endif
+
 /* The application's entry. The library owns the process entry and calls it;
  * the macro lets the application write its function as plain `main`. */
 #define main TELKA_main

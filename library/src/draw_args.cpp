@@ -1,7 +1,15 @@
 // The argument rules shared by the drawing operations.
 #include "draw_args.h"
 
+#include "palette.h"
+
 #include <utility>
+
+int32_t validate_color(int32_t color) {
+    if (color >= 0 && color < kPaletteSize) return color;
+    TELKA_printf("Illegal color %d; using RED.\n", color);
+    return TELKA_RED;
+}
 
 static int32_t magnitude(int32_t v) { return v == INT32_MIN ? INT32_MAX : -v; }
 

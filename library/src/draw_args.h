@@ -6,6 +6,8 @@
 
 #include "telka.h"
 
+// A usable colour index: 0..23 unchanged; anything else is reported and red.
+int32_t validate_color(int32_t color);
 // A negative width becomes its magnitude (INT32_MIN, which has none in 32 bits, becomes INT32_MAX).
 int32_t validate_width(int32_t width);
 int32_t validate_radius(int32_t radius);

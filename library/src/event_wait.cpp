@@ -6,6 +6,7 @@
 #include "lib_state.h"
 #include "script.h"
 #include "telka.h"
+#include "text_window.h"
 
 // Copies the back buffer to the window if it holds drawing not shown yet.
 static void show_back_buffer(void) {
@@ -79,12 +80,14 @@ int TELKA_await_event_rec(EventRecord *rec) {
 
     if (lib.recording) record_event();
 
+    const int kind = lib.quitRequested ? TELKA_QUIT : lib.eventKind;
+    announce_event(kind, lib.eventX, lib.eventY, lib.eventKey);
     if (rec != nullptr) {
         rec->x = lib.eventX;
         rec->y = lib.eventY;
         rec->key = lib.eventKey;
     }
-    return lib.quitRequested ? TELKA_QUIT : lib.eventKind;
+    return kind;
 }
 
 int TELKA_await_event(int32_t *x, int32_t *y, char *key) {

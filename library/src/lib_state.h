@@ -35,6 +35,8 @@ struct LibState {
     int32_t originX = 0;               // centre of the client area, client pixels
     int32_t originY = 0;               // (downwards)
     int32_t backBufferDirty = 1;       // drawing not yet copied to the window
+    const char *callFile = nullptr;    // the next drawing call's source file (a traced form's); null: unknown
+    int32_t callLine = 0;              // and its line
 
     // animation and input control
     uint8_t animating = 0;

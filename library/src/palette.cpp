@@ -1,7 +1,5 @@
-// Palette tables and colour validation.
+// Palette tables: the names the log says and the values drawing uses.
 #include "palette.h"
-
-#include "telka.h"
 
 const char *const colorNames[kPaletteSize] = {
     "black",      "white",      "red",       "green",  "blue",         "yellow",    "magenta", "cyan",
@@ -16,9 +14,3 @@ const COLORREF colorValues[kPaletteSize] = {
     RGB(255, 153, 204), RGB(255, 255, 153), RGB(204, 153, 51),  RGB(255, 153, 102), RGB(0, 102, 51),
     RGB(51, 204, 153),  RGB(153, 153, 51),  RGB(128, 128, 128), RGB(204, 204, 204),
 };
-
-int32_t validate_color(int32_t color) {
-    if (color >= 0 && color < kPaletteSize) return color;
-    TELKA_printf("Illegal color %d; using RED.\n", color);
-    return TELKA_RED;
-}

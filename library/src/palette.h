@@ -1,5 +1,5 @@
-// The 24-colour palette: names for log lines, COLORREF values for drawing,
-// and the rule that replaces an invalid colour index.
+// The 24-colour palette: names for log lines and COLORREF values for
+// drawing (the rule for an invalid index is draw_args.h's).
 #pragma once
 
 #include <windows.h>
@@ -10,6 +10,3 @@ constexpr int kPaletteSize = 24;
 
 extern const char *const colorNames[kPaletteSize];
 extern const COLORREF colorValues[kPaletteSize];
-
-// A usable colour index: 0..23 unchanged; anything else is reported and red.
-int32_t validate_color(int32_t color);

@@ -4,6 +4,7 @@
 #include "text_window.h"
 
 #include <cstdarg>
+#include <cstdio>
 #include <cstring>
 
 #include "lib_state.h"
@@ -72,6 +73,10 @@ int TELKA_printf(const char *format, ...) {
 }
 
 void log_drawing_call(const char *format, ...) {
+    // The site belongs to this call only, whoever listens.
+    const char *file = lib.callFile;
+    const int32_t line = lib.callLine;
+    lib.callFile = nullptr;
     const bool listening = IsDebuggerPresent() != FALSE;
     if (!lib.logging && !listening) return;
     char text[kFormatBufferSize];
@@ -83,7 +88,20 @@ void log_drawing_call(const char *format, ...) {
     // gets exactly the line formatted here.
     if (lib.logging) TELKA_printf("%s", text);
     if (!listening) return;
+    if (file != nullptr) {
+        char site[kFormatBufferSize];
+        std::snprintf(site, sizeof site, "%d %s", static_cast<int>(line), file);
+        tell_debugger("TELKA site: ", site);
+    }
     tell_debugger("TELKA call: ", text);
+}
+
+void announce_event(int32_t kind, int32_t x, int32_t y, char key) {
+    if (IsDebuggerPresent() == FALSE) return;
+    char text[80];
+    std::snprintf(text, sizeof text, "%d %d %d %u", static_cast<int>(kind), static_cast<int>(x), static_cast<int>(y),
+                  static_cast<unsigned>(static_cast<unsigned char>(key)));
+    tell_debugger("TELKA event: ", text);
 }
 
 LRESULT CALLBACK text_window_proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

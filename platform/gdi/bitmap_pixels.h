@@ -1,8 +1,9 @@
 // A bitmap's pixel store, with the opaque fills drawn on it but not written
 // yet (deferred_fill.cpp), and two records that let later work skip pixels:
 // which columns of each row changed since the bitmap was last copied into a
-// window, and what the last large settle wrote. PIXEL_CACHES.md beside this
-// file states what each record means and when it may be trusted.
+// window, and what the last large settle wrote; while explaining, the writer
+// of each pixel (pixel_writers.h). PIXEL_CACHES.md beside this file states
+// what each record means and when it may be trusted.
 #pragma once
 
 #include <cstddef>
@@ -31,8 +32,16 @@ public:
     using iterator = const_iterator;
     using value_type = uint32_t;
 
-    // width x height pixels of value v; forgets every recorded fill.
+    BitmapPixels() = default;
+    ~BitmapPixels() { drop_writers(); }
+    BitmapPixels(const BitmapPixels &) = delete;
+    BitmapPixels &operator=(const BitmapPixels &) = delete;
+
+    // width x height pixels of value v; forgets every recorded fill. A
+    // writer plane, if kept, starts again at 0.
     void reset(int width, int height, uint32_t v);
+    int width() const { return width_; }
+    int height() const { return height_; }
 
     // Reading: the pixels as immediate drawing would have left them (the
     // record is written first). Reading marks nothing.
@@ -66,6 +75,15 @@ public:
     void settle() const;
 
     static constexpr size_t kMaxFills = 64;
+
+    // ---- the writer plane (pixel_writers.h) ----
+
+    // One writer per pixel, laid out as the pixels; null when there is none.
+    uint32_t *writers() { return writers_.empty() ? nullptr : writers_.data(); }
+    const uint32_t *writers() const { return writers_.empty() ? nullptr : writers_.data(); }
+    // Writes the recorded fills (they predate the plane) and makes a plane of 0.
+    void make_writers();
+    void drop_writers();
 
     // ---- columns changed since the last copy into a window ----
 
@@ -104,6 +122,7 @@ private:
     void widen(size_t y, int32_t l, int32_t r) const { widen(changed_[y], l, r); }
 
     mutable std::vector<uint32_t> px_;           // 0x00RRGGBB, width_ per row
+    std::vector<uint32_t> writers_;              // explaining: the writer of each pixel of px_
     mutable std::vector<DeferredFill> fills_;    // in drawing order, oldest first
     mutable std::vector<Span> changed_;          // per row: what may differ from the synced window
     // What the kept settle wrote (see settle): rows [t, b) hold pieces

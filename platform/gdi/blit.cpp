@@ -39,6 +39,8 @@ void copy_rect(const Target &dst, const Target &src, const Rect64 &d, int64_t ox
         } else {
             for (size_t i = 0; i < n; ++i) out[i] = convert(in[i], ctx);
         }
+        if (dst.writers) [[unlikely]]
+            note_written(dst, y, d.l, d.r);
     }
 }
 

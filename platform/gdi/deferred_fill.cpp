@@ -1,8 +1,10 @@
 // The deferred fills of a bitmap: recording solid rectangles and writing them
 // out front to back, so that a pixel covered by several fills is written once
 // with the colour of the newest; and the spans changed since the bitmap was
-// last copied into a window. Relies on target.h's fill_pixels and differing_span.
+// last copied into a window; and the writer plane's life (pixel_writers.h).
+// Relies on target.h's fill_pixels and differing_span.
 #include "gdi/bitmap_pixels.h"
+#include "gdi/pixel_writers.h"
 #include "gdi/target.h"
 
 #include <algorithm>
@@ -75,6 +77,21 @@ void BitmapPixels::reset(int width, int height, uint32_t v) {
     settled_pieces_.clear();
     settled_area_ = 0;
     sync_ = Sync{};
+    if (!writers_.empty()) writers_.assign(px_.size(), 0u);
+}
+
+void BitmapPixels::make_writers() {
+    if (!writers_.empty() || px_.empty()) return;
+    settle();
+    writers_.assign(px_.size(), 0u);
+    writer_plane_made(this);
+}
+
+void BitmapPixels::drop_writers() {
+    if (writers_.empty()) return;
+    writers_.clear();
+    writers_.shrink_to_fit();
+    writer_plane_gone(this);
 }
 
 void BitmapPixels::mark(int64_t l, int64_t top, int64_t r, int64_t bottom) {

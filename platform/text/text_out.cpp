@@ -103,6 +103,17 @@ void blend_row(uint32_t *dst, const uint8_t *cov, size_t n, uint32_t px) {
     }
 }
 
+// Explaining: the pixels of row y from x0 that some coverage reached, and
+// only those, were written.
+void note_covered(const Target &t, int64_t y, int64_t x0, const uint8_t *cov, size_t n) {
+    for (size_t i = 0; i < n;) {
+        while (i < n && cov[i] == 0) ++i;
+        const size_t from = i;
+        while (i < n && cov[i] != 0) ++i;
+        if (from < i) note_written(t, y, x0 + static_cast<int64_t>(from), x0 + static_cast<int64_t>(i));
+    }
+}
+
 // Draws a coverage bitmap whose top-left lands on device (gx, gy); returns
 // false when none of it is inside the clip.
 bool blit_glyph(const Target &t, const uint8_t *cov, const GlyphBox &box, int64_t gx, int64_t gy, uint32_t px,
@@ -120,6 +131,8 @@ bool blit_glyph(const Target &t, const uint8_t *cov, const GlyphBox &box, int64_
                 if (src[i]) dst[i] = px;
         } else {
             blend_row(dst, src, n, px);
+            if (t.writers) [[unlikely]]
+                note_covered(t, y, x0, src, n);
         }
     }
     touched->add(x0, y0, x1, y1);

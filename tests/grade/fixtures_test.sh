@@ -83,7 +83,7 @@ done
 # The ball goes one step too far at the bottom: the frame after the one where
 # the reference's ball is lowest (there it turns), at the ball's circle call.
 read -r frame call < <(record_fact ref-bounce/record.tsv after-lowest-circle)
-mark off_by_one bounce && {
+mark off_by_one bounce --reference "$bin/reference" && {
   [ $rc = 1 ] || fail "off_by_one: status $rc, not 1"
   want off_by_one-bounce.json "$frame" comparison first_frame
   want off_by_one-bounce.json "$call" comparison first_call
@@ -94,6 +94,16 @@ mark off_by_one bounce && {
     fail "off_by_one: frame $frame does not show the program's frame $drawn"
   json off_by_one-bounce.json comparison summary | grep -qE "the $drawn(st|nd|rd|th) the program drew" ||
     fail "off_by_one: the summary does not count frame $frame as the program's $drawn: $(json off_by_one-bounce.json comparison summary)"
+  # The student's line of the differing call, and the first differing pixel's history in their run.
+  circle_line=$(grep -n 'TELKA_circle(' "$fixtures/class/off_by_one.c" | cut -d: -f1)
+  want off_by_one-bounce.json "$circle_line" comparison first_call_line
+  json off_by_one-bounce.json comparison summary | grep -qF "(your line $circle_line)" ||
+    fail "off_by_one: the summary does not name line $circle_line"
+  json off_by_one-bounce.json comparison actual_pixel_history | grep -qF "at off_by_one.c line " ||
+    fail "off_by_one: no history of the first differing pixel: $(json off_by_one-bounce.json comparison actual_pixel_history)"
+  # The reference's side, without the teacher's lines.
+  json off_by_one-bounce.json comparison expected_pixel_history | grep -E "is orange\. \`orange circle at \(276,-230\), radius 20\` drew it, in frame $frame " | grep -qv " line " ||
+    fail "off_by_one: the reference's side: $(json off_by_one-bounce.json comparison expected_pixel_history)"
 }
 
 # The wrong colour shows in the first frame with the ball, at its circle call.

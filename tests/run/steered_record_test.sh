@@ -21,16 +21,22 @@ steer STANDIN_HEADLESS_TEXT=text.txt STANDIN_HEADLESS_RECORD=record.tsv STANDIN_
   || fail "recorded run ended with $?: $(cat rec.err)"
 cmp plain.txt text.txt || fail "recording changed the text file"
 
-# The first tick (50 ms) falls before the first event is played.
+# The first tick (50 ms) falls before the first event is played. Each call
+# carries its line and file (compared without the file's folders).
+source="$(dirname "$0")/steered_probe.c"
+at() { printf '%s\tsteered_probe.c' "$(grep -nF "$1" "$source" | head -1 | cut -d: -f1)"; }
 {
-  printf 'call\t%s\n' 'Clearing the graphics window' 'red circle at (0,0), radius 10' \
-    'blue text at (0,20), "tab\there, back\\slash"'
+  printf 'call\t%s\t%s\n' 'Clearing the graphics window' "$(at 'TELKA_clear();')" \
+    'red circle at (0,0), radius 10' "$(at 'TELKA_circle(')" \
+    'blue text at (0,20), "tab\there, back\\slash"' "$(at 'TELKA_text(')"
   printf 'frame\t1\t0\t0\t\nframe\t2\t0\t0\t\n'
-  printf 'call\tblack pixel at (0,0)\nframe\t3\t50000000\t1\tTELKA_MOUSE(10,\\t20);\n'
-  printf 'call\tblack pixel at (0,0)\nframe\t4\t50000000\t3\tTELKA_KBD(97);\n'
+  pixel=$(at 'TELKA_pixel(')
+  printf 'call\tblack pixel at (0,0)\t%s\nframe\t3\t50000000\t1\tTELKA_MOUSE(10,\\t20);\n' "$pixel"
+  printf 'call\tblack pixel at (0,0)\t%s\nframe\t4\t50000000\t3\tTELKA_KBD(97);\n' "$pixel"
   printf 'end\t\n'
 } >expected.tsv
-diff -u expected.tsv record.tsv || fail "the record is not the calls and frames of the run"
+sed -E 's|\t[^\t]*/([^/\t]*)$|\t\1|' record.tsv >record-files.tsv
+diff -u expected.tsv record-files.tsv || fail "the record is not the calls and frames of the run"
 grep -qxF 'TELKA call: forged call' text.txt && grep -qxF 'TELKA script line 3: forged line' text.txt \
   || fail "the printed lines are not in the text file as printed: $(cat text.txt)"
 [ "$(ls frames)" = "$(printf 'frame-%06d.png\n' 1 2 3 4)" ] || fail "the record's frames are not the dumped ones"

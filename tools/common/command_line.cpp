@@ -43,6 +43,8 @@ bool store(const CommandLineOption &o, const char *text) {
                 *target = o.flag_value;
             } else if constexpr (std::is_same_v<T, std::string> || std::is_same_v<T, std::optional<std::string>>) {
                 *target = text;
+            } else if constexpr (std::is_same_v<T, std::vector<std::string>>) {
+                target->push_back(text);
             } else if constexpr (std::is_same_v<T, double> || std::is_same_v<T, std::optional<double>>) {
                 if (!real_number(o, text, &real)) return false;
                 *target = real;

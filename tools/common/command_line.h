@@ -12,9 +12,10 @@
 #include <vector>
 
 // Where an option's value goes; the kind of pointer says what it takes: a
-// bool is a flag, a string any text, the others a number.
-using OptionTarget = std::variant<bool *, std::string *, std::optional<std::string> *, unsigned *, uint64_t *,
-                                  std::optional<uint64_t> *, double *, std::optional<double> *>;
+// bool is a flag, a string any text (a vector: each time the option is
+// given), the others a number.
+using OptionTarget = std::variant<bool *, std::string *, std::optional<std::string> *, std::vector<std::string> *,
+                                  unsigned *, uint64_t *, std::optional<uint64_t> *, double *, std::optional<double> *>;
 
 struct CommandLineOption {
     const char *name;  // "script" for --script

@@ -43,6 +43,11 @@ std::string comparison_json(const Comparison &c) {
            ",\"frames_before_drawing\":" + optional_value(c.frames_before_drawing, u) +
            ",\n  \"expected_calls\":" + string_list(c.expected_calls) +
            ",\n  \"actual_calls\":" + string_list(c.actual_calls) +
+           ",\n  \"first_call_line\":" + optional_value(c.first_call_line, u) +
+           ",\"first_pixel\":" + (c.first_pixel_x && c.first_pixel_y ? "[" + std::to_string(*c.first_pixel_x) + "," +
+                                      std::to_string(*c.first_pixel_y) + "]" : std::string("null")) +
+           ",\"actual_pixel_history\":" + optional_value(c.actual_pixel_history, json_string) +
+           ",\"expected_pixel_history\":" + optional_value(c.expected_pixel_history, json_string) +
            ",\n  \"text_identical\":" + (c.text_identical ? "true" : "false") +
            ",\"summary\":" + json_string(c.summary) + ",\"report\":" + optional_value(c.report, json_string) + "}";
 }
@@ -91,6 +96,14 @@ void from_json(const Json &j, Comparison &c) {
     read(j, "frames_before_drawing", &c.frames_before_drawing);
     read(j, "expected_calls", &c.expected_calls);
     read(j, "actual_calls", &c.actual_calls);
+    read(j, "first_call_line", &c.first_call_line);
+    if (j.contains("first_pixel") && j["first_pixel"].is_array() && j["first_pixel"].size() == 2 &&
+        j["first_pixel"][0].is_number_integer() && j["first_pixel"][1].is_number_integer()) {
+        c.first_pixel_x = j["first_pixel"][0].get<int64_t>();
+        c.first_pixel_y = j["first_pixel"][1].get<int64_t>();
+    }
+    read(j, "actual_pixel_history", &c.actual_pixel_history);
+    read(j, "expected_pixel_history", &c.expected_pixel_history);
     read(j, "text_identical", &c.text_identical);
     read(j, "summary", &c.summary);
     read(j, "report", &c.report);

@@ -25,6 +25,13 @@ struct Comparison {
     std::optional<uint64_t> frames_before_drawing;
     std::vector<std::string> expected_calls;
     std::vector<std::string> actual_calls;
+    // The student's source line of the first differing call, when known.
+    std::optional<uint64_t> first_call_line;
+    // The first differing pixel of that frame, in the program's coordinates,
+    // and its history in the student's run (the words of telka-run --explain).
+    std::optional<int64_t> first_pixel_x, first_pixel_y;
+    std::optional<std::string> actual_pixel_history;
+    std::optional<std::string> expected_pixel_history;  // in the reference's run, without its lines
     bool text_identical = false;
     std::optional<uint64_t> first_text_line;  // 1-based, when the text differs (the report says it; the JSON not)
     std::string summary;

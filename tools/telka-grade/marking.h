@@ -15,6 +15,7 @@ struct MarkSettings {
     bool sandbox = true;
     unsigned memory_mb = 512;  // each run's address space; 0: no limit
     std::string out;           // absolute; each submission gets out/<name>
+    std::string reference;     // the reference program, built, when the tests folder has one; empty: none
 };
 
 struct TestOutcome {
@@ -47,6 +48,9 @@ struct SubmissionOutcome {
 // Makes each test's expected/ that is missing, from the reference program
 // (built once under work/, unsandboxed: it is the teacher's). False with a
 // message when a test has no expected run and none can be made.
-bool make_expected_runs(const TestSuite &suite, const MarkSettings &settings, const std::string &work);
+// The reference program, when there is one, is built into `work` and named
+// in settings->reference: each report then tells how it drew the first pixel
+// that differs.
+bool make_expected_runs(const TestSuite &suite, MarkSettings *settings, const std::string &work);
 
 SubmissionOutcome mark_submission(const Submission &s, const TestSuite &suite, const MarkSettings &settings);

@@ -183,7 +183,7 @@ int main(int argc, char **argv) {
     if (!problem) {
         settings.out = fs::absolute(out, ec).lexically_normal().string();
         if (!settings.out.empty() && settings.out.back() == '/') settings.out.pop_back();
-        if (!make_expected_runs(suite, settings, settings.out + "/" + kReferenceWork))
+        if (!make_expected_runs(suite, &settings, settings.out + "/" + kReferenceWork))
             problem = "the reference program's runs cannot be made";
     }
     if (problem) {

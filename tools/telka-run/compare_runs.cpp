@@ -173,6 +173,7 @@ bool compare_runs(const std::string &expected_dir, const std::string &actual_dir
         size_t k = std::mismatch(ec.begin(), ec.begin() + common, ac.begin()).first - ec.begin();
         if (n <= out->frames_expected && n <= out->frames_actual && (k < common || ec.size() != ac.size()))
             out->first_call = k + 1;
+        if (out->first_call && a && k < a->sites.size() && a->sites[k].line > 0) out->first_call_line = a->sites[k].line;
     }
 
     const std::vector<std::string> e_text = read_lines(expected_text_path);
@@ -201,6 +202,7 @@ bool compare_runs(const std::string &expected_dir, const std::string &actual_dir
             const size_t k = *out->first_call - 1;
             const auto &ec = out->expected_calls, &ac = out->actual_calls;
             s = capitalised(where) + " differs: drawing call " + std::to_string(k + 1);
+            if (out->first_call_line) s += " (your line " + std::to_string(*out->first_call_line) + ")";
             if (k < ec.size() && k < ac.size())
                 s += " is " + quoted(ac[k]) + " where " + quoted(ec[k]) + " was expected.";
             else if (k < ec.size())

@@ -100,6 +100,9 @@ std::string report_text(const RunResult &run, const Comparison &c) {
                                   : "    (" + missing + ")\n");
         }
         if (c.first_call) t += "(> marks the first call that differs)\n";
+        if (c.actual_pixel_history) t += "\nthe first pixel that differs, in this run:\n    " + *c.actual_pixel_history + "\n";
+        if (c.expected_pixel_history)
+            t += "and in the expected run:\n    " + *c.expected_pixel_history + "\n";
     }
     if (c.report) t += "\nreport: " + *c.report + "\n";
     return t;
@@ -141,7 +144,14 @@ bool write_report_html(const std::string &path, const RunResult &run, const Comp
     if (!numbering_note(c).empty()) h += "<p>" + html_text(numbering_note(c)) + "</p>\n";
     if (c.first_frame) {
         h += "<h2>Drawing calls of frame " + std::to_string(*c.first_frame) + "</h2>\n";
-        if (c.first_call) h += "<p>The first call that differs is marked.</p>\n";
+        if (c.first_call)
+            h += "<p>The first call that differs is marked" +
+                 (c.first_call_line ? "; the program made it at line " + std::to_string(*c.first_call_line) : "") +
+                 ".</p>\n";
+        if (c.actual_pixel_history)
+            h += "<p>The first pixel that differs, in this run: " + html_text(*c.actual_pixel_history) + "</p>\n";
+        if (c.expected_pixel_history)
+            h += "<p>And in the expected run: " + html_text(*c.expected_pixel_history) + "</p>\n";
         h += "<div class=\"calls\">";
         for (const bool expected_side : {true, false}) {
             const std::string missing = missing_frame(run, c, expected_side);

@@ -5,6 +5,7 @@
 
 #include "command_line.h"
 
+#include <climits>
 #include <cstdio>
 
 const char *run_usage() {
@@ -40,6 +41,12 @@ const char *run_usage() {
            "  --save DIR        keep the run (every frame, record, text, result) as a reference\n"
            "  --expect DIR      compare the run with the one saved in DIR; the first difference\n"
            "                    goes to --report DIR (default telka-report) and to stdout\n"
+           "  --reference PROG  with --expect: the program that made DIR, run again to tell how\n"
+           "                    it drew the first pixel that differs\n"
+           "Explaining:\n"
+           "  --explain X,Y     say which calls drew the pixel at (X, Y), in the program's coordinates,\n"
+           "                    with their source lines and the event before the frame (may be repeated)\n"
+           "  --at FRAME        the frame to explain (default: the run's last)\n"
            "\n"
            "The run ends when the program ends, when the script has been played, at --seconds or\n"
            "--max-frames, or when the program waits for input that will not come; the program's\n"
@@ -50,6 +57,26 @@ const char *run_usage() {
            "With --result or --expect: 0 good, 1 not good (differs, crashed, limits, non-zero exit),\n"
            "2 bad usage or input, 3 the run could not be made or judged. See docs/headless.md.\n";
 }
+
+namespace {
+
+// "X,Y" with two whole numbers that fit in 32 bits.
+bool parse_point(const std::string &text, ExplainPoint *out) {
+    const size_t comma = text.find(',');
+    if (comma == std::string::npos) return false;
+    const auto number = [](const std::string &t, int32_t *v) {
+        if (t.empty() || t.size() > 11) return false;
+        size_t i = t[0] == '-' || t[0] == '+' ? 1 : 0;
+        if (i == t.size() || t.find_first_not_of("0123456789", i) != std::string::npos) return false;
+        const long long n = std::stoll(t);
+        if (n < INT32_MIN || n > INT32_MAX) return false;
+        *v = static_cast<int32_t>(n);
+        return true;
+    };
+    return number(text.substr(0, comma), &out->x) && number(text.substr(comma + 1), &out->y);
+}
+
+}  // namespace
 
 bool parse_run_options(int argc, char **argv, RunOptions *out) {
     // Limits take 0 for "none".
@@ -84,7 +111,10 @@ bool parse_run_options(int argc, char **argv, RunOptions *out) {
             {.name = "save", .target = &out->save_dir},
             {.name = "expect", .target = &out->expect_dir},
             {.name = "report", .target = &out->report_dir, .given = &out->report_given},
+            {.name = "reference", .target = &out->reference},
             {.name = "sandbox", .target = &out->sandbox},
+            {.name = "explain", .target = &out->explain},
+            {.name = "at", .target = &out->at, .min = 1, .wants = kCount},
         },
         .operand = [out](const char *a) {
             if (out->program.empty()) {
@@ -113,6 +143,22 @@ bool parse_run_options(int argc, char **argv, RunOptions *out) {
     }
     if ((out->every || out->last) && out->frames_dir.empty()) {
         std::fprintf(stderr, "telka-run: --every and --last choose frames for --frames DIR\n");
+        return false;
+    }
+    for (const std::string &point : out->explain) {
+        ExplainPoint p;
+        if (!parse_point(point, &p)) {
+            std::fprintf(stderr, "telka-run: --explain wants a point X,Y such as 10,-20, not '%s'\n", point.c_str());
+            return false;
+        }
+        out->points.push_back(p);
+    }
+    if (!out->reference.empty() && out->expect_dir.empty()) {
+        std::fprintf(stderr, "telka-run: --reference names the program that made the run --expect DIR compares with\n");
+        return false;
+    }
+    if (out->at && out->explain.empty()) {
+        std::fprintf(stderr, "telka-run: --at says which frame --explain X,Y explains\n");
         return false;
     }
     if (out->report_dir.empty()) {

@@ -5,6 +5,11 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
+
+struct ExplainPoint {
+    int32_t x = 0, y = 0;
+};
 
 struct RunOptions {
     std::string program;             // as given: a path, or a name looked up in PATH
@@ -31,8 +36,15 @@ struct RunOptions {
     std::string save_dir;                     // --save DIR
     std::string expect_dir;                   // --expect DIR
     std::string report_dir = "telka-report";  // --report DIR (with --expect)
+    std::string reference;                    // --reference PROGRAM (with --expect): the program that made it
     bool report_given = false;
     bool sandbox = false;  // --sandbox
+
+    // Explaining: the history of each pixel, in the program's coordinates,
+    // at frame `at` (0: the run's last).
+    std::vector<std::string> explain;  // --explain X,Y, each as given
+    std::vector<ExplainPoint> points;  // and read
+    uint64_t at = 0;                   // --at FRAME
 
     bool has_script() const { return !script_file.empty() || !events.empty(); }
     // With a result or a comparison, telka-run's exit status is its judgement.

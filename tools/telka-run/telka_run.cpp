@@ -7,6 +7,7 @@
 // saved_run, compare_runs). The stand-in does the rest in-process (the automation).
 #include "child_process.h"
 #include "compare_runs.h"
+#include "explain_run.h"
 #include "report_html.h"
 #include "run_options.h"
 #include "run_result.h"
@@ -31,6 +32,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -54,6 +56,7 @@ constexpr int64_t kStartTime = 946684800;
 // Where the program writes what telka-run keeps, inside its own folder (the
 // only place a sandboxed program can write); moved out after the run.
 const char *const kRunFiles = ".telka-run";
+const char *const kExplainFile = "explain.bin";
 
 // The runner's own statuses when it judges a run.
 constexpr int kGood = 0;
@@ -119,8 +122,10 @@ bool make_workdir(RunOptions *o, bool *temporary) {
 }
 
 // The stand-in's settings for this run; any others the caller had set are
-// dropped, so the run depends on its options alone.
-void set_environment(const RunOptions &o, const std::string &run_files) {
+// dropped, so the run depends on its options alone. With `explain_frame`
+// the run is the explaining one: it keeps nothing but frame's explain dump
+// and ends after that frame.
+void set_environment(const RunOptions &o, const std::string &run_files, uint64_t explain_frame = 0) {
     std::vector<std::string> names;
     for (char **e = environ; *e; ++e)
         if (std::strncmp(*e, "STANDIN_", 8) == 0) names.emplace_back(*e, std::strchr(*e, '=') - *e);
@@ -141,7 +146,11 @@ void set_environment(const RunOptions &o, const std::string &run_files) {
         s.dump_every = o.every ? o.every : o.last ? 0 : 1;
         s.dump_last = o.last;
     };
-    if (o.managed()) {
+    if (explain_frame > 0) {
+        s.frame_limit = explain_frame;
+        s.explain_frame = explain_frame;
+        s.explain_path = run_files + "/" + kExplainFile;
+    } else if (o.managed()) {
         // Everything the program writes stays in its folder; the text always,
         // for the result's last lines.
         s.text_path = run_files + "/" + kTextFile;
@@ -349,9 +358,11 @@ void hand_out_plain_files(const RunOptions &o, const std::string &run_files) {
     }
 }
 
-// --expect: the report folder, the comparison and its files. Returns the
+// --expect: the report folder, the comparison and its files, with the
+// history of the first differing pixel in the student's run. Returns the
 // runner's status.
-int compare_with_reference(const RunOptions &o, const std::string &actual_dir, RunResult *result) {
+int compare_with_reference(const RunOptions &o, const std::string &program, const std::string &actual_dir,
+                           RunResult *result, const ExplainRerun &rerun_explaining) {
     Comparison c;
     DifferingFrame frame;
     std::string error;
@@ -359,6 +370,9 @@ int compare_with_reference(const RunOptions &o, const std::string &actual_dir, R
         std::fprintf(stderr, "telka-run: %s\n", error.c_str());
         return kCannotJudge;
     }
+    if (c.first_frame)
+        explain_first_difference(*c.first_frame, frame, rerun_explaining, program,
+                                 o.reference.empty() ? "" : program_to_run(o.reference), &c);
     const std::string &dir = o.report_dir;
     c.report = dir + "/report.html";
     if (c.first_frame && !write_difference_images(frame, dir, &error)) {
@@ -449,12 +463,36 @@ int main(int argc, char **argv) {
     drop_links(run_files);
     const ChildOutcome outcome = as_reported(ran, run_files);
     RunResult result = result_of(o, outcome, run_files);
+    // Pixels are explained by running the program again to the frame asked
+    // for, once the first run's files have been handed out; the dump's path,
+    // empty when the script or the answers cannot be given again.
+    const auto rerun_explaining = [&](uint64_t frame, const std::string &which) -> std::string {
+        fs::remove_all(run_files, ec);
+        fs::create_directories(run_files, ec);
+        const bool ready = (o.answers_file.empty() || copy_answers(o.answers_file, run_files + "/answers.txt")) &&
+                           (!o.has_script() ||
+                            write_run_script(o.workdir + "/TELKA.SCR", o.script_file, o.events, o.max_events));
+        if (!ready) return "";
+        set_environment(o, o.sandbox ? std::string(kInsideWork) + "/" + kRunFiles : run_files, frame);
+        ChildLaunch again = launch;
+        again.program = which;
+        run_child(again);
+        drop_links(run_files);
+        return run_files + "/" + kExplainFile;
+    };
+    const auto explained = [&](int status) {
+        if (o.points.empty()) return finish(status);
+        const auto rerun = [&](uint64_t frame) { return rerun_explaining(frame, program); };
+        if (!explain_pixels(ExplainPass{o, result.frames, rerun}))
+            return finish(status == 0 || status == kNotGood ? kCannotJudge : status);
+        return finish(status);
+    };
 
     if (!o.judged()) {
         int status = plain_status(o.program, outcome, o.timeout);
         if (o.managed()) hand_out_plain_files(o, run_files);
         if (!o.save_dir.empty() && !save_run(run_files, o.save_dir, result) && status == 0) status = kBadInput;
-        return finish(status);
+        return explained(status);
     }
 
     // Judged: the program's own status is only in the result.
@@ -473,10 +511,10 @@ int main(int argc, char **argv) {
         if (!save_run(run_files, actual_dir, result))
             status = kCannotJudge;
         else {
-            const int judged = compare_with_reference(o, actual_dir, &result);
+            const int judged = compare_with_reference(o, program, actual_dir, &result, rerun_explaining);
             status = judged == kCannotJudge ? kCannotJudge : status == kGood ? judged : kNotGood;
         }
     }
     if (!o.result_file.empty() && !write_file_atomically(o.result_file, result_json(result))) status = kCannotJudge;
-    return finish(status);
+    return explained(status);
 }

@@ -181,6 +181,14 @@ function telkaImports() {
         )} MB in use, the most a program gets in the page`
       );
     },
+    // What the library tells a debugger (its calls, their lines, the
+    // events); a live run only counts on it being heard.
+    debug_output() {},
+    // A live run explains nothing; a replay that does answers these itself.
+    explain_frame() {
+      return 0;
+    },
+    explain_dump() {},
     screen_size(out) {
       const [w, h] = input.screen();
       const r32 = ints();

@@ -2,6 +2,7 @@
 // (made and removed by its "telka" imports), the screen as the page's
 // viewport, and the clock as WASI's monotonic clock. Present and wait live in
 // their own files.
+#include "backends/web/web_backend.h"
 #include "backends/web/web_internal.h"
 
 #include <climits>
@@ -14,6 +15,7 @@ namespace standin {
 namespace {
 
 std::set<HostId> g_hosts;
+void (*g_present_listener)(HostId host) = nullptr;
 HostId g_next_host = 1;
 
 bool web_init(std::string *error) {
@@ -64,6 +66,7 @@ void web_present_known(HostId host, const uint32_t *pixels, int width, int heigh
         return;
     }
     web_present(host, pixels, width, height, stride, rects, count);
+    if (g_present_listener) g_present_listener(host);
 }
 
 void web_screen_size(int *width, int *height) {
@@ -74,6 +77,8 @@ void web_screen_size(int *width, int *height) {
 }
 
 }  // namespace
+
+void web_set_present_listener(void (*listener)(HostId host)) { g_present_listener = listener; }
 
 int64_t web_now_ns() {
     timespec ts{};

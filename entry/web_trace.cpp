@@ -1,0 +1,59 @@
+// The page's side of the debug channel (the browser build only): every
+// string the library announces goes to the page through the `debug_output`
+// import (the page builds its timeline and call lists from them), and a
+// replay the page asks to explain a frame (`explain_frame` non-zero) counts
+// the graphics window's presents and hands that frame's dump to
+// `explain_dump`.
+#include "web_trace.h"
+
+#include "backends/web/web_backend.h"
+#include "pixel_explain.h"
+#include "trace_channel.h"
+#include "user/window_queries.h"
+
+#include <cstring>
+
+#define TELKA_WEB_IMPORT(name) __attribute__((import_module("telka"), import_name(#name)))
+extern "C" {
+TELKA_WEB_IMPORT(debug_output) void web_js_debug_output(const char *text);
+TELKA_WEB_IMPORT(explain_frame) int web_js_explain_frame(void);
+TELKA_WEB_IMPORT(explain_dump) void web_js_explain_dump(const uint8_t *data, size_t size);
+}
+#undef TELKA_WEB_IMPORT
+
+namespace standin {
+
+namespace {
+
+uint64_t g_frames = 0;
+
+void deliver(const std::vector<uint8_t> &dump) { web_js_explain_dump(dump.data(), dump.size()); }
+
+// The graphics window's host, found by its title as the page finds it.
+bool is_graphics_host(HostId host) {
+    for (HWND w : top_level_windows()) {
+        if (top_level_host(w) != host) continue;
+        char title[64] = {};
+        GetWindowTextA(w, title, sizeof title);
+        return std::strcmp(title, "TELKA Graphics") == 0;
+    }
+    return false;
+}
+
+void on_present(HostId host) {
+    if (is_graphics_host(host)) explain_frame_shown(++g_frames);
+}
+
+}  // namespace
+
+void install_web_trace() {
+    set_debug_output_listener(trace_channel_listener());
+    trace_sinks().raw = web_js_debug_output;
+    const int frame = web_js_explain_frame();
+    if (frame > 0) {
+        web_set_present_listener(on_present);
+        start_explaining(static_cast<uint64_t>(frame), deliver);
+    }
+}
+
+}  // namespace standin

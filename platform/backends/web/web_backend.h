@@ -1,0 +1,13 @@
+// What the web backend offers the layers above it beyond the driver table:
+// a call after each present, through which the page's explaining counts the
+// graphics window's frames as the page does.
+#pragma once
+
+#include "backends/backend.h"
+
+namespace standin {
+
+// `listener` is called after each present of a host (null: none).
+void web_set_present_listener(void (*listener)(HostId host));
+
+}  // namespace standin
