@@ -129,12 +129,12 @@ test('a click tells which calls drew a pixel, and when', async () => {
   const later = await page.evaluate(() => window.telkaPlayground.pixelHistory.ms());
   assert.match(
     someFrames,
-    /^\(0, 100\) is red\. No call of frame (\d+) drew it; frame \d+'s `[^`]*line[^`]*` at line 18 set it last \(after periodic event 12, at \d+\.\d\d s\)\.$/
+    /^\(0, 100\) is red\. No call of frame \d+ drew it; `[^`]*line[^`]*` at main\.c line 18 set it last, in frame \d+ \(after periodic event 12, at \d+\.\d\d s\)\.$/
   );
   const cleared = await ask(250, -200);
   assert.match(
     cleared,
-    /^\(250, -200\) is white\. No call of frame \d+ drew it; frame \d+'s `[^`]*` at line 9 set it last \(before any event, at \d+\.\d\d s\)\.$/
+    /^\(250, -200\) is white\. No call of frame \d+ drew it; `[^`]*` at main\.c line 9 set it last, in frame \d+ \(before any event, at \d+\.\d\d s\)\.$/
   );
   assert.equal(later.replay, null, 'the second question of a frame replays nothing');
   s.note('pixel history: first answer of a frame, short run (ms)', first.total);
@@ -143,16 +143,21 @@ test('a click tells which calls drew a pixel, and when', async () => {
 
 test('the keyboard moves a crosshair, asks, and follows a call to its line', async () => {
   await page.focus('.pg-overlay');
-  // The crosshair starts at the surface's centre: step it to program point (3, 0).
+  // Shift+arrow moves ten pixels; then single steps to program point (3, 0).
+  const cursor = () => page.evaluate(() => window.telkaPlayground.pixelHistory.cursor());
+  const [x0, y0] = await cursor();
+  await page.keyboard.down('Shift');
+  await s.presses(page, 'ArrowUp');
+  await page.keyboard.up('Shift');
+  assert.deepEqual(await cursor(), [x0, y0 - 10]);
   const [sx, sy] = at(3, 0);
-  const start = await page.evaluate(() => window.telkaPlayground.pixelHistory.cursor());
-  for (let i = start[0]; i < sx; ++i) await s.presses(page, 'ArrowRight');
-  for (let i = start[1]; i < sy; ++i) await s.presses(page, 'ArrowDown');
-  for (let i = start[1]; i > sy; --i) await s.presses(page, 'ArrowUp');
+  for (let [x, y] = await cursor(); x !== sx || y !== sy; [x, y] = await cursor())
+    await s.presses(page, x < sx ? 'ArrowRight' : x > sx ? 'ArrowLeft' : y < sy ? 'ArrowDown' : 'ArrowUp');
   await s.presses(page, 'Enter');
   assert.ok(await s.eventually(async () => (await historyText()).startsWith('(3, 0) is green.'), 20000));
-  const call = await page.$('::-p-aria([name*="line 16"][role="button"])');
-  await call.focus();
+  const buttons = await page.$$('::-p-aria([name="Pixel history"][role="region"]) button');
+  const names = await Promise.all(buttons.map((b) => b.evaluate((e) => e.textContent)));
+  await buttons[names.findIndex((n) => n.endsWith('line 16'))].focus();
   await s.presses(page, 'Enter');
   const line = await page.$eval('.cm-activeLine', (e) => e.textContent);
   assert.match(line, /TELKA_oval/);

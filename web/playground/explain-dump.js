@@ -96,8 +96,9 @@ export function parseExplainDump(bytes) {
     for (let r = 0; r < runCount; ++r) pixels += Math.max(0, runs[3 * r + 2] - runs[3 * r + 1]);
     footprints.push({id, runs, values: words(pixels)});
   }
+  const after = words(width * height);
   if (!frames.has(frame)) throw new DumpError(`the explain dump has no row for its frame ${frame}`);
-  return {width, height, originX, originY, frame, frames, calls, frameCalls, before, footprints};
+  return {width, height, originX, originY, frame, frames, calls, frameCalls, before, footprints, after};
 }
 
 // The value a footprint left at client pixel (px, py), or -1 when it did not
@@ -130,52 +131,50 @@ function eventWords(event) {
     case 2:
       return event.key >= 32 && event.key < 127
         ? `after the key '${String.fromCharCode(event.key)}'`
-        : `after the key with code ${event.key}`;
+        : `after key code ${event.key}`;
     case 3:
       return `after periodic event ${event.periodic}`;
     default:
-      return 'after the quit event';
+      return 'after the quit';
   }
 }
 
-const when = (row) => `${eventWords(row.event)}, at ${(row.ns / 1e9).toFixed(2)} s`;
+const when = (row) => `frame ${row.number} (${eventWords(row.event)}, at ${(row.ns / 1e9).toFixed(2)} s)`;
 
 // A pixel's history in words: a list of pieces, each a string or
-// {call, file} for a call (`file`: say the call's file, not only its line).
+// {call, file} for a call (`file`: name the call's file with its line).
 // Join them with historyText(); the panel makes each call with a line a
-// button. (px, py): client pixel; value: its colour in the frame, when the
-// caller knows it (a pixel no call of the frame drew has none in the dump).
-export function pixelHistory(dump, px, py, value = -1) {
-  const x = px - dump.originX,
-    y = dump.originY - py;
+// button. (px, py): client pixel. telka-run --explain says the same words.
+export function pixelHistory(dump, px, py) {
   const touched = [];
   for (const footprint of dump.footprints) {
     const after = footprintValue(footprint, px, py);
     const call = dump.calls.get(footprint.id);
     if (after >= 0 && call) touched.push({call, after});
   }
-  if (touched.length > 0) value = touched[touched.length - 1].after;
-  const pieces = [value >= 0 ? `(${x}, ${y}) is ${colourName(value)}. ` : `(${x}, ${y}): `];
+  const value = touched.length > 0 ? touched[touched.length - 1].after : dump.after[py * dump.width + px];
+  const pieces = [`(${px - dump.originX}, ${dump.originY - py}) is ${colourName(value)}. `];
   if (touched.length > 0) {
-    const last = touched.pop();
+    const last = touched.pop().call;
     const row = dump.frames.get(dump.frame);
-    pieces.push({call: last.call, file: true}, ` drew it, in frame ${dump.frame} (${when(row)}).`);
+    pieces.push({call: last, file: true}, ` drew it, in ${when(row)}.`);
+    // Latest first: "A, and B" for two, "A, B, and C" for three.
     touched.reverse().forEach(({call, after}, i) => {
       const lead = i === 0 ? ' Before that in this frame, ' : i === touched.length - 1 ? ', and ' : ', ';
-      pieces.push(lead, {call, file: call.file !== last.call.file}, ` made it ${colourName(after)}`);
+      const sameFile = call.line && last.line && call.file === last.file;
+      pieces.push(lead, {call, file: !sameFile}, ` made it ${colourName(after)}`);
     });
     if (touched.length > 0) pieces.push('.');
     return pieces;
   }
-  const id = dump.before[py * dump.width + px];
-  const call = id ? dump.calls.get(id) : null;
+  const call = dump.calls.get(dump.before[py * dump.width + px]);
   if (!call) {
-    pieces.push(value >= 0 ? 'It has never been drawn.' : 'never drawn.');
+    pieces.push('No call has drawn it yet: it is as the library opened the window.');
     return pieces;
   }
   const row = dump.frames.get(call.frame);
-  pieces.push(`No call of frame ${dump.frame} drew it; frame ${call.frame}'s `, {call, file: false});
-  pieces.push(row ? ` set it last (${when(row)}).` : ' set it last.');
+  pieces.push(`No call of frame ${dump.frame} drew it; `, {call, file: true}, ' set it last');
+  pieces.push(row ? `, in ${when(row)}.` : '.');
   return pieces;
 }
 
@@ -183,8 +182,8 @@ export function pixelHistory(dump, px, py, value = -1) {
 export function callWords({call, file}) {
   const site = !call.line
     ? ' (no line known)'
-    : file && call.file
-      ? ` at ${call.file} line ${call.line}`
+    : file
+      ? ` at ${call.file.replace(/^.*[/\\]/, '')} line ${call.line}`
       : ` at line ${call.line}`;
   return `\`${call.text}\`${site}`;
 }

@@ -107,8 +107,7 @@ export async function askPixel(app, sx, sy) {
     say(app, ['That point is outside the drawing area (the menu bar is above it).']);
     return;
   }
-  const d = host.ctx.getImageData(sx, sy, 1, 1).data;
-  say(app, pixelHistory(dump, px, py, (d[0] << 16) | (d[1] << 8) | d[2]));
+  say(app, pixelHistory(dump, px, py));
   h.ms = {frame, replay: cached ? null : replayMs, total: performance.now() - start};
 }
 

@@ -291,9 +291,13 @@ export function recordWasi(wasiImport, memory, writer) {
   };
 }
 
-export function replayWasi(wasiImport, memory, reader) {
+// unobserved(id): true when this read of clock `id` is the replay's own
+// (the explaining's), which the run never made: it gets the last time the
+// run saw and takes nothing from the log.
+export function replayWasi(wasiImport, memory, reader, unobserved) {
   wasiImport.clock_time_get = (id, precision, out) => {
-    new DataView(memory().buffer).setBigUint64(out, reader.clock(id), true);
+    const value = unobserved(id) ? (reader.lastClock.get(id) ?? 0n) : reader.clock(id);
+    new DataView(memory().buffer).setBigUint64(out, value, true);
     return 0;
   };
   wasiImport.random_get = (buf, length) => {
