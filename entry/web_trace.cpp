@@ -18,6 +18,9 @@ extern "C" {
 TELKA_WEB_IMPORT(debug_output) void web_js_debug_output(const char *text);
 TELKA_WEB_IMPORT(explain_frame) int web_js_explain_frame(void);
 TELKA_WEB_IMPORT(explain_dump) void web_js_explain_dump(const uint8_t *data, size_t size);
+// The program's monotonic time as it last read it, in ns: the explaining's
+// clock, which reads nothing the program's own run did not.
+TELKA_WEB_IMPORT(explain_now_ns) double web_js_explain_now_ns(void);
 }
 #undef TELKA_WEB_IMPORT
 
@@ -28,6 +31,8 @@ namespace {
 uint64_t g_frames = 0;
 
 void deliver(const std::vector<uint8_t> &dump) { web_js_explain_dump(dump.data(), dump.size()); }
+
+int64_t now_ns() { return static_cast<int64_t>(web_js_explain_now_ns()); }
 
 // The graphics window's host, found by its title as the page finds it.
 bool is_graphics_host(HostId host) {
@@ -52,7 +57,7 @@ void install_web_trace() {
     const int frame = web_js_explain_frame();
     if (frame > 0) {
         web_set_present_listener(on_present);
-        start_explaining(static_cast<uint64_t>(frame), deliver);
+        start_explaining(static_cast<uint64_t>(frame), deliver, now_ns);
     }
 }
 

@@ -37,7 +37,7 @@ void start_explain_dump(uint64_t frame, const std::string &path) {
         return;
     }
     dump_path() = path;
-    start_explaining(frame, write_dump);
+    start_explaining(frame, write_dump, headless_now_ns);
 }
 
 }  // namespace standin

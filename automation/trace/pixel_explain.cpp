@@ -8,7 +8,6 @@
 
 #include "explain_dump.h"
 #include "gdi/pixel_writers.h"
-#include "backends/backend.h"
 #include "trace_channel.h"
 #include "user/window_queries.h"
 
@@ -28,6 +27,7 @@ struct Explaining {
     bool on = false;
     uint64_t target = 0;
     void (*deliver)(const std::vector<uint8_t> &) = nullptr;
+    int64_t (*now_ns)() = nullptr;
     int64_t start_ns = 0;
     uint32_t next_id = 1;
     uint32_t current = 0;            // the call drawing now; 0: none
@@ -215,13 +215,14 @@ void finish_target() {
 
 }  // namespace
 
-void start_explaining(uint64_t frame, void (*deliver)(const std::vector<uint8_t> &dump)) {
+void start_explaining(uint64_t frame, void (*deliver)(const std::vector<uint8_t> &dump), int64_t (*now_ns)()) {
     Explaining &e = state();
     if (frame == 0) return;
     e.on = true;
     e.target = frame;
     e.deliver = deliver;
-    e.start_ns = backend().now_ns();
+    e.now_ns = now_ns;
+    e.start_ns = now_ns();
     set_explaining(true);
     TraceSinks &sinks = trace_sinks();
     sinks.explain_call = on_call;
@@ -236,7 +237,7 @@ void explain_frame_shown(uint64_t number) {
     e.current = 0;
     set_pixel_writer(0);
     e.pending.number = static_cast<uint32_t>(number);
-    e.pending.ns = static_cast<uint64_t>(std::max<int64_t>(backend().now_ns() - e.start_ns, 0));
+    e.pending.ns = static_cast<uint64_t>(std::max<int64_t>(e.now_ns() - e.start_ns, 0));
     e.frames.push_back(e.pending);
     // The next frame starts after this one's event, with no calls yet.
     e.pending.first_call = e.next_id;

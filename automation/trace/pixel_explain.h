@@ -15,8 +15,9 @@ namespace standin {
 
 // From now on calls are numbered and pixels' writers kept; frame `frame`
 // (from 1) is dumped through `deliver` when it has been presented, and
-// explaining then ends.
-void start_explaining(uint64_t frame, void (*deliver)(const std::vector<uint8_t> &dump));
+// explaining then ends. Frames are timed by `now_ns`, a clock the program
+// does not read itself, so explaining changes nothing the program observes.
+void start_explaining(uint64_t frame, void (*deliver)(const std::vector<uint8_t> &dump), int64_t (*now_ns)());
 // The graphics window presented its `number`th frame.
 void explain_frame_shown(uint64_t number);
 

@@ -10,6 +10,7 @@ import {bindFiles, save} from './files.js';
 import {bindKeys} from './keys.js';
 import {bindRun, run} from './run.js';
 import {bindSharing, LINK_OPENED} from './sharing.js';
+import {bindPixelHistory} from './pixel-history.js';
 import {openSource} from './source.js';
 import {createState} from './state.js';
 import {createStatus} from './status.js';
@@ -48,6 +49,7 @@ const ui = {
   live: $('pg-live'),
   calls: $('pg-calls'),
   callsTitle: $('pg-calls-title'),
+  historyText: $('pg-history-text'),
 };
 
 const state = createState();
@@ -70,6 +72,7 @@ bindExamples(app);
 bindFiles(app);
 bindSharing(app);
 bindTimeline(app);
+bindPixelHistory(app);
 
 if (firstLink && !firstLink.ok) {
   app.status.set(`${firstLink.message} ${stored ? 'Your own program is shown.' : ''}`, true);

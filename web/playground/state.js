@@ -49,6 +49,18 @@ export function createState() {
       scheduled: false, // a refresh of the controls is due at the next page frame
       events: new EventTarget(),
     },
+    // pixel-history.js: the explain dumps of the last program's frames and
+    // what the graphics window's overlay shows.
+    history: {
+      program: null, // the program the cached dumps belong to
+      dumps: new Map(), // frame number -> Promise of {dump, replayMs} or {problem}
+      overlay: null, // {canvas, host}: the overlay over the graphics canvas
+      cursor: null, // [x, y]: the keyboard's crosshair, host-surface pixels
+      outline: null, // {frame, ids}: the calls whose pixels are outlined
+      chosenAt: 0, // when a call was last chosen by name (performance.now)
+      asked: 0, // counts questions, so an answer that comes late is dropped
+      ms: null, // the last answer's {frame, replay (ms, null when cached), total}
+    },
     // Console output waiting for the next frame.
     output: {pending: [], scheduled: false},
   };

@@ -6,7 +6,11 @@
 // on a SharedArrayBuffer). Fonts are fetched once per page.
 import {InputWriter, RECORD, makeChannel} from './channel.js';
 import {FrameStore} from './frame-store.js';
+import {ByteLog} from './observations.js';
+import {replay} from './replay.js';
 import {Windows, keyMods} from './windows.js';
+
+export {replay};
 
 const RUNTIME_DIR = new URL('./', import.meta.url);
 let fontsPromise = null;
@@ -63,6 +67,9 @@ export async function startProgram({
   if (problem) throw new Error(problem);
   const bytes = wasm instanceof Uint8Array ? wasm.slice() : new Uint8Array(wasm.slice(0));
   const fonts = await loadFonts();
+  // What a replay of this run needs: the same start, and what it observed.
+  const start = {wasm: bytes.slice(), fonts, files, args: [name], env};
+  const observations = new ByteLog(1 << 16);
 
   const channel = makeChannel();
   const writer = new InputWriter(channel);
@@ -92,6 +99,7 @@ export async function startProgram({
   // in the desktop beside the windows too.
   const forProgram = (e) => {
     const t = e.target;
+    if (t && t.dataset && 'telkaPageKeys' in t.dataset) return false; // a page control over a window
     return !t || t === document.body || t === document.documentElement || !!(t.closest && t.closest('.telka-window'));
   };
   const onKey = (e, down) => {
@@ -165,6 +173,9 @@ export async function startProgram({
       case 'script':
         script = m.bytes;
         break;
+      case 'observed':
+        observations.append(new Uint8Array(m.bytes));
+        break;
       case 'end':
         finish({status: m.status, trap: m.trap || null, error: m.error || null, outOfMemory: !!m.outOfMemory});
         break;
@@ -193,6 +204,11 @@ export async function startProgram({
     scriptFile() {
       return script ? script.slice() : null;
     },
+    // The run so far, played again (replay.js's options and result).
+    replay(options = {}) {
+      return replay({...start, observations: observations.bytes(), ...options});
+    },
+    observedBytes: () => observations.length,
   };
 
   const transfer = fonts.map(([, data]) => data.slice(0));

@@ -7,10 +7,21 @@
 import {ConsoleStdout, File, OpenFile, PreopenDirectory, WASI, Directory, wasi as W} from '@bjorn3/browser_wasi_shim';
 
 import {InputReader, RECORD_INTS} from './channel.js';
+import {
+  Divergence,
+  ObservationReader,
+  ObservationWriter,
+  RecordingInput,
+  ReplayInput,
+  frameHash,
+  recordWasi,
+  replayWasi,
+} from './observations.js';
 import {Trace} from './trace.js';
 import {codeSectionStart, trapFrames} from './wasm-trap.js';
 
 const SCRIPT = 'TELKA.SCR';
+const GRAPHICS = 'TELKA Graphics';
 
 // Thrown out of the program when an allocation fails: in the page a program
 // that runs out of memory ends with a message rather than running on with a
@@ -22,8 +33,13 @@ let input = null;
 let root = null;
 const trace = new Trace();
 let decoder1252 = new TextDecoder('windows-1252');
+// A live run logs what the program observes; a replay answers from such a
+// log, posts nothing of the program's, and ends with what it was asked for.
+let observed = null;
+let replaying = null;
 
-const post = (message, transfer) => self.postMessage(message, transfer || []);
+// A replay's own failures still end it as a run's do.
+const post = (message, transfer) => (replaying && message.t !== 'end') || self.postMessage(message, transfer || []);
 
 function bytes() {
   return new Uint8Array(memory.buffer);
@@ -94,6 +110,12 @@ function housekeeping() {
   takeOfferedFile();
   output.flush();
   scriptMirror.sync();
+  sendObservations();
+}
+
+function sendObservations() {
+  const bytes = observed && observed.takeNew();
+  if (bytes) post({t: 'observed', bytes}, [bytes.buffer]);
 }
 
 function telkaImports() {
@@ -120,6 +142,7 @@ function telkaImports() {
       post({t: 'title', id, title});
     },
     present(id, pixels, width, height, stride, rects, count) {
+      sendObservations(); // the page can replay to any frame it has shown
       // 0x00RRGGBB words to the canvas's R, G, B, A bytes, opaque, one
       // buffer per rectangle, handed over without a copy.
       const heap = new Uint32Array(memory.buffer);
@@ -174,6 +197,9 @@ function telkaImports() {
       return 0;
     },
     explain_dump() {},
+    explain_now_ns() {
+      return 0;
+    },
     screen_size(out) {
       const [w, h] = input.screen();
       const r32 = ints();
@@ -206,8 +232,61 @@ function restfulPoll(wasi) {
   };
 }
 
-async function run({wasm, channel, fonts, files, args, env}) {
-  input = new InputReader(channel);
+// Thrown out of the program once a replay has what it was asked for.
+class ReplayDone extends Error {}
+
+// What a replay adds: presents are hashed instead of shown, and the explain
+// module is told the frame to dump and hands the dump over.
+function replayImports(telka) {
+  const titles = new Map(); // host id -> title
+  return {
+    ...telka,
+    host_create(id, title, ...rest) {
+      titles.set(id, cString(title));
+      return telka.host_create(id, title, ...rest);
+    },
+    host_set_title(id, title) {
+      titles.set(id, cString(title));
+    },
+    present(id, pixels, width, height, stride) {
+      if (titles.get(id) !== GRAPHICS) return;
+      const r = replaying;
+      // A dump comes at the end of its frame: the next frame is past it.
+      if (r.explainFrame && r.frames === r.explainFrame) throw new ReplayDone();
+      ++r.frames;
+      if (r.hashFrames) r.hashes.push(frameHash(new Uint32Array(memory.buffer), pixels >> 2, width, height, stride));
+      if (r.frames === r.stopAtFrame) throw new ReplayDone();
+    },
+    explain_frame() {
+      return replaying.explainFrame;
+    },
+    explain_now_ns() {
+      return Number(replaying.reader.lastClock.get(W.CLOCKID_MONOTONIC) ?? 0n);
+    },
+    explain_dump(ptr, length) {
+      replaying.dump = bytes().slice(ptr, ptr + length);
+      throw new ReplayDone();
+    },
+  };
+}
+
+async function run({wasm, channel, fonts, files, args, env, replay}) {
+  if (replay) {
+    const explainFrame = replay.explainFrame | 0;
+    replaying = {
+      reader: new ObservationReader(new Uint8Array(replay.observations)),
+      explainFrame,
+      stopAtFrame: replay.stopAtFrame | 0,
+      hashFrames: replay.hashFrames !== false,
+      hashes: [],
+      frames: 0,
+      dump: null,
+    };
+    input = new ReplayInput(replaying.reader);
+  } else {
+    observed = new ObservationWriter();
+    input = new RecordingInput(new InputReader(channel), observed);
+  }
   const fontDir = new Directory(fonts.map(([name, data]) => [name, new File(data, {readonly: true})]));
   const entries = [['fonts', fontDir]];
   for (const [name, data] of Object.entries(files || {})) entries.push([name, new File(data)]);
@@ -220,11 +299,14 @@ async function run({wasm, channel, fonts, files, args, env}) {
   ];
   const wasi = new WASI(args, env, fds, {debug: false});
   restfulPoll(wasi);
+  if (replaying) replayWasi(wasi.wasiImport, () => memory, replaying.reader);
+  else recordWasi(wasi.wasiImport, () => memory, observed);
+  const telka = telkaImports();
   let instance;
   try {
     instance = await WebAssembly.instantiate(await WebAssembly.compile(wasm), {
       wasi_snapshot_preview1: wasi.wasiImport,
-      telka: telkaImports(),
+      telka: replaying ? replayImports(telka) : telka,
     });
   } catch (e) {
     post({t: 'end', status: null, error: `The program could not be started: ${e.message}`});
@@ -236,7 +318,11 @@ async function run({wasm, channel, fonts, files, args, env}) {
   try {
     end = {status: wasi.start(instance)};
   } catch (e) {
-    if (e instanceof OutOfMemory) {
+    if (e instanceof ReplayDone) {
+      end = {status: null};
+    } else if (e instanceof Divergence) {
+      end = {status: null, diverged: e.message};
+    } else if (e instanceof OutOfMemory) {
       end = {
         status: null,
         outOfMemory: true,
@@ -253,6 +339,12 @@ async function run({wasm, channel, fonts, files, args, env}) {
   } catch (e) {
     // The program's memory may be unusable after a trap; what it printed is sent.
     output.flush();
+  }
+  if (replaying) {
+    const {frames, dump} = replaying;
+    const hashes = Uint32Array.from(replaying.hashes);
+    self.postMessage({t: 'replayed', frames, hashes, dump, ...end}, [hashes.buffer, ...(dump ? [dump.buffer] : [])]);
+    return;
   }
   post({t: 'end', ...end});
 }
