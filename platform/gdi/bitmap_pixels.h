@@ -78,12 +78,24 @@ public:
 
     // ---- the writer plane (pixel_writers.h) ----
 
-    // One writer per pixel, laid out as the pixels; null when there is none.
-    uint32_t *writers() { return writers_.empty() ? nullptr : writers_.data(); }
-    const uint32_t *writers() const { return writers_.empty() ? nullptr : writers_.data(); }
-    // Writes the recorded fills (they predate the plane) and makes a plane of 0.
+    // A rectangle drawn by `writer`, in surface pixels, right and bottom exclusive.
+    struct WriterRect {
+        int32_t l, t, r, b;
+        uint32_t writer;
+    };
+    bool has_writers() const { return !writers_.empty(); }
+    // Makes a plane of 0; the fills recorded before it are written first, as
+    // drawn by no one.
     void make_writers();
     void drop_writers();
+    // Gives a rectangle, already clipped to the bitmap and not empty, its
+    // writer. Recorded, like fills, until the plane is read: a frame drawn
+    // whole over itself then costs its rectangles, not its pixels twice over.
+    void write_writers(const WriterRect &w);
+    // The plane, laid out as the pixels, with every recorded rectangle written.
+    const uint32_t *writers() const;
+
+    static constexpr size_t kMaxWriterRects = 16384;
 
     // ---- columns changed since the last copy into a window ----
 
@@ -122,7 +134,8 @@ private:
     void widen(size_t y, int32_t l, int32_t r) const { widen(changed_[y], l, r); }
 
     mutable std::vector<uint32_t> px_;           // 0x00RRGGBB, width_ per row
-    std::vector<uint32_t> writers_;              // explaining: the writer of each pixel of px_
+    mutable std::vector<uint32_t> writers_;      // explaining: the writer of each pixel of px_
+    mutable std::vector<WriterRect> writer_rects_;  // not yet in writers_, oldest first
     mutable std::vector<DeferredFill> fills_;    // in drawing order, oldest first
     mutable std::vector<Span> changed_;          // per row: what may differ from the synced window
     // What the kept settle wrote (see settle): rows [t, b) hold pieces

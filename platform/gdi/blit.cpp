@@ -39,8 +39,6 @@ void copy_rect(const Target &dst, const Target &src, const Rect64 &d, int64_t ox
         } else {
             for (size_t i = 0; i < n; ++i) out[i] = convert(in[i], ctx);
         }
-        if (dst.writers) [[unlikely]]
-            note_written(dst, y, d.l, d.r);
     }
 }
 
@@ -158,6 +156,8 @@ BOOL WINAPI BitBlt(HDC hdc, int x, int y, int cx, int cy, HDC hdcSrc, int x1, in
         const uint32_t bk = colorref_to_pixel(src_dc->bk_color);
         copy_rect(dst, src, d, ox, oy, colour_to_mono, &bk);
     }
+    if (dst.explain) [[unlikely]]
+        note_written(dst, d.l, d.t, d.r, d.b);
     target_touched(dst, d.l, d.t, d.r, d.b);
     return TRUE;
 }
@@ -180,6 +180,8 @@ BOOL WINAPI ScrollDC(HDC hDC, int dx, int dy, const RECT *lprcScroll, const RECT
     const Rect64 d = intersect(moved, clip_of(t));
     if (!d.empty()) {
         copy_rect(t, t, d, dx, dy, nullptr, nullptr);
+        if (t.explain) [[unlikely]]
+            note_written(t, d.l, d.t, d.r, d.b);
         target_touched(t, d.l, d.t, d.r, d.b);
     }
     if (lprcUpdate) {

@@ -77,6 +77,7 @@ void BitmapPixels::reset(int width, int height, uint32_t v) {
     settled_pieces_.clear();
     settled_area_ = 0;
     sync_ = Sync{};
+    writer_rects_.clear();
     if (!writers_.empty()) writers_.assign(px_.size(), 0u);
 }
 
@@ -91,7 +92,40 @@ void BitmapPixels::drop_writers() {
     if (writers_.empty()) return;
     writers_.clear();
     writers_.shrink_to_fit();
+    writer_rects_.clear();
+    writer_rects_.shrink_to_fit();
     writer_plane_gone(this);
+}
+
+void BitmapPixels::write_writers(const WriterRect &w) {
+    if (writers_.empty()) return;
+    if (w.l <= 0 && w.t <= 0 && w.r >= width_ && w.b >= height_) {
+        writer_rects_.clear();  // hides everything recorded before
+    } else if (!writer_rects_.empty()) {
+        // A row continuing the last one, or a rectangle growing it downwards
+        // (the rows of a fill, the middle rows of an ellipse), joins it.
+        WriterRect &last = writer_rects_.back();
+        if (last.writer == w.writer && last.t == w.t && last.b == w.b && last.r == w.l) {
+            last.r = w.r;
+            return;
+        }
+        if (last.writer == w.writer && last.l == w.l && last.r == w.r && last.b == w.t) {
+            last.b = w.b;
+            return;
+        }
+        if (writer_rects_.size() >= kMaxWriterRects) writers();
+    }
+    writer_rects_.push_back(w);
+}
+
+const uint32_t *BitmapPixels::writers() const {
+    if (writers_.empty()) return nullptr;
+    const size_t w = static_cast<size_t>(width_);
+    for (const WriterRect &r : writer_rects_)
+        for (int32_t y = r.t; y < r.b; ++y)
+            fill_pixels(writers_.data() + static_cast<size_t>(y) * w + r.l, static_cast<size_t>(r.r - r.l), r.writer);
+    writer_rects_.clear();
+    return writers_.data();
 }
 
 void BitmapPixels::mark(int64_t l, int64_t top, int64_t r, int64_t bottom) {

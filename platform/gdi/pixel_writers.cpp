@@ -1,6 +1,6 @@
 // The explaining switch, the current writer, the log of written spans and the
 // registry of stores that keep a writer plane (bitmap_pixels.h holds the
-// planes themselves). The stand-in draws from one thread, so this is plain state.
+// planes themselves and writes them when they are read). The stand-in draws from one thread, so this is plain state.
 #include "gdi/pixel_writers.h"
 #include "gdi/bitmap_pixels.h"
 
@@ -60,16 +60,17 @@ void writer_plane_made(const BitmapPixels *store) { state().planes.insert(store)
 
 void writer_plane_gone(const BitmapPixels *store) { state().planes.erase(store); }
 
-void log_written_span(const void *surface, int32_t y, int32_t x0, int32_t x1) {
+void log_written_rows(const void *surface, int32_t l, int32_t top, int32_t r, int32_t b) {
     std::vector<WrittenSpan> &spans = state().spans;
+    int32_t y = top;
     if (!spans.empty()) {
         WrittenSpan &last = spans.back();
-        if (last.surface == surface && last.y == y && last.x1 == x0) {
-            last.x1 = x1;
-            return;
+        if (last.surface == surface && last.y == y && last.x1 == l) {
+            last.x1 = r;
+            ++y;
         }
     }
-    spans.push_back(WrittenSpan{surface, y, x0, x1});
+    for (; y < b; ++y) spans.push_back(WrittenSpan{surface, y, l, r});
 }
 
 }  // namespace standin

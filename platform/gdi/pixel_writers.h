@@ -1,7 +1,7 @@
 // Which drawing call wrote each pixel: while explaining, every 32-bit bitmap
 // drawn on keeps a plane of writers beside its pixels, and every row span
-// drawn is logged. The rasterizer writes the plane where it writes a pixel
-// (target.h's note_written); off, nothing but a null pointer test remains.
+// drawn is logged. The rasterizer reports what it draws where it draws it
+// (target.h's note_written); off, nothing but a flag test remains.
 #pragma once
 
 #include <cstddef>
@@ -11,9 +11,10 @@
 namespace standin {
 
 // Explaining on: every 32-bit bitmap drawn on keeps a plane of writers beside
-// its pixels (one uint32 per pixel, 0 at first), and fills are written at once
-// rather than recorded. Off (the default): planes are dropped and drawing
-// costs what it cost before.
+// its pixels (one uint32 per pixel, 0 at first). Fills and the plane's
+// rectangles are still recorded, and written whenever the pixels or the plane
+// are read, so a reader sees each call's result right after the call. Off (the
+// default): planes are dropped and drawing costs what it cost before.
 void set_explaining(bool on);
 bool explaining();
 // The writer given to every pixel drawn from now on while explaining (0: none).
@@ -27,7 +28,8 @@ struct WrittenSpan {
 // Moves the spans drawn since the last call into *out (cleared first).
 void take_written_spans(std::vector<WrittenSpan> *out);
 // A live bitmap's pixels (settled) and writer plane; false when `surface` is
-// not a live bitmap with a plane.
+// not a live bitmap with a plane. The view holds until the next drawing call:
+// ask again after it.
 struct WriterView {
     const uint32_t *pixels;
     const uint32_t *writers;
@@ -45,7 +47,8 @@ uint32_t pixel_writer();
 // found by surface_writers, so a deleted bitmap is never read.
 void writer_plane_made(const BitmapPixels *store);
 void writer_plane_gone(const BitmapPixels *store);
-// Logs [x0, x1) of row y of `surface`; joins it to the last span when it continues it.
-void log_written_span(const void *surface, int32_t y, int32_t x0, int32_t x1);
+// Logs the rows [top, b) of [l, r) of `surface`, a span each; a row that
+// continues the last span joins it.
+void log_written_rows(const void *surface, int32_t l, int32_t top, int32_t r, int32_t b);
 
 }  // namespace standin

@@ -41,7 +41,7 @@ bool dc_target(Dc *dc, Target *t, bool keep_fills) {
     }
     if (t->store && explaining()) [[unlikely]] {
         t->store->make_writers();
-        t->writers = t->store->writers();
+        t->explain = true;
         t->writer = pixel_writer();
     }
     return true;
@@ -149,11 +149,12 @@ void fill_pixels(uint32_t *p, size_t n, uint32_t v) {
     }
 }
 
-void note_written(const Target &t, int64_t y, int64_t x0, int64_t x1) {
-    fill_pixels(t.writers + (y + t.oy) * t.stride + t.ox + x0, static_cast<size_t>(x1 - x0), t.writer);
+void note_written(const Target &t, int64_t x0, int64_t top, int64_t x1, int64_t b) {
     // Inside the clip, so inside the surface: the surface coordinates fit in 32 bits.
-    log_written_span(t.store, static_cast<int32_t>(y + t.oy), static_cast<int32_t>(x0 + t.ox),
-                     static_cast<int32_t>(x1 + t.ox));
+    const auto l = static_cast<int32_t>(x0 + t.ox), r = static_cast<int32_t>(x1 + t.ox);
+    const auto y0 = static_cast<int32_t>(top + t.oy), y1 = static_cast<int32_t>(b + t.oy);
+    t.store->write_writers(BitmapPixels::WriterRect{l, y0, r, y1, t.writer});
+    log_written_rows(t.store, l, y0, r, y1);
 }
 
 bool fill_rect(const Target &t, int64_t l, int64_t top, int64_t r, int64_t b, uint32_t px) {
@@ -169,8 +170,8 @@ bool fill_rect(const Target &t, int64_t l, int64_t top, int64_t r, int64_t b, ui
     } else {
         for (int64_t y = top; y < b; ++y) fill_pixels(t.row(y) + l, n, px);
     }
-    if (t.writers) [[unlikely]]
-        for (int64_t y = top; y < b; ++y) note_written(t, y, l, r);
+    if (t.explain) [[unlikely]]
+        note_written(t, l, top, r, b);
     return true;
 }
 
@@ -229,14 +230,10 @@ bool defer_fill(const Target &t, int64_t l, int64_t top, int64_t r, int64_t b, u
     r = std::min(r, t.cr);
     b = std::min(b, t.cb);
     if (l >= r || top >= b) return false;
-    if (t.writers) [[unlikely]] {
-        // Explaining: each primitive leaves its pixels settled. The callers
-        // report a fill through target_filled, which leaves marking to the
-        // record, so the written rows are marked here.
-        fill_rect(t, l, top, r, b, px);
-        t.store->mark(l + t.ox, top + t.oy, r + t.ox, b + t.oy);
-        return true;
-    }
+    // Explaining: the fill is drawn now as far as the plane and the span log
+    // go; its pixels wait in the record like any other's.
+    if (t.explain) [[unlikely]]
+        note_written(t, l, top, r, b);
     // The clip lies inside the surface, so the surface coordinates fit in 32 bits.
     t.store->record(DeferredFill{static_cast<int32_t>(l + t.ox), static_cast<int32_t>(top + t.oy),
                                  static_cast<int32_t>(r + t.ox), static_cast<int32_t>(b + t.oy), px});

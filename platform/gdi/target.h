@@ -29,9 +29,9 @@ struct Target {
     // touched the surface in between.
     uint64_t version = 0;
     uint64_t prev_version = 0;
-    // Explaining (pixel_writers.h), 32-bit bitmaps only: the writer plane laid
-    // out as `pixels`, and the writer every pixel drawn gets. Null when off.
-    uint32_t *writers = nullptr;
+    // Explaining (pixel_writers.h), 32-bit bitmaps only: `store` keeps a
+    // writer plane, and every pixel drawn gets `writer` in it.
+    bool explain = false;
     uint32_t writer = 0;
 
     bool empty() const { return cl >= cr || ct >= cb; }
@@ -107,14 +107,14 @@ inline int32_t saturate32(int64_t v) {
     return v < INT32_MIN ? INT32_MIN : v > INT32_MAX ? INT32_MAX : static_cast<int32_t>(v);
 }
 
-// Explaining: [x0, x1) of row y (device coordinates, inside the clip) was
-// just written. Gives it the target's writer and logs the span.
-void note_written(const Target &t, int64_t y, int64_t x0, int64_t x1);
+// Explaining: [x0, x1) x [top, b) (device coordinates, inside the clip) was
+// just drawn. Gives it the target's writer and logs its rows.
+void note_written(const Target &t, int64_t x0, int64_t top, int64_t x1, int64_t b);
 
 // Fills [l, r) x [t, b) clipped; returns false when nothing was visible.
 bool fill_rect(const Target &t, int64_t l, int64_t top, int64_t r, int64_t b, uint32_t px);
 // The same fill, recorded instead of written where the target can record
-// (a 32-bit bitmap, not explaining); elsewhere written at once.
+// (a 32-bit bitmap); elsewhere written at once.
 bool defer_fill(const Target &t, int64_t l, int64_t top, int64_t r, int64_t b, uint32_t px);
 // Fills the row span [x0, x1) of row y, clipped.
 inline void fill_span(const Target &t, int64_t y, int64_t x0, int64_t x1, uint32_t px) {
@@ -123,8 +123,8 @@ inline void fill_span(const Target &t, int64_t y, int64_t x0, int64_t x1, uint32
     if (x1 > t.cr) x1 = t.cr;
     if (x0 >= x1) return;
     fill_pixels(t.row(y) + x0, static_cast<size_t>(x1 - x0), px);
-    if (t.writers) [[unlikely]]
-        note_written(t, y, x0, x1);
+    if (t.explain) [[unlikely]]
+        note_written(t, x0, y, x1, y + 1);
 }
 inline bool inside(const Target &t, int64_t x, int64_t y) {
     return x >= t.cl && x < t.cr && y >= t.ct && y < t.cb;
@@ -132,8 +132,8 @@ inline bool inside(const Target &t, int64_t x, int64_t y) {
 inline void put_pixel(const Target &t, int64_t x, int64_t y, uint32_t px) {
     if (!inside(t, x, y)) return;
     t.row(y)[x] = px;
-    if (t.writers) [[unlikely]]
-        note_written(t, y, x, x + 1);
+    if (t.explain) [[unlikely]]
+        note_written(t, x, y, x + 1, y + 1);
 }
 
 }  // namespace standin

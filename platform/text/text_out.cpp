@@ -104,13 +104,22 @@ void blend_row(uint32_t *dst, const uint8_t *cov, size_t n, uint32_t px) {
 }
 
 // Explaining: the pixels of row y from x0 that some coverage reached, and
-// only those, were written.
+// only those, were written. Coverage is read eight bytes at a time where a
+// whole word is empty or has no empty byte.
 void note_covered(const Target &t, int64_t y, int64_t x0, const uint8_t *cov, size_t n) {
+    const auto word = [cov](size_t i) {
+        uint64_t w;
+        std::memcpy(&w, cov + i, sizeof w);
+        return w;
+    };
+    const auto has_zero_byte = [](uint64_t w) { return ((w - 0x0101010101010101u) & ~w & 0x8080808080808080u) != 0; };
     for (size_t i = 0; i < n;) {
+        while (i + 8 <= n && word(i) == 0) i += 8;
         while (i < n && cov[i] == 0) ++i;
         const size_t from = i;
+        while (i + 8 <= n && !has_zero_byte(word(i))) i += 8;
         while (i < n && cov[i] != 0) ++i;
-        if (from < i) note_written(t, y, x0 + static_cast<int64_t>(from), x0 + static_cast<int64_t>(i));
+        if (from < i) note_written(t, x0 + static_cast<int64_t>(from), y, x0 + static_cast<int64_t>(i), y + 1);
     }
 }
 
@@ -131,7 +140,7 @@ bool blit_glyph(const Target &t, const uint8_t *cov, const GlyphBox &box, int64_
                 if (src[i]) dst[i] = px;
         } else {
             blend_row(dst, src, n, px);
-            if (t.writers) [[unlikely]]
+            if (t.explain) [[unlikely]]
                 note_covered(t, y, x0, src, n);
         }
     }

@@ -1,5 +1,5 @@
 // The writer plane: while explaining, each primitive gives exactly the pixels
-// it writes the current writer and logs them as row spans; off, no bitmap
+// it draws the current writer and logs them as row spans; off, no bitmap
 // keeps a plane. What a primitive writes is taken from the pixels themselves:
 // what it changes when drawn alone on a fresh bitmap.
 #include <gtest/gtest.h>
@@ -123,7 +123,7 @@ void expect_writers(int w, int h, const Draw &prep, const Draw &first, const Dra
 
 void nothing(Canvas &) {}
 
-TEST_F(PixelWriters, RecordedFillsAreWrittenAtOnceAndMarked) {
+TEST_F(PixelWriters, FillsMarkTheirRectangles) {
     expect_writers(
         16, 12, nothing,
         [](Canvas &c) {
@@ -195,7 +195,28 @@ TEST_F(PixelWriters, SetPixelMarksOnePixel) {
             SetPixel(c.dc(), 3, 2, RGB(255, 0, 0));
             SetPixel(c.dc(), 6, 4, RGB(255, 0, 0));
         },
-        [](Canvas &c) { SetPixel(c.dc(), 3, 2, RGB(0, 0, 255)); });
+        [](Canvas &c) {
+            HBRUSH b = CreateSolidBrush(RGB(0, 160, 0));
+            const RECT all{0, 0, c.width(), c.height()};
+            FillRect(c.dc(), &all, b);
+            DeleteObject(b);
+            SetPixel(c.dc(), 3, 2, RGB(0, 0, 255));
+        });
+}
+
+// More separate writes than the plane's record holds before it writes itself.
+TEST_F(PixelWriters, ManySmallWritesKeepTheirWriters) {
+    expect_writers(
+        184, 184, nothing,
+        [](Canvas &c) {
+            for (int y = 0; y < c.height(); ++y)
+                for (int x = y & 1; x < c.width(); x += 2) SetPixel(c.dc(), x, y, RGB(255, 0, 0));
+        },
+        [](Canvas &c) {
+            c.pen(PS_SOLID, 1);
+            c.brush();
+            Ellipse(c.dc(), 20, 30, 150, 120);
+        });
 }
 
 // Every pixel its own colour, so that a move changes every pixel it writes.
