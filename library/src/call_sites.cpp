@@ -3,6 +3,7 @@
 // call's announcement (log_drawing_call), then is the plain operation.
 #include <cstdarg>
 
+#include "draw_text.h"
 #include "lib_state.h"
 #include "telka.h"
 #include "text_util.h"
@@ -88,28 +89,23 @@ int TELKA_traced_text_pt(const char *file, int line, int32_t color, Point anchor
     return TELKA_text_pt(color, anchor, ptsize, text);
 }
 
-// Formatted here, as TELKA_textf formats, so the count and the cut are the same.
 int TELKA_traced_textf(const char *file, int line, int32_t color, int32_t x, int32_t y, int32_t ptsize,
                        const char *format, ...) {
-    char buffer[kFormatBufferSize];
+    note_site(file, line);
     va_list args;
     va_start(args, format);
-    const int count = format_text(buffer, text_or_empty(format, "formatted text"), args);
+    const int count = draw_formatted_text(color, Point{x, y}, ptsize, format, args);
     va_end(args);
-    note_site(file, line);
-    TELKA_text(color, x, y, ptsize, buffer);
     return count;
 }
 
 int TELKA_traced_textf_pt(const char *file, int line, int32_t color, Point anchor, int32_t ptsize,
                           const char *format, ...) {
-    char buffer[kFormatBufferSize];
+    note_site(file, line);
     va_list args;
     va_start(args, format);
-    const int count = format_text(buffer, text_or_empty(format, "formatted text"), args);
+    const int count = draw_formatted_text(color, anchor, ptsize, format, args);
     va_end(args);
-    note_site(file, line);
-    TELKA_text_pt(color, anchor, ptsize, buffer);
     return count;
 }
 

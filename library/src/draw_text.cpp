@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "draw_args.h"
+#include "draw_text.h"
 #include "lib_state.h"
 #include "palette.h"
 #include "render.h"
@@ -45,23 +46,26 @@ int TELKA_text(int32_t color, int32_t x, int32_t y, int32_t ptsize, const char *
     return TELKA_text_pt(color, Point{x, y}, ptsize, text);
 }
 
-int TELKA_textf_pt(int32_t color, Point anchor, int32_t ptsize, const char *format, ...) {
+int draw_formatted_text(int32_t color, Point anchor, int32_t ptsize, const char *format, va_list args) {
     char buffer[kFormatBufferSize];
-    va_list args;
-    va_start(args, format);
     const int count = format_text(buffer, text_or_empty(format, "formatted text"), args);
-    va_end(args);
     TELKA_text_pt(color, anchor, ptsize, buffer);
     return count;
 }
 
-int TELKA_textf(int32_t color, int32_t x, int32_t y, int32_t ptsize, const char *format, ...) {
-    char buffer[kFormatBufferSize];
+int TELKA_textf_pt(int32_t color, Point anchor, int32_t ptsize, const char *format, ...) {
     va_list args;
     va_start(args, format);
-    const int count = format_text(buffer, text_or_empty(format, "formatted text"), args);
+    const int count = draw_formatted_text(color, anchor, ptsize, format, args);
     va_end(args);
-    TELKA_text(color, x, y, ptsize, buffer);
+    return count;
+}
+
+int TELKA_textf(int32_t color, int32_t x, int32_t y, int32_t ptsize, const char *format, ...) {
+    va_list args;
+    va_start(args, format);
+    const int count = draw_formatted_text(color, Point{x, y}, ptsize, format, args);
+    va_end(args);
     return count;
 }
 
