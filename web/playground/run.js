@@ -6,6 +6,7 @@ import {compileSource, showDiagnostics} from './compile.js';
 import {describeCrash} from './crash.js';
 import {clearOutput, writeOutput} from './output.js';
 import {sourceName} from './source.js';
+import {addPageKey, pageKeyOf} from './page-keys.js';
 import {followFrames, resetTimeline} from './timeline.js';
 
 const RUNTIME = '../runtime/telka-runtime.js';
@@ -132,6 +133,7 @@ async function launch(app, wasm, fileName) {
         ended(app, token, end || {}, fileName);
       },
       keepFrames: true,
+      pageKey: (e) => pageKeyOf(app, e) !== null,
     });
     followFrames(app, state.run.program);
   } catch (e) {
@@ -148,6 +150,17 @@ async function launch(app, wasm, fileName) {
 
 export function bindRun(app) {
   const {state, ui} = app;
+  addPageKey(app, {
+    keys: 'Ctrl+Shift+Enter',
+    does: 'stops the program',
+    test: (e) => e.key === 'Enter' && e.ctrlKey && e.shiftKey && !e.altKey,
+    run: () => {
+      if (state.page.state !== 'running') return;
+      ++state.run.token;
+      stopProgram(app);
+      ui.run.focus();
+    },
+  });
   ui.run.addEventListener('click', () => run(app));
   ui.stop.addEventListener('click', () => {
     ++state.run.token;

@@ -61,6 +61,9 @@ export function createState() {
       asked: 0, // counts questions, so an answer that comes late is dropped
       ms: null, // the last answer's {frame, replay (ms, null when cached), total}
     },
+    // keys.js: the page's own keys, which a program never gets, even while
+    // its window has the keyboard: [{keys: 'Ctrl+Shift+Enter', does, test(e), run(app)}].
+    pageKeys: [],
     // Console output waiting for the next frame.
     output: {pending: [], scheduled: false},
   };

@@ -52,6 +52,8 @@ const browserKey = (e) => e.keyCode === 116 || e.keyCode === 122 || e.keyCode ==
 // playScript: the program plays TELKA.SCR (files['TELKA.SCR']) from its
 // first wait, as Run > Playback Script (Ctrl+P) would. keepFrames: every
 // frame of the graphics window is kept in program.frames (frame-store.js).
+// pageKey(e): true for a key event the page keeps for itself (its Stop key),
+// which the program never gets, wherever the focus is.
 export async function startProgram({
   wasm,
   name = 'program',
@@ -62,6 +64,7 @@ export async function startProgram({
   env = [],
   playScript = false,
   keepFrames = false,
+  pageKey = () => false,
 }) {
   const problem = runtimeProblem();
   if (problem) throw new Error(problem);
@@ -103,7 +106,7 @@ export async function startProgram({
     return !t || t === document.body || t === document.documentElement || !!(t.closest && t.closest('.telka-window'));
   };
   const onKey = (e, down) => {
-    if (!forProgram(e) || browserKey(e)) return;
+    if (!forProgram(e) || browserKey(e) || pageKey(e)) return;
     // Ctrl+letter would reload, print or find: the program's commands win.
     e.preventDefault();
     if (down) keysDown.set(e.keyCode, e.location);
