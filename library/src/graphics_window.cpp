@@ -173,6 +173,13 @@ LRESULT CALLBACK graphics_window_proc(HWND window, UINT message, WPARAM wParam, 
             lib.eventKind = TELKA_KBD;
             lib.eventKey = static_cast<char>(wParam & 0xFF);
             return 0;
+        case WM_UNICHAR:
+            // A character of the student's layout that a char cannot hold
+            // (Windows-1252 has none): said, rather than typed as another.
+            if (wParam == UNICODE_NOCHAR) return TRUE;
+            TELKA_printf("The key typed U+%04X, which a program here cannot get (no Windows-1252 character); no event.\n",
+                         static_cast<unsigned>(wParam));
+            return FALSE;
         case WM_KEYDOWN:
             key_down(wParam);
             return 0;

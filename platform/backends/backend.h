@@ -55,10 +55,11 @@ struct InputEvent {
         FocusIn,
         FocusOut,
         Resize,       // width, height: new host surface size
+        Text,         // typed: a character that came without a key (an input method, an on-screen keyboard)
     };
     Kind kind = Kind::Expose;
     HostId host = 0;
-    int vk = 0;             // Win32 virtual-key code (US layout)
+    int vk = 0;             // Win32 virtual-key code (letters follow the host's layout)
     int scan = 0;           // OEM scan code (lParam bits 16-23)
     bool extended = false;  // lParam bit 24
     bool repeat = false;    // auto-repeat of a key already down
@@ -68,6 +69,14 @@ struct InputEvent {
     int width = 0;
     int height = 0;
     unsigned mods = 0;      // kKeyShift, kKeyControl, kKeyAlt held; kKeyCapsLock, kKeyNumLock on
+    // The character the host's own layout typed with a KeyDown (dead keys and
+    // compose already applied), a Unicode code point; kTypedNothing when the
+    // layout says the key types nothing (a dead key), kTypedByTable when the
+    // host cannot tell (headless input, Enter and the other control keys),
+    // so the US table decides.
+    int32_t typed = kTypedByTable;
+    static constexpr int32_t kTypedByTable = -1;
+    static constexpr int32_t kTypedNothing = 0;
 };
 
 struct BackendDriver {

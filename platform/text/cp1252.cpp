@@ -18,4 +18,12 @@ char32_t cp1252_to_unicode(uint8_t b) {
     return b;
 }
 
+int cp1252_from_unicode(char32_t c) {
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<int>(c);
+    if (c == 0) return -1;
+    for (int i = 0; i < 32; ++i)
+        if (kHigh[i] == c) return 0x80 + i;
+    return -1;
+}
+
 }  // namespace standin

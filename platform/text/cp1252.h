@@ -10,4 +10,8 @@ namespace standin {
 // undefined (0x81, 0x8D, 0x8F, 0x90, 0x9D). Control bytes map to themselves.
 char32_t cp1252_to_unicode(uint8_t b);
 
+// The byte that stands for code point `c`, or -1 when 1252 has none (and
+// for 0x80-0x9F, which 1252 gives to other characters).
+int cp1252_from_unicode(char32_t c);
+
 }  // namespace standin

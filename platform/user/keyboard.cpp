@@ -1,9 +1,12 @@
-// Key messages and TranslateMessage as Windows gives them with a US layout:
-// lParam bits from the key event, system keys (Alt held, F10), and the
-// characters of the US keyboard table, with Shift, CapsLock and Ctrl.
+// Key messages and TranslateMessage as Windows gives them: lParam bits from
+// the key event, system keys (Alt held, F10), and the character the host's
+// own layout typed, in Windows-1252 as an ANSI window gets it. Where the host
+// cannot tell (headless input, Enter and the other control keys) the US
+// keyboard table decides, with Shift, CapsLock and Ctrl.
 #include "user/keyboard.h"
 
 #include "kernel/us_keyboard.h"
+#include "text/cp1252.h"
 #include "user/user_state.h"
 #include "user/window.h"
 
@@ -61,6 +64,7 @@ void keyboard_event(const InputEvent &event, UINT *message, WPARAM *wParam, LPAR
 
     const bool was_down = s.down[static_cast<size_t>(vk)];
     s.down[static_cast<size_t>(vk)] = down;
+    if (down) s.typed[static_cast<size_t>(vk)] = event.typed;
 
     // Alt (without Ctrl) makes system keys; F10 is one on its own.
     const bool alt_held = (event.mods & kKeyAlt) != 0 || vk == VK_MENU;
@@ -84,13 +88,31 @@ bool keyboard_control() { return kb().control; }
 
 int keyboard_char(int vk, bool system) {
     const KeyboardState &s = kb();
-    if (s.control && (s.alt || system)) return -1;  // Ctrl+Alt gives nothing on a US layout
+    const int32_t typed = s.typed[static_cast<size_t>(vk & 0xFF)];
+    // Ctrl+Alt is AltGr on layouts that have it: the layout's character.
+    if (s.control && (s.alt || system)) return typed > 0 ? static_cast<int>(typed) : -1;
+    // Ctrl with a letter gives its control code whatever the layout types.
     if (s.control) return control_char(vk);
+    if (typed == InputEvent::kTypedNothing) return -1;
+    if (typed > 0) return static_cast<int>(typed);
     const UsKey key = us_key(vk);
     if (key.ch == 0) return -1;
     // CapsLock inverts Shift for letters only.
     const bool letter = vk >= 'A' && vk <= 'Z';
     return static_cast<unsigned char>((s.shift != (letter && s.caps)) ? key.shifted : key.ch);
+}
+
+void keyboard_char_message(int ch, bool system, UINT *message, WPARAM *wParam) {
+    const int byte = cp1252_from_unicode(static_cast<char32_t>(ch));
+    if (byte >= 0) {
+        *message = system ? WM_SYSCHAR : WM_CHAR;
+        *wParam = static_cast<WPARAM>(byte);
+    } else {
+        // An ANSI window has no byte for it; the code point goes as
+        // WM_UNICHAR, which a window that cannot use it ignores.
+        *message = WM_UNICHAR;
+        *wParam = static_cast<WPARAM>(ch);
+    }
 }
 
 }  // namespace standin
@@ -107,8 +129,12 @@ BOOL WINAPI TranslateMessage(const MSG *lpMsg) {
             const bool system = lpMsg->message == WM_SYSKEYDOWN;
             const int ch = keyboard_char(static_cast<int>(lpMsg->wParam & 0xFF), system);
             // Posted, so it arrives right after the key-down and before the key-up.
-            if (ch >= 0)
-                PostMessageA(lpMsg->hwnd, system ? WM_SYSCHAR : WM_CHAR, static_cast<WPARAM>(ch), lpMsg->lParam);
+            if (ch >= 0) {
+                UINT message = 0;
+                WPARAM wParam = 0;
+                keyboard_char_message(ch, system, &message, &wParam);
+                PostMessageA(lpMsg->hwnd, message, wParam, lpMsg->lParam);
+            }
             return TRUE;
         }
         case WM_KEYUP:

@@ -15,8 +15,12 @@ void keyboard_event(const InputEvent &event, UINT *message, WPARAM *wParam, LPAR
 void keyboard_note_mods(unsigned mods);
 bool keyboard_shift();
 bool keyboard_control();
-// The character that a key gives on a US layout with the current state, or -1.
+// The character (a code point) that a key's last press typed with the
+// current state, or -1: the host layout's, else the US table's.
 // `system`: the key came as WM_SYSKEYDOWN (Alt held), which ignores Alt itself.
 int keyboard_char(int vk, bool system);
+// The message that delivers code point `ch`: WM_CHAR (WM_SYSCHAR) with its
+// Windows-1252 byte, or WM_UNICHAR with the code point when 1252 has none.
+void keyboard_char_message(int ch, bool system, UINT *message, WPARAM *wParam);
 
 }  // namespace standin

@@ -49,6 +49,13 @@ struct KeyboardState {
     bool alt = false;
     bool caps = false;  // CapsLock on
     bool num = false;   // NumLock on
+    // What the host's layout typed with each key's last press
+    // (InputEvent::typed), for TranslateMessage.
+    std::array<int32_t, 256> typed = [] {
+        std::array<int32_t, 256> none;
+        none.fill(InputEvent::kTypedByTable);
+        return none;
+    }();
 };
 
 // message_queue.cpp

@@ -25,6 +25,20 @@ POINT screen_point(const Window *top, const InputEvent &event) {
     return POINT{saturate32(int64_t{top->x} + event.x), saturate32(int64_t{top->y} + event.y)};
 }
 
+// The window that keyboard input goes to: the focus, or when nothing has it
+// the top-level window with the host focus; null when it cannot take input.
+Window *keyboard_target(const InputEvent &event) {
+    HWND target = focus_window();
+    if (!target) {
+        Window *top = event.host ? window_for_host(event.host) : window_get(active_window());
+        if (!top) return nullptr;
+        target = top->handle;
+    }
+    Window *w = window_get(target);
+    if (!w || !top_level_of(w) || !effectively_enabled(w)) return nullptr;
+    return w;
+}
+
 bool route_key(const InputEvent &event, MSG *msg) {
     UINT message = 0;
     WPARAM wParam = 0;
@@ -32,18 +46,22 @@ bool route_key(const InputEvent &event, MSG *msg) {
     // The state follows every key, even one that reaches no window.
     keyboard_event(event, &message, &wParam, &lParam);
 
-    HWND target = focus_window();
-    if (!target) {
-        // Nothing has the focus: the top-level window with the host focus takes it.
-        Window *top = event.host ? window_for_host(event.host) : window_get(active_window());
-        if (!top) return false;
-        target = top->handle;
-    }
-    Window *w = window_get(target);
-    Window *top = top_level_of(w);
-    if (!w || !top || !effectively_enabled(w)) return false;
-    if (menu_input(top->handle, event)) return false;
-    *msg = MSG{target, message, wParam, lParam, message_time(), message_cursor()};
+    Window *w = keyboard_target(event);
+    if (!w) return false;
+    if (menu_input(top_level_of(w)->handle, event)) return false;
+    *msg = MSG{w->handle, message, wParam, lParam, message_time(), message_cursor()};
+    return true;
+}
+
+// Text without a key (an input method's result) comes as the character
+// message that TranslateMessage would have posted for it.
+bool route_text(const InputEvent &event, MSG *msg) {
+    Window *w = keyboard_target(event);
+    if (!w || event.typed <= 0) return false;
+    UINT message = 0;
+    WPARAM wParam = 0;
+    keyboard_char_message(event.typed, false, &message, &wParam);
+    *msg = MSG{w->handle, message, wParam, 1, message_time(), message_cursor()};
     return true;
 }
 
@@ -124,6 +142,8 @@ bool route_input(const InputEvent &event, MSG *msg) {
         case Kind::KeyDown:
         case Kind::KeyUp:
             return route_key(event, msg);
+        case Kind::Text:
+            return route_text(event, msg);
         case Kind::ButtonDown:
         case Kind::ButtonUp:
             return route_button(event, msg);

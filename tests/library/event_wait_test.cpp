@@ -224,6 +224,29 @@ TEST_F(EventWait, CommandLettersAnswerToTheirSmallLetterCodes) {
     EXPECT_EQ(wait_event().kind, TELKA_QUIT);
 }
 
+// The student's layout decides the character, in Windows-1252; one it
+// lacks is said in the text window and gives no event.
+TEST_F(EventWait, TheLayoutsCharacterIsTheKeyAndOneWithoutAByteIsSaid) {
+    auto typed = [](int vk, int32_t ch) {
+        return [vk, ch] {
+            standin::InputEvent e;
+            e.kind = standin::InputEvent::Kind::KeyDown;
+            e.vk = vk;
+            e.typed = ch;
+            standin::headless_inject(e);
+            standin::headless_key_up(vk);
+        };
+    };
+    WaitResult r = wait_event({at(10, typed('2', 0xE9))});
+    EXPECT_EQ(r.kind, TELKA_KBD);
+    EXPECT_EQ(static_cast<unsigned char>(r.key), 233);
+    clear_ring();
+    r = wait_event({at(10, typed('R', 0x159))}, 500);
+    EXPECT_TRUE(r.blocked);
+    ASSERT_EQ(ring_shown().size(), 1u);
+    EXPECT_NE(ring_shown()[0].find("U+0159"), std::string::npos) << ring_shown()[0];
+}
+
 TEST_F(EventWait, KeysTypedInTheTextWindowReachTheApplication) {
     SetFocus(lib.textWnd);
     ASSERT_EQ(GetFocus(), lib.textWnd);

@@ -84,6 +84,38 @@ TEST_F(Keyboard, KeysWithoutCharactersGiveNoCharMessage) {
     EXPECT_EQ(names(window), (Names{"WM_KEYDOWN", "WM_KEYUP"}));
 }
 
+// What a host's own layout typed wins over the US table, in Windows-1252:
+// a French keyboard's keys, a dead key, AltGr, a character
+// 1252 lacks, and text that came without a key.
+TEST_F(Keyboard, TheHostLayoutsCharacterArrivesInWindows1252) {
+    using standin::InputEvent;
+    auto typed = [&](int vk, int32_t ch, unsigned mods = 0, InputEvent::Kind kind = InputEvent::Kind::KeyDown) {
+        InputEvent e;
+        e.kind = kind;
+        e.vk = vk;
+        e.typed = ch;
+        e.mods = mods;
+        standin::headless_inject(e);
+        if (kind == InputEvent::Kind::KeyDown) standin::headless_key_up(vk, mods);
+        log().clear();
+        drain();
+        std::vector<std::pair<UINT, int>> out;
+        for (const Record &r : log())
+            if (r.msg == WM_CHAR || r.msg == WM_SYSCHAR || r.msg == WM_UNICHAR)
+                out.emplace_back(r.msg, static_cast<int>(r.wParam));
+        return out;
+    };
+    using Got = std::vector<std::pair<UINT, int>>;
+    EXPECT_EQ(typed('1', '&'), (Got{{WM_CHAR, '&'}}));
+    EXPECT_EQ(typed('1', '1', standin::kKeyShift), (Got{{WM_CHAR, '1'}}));
+    EXPECT_EQ(typed('2', 0xE9), (Got{{WM_CHAR, 233}}));             // é
+    EXPECT_EQ(typed('E', 0x20AC, standin::kKeyControl | standin::kKeyAlt), (Got{{WM_CHAR, 0x80}}));  // AltGr: €
+    EXPECT_EQ(typed(VK_OEM_6, InputEvent::kTypedNothing), Got{});  // a dead key
+    EXPECT_EQ(typed('R', 0x159), (Got{{WM_UNICHAR, 0x159}}));       // ř: no byte in 1252
+    EXPECT_EQ(typed(0, 0xEB, 0, InputEvent::Kind::Text), (Got{{WM_CHAR, 0xEB}}));  // ë from an input method
+    EXPECT_EQ(typed(VK_RETURN, InputEvent::kTypedByTable), (Got{{WM_CHAR, 0x0D}}));
+}
+
 TEST_F(Keyboard, CharComesBetweenKeyDownAndKeyUp) {
     standin::headless_key_press('A');
     drain();
