@@ -255,6 +255,16 @@ test('a crash names the function and the line', async () => {
     await statusText(page)
   );
   assert.match(await statusText(page), /^The program crashed: integer divide by zero in share \(main\.c line 7\)\.$/);
+
+  // A write through NULL (past its start, as trail[i] is) crashes as it would natively.
+  await setSource(
+    page,
+    '#include <stddef.h>\n#include <telka.h>\n\nint *volatile trail = NULL;\n\nint main(void)\n{\n' +
+      '    TELKA_open();\n    trail[30] = 1;\n    TELKA_printf("survived");\n    TELKA_close();\n    return 0;\n}\n'
+  );
+  await run(page);
+  const nullCrash = /through a null pointer.* in main \(main\.c line 9\)\.$/;
+  assert.ok(await s.eventually(async () => nullCrash.test(await statusText(page)), 10000), await statusText(page));
 });
 
 test('a program that allocates without end is ended with a message', async () => {

@@ -24,6 +24,10 @@ export function sourceName(lang) {
 
 // The flags of the compile step. C is C17, C++ C++20 without exceptions:
 // the sysroot has no exception runtime, so a throw could never be caught.
+// WebAssembly has no unmapped page, so a read or write through NULL would go
+// on silently where a native program crashes: the null checks (pointer
+// arithmetic on NULL included, as in p[i]) trap there instead, with the line.
+// They cost nothing measurable on the examples and the game.
 export function compileArgs(lang) {
   const cxx = lang === 'c++';
   return [
@@ -31,6 +35,8 @@ export function compileArgs(lang) {
     cxx ? '-std=c++20' : '-std=c17',
     ...(cxx ? ['-fno-exceptions'] : []),
     '-O1',
+    '-fsanitize=null,pointer-overflow',
+    '-fsanitize-trap=null,pointer-overflow',
     '-g',
     '-Wall',
     '-fno-color-diagnostics',
@@ -280,12 +286,19 @@ export function makeCompiler({runClang, runLLVM, Exit, linkFlags, now = () => pe
     } catch {
       entries = [];
     }
+    // A checked trap's debug information names its reason as an inlined
+    // frame of its own ("__clang_trap_msg$Undefined Behavior
+    // Sanitizer$..."), above the student's line.
+    const TRAP_FRAME = /^__clang_trap_msg\$/;
     for (const entry of Array.isArray(entries) ? entries : []) {
-      const first = entry && Array.isArray(entry.Symbol) ? entry.Symbol[0] : null;
+      const symbols = entry && Array.isArray(entry.Symbol) ? entry.Symbol : [];
+      const reasons = symbols.filter((sym) => sym && TRAP_FRAME.test(sym.FunctionName || ''));
+      const first = symbols.find((sym) => sym && !TRAP_FRAME.test(sym.FunctionName || '')) || null;
       places.push({
         function: first && first.FunctionName && first.FunctionName !== '??' ? first.FunctionName : null,
         file: first && first.FileName ? first.FileName.replace(/^\//, '') : null,
         line: first && first.Line > 0 ? first.Line : null,
+        checked: reasons.length > 0 ? reasons[0].FunctionName.split('$').slice(1).join(': ') : null,
       });
     }
     // Back in the order asked, a blank where an offset was not a number.

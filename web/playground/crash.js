@@ -6,13 +6,19 @@ const TRAPS = [
   [/divide by zero|division by zero/i, 'integer divide by zero'],
   [/remainder by zero/i, 'integer remainder by zero'],
   [/out of bounds memory|memory access out of bounds/i, 'memory access out of bounds (a bad pointer or array index)'],
-  [/unreachable/i, 'the program aborted (abort(), or a function ended without its return)'],
+  [/unreachable/i, 'the program aborted (abort() was called)'],
   [/call stack|stack overflow|too much recursion/i, 'stack overflow (a recursion that does not end?)'],
   [/integer overflow|float unrepresentable|invalid conversion/i, 'a number too large for its type in a conversion'],
   [/function signature mismatch|null function|indirect call/i, 'a call through a bad function pointer'],
 ];
 
-function trapWords(message) {
+// The page compiles with null-pointer checks, whose trap names its reason
+// (places[0].checked); the other trap of that kind in the student's own code
+// is a function ending without its return.
+function trapWords(message, innermost) {
+  if (innermost?.checked) return 'a read or write through a null pointer (or a pointer moved off its memory)';
+  if (/unreachable/i.test(message || '') && innermost?.own)
+    return 'the program reached code it never should (a function that ended without its return?)';
   for (const [pattern, words] of TRAPS) if (pattern.test(message)) return words;
   return message || 'an unknown error';
 }
@@ -44,7 +50,7 @@ export async function describeCrash(compiler, trap, wasm, fileName) {
     const named = frames.find((f, i) => places[i]?.function || f.name);
     if (named) where = {function: display(places[frames.indexOf(named)]?.function || named.name), line: null};
   }
-  const what = trapWords(trap.message);
+  const what = trapWords(trap.message, places[0] && {...places[0], own: places[0].file === fileName});
   let text = `The program crashed: ${what}`;
   if (where && where.function) text += ` in ${where.function}`;
   if (where && where.line) text += ` (${fileName} line ${where.line})`;
