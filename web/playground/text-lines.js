@@ -9,12 +9,13 @@ export const INTERVAL_MS = 2000; // between two announcements at least
 const GATHER_MS = 300; // a first line waits this long for the lines that follow it
 const QUOTED = 3; // a batch this small is said in full
 
-// A batch of new lines in words: all of them when few, else their count and the last.
-export function batchText(lines, dropped = 0) {
-  const n = lines.length + dropped;
-  if (n === 1) return lines[0];
-  if (n <= QUOTED) return `${n} new lines: ${lines.join('; ')}`;
-  return `${n} new lines; last: ${lines[lines.length - 1]}`;
+// A batch of new lines in words: all of them when few, else their count, the
+// first (often the one that differs, such as a warning) and the last.
+// batch: {count, first, recent: the last few lines}.
+export function batchText({count, first, recent}) {
+  if (count === 1) return first;
+  if (count === recent.length && count <= QUOTED) return `${count} new lines: ${recent.join('; ')}`;
+  return `${count} new lines; first: ${first}; last: ${recent[recent.length - 1]}`;
 }
 
 export class Announcer {
@@ -30,16 +31,15 @@ export class Announcer {
     Object.assign(this, {say, interval, now, later, cancel});
     this.said = -Infinity; // when the last announcement was made
     this.timer = null;
-    this.pending = new Map(); // source label ('' for the text window) -> {lines, dropped}
+    this.pending = new Map(); // source label ('' for the text window) -> batch (batchText)
   }
 
   add(source, lines, dropped = 0) {
-    if (lines.length === 0 && dropped === 0) return;
-    const batch = this.pending.get(source) || {lines: [], dropped: 0};
-    batch.lines.push(...lines);
-    batch.dropped += dropped;
-    // Only the last few are ever said; the rest are counted.
-    if (batch.lines.length > 2 * QUOTED) batch.dropped += batch.lines.splice(0, batch.lines.length - QUOTED).length;
+    if (lines.length === 0) return;
+    const batch = this.pending.get(source) || {count: 0, first: lines[0], recent: []};
+    batch.count += lines.length + dropped;
+    // Only the first and the last few are ever said; the rest are counted.
+    batch.recent = batch.recent.concat(lines.slice(-QUOTED)).slice(-QUOTED);
     this.pending.set(source, batch);
     if (this.timer !== null) return;
     const wait = Math.max(GATHER_MS, this.said + this.interval - this.now());
@@ -50,8 +50,8 @@ export class Announcer {
     this.timer = null;
     if (this.pending.size === 0) return;
     const parts = [];
-    for (const [source, {lines, dropped}] of this.pending) {
-      const text = batchText(lines, dropped);
+    for (const [source, batch] of this.pending) {
+      const text = batchText(batch);
       parts.push(source ? `${source}: ${text}` : text);
     }
     this.pending.clear();
