@@ -101,7 +101,14 @@ test('printed lines are text, announced in a few batches; the picture is told in
   assert.match(said[0].text, /Illegal color 30; using RED\./);
   for (const a of said.slice(1)) assert.match(a.text, /^\d+ new lines; first: tick \d+; last: tick \d+$/);
 
-  // The page key while the program's window has the keyboard.
+  // The page key while the program's window has the keyboard, as the window tells a reader.
+  assert.match(
+    await page.$eval(
+      `.telka-window[data-title="${G}"] canvas`,
+      (c) => document.getElementById(c.getAttribute('aria-describedby')).textContent
+    ),
+    /Ctrl\+Shift\+D/
+  );
   await page.focus(`.telka-window[data-title="${G}"] canvas`);
   await page.keyboard.down('Control');
   await page.keyboard.down('Shift');

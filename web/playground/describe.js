@@ -69,15 +69,15 @@ function spaced({text, words}) {
   return text.slice(0, own).replace(/\((-?\d+),(-?\d+)\)/g, '($1, $2)') + text.slice(own);
 }
 
-function counted(values) {
-  const seen = [];
-  for (const v of values) if (!seen.includes(v)) seen.push(v);
-  return seen;
-}
+// The distinct values, in the order first met.
+const counted = (values) => [...new Set(values)];
+// Spread arguments have a limit; a run may hold thousands of calls.
+const least = (values) => values.reduce((a, b) => Math.min(a, b));
+const most = (values) => values.reduce((a, b) => Math.max(a, b));
 
-function listed(items, more = (n) => `and ${n} more`) {
+function listed(items) {
   if (items.length <= LISTED) return items.join(', ');
-  return `${items.slice(0, LISTED).join(', ')} ${more(items.length - LISTED)}`;
+  return `${items.slice(0, LISTED).join(', ')} and ${items.length - LISTED} more`;
 }
 
 // An even step between consecutive values, or null.
@@ -115,15 +115,15 @@ export function layout(points) {
     const apart = gx === gy ? `${gx} apart` : `${gx} apart across and ${gy} down`;
     return `in a grid of ${ux.length} columns and ${uy.length} rows, ${apart}, from ${point(first)} to ${point(last)}`;
   }
-  const [left, right] = [Math.min(...xs), Math.max(...xs)];
-  const [bottom, top] = [Math.min(...ys), Math.max(...ys)];
+  const [left, right] = [least(xs), most(xs)];
+  const [bottom, top] = [least(ys), most(ys)];
   return `spread over the box from ${point([left, top])} to ${point([right, bottom])}`;
 }
 
 function range(values, one, many) {
   const u = counted(values);
   if (u.length === 1) return one(u[0]);
-  return many(Math.min(...u), Math.max(...u));
+  return many(least(u), most(u));
 }
 
 // A run of calls of one kind in one line.
@@ -151,8 +151,8 @@ function groupLine(calls) {
   if (calls[0].box) {
     const sizes = counted(calls.map((c) => `${c.box[0]} by ${c.box[1]}`));
     const areas = calls.map((c) => c.box[0] * c.box[1]);
-    const small = calls[areas.indexOf(Math.min(...areas))].box;
-    const big = calls[areas.indexOf(Math.max(...areas))].box;
+    const small = calls[areas.indexOf(least(areas))].box;
+    const big = calls[areas.indexOf(most(areas))].box;
     parts.push(sizes.length === 1 ? `each ${sizes[0]}` : `from ${small[0]} by ${small[1]} to ${big[0]} by ${big[1]}`);
   }
   if (kind === 'line' || kind.endsWith(' outline')) {
