@@ -165,7 +165,7 @@ test('a syntax error is shown on its line and nothing runs; a warning does not s
   assert.equal(await page.$$eval('.telka-window', (w) => w.length), 0, 'no window: nothing ran');
   const items = await page.$$eval('#pg-diagnostics button', (b) => b.map((x) => x.textContent));
   assert.ok(
-    items.some((t) => /^main\.c:5:\d+: error: expected expression/.test(t)),
+    items.some((t) => /^Line 5, column \d+: error: expected expression/.test(t)),
     items.join('\n')
   );
   // The lint mark sits on line 5.
@@ -189,7 +189,7 @@ test('a syntax error is shown on its line and nothing runs; a warning does not s
   assert.ok(ran === 'running' || ran === 'ended', ran);
   const items2 = await page.$$eval('#pg-diagnostics button', (b) => b.map((x) => x.textContent));
   assert.ok(
-    items2.some((t) => /^main\.c:5:\d+: warning: unused variable 'unused'/.test(t)),
+    items2.some((t) => /^Line 5, column \d+: warning: unused variable 'unused'/.test(t)),
     items2.join('\n')
   );
   assert.ok(await s.eventually(async () => (await state(page)) === 'ended', 10000));

@@ -1,6 +1,7 @@
 // The playground's parts that need no browser: share links (round trip,
-// bounds, damaged input), the reading of clang's and wasm-ld's messages, and
-// the run's trace and frame store.
+// bounds, damaged input), the reading of clang's and wasm-ld's messages, the
+// run's trace and frame store, the picture told in words and the batching of
+// announcements for a screen reader.
 // Node's CompressionStream stands in for the browser's.
 import assert from 'node:assert/strict';
 import {execFileSync} from 'node:child_process';
@@ -16,7 +17,9 @@ import {
   parseLinkFlags,
   withOutput,
 } from '../../web/compiler/compiler.js';
+import {describeCalls, describePicture} from '../../web/playground/describe.js';
 import {readFragment, shareFragment, toBase64Url} from '../../web/playground/share.js';
+import {Announcer} from '../../web/playground/text-lines.js';
 import {eventText} from '../../web/playground/timeline.js';
 import {FrameStore, pack, unpack} from '../../web/runtime/frame-store.js';
 import {Trace} from '../../web/runtime/trace.js';
@@ -365,4 +368,143 @@ test('the frame store gives back every frame as it was shown, within its budget'
   assert.equal(small.last, 100);
   assert.ok(small.first > 1 && small.frames[0].key, 'the oldest frames went, a keyframe first');
   assert.equal(small.image(small.first - 1), null);
+});
+
+test('a text window line is taken whole, and a program printing without waiting keeps its newest lines', () => {
+  const trace = new Trace(() => 0);
+  trace.titled(1, 'TELKA Graphics');
+  trace.take('TELKA text: Illegal color 30; using RED.\n');
+  trace.take('TELKA text: two\nTELKA call: forged\n');
+  assert.deepEqual(trace.takeText(), {lines: ['Illegal color 30; using RED.', 'two\nTELKA call: forged'], dropped: 0});
+  assert.deepEqual(trace.present(1).calls, [], 'printed words are never a call');
+  assert.equal(trace.takeText(), null);
+  for (let i = 0; i < 1200; ++i) trace.take(`TELKA text: line ${i}\n`);
+  const {lines, dropped} = trace.takeText();
+  assert.equal(lines.length + dropped, 1200);
+  assert.ok(lines.length <= 500, `${lines.length} lines held`);
+  assert.equal(lines.at(-1), 'line 1199');
+});
+
+// Calls as the library logs them (examples/shapes.c, game/screen.cpp).
+const PIXELS = [];
+for (let y = 215; y >= 155; y -= 12) for (let x = -270; x <= -210; x += 12) PIXELS.push(`red pixel at (${x},${y})`);
+const GAME_FRAME = [
+  'Clearing the graphics window',
+  'blue rectangle with bounding box (-300,250) to (300,-250), filled',
+  'black rectangle with bounding box (-295,245) to (295,-245), filled',
+  'blue rectangle with bounding box (-300,250) to (300,225), filled',
+  'white text at (-290,230), "Level 1"',
+  'white text at (0,230), "Lives: 3"',
+  'white text at (150,230), "Score: 0"',
+  'yellow rectangle with bounding box (0,20) to (20,0), filled',
+  'red circle at (0,10), radius 2',
+  'Flushing the graphics window',
+];
+
+test('the picture in words: runs of one kind told as one line, the rest in the library words', () => {
+  assert.deepEqual(describeCalls(['Clearing the graphics window', ...PIXELS, 'black text at (-280,130), "(a,b)"']), [
+    'the whole window cleared to white',
+    '36 red pixels in a grid of 6 columns and 6 rows, 12 apart, from (-270, 215) to (-210, 155)',
+    'black text at (-280, 130), "(a,b)"',
+  ]);
+  // Three rectangles of a game's frame stay three lines; a flush draws nothing.
+  assert.deepEqual(describeCalls(GAME_FRAME).slice(1, 5), [
+    'blue rectangle with bounding box (-300, 250) to (300, -250), filled',
+    'black rectangle with bounding box (-295, 245) to (295, -245), filled',
+    'blue rectangle with bounding box (-300, 250) to (300, 225), filled',
+    'white text at (-290, 230), "Level 1"',
+  ]);
+  assert.equal(describeCalls(GAME_FRAME).length, 9);
+  const palette = ['black', 'white', 'red', 'green', 'blue', 'yellow', 'magenta', 'cyan', 'purple', 'navy blue'];
+  const swatches = palette.map(
+    (c, i) => `${c} rectangle with bounding box (${-290 + 24 * i},240) to (${-270 + 24 * i},220), filled`
+  );
+  assert.deepEqual(describeCalls(swatches), [
+    '10 filled rectangles in a row from (-290, 240) to (-74, 240), 24 apart, each 20 by 20, in 10 colours: ' +
+      'black, white, red, green, blue, yellow, magenta, cyan and 2 more',
+  ]);
+  const path = [
+    [0, 0],
+    [10, 5],
+    [30, -20],
+    [-4, 7],
+    [0, 0],
+  ];
+  const lines = path.slice(1).map(([x, y], i) => `blue line from (${path[i]}) to (${x},${y}), width 2`);
+  assert.deepEqual(describeCalls(lines), ['4 blue lines, joined end to end, from (0, 0) to (0, 0), width 2']);
+  assert.deepEqual(describeCalls(['green circle at (5,5), radius 3', 'a call of no known form']), [
+    'green circle at (5, 5), radius 3',
+    'a call of no known form',
+  ]);
+});
+
+test('the picture is what was drawn since the last clear, over as many frames as that takes', () => {
+  const store = new FrameStore();
+  const frames = [
+    ['Clearing the graphics window', '50% gray text at (-290,240), "Click to draw."'],
+    [],
+    ['red circle at (-100,50), radius 5'],
+    ['blue line from (-100,50) to (0,0), width 2', 'red circle at (0,0), radius 5'],
+    ['Clearing the graphics window', 'red circle at (9,9), radius 5'],
+  ];
+  frames.forEach((texts, i) =>
+    store.add(
+      {number: i + 1, ns: 0, event: {n: i}, calls: texts.map((text) => ({text, line: 3, file: 'main.c'}))},
+      {width: 2, height: 2, parts: []}
+    )
+  );
+  const four = describePicture(store, 4, 'Frame 4');
+  assert.equal(
+    four.head,
+    'Frame 4: 4 drawing calls since the window was last cleared, in drawing order, later over earlier:'
+  );
+  assert.deepEqual(four.lines, [
+    'the whole window cleared to white',
+    '50% gray text at (-290, 240), "Click to draw."',
+    'red circle at (-100, 50), radius 5',
+    'blue line from (-100, 50) to (0, 0), width 2',
+    'red circle at (0, 0), radius 5',
+  ]);
+  assert.deepEqual(describePicture(store, 5, 'Frame 5').lines, [
+    'the whole window cleared to white',
+    'red circle at (9, 9), radius 5',
+  ]);
+  // Frames before the ones kept may still show: the description says so.
+  const kept = {first: 3, last: 4, record: (n) => (n >= 3 && n <= 4 ? store.record(n) : null)};
+  assert.equal(describePicture(kept, 4, 'Frame 4').lines[0], '(earlier drawing, no longer kept, may show too)');
+});
+
+test('new lines are announced in batches however fast they come, each batch with its last line', () => {
+  let now = 0;
+  const timers = [];
+  const said = [];
+  const announcer = new Announcer({
+    say: (text) => said.push({at: now, text}),
+    now: () => now,
+    later: (f, ms) => timers.push({at: now + ms, f}),
+    cancel: () => {},
+  });
+  const advance = (to) => {
+    while (timers.length && timers[0].at <= to) {
+      const {at, f} = timers.shift();
+      now = at;
+      f();
+    }
+    now = to;
+  };
+  announcer.add('', ['Hello from TELKA_printf: 2 + 2 = 4']);
+  advance(1000);
+  assert.deepEqual(said, [{at: 300, text: 'Hello from TELKA_printf: 2 + 2 = 4'}]);
+  for (let line = 1; line <= 200; ++line) {
+    advance(now + 50); // 20 lines a second for 10 s
+    announcer.add('', [`line ${line}`]);
+    if (line % 40 === 0) announcer.add('Console', [`printed ${line}`]);
+  }
+  advance(now + 5000);
+  assert.ok(said.length <= 7, `${said.length} announcements`);
+  said.slice(1).forEach((s, i) => assert.ok(s.at - said[i].at >= 2000, `${s.at - said[i].at} ms apart`));
+  assert.match(said[1].text, /^\d+ new lines; first: line 1; last: line \d+$/);
+  assert.match(said.at(-1).text, /^\d+ new lines; first: line \d+; last: line 200\. Console: printed 200$/);
+  const total = said.slice(1).reduce((n, s) => n + Number(/^(\d+) new lines/.exec(s.text)[1]), 0);
+  assert.equal(total, 200, 'every line is counted once');
 });

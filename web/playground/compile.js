@@ -37,7 +37,14 @@ export function startCompiling(app) {
   });
 }
 
-export function showDiagnostics(app, diagnostics, fileName, extra = []) {
+// A diagnostic in words that name its line first, as a reader hears it
+// ("Line 12, column 5: error: ..."); the file is the editor's, always.
+export function diagnosticText({line, column, severity, message}) {
+  const where = line > 0 ? `Line ${line}${column > 0 ? `, column ${column}` : ''}: ` : '';
+  return `${where}${severity}: ${message}`;
+}
+
+export function showDiagnostics(app, diagnostics, extra = []) {
   const {ui, editor} = app;
   editor.showDiagnostics(diagnostics);
   ui.diagnostics.replaceChildren();
@@ -47,8 +54,7 @@ export function showDiagnostics(app, diagnostics, fileName, extra = []) {
     const button = document.createElement('button');
     button.type = 'button';
     button.className = `pg-${d.severity}`;
-    const where = d.line > 0 ? `${fileName}:${d.line}${d.column > 0 ? `:${d.column}` : ''}: ` : '';
-    button.textContent = `${where}${d.severity}: ${d.message}`;
+    button.textContent = diagnosticText(d);
     if (d.line > 0) button.addEventListener('click', () => editor.goTo(d.line, d.column));
     item.appendChild(button);
     ui.diagnostics.appendChild(item);
@@ -64,7 +70,7 @@ export function showDiagnostics(app, diagnostics, fileName, extra = []) {
 
 // The editor's text compiled as `lang`: the compiler's result when it
 // compiled, else null with the status line saying why nothing runs.
-export async function compileSource(app, lang, fileName) {
+export async function compileSource(app, lang) {
   const {state, status} = app;
   const page = state.page;
   page.state = 'compiling';
@@ -94,7 +100,7 @@ export async function compileSource(app, lang, fileName) {
     lang === 'c++' && result.diagnostics.some((d) => /exceptions disabled/.test(d.message))
       ? [{line: 0, column: 0, severity: 'note', message: EXCEPTIONS_NOTE}]
       : [];
-  showDiagnostics(app, result.diagnostics, fileName, extra);
+  showDiagnostics(app, result.diagnostics, extra);
   if (!result.ok) {
     page.state = 'errors';
     const errors = result.diagnostics.filter((d) => d.severity === 'error').length;

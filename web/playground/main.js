@@ -8,6 +8,8 @@ import {startCompiling} from './compile.js';
 import {bindExamples, loadExamples} from './examples.js';
 import {bindFiles, save} from './files.js';
 import {bindKeys} from './keys.js';
+import {bindOutput} from './output.js';
+import {bindPicture} from './picture.js';
 import {bindRun, run} from './run.js';
 import {bindSharing, LINK_OPENED} from './sharing.js';
 import {bindPixelHistory} from './pixel-history.js';
@@ -73,6 +75,8 @@ bindFiles(app);
 bindSharing(app);
 bindTimeline(app);
 bindPixelHistory(app);
+bindOutput(app);
+bindPicture(app);
 
 if (firstLink && !firstLink.ok) {
   app.status.set(`${firstLink.message} ${stored ? 'Your own program is shown.' : ''}`, true);

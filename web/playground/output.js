@@ -1,8 +1,10 @@
 // What a program shows besides the status line: its windows, which the
-// runtime draws in the desktop element, and its console, which keeps the
-// newest CONSOLE_KEEP characters of stdout and stderr. Console output is
-// gathered and written once a frame: a program printing in a loop must not
-// rebuild the page for every line.
+// runtime draws in the desktop element, its console, which keeps the
+// newest CONSOLE_KEEP characters of stdout and stderr, and its text window's
+// lines as text (text-lines.js). Console output is gathered and written once
+// a frame: a program printing in a loop must not rebuild the page for every
+// line. New lines of both are announced in batches, never one by one.
+import {addTextLines, clearTextLines, createTextLines} from './text-lines.js';
 
 const CONSOLE_KEEP = 200000;
 
@@ -11,6 +13,12 @@ export function clearOutput(app) {
   app.ui.desktop.replaceChildren();
   app.ui.console.replaceChildren();
   app.state.output.pending = [];
+  if (app.state.reader.text) clearTextLines(app.state.reader.text);
+}
+
+// The text window's new lines from the runtime's onText.
+export function writeTextLines(app, lines, dropped) {
+  addTextLines(app.state.reader.text, lines, dropped);
 }
 
 function flushOutput(app) {
@@ -46,8 +54,22 @@ function flushOutput(app) {
 export function writeOutput(app, stream, text) {
   const out = app.state.output;
   out.pending.push([stream, String(text)]);
+  const lines = String(text)
+    .split('\n')
+    .filter((line) => line.trim());
+  app.state.reader.text.announcer.add('Console', lines);
   if (!out.scheduled) {
     out.scheduled = true;
     requestAnimationFrame(() => flushOutput(app));
   }
+}
+
+export function bindOutput(app) {
+  const {ui, state} = app;
+  // The console stays a log to read, but is not live: a program printing
+  // in a loop would have every chunk read out. The announcer says its lines.
+  ui.console.setAttribute('aria-live', 'off');
+  const title = ui.console.previousElementSibling;
+  const before = title && /^H\d$/.test(title.tagName) ? title : ui.console;
+  state.reader.text = createTextLines(before.parentElement, before);
 }

@@ -4,7 +4,7 @@
 // ended (status, Stop, a crash, out of memory) is told on the status line.
 import {compileSource, showDiagnostics} from './compile.js';
 import {describeCrash} from './crash.js';
-import {clearOutput, writeOutput} from './output.js';
+import {clearOutput, writeOutput, writeTextLines} from './output.js';
 import {sourceName} from './source.js';
 import {addPageKey, pageKeyOf} from './page-keys.js';
 import {followFrames, resetTimeline} from './timeline.js';
@@ -50,7 +50,7 @@ async function ended(app, token, end, fileName) {
     page.crash = crash;
     status.set(crash.text, true);
     if (crash.where && crash.where.line) {
-      showDiagnostics(app, page.result?.diagnostics || [], fileName, [
+      showDiagnostics(app, page.result?.diagnostics || [], [
         {line: crash.where.line, column: 0, severity: 'error', message: `crashed here: ${crash.what}`},
       ]);
     }
@@ -91,7 +91,7 @@ export async function run(app) {
     ++state.page.runs;
     const lang = state.source.lang;
     const fileName = sourceName(lang);
-    const result = await compileSource(app, lang, fileName);
+    const result = await compileSource(app, lang);
     if (result) await launch(app, result.wasm, fileName);
   } finally {
     state.run.busy = false;
@@ -129,6 +129,7 @@ async function launch(app, wasm, fileName) {
       name: 'main',
       desktop: ui.desktop,
       onOutput: (stream, text) => writeOutput(app, stream, text),
+      onText: (lines, dropped) => writeTextLines(app, lines, dropped),
       onExit: (end) => {
         ended(app, token, end || {}, fileName);
       },

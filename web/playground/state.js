@@ -66,5 +66,11 @@ export function createState() {
     pageKeys: [],
     // Console output waiting for the next frame.
     output: {pending: [], scheduled: false},
+    // What a screen reader gets besides the page's own text. text
+    // (text-lines.js, made by output.js's bindOutput): the text window's
+    // lines as a list, the live region and the announcer that batches new
+    // lines of the text window and the console. picture (picture.js): the
+    // elements the picture's description goes to, {box, head, list, hint}.
+    reader: {text: null, picture: null},
   };
 }

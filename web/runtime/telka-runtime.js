@@ -54,6 +54,8 @@ const browserKey = (e) => e.keyCode === 116 || e.keyCode === 122 || e.keyCode ==
 // frame of the graphics window is kept in program.frames (frame-store.js).
 // pageKey(e): true for a key event the page keeps for itself (its Stop key),
 // which the program never gets, wherever the focus is.
+// onText(lines, dropped): the text window's new lines, in batches; dropped
+// counts lines a program printed too fast to keep, which came before them.
 export async function startProgram({
   wasm,
   name = 'program',
@@ -65,6 +67,7 @@ export async function startProgram({
   playScript = false,
   keepFrames = false,
   pageKey = () => false,
+  onText = () => {},
 }) {
   const problem = runtimeProblem();
   if (problem) throw new Error(problem);
@@ -172,6 +175,9 @@ export async function startProgram({
         break;
       case 'output':
         onOutput(m.stream, m.text);
+        break;
+      case 'text':
+        onText(m.lines, m.dropped);
         break;
       case 'script':
         script = m.bytes;

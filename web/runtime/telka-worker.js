@@ -56,15 +56,18 @@ function cString(ptr) {
 }
 
 // What the program prints, in batches: a program that prints in a tight loop
-// must not flood the page with one message per call.
+// must not flood the page with one message per call. Its text window's lines
+// (gathered by the trace) go with each batch.
 const output = {
   decoders: {stdout: new TextDecoder('utf-8'), stderr: new TextDecoder('utf-8')},
   text: {stdout: '', stderr: ''},
   lastFlush: 0,
   write(stream, data) {
     this.text[stream] += this.decoders[stream].decode(data, {stream: true});
-    const now = performance.now();
-    if (this.text[stream].length > 8192 || now - this.lastFlush > 50) this.flush();
+    this.due(this.text[stream].length > 8192);
+  },
+  due(full = false) {
+    if (full || performance.now() - this.lastFlush > 50) this.flush();
   },
   flush() {
     this.lastFlush = performance.now();
@@ -72,6 +75,8 @@ const output = {
       if (this.text[stream]) post({t: 'output', stream, text: this.text[stream]});
       this.text[stream] = '';
     }
+    const lines = trace.takeText();
+    if (lines) post({t: 'text', ...lines});
   },
 };
 
@@ -191,6 +196,7 @@ function telkaImports() {
     // What the library tells a debugger: its calls, their lines, the events.
     debug_output(ptr) {
       trace.take(cString(ptr));
+      if (trace.text.length > 0) output.due();
     },
     // A live run explains nothing; a replay that does answers these itself.
     explain_frame() {

@@ -2,7 +2,8 @@
 // announcements (site, call, event lines) gathered into one record per frame
 // of the graphics window, where a frame is one present of the host titled
 // GRAPHICS. The worker attaches the record to that present's message, so the
-// page gets one message per frame however many calls the frame made.
+// page gets one message per frame however many calls the frame made. The
+// text window's lines are gathered too, for the worker to send in batches.
 
 export const GRAPHICS = 'TELKA Graphics';
 export const EVENT = {none: 0, mouse: 1, key: 2, periodic: 3, quit: 4};
@@ -10,6 +11,10 @@ export const EVENT = {none: 0, mouse: 1, key: 2, periodic: 3, quit: 4};
 const SITE = 'TELKA site: ';
 const CALL = 'TELKA call: ';
 const EVENT_LINE = 'TELKA event: ';
+const TEXT = 'TELKA text: ';
+// Text lines held between two takes at most: a program printing in a loop
+// that never waits keeps its newest lines and a count of the others.
+const TEXT_KEEP = 500;
 
 export class Trace {
   // now(): the program's monotonic clock in ns (the clock WASI gives it).
@@ -21,6 +26,8 @@ export class Trace {
     this.site = null; // {line, file} announced for the next call
     // The last event a wait returned; n counts every event, periodic the periodic ones.
     this.event = {kind: EVENT.none, x: 0, y: 0, key: 0, periodic: 0, n: 0};
+    this.text = []; // text window lines since the last takeText()
+    this.textDropped = 0; // lines past TEXT_KEEP since then
   }
 
   titled(id, title) {
@@ -29,8 +36,34 @@ export class Trace {
   }
 
   // One OutputDebugStringA string; each announcement is a line of its own.
+  // A text window line is the whole string: what a program prints may hold
+  // newlines, and nothing after them is an announcement.
   take(text) {
+    if (text.startsWith(TEXT)) {
+      this.site = null;
+      this.text.push(text.slice(TEXT.length, text.endsWith('\n') ? -1 : undefined));
+      if (this.text.length >= 2 * TEXT_KEEP) this.dropText();
+      return;
+    }
     for (const line of text.split('\n')) if (line) this.announce(line);
+  }
+
+  // Trimmed in bulk: a line at a time would cost the whole list per line.
+  dropText() {
+    const extra = this.text.length - TEXT_KEEP;
+    if (extra <= 0) return;
+    this.text.splice(0, extra);
+    this.textDropped += extra;
+  }
+
+  // The text window lines since the last take, {lines, dropped}, or null when none came.
+  takeText() {
+    if (this.text.length === 0) return null;
+    this.dropText();
+    const taken = {lines: this.text, dropped: this.textDropped};
+    this.text = [];
+    this.textDropped = 0;
+    return taken;
   }
 
   announce(line) {
