@@ -66,11 +66,11 @@ protected:
 
 TEST_F(X11Input, LettersAndDigitsWithScanCodes) {
     const Keys expected{
-        key(true, 'A', 0x1E, false),
+        key(true, 'A', 0x1E, false, 0, false, 'a'),
         key(false, 'A', 0x1E, false),
-        key(true, '1', 0x02, false),
+        key(true, '1', 0x02, false, 0, false, '1'),
         key(false, '1', 0x02, false),
-        key(true, 'Z', 0x2C, false),
+        key(true, 'Z', 0x2C, false, 0, false, 'z'),
         key(false, 'Z', 0x2C, false),
     };
     EXPECT_EQ(keys_after("key a 1 z", 6), expected);
@@ -81,14 +81,14 @@ TEST_F(X11Input, ShiftedLetterKeepsItsCodeAndCarriesShift) {
     auto got = keys_after("key shift+a", 4);
     ASSERT_EQ(got.size(), 4u);
     EXPECT_EQ(got[0], key(true, VK_SHIFT, 0x2A, false));
-    EXPECT_EQ(got[1], key(true, 'A', 0x1E, false, kKeyShift));
+    EXPECT_EQ(got[1], key(true, 'A', 0x1E, false, kKeyShift, false, 'A'));
 }
 
 TEST_F(X11Input, AltLetterCarriesAlt) {
     auto got = keys_after("key alt+x", 4);
     ASSERT_EQ(got.size(), 4u);
     EXPECT_EQ(got[0], key(true, VK_MENU, 0x38, false));
-    EXPECT_EQ(got[1], key(true, 'X', 0x2D, false, kKeyAlt));
+    EXPECT_EQ(got[1], key(true, 'X', 0x2D, false, kKeyAlt, false, 'x'));
 }
 
 TEST_F(X11Input, ExtendedKeysAsWindowsReportsThem) {
@@ -150,11 +150,11 @@ TEST_F(X11Input, CapsLockStateTravelsWithKeys) {
     const Keys expected{
         key(true, VK_CAPITAL, 0x3A, false, kKeyCapsLock),
         key(false, VK_CAPITAL, 0x3A, false, kKeyCapsLock),
-        key(true, 'A', 0x1E, false, kKeyCapsLock),
+        key(true, 'A', 0x1E, false, kKeyCapsLock, false, 'A'),
         key(false, 'A', 0x1E, false, kKeyCapsLock),
         key(true, VK_CAPITAL, 0x3A, false),
         key(false, VK_CAPITAL, 0x3A, false),
-        key(true, 'A', 0x1E, false),
+        key(true, 'A', 0x1E, false, 0, false, 'a'),
         key(false, 'A', 0x1E, false),
     };
     EXPECT_EQ(keys_after("key Caps_Lock a Caps_Lock a", 8), expected);
@@ -181,7 +181,7 @@ TEST_F(X11Input, SentKeypadEventsUseTheirOwnNumLockState) {
 
 TEST_F(X11Input, KeysSentToTheWindowArrive) {
     const Keys expected{
-        key(true, 'B', 0x30, false),
+        key(true, 'B', 0x30, false, 0, false, 'b'),
         key(false, 'B', 0x30, false),
     };
     EXPECT_EQ(keys_after("key --window " + window_id(host_) + " b", 2), expected);
@@ -195,8 +195,9 @@ TEST_F(X11Input, AutoRepeatGivesRepeatedPressesAndOneRelease) {
     pump_until([&] { return !recorded_of({Kind::KeyUp}).empty(); });
     auto keys = recorded_of({Kind::KeyDown, Kind::KeyUp});
     ASSERT_GE(keys.size(), 4u) << "expected the server to repeat the held key";
-    EXPECT_EQ(describe(keys.front()), key(true, 'A', 0x1E, false));
-    for (size_t i = 1; i + 1 < keys.size(); ++i) EXPECT_EQ(describe(keys[i]), key(true, 'A', 0x1E, false, 0, true));
+    EXPECT_EQ(describe(keys.front()), key(true, 'A', 0x1E, false, 0, false, 'a'));
+    for (size_t i = 1; i + 1 < keys.size(); ++i)
+        EXPECT_EQ(describe(keys[i]), key(true, 'A', 0x1E, false, 0, true, 'a'));
     EXPECT_EQ(describe(keys.back()), key(false, 'A', 0x1E, false));
 }
 

@@ -75,20 +75,33 @@ std::string mods_text(unsigned mods) {
     return s.empty() ? "-" : s;
 }
 
+std::string typed_text(int32_t typed) {
+    if (typed == InputEvent::kTypedNothing) return "nothing";
+    char text[24];
+    if (typed > 0x20 && typed < 0x7F)
+        std::snprintf(text, sizeof text, "'%c'", static_cast<char>(typed));
+    else
+        std::snprintf(text, sizeof text, "U+%04X", static_cast<unsigned>(typed));
+    return text;
+}
+
 }  // namespace
 
-std::string key(bool down, int vk, int scan, bool extended, unsigned mods, bool repeat) {
-    char text[160];
+std::string key(bool down, int vk, int scan, bool extended, unsigned mods, bool repeat, int32_t typed) {
+    char text[200];
     std::snprintf(text, sizeof text, "%s vk=%02X scan=%02X ext=%d rep=%d mods=%s", down ? "KeyDown" : "KeyUp", vk, scan,
                   extended ? 1 : 0, repeat ? 1 : 0, mods_text(mods).c_str());
-    return text;
+    // Only a press types; the US table's keys say nothing more.
+    if (!down || typed == InputEvent::kTypedByTable) return text;
+    return text + (" typed=" + typed_text(typed));
 }
 
 std::string describe(const InputEvent &e) {
     char text[160];
     switch (e.kind) {
     case Kind::KeyDown:
-    case Kind::KeyUp: return key(e.kind == Kind::KeyDown, e.vk, e.scan, e.extended, e.mods, e.repeat);
+    case Kind::KeyUp: return key(e.kind == Kind::KeyDown, e.vk, e.scan, e.extended, e.mods, e.repeat, e.typed);
+    case Kind::Text: return "Text " + typed_text(e.typed);
     case Kind::ButtonDown:
     case Kind::ButtonUp:
         std::snprintf(text, sizeof text, "%s %d at %d,%d mods=%s",

@@ -30,9 +30,12 @@ void pump_for(int ms);
 // catches up with our requests only once the server has read them.
 bool eventually(const std::function<bool()> &done, int timeout_ms = 3000);
 
-// One key or button event as text, so a failed comparison shows the difference.
+// One key, text or button event as text, so a failed comparison shows the
+// difference. A press shows what it typed unless the US table decides it
+// (`typed` as InputEvent::typed: a code point, or kTypedNothing).
 std::string describe(const InputEvent &e);
-std::string key(bool down, int vk, int scan, bool extended, unsigned mods = 0, bool repeat = false);
+std::string key(bool down, int vk, int scan, bool extended, unsigned mods = 0, bool repeat = false,
+                int32_t typed = InputEvent::kTypedByTable);
 std::vector<std::string> describe_all(const std::vector<InputEvent> &events);
 
 // Runs a shell command; returns its exit status.

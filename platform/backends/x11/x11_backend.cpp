@@ -148,6 +148,7 @@ bool x11_init(std::string *error) {
     XkbSetDetectableAutoRepeat(display, True, &supported);
     st.detectable_repeat = supported;
     x11_update_numlock_mask();
+    x11_open_im();
     return true;
 }
 
@@ -155,6 +156,7 @@ void x11_shutdown() {
     X11State &st = g_state;
     if (st.display == nullptr) return;
     while (!st.hosts.empty()) x11_destroy_host(st.hosts.back()->id);
+    x11_close_im();
     if (st.own_colormap) XFreeColormap(st.display, st.colormap);
     XCloseDisplay(st.display);
     XSetErrorHandler(st.previous_handler);

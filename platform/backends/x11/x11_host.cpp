@@ -138,6 +138,7 @@ HostId x11_create_host(const HostWindowParams &params) {
     XSetGraphicsExposures(st.display, host->gc, False);
     host->width = width;
     host->height = height;
+    x11_create_ic(*host);
     HostId id = host->id;
     st.hosts.push_back(std::move(host));
     XFlush(st.display);
@@ -149,6 +150,7 @@ void x11_destroy_host(HostId id) {
     X11Host *host = x11_host(id);
     if (host == nullptr) return;
     x11_release_shm(*host);
+    x11_destroy_ic(*host);
     XFreeGC(st.display, host->gc);
     XDestroyWindow(st.display, host->window);
     XFlush(st.display);

@@ -1,9 +1,11 @@
 // Turns X events into the core's InputEvents: keys (virtual-key codes of a US
-// layout, auto-repeat, lock state), the three mouse buttons, compressed
-// motion, close requests, exposure, size and focus changes. Relies on Xlib and
-// on x11_keymap for the key tables.
+// layout with the layout's letters, the character the layout typed,
+// auto-repeat, lock state), the three mouse buttons, compressed motion, close
+// requests, exposure, size and focus changes. Relies on Xlib, on x11_keymap
+// for the key tables and on x11_im for the characters.
 #include "backends/x11/x11_internal.h"
 #include "backends/x11/x11_keymap.h"
+#include "backends/x11/x11_text.h"
 
 namespace standin {
 
@@ -48,9 +50,56 @@ bool is_repeat_release(X11State &st, const XKeyEvent &key) {
            next.xkey.time == key.time;
 }
 
-void deliver_key(X11State &st, XKeyEvent &key, bool press) {
+// InputEvent::typed for a press, from what the layout typed: keypad keys and
+// Ctrl combinations are the US table's, so keypad digits stay digits and
+// Ctrl+letter stays a command whatever the layout; so are the keys whose
+// character is a control code (Return, Tab, BackSpace, Escape, Delete) and
+// the keys that type nothing but are no dead key (arrows, function keys).
+int32_t typed_of(const XKeyEvent &key, const std::u32string &text, unsigned long keysym, bool held_back) {
+    if (x11_is_keypad_keysym(XLookupKeysym(const_cast<XKeyEvent *>(&key), 0)) || (key.state & ControlMask) != 0)
+        return InputEvent::kTypedByTable;
+    // A press the input method held back is a dead key or the start of a
+    // compose sequence.
+    if (text.empty())
+        return held_back || x11_is_dead_keysym(keysym) ? InputEvent::kTypedNothing : InputEvent::kTypedByTable;
+    if (text[0] < 0x20 || text[0] == 0x7F) return InputEvent::kTypedByTable;
+    return static_cast<int32_t>(text[0]);
+}
+
+// The input method completes a compose sequence by putting a KeyPress with
+// keycode 0 in front of the queue; its text belongs to the key that finished it.
+bool take_composed(X11State &st, const XKeyEvent &key, XEvent *composed) {
+    if (XEventsQueued(st.display, QueuedAlready) == 0) return false;
+    XEvent next;
+    XPeekEvent(st.display, &next);
+    if (next.type != KeyPress || next.xkey.keycode != 0 || next.xkey.window != key.window) return false;
+    XNextEvent(st.display, composed);
+    return true;
+}
+
+void deliver_text(HostId host, const std::u32string &text, size_t from) {
+    for (size_t i = from; i < text.size(); ++i) {
+        if (text[i] < 0x20 || text[i] == 0x7F) continue;
+        InputEvent e;
+        e.kind = InputEvent::Kind::Text;
+        e.host = host;
+        e.typed = static_cast<int32_t>(text[i]);
+        core_input(e);
+    }
+}
+
+// `held_back`: XFilterEvent took the press (a dead key, a compose key, or the
+// key that ends a sequence, whose text then follows as a keycode-0 press).
+void deliver_key(X11State &st, XKeyEvent &key, bool press, bool held_back) {
     X11Host *host = x11_host_of_window(key.window);
     if (host == nullptr) return;
+    if (press && key.keycode == 0) {
+        // Text the input method sent on its own: no key to go with it.
+        if (held_back) return;
+        unsigned long keysym = NoSymbol;
+        deliver_text(host->id, x11_lookup_text(*host, key, &keysym), 0);
+        return;
+    }
     if (!press && is_repeat_release(st, key)) return;
     const unsigned code = key.keycode & 0xFF;
     const bool was_down = st.keys_down.test(code);
@@ -59,8 +108,22 @@ void deliver_key(X11State &st, XKeyEvent &key, bool press) {
     else
         st.keys_down.reset(code);
 
+    std::u32string text;
+    unsigned long keysym = NoSymbol;
+    if (press) {
+        XEvent composed;
+        if (!held_back)
+            text = x11_lookup_text(*host, key, &keysym);
+        else if (take_composed(st, key, &composed))
+            text = x11_lookup_text(*host, composed.xkey, &keysym);
+    }
+
     KeyTranslation k = translate(key);
-    if (k.vk == 0) return;  // no Windows counterpart: nothing to tell the core
+    if (k.vk == 0) {
+        // No Windows counterpart: only a character it typed reaches the core.
+        if (press && (key.state & ControlMask) == 0) deliver_text(host->id, text, 0);
+        return;
+    }
     InputEvent e;
     e.kind = press ? InputEvent::Kind::KeyDown : InputEvent::Kind::KeyUp;
     e.host = host->id;
@@ -69,6 +132,7 @@ void deliver_key(X11State &st, XKeyEvent &key, bool press) {
     e.extended = k.extended;
     e.repeat = press && was_down;
     e.mods = mods_of(key.state);
+    if (press) e.typed = typed_of(key, text, keysym, held_back);
 
     // X reports the state before the key acts, and a lock switched off stays
     // on until its key is released; Windows toggles at the press. So the
@@ -79,6 +143,8 @@ void deliver_key(X11State &st, XKeyEvent &key, bool press) {
         if (press || was_down) e.mods = st.lock_mods_at_press[code] ? (e.mods | lock) : (e.mods & ~lock);
     }
     core_input(e);
+    // A compose result of several characters: the rest after the key.
+    if (e.typed > 0) deliver_text(host->id, text, 1);
 }
 
 void deliver_button(const XButtonEvent &button, bool press) {
@@ -152,6 +218,7 @@ void deliver_focus(X11State &st, const XFocusChangeEvent &focus, bool in) {
     // Focus moving inside our window, or a grab by the window manager, is not
     // a change of the focused window.
     if (focus.detail == NotifyInferior || focus.mode == NotifyGrab || focus.mode == NotifyUngrab) return;
+    if (X11Host *host = x11_host_of_window(focus.window)) x11_focus_ic(*host, in);
     // Keys released elsewhere never reach us: forget which were down.
     if (!in) st.keys_down.reset();
     deliver_simple(focus.window, in ? kKindFocusIn : kKindFocusOut);
@@ -167,9 +234,13 @@ void note_completion(const XEvent &event) {
 
 void x11_dispatch(XEvent &event) {
     X11State &st = x11();
+    // Every event goes through the input method first; keys it holds back
+    // still reach the core as keys, typing nothing of their own.
+    const bool held_back = XFilterEvent(&event, None) == True;
+    if (held_back && event.type != KeyPress && event.type != KeyRelease) return;
     switch (event.type) {
-    case KeyPress: deliver_key(st, event.xkey, true); break;
-    case KeyRelease: deliver_key(st, event.xkey, false); break;
+    case KeyPress: deliver_key(st, event.xkey, true, held_back); break;
+    case KeyRelease: deliver_key(st, event.xkey, false, held_back); break;
     case ButtonPress: deliver_button(event.xbutton, true); break;
     case ButtonRelease: deliver_button(event.xbutton, false); break;
     case MotionNotify: deliver_motion(st, event); break;

@@ -37,6 +37,7 @@ struct X11Host {
     XImage *shm_image = nullptr;
     XShmSegmentInfo shm{};
     bool shm_busy = false;        // the server may still read the segment (no ShmCompletion yet)
+    XIC ic = nullptr;             // input context: the characters keys type here; null without an input method
 };
 
 struct X11Atoms {
@@ -67,6 +68,7 @@ struct X11State {
     bool detectable_repeat = false;  // the server sends no KeyRelease between repeats
     std::bitset<256> keys_down;      // by keycode: marks auto-repeat
     std::array<uint8_t, 256> lock_mods_at_press{};  // lock state reported with a lock key's press
+    XIM im = nullptr;                // Xlib's own input method; null: keysyms alone say what keys type
 
     std::vector<std::unique_ptr<X11Host>> hosts;
     HostId next_id = 1;
@@ -91,6 +93,18 @@ int x11_untrap_errors();
 void x11_dispatch(XEvent &event);
 // Finds the modifier bit of NumLock in the current modifier mapping.
 void x11_update_numlock_mask();
+
+// x11_im.cpp: what keys type. Without an input method (none opened, or no
+// context for the host) the lookup falls back to the keysym of the key.
+void x11_open_im();
+void x11_close_im();
+void x11_create_ic(X11Host &host);
+void x11_destroy_ic(X11Host &host);
+void x11_focus_ic(X11Host &host, bool in);
+// The characters a KeyPress typed (dead keys and Compose applied; empty when
+// it types none), and in *keysym the symbol the lookup chose. Call it only
+// for presses that XFilterEvent let through or put back.
+std::u32string x11_lookup_text(X11Host &host, XKeyEvent &key, unsigned long *keysym);
 
 // Releases a host's shared segment; the server is told first.
 void x11_release_shm(X11Host &host);
