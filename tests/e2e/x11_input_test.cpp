@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <clocale>
 
 namespace x11test {
 namespace {
@@ -199,6 +200,44 @@ TEST_F(X11Input, AutoRepeatGivesRepeatedPressesAndOneRelease) {
     for (size_t i = 1; i + 1 < keys.size(); ++i)
         EXPECT_EQ(describe(keys[i]), key(true, 'A', 0x1E, false, 0, true, 'a'));
     EXPECT_EQ(describe(keys.back()), key(false, 'A', 0x1E, false));
+}
+
+// The server's own layout decides the character, shifted and with AltGr,
+// and a dead key joins the next key; virtual keys keep their US codes except
+// letters, which follow the layout (Ctrl+A is where the French layout has A).
+// xdotool's numbers are keycodes, which stay where the keys are.
+TEST_F(X11Input, TheServersLayoutDecidesTheCharacter) {
+    if (run("command -v setxkbmap >/dev/null") != 0)
+        GTEST_SKIP() << "setxkbmap is not installed (package x11-xkb-utils), so the layout cannot be changed";
+    auto presses_after = [&](const std::string &layout, const std::string &keys, size_t count) {
+        recorded().clear();
+        EXPECT_EQ(run("setxkbmap -layout " + layout), 0) << layout;
+        EXPECT_EQ(run("xdotool key " + keys), 0) << keys;
+        std::vector<InputEvent> got;
+        pump_until([&] {
+            got.clear();
+            for (const InputEvent &e : recorded_of({Kind::KeyDown, Kind::Text}))
+                if (e.vk != VK_SHIFT && e.vk != VK_CONTROL && e.vk != VK_MENU) got.push_back(e);
+            return got.size() >= count;
+        });
+        return describe_all(got);
+    };
+    constexpr int kDeadKey = InputEvent::kTypedNothing;
+    EXPECT_EQ(presses_after("fr", "10 shift+10 11 34 26 ctrl+24", 6), (Keys{
+                  key(true, '1', 0x02, false, 0, false, '&'),
+                  key(true, '1', 0x02, false, kKeyShift, false, '1'),
+                  key(true, '2', 0x03, false, 0, false, 0xE9),        // é
+                  key(true, VK_OEM_4, 0x1A, false, 0, false, kDeadKey),  // ^
+                  key(true, 'E', 0x12, false, 0, false, 0xEA),        // ê
+                  key(true, 'A', 0x10, false, standin::kKeyControl),
+              }));
+    EXPECT_EQ(presses_after("de", "shift+16 ISO_Level3_Shift+24 ISO_Level3_Shift+26", 3), (Keys{
+                  key(true, '7', 0x08, false, kKeyShift, false, '/'),
+                  key(true, 'Q', 0x10, false, 0, false, '@'),
+                  key(true, 'E', 0x12, false, 0, false, 0x20AC),  // €
+              }));
+    // The input method needed a UTF-8 locale; the program keeps its own.
+    EXPECT_STREQ(std::setlocale(LC_CTYPE, nullptr), "C");
 }
 
 TEST_F(X11Input, ButtonsWithHostCoordinatesAndNoWheel) {

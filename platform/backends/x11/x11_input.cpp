@@ -235,8 +235,10 @@ void note_completion(const XEvent &event) {
 void x11_dispatch(XEvent &event) {
     X11State &st = x11();
     // Every event goes through the input method first; keys it holds back
-    // still reach the core as keys, typing nothing of their own.
-    const bool held_back = XFilterEvent(&event, None) == True;
+    // still reach the core as keys, typing nothing of their own. It is given
+    // a copy: Xlib's method zeroes the keycode of the key ending a sequence.
+    XEvent copy = event;
+    const bool held_back = XFilterEvent(&copy, None) == True;
     if (held_back && event.type != KeyPress && event.type != KeyRelease) return;
     switch (event.type) {
     case KeyPress: deliver_key(st, event.xkey, true, held_back); break;
