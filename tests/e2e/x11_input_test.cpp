@@ -62,6 +62,26 @@ protected:
         XSync(peer_, False);
     }
 
+    // Switches the server to `layout`, types xdotool's `keys` (numbers are
+    // keycodes, which stay where the keys are) and returns the presses and
+    // text that came, modifier keys left out, once `count` have.
+    std::vector<std::string> presses_after(const std::string &layout, const std::string &keys, size_t count) {
+        recorded().clear();
+        EXPECT_EQ(run("setxkbmap -layout " + layout), 0) << layout;
+        EXPECT_EQ(run("xdotool key " + keys), 0) << keys;
+        std::vector<InputEvent> got;
+        pump_until([&] {
+            got.clear();
+            for (const InputEvent &e : recorded_of({Kind::KeyDown, Kind::Text}))
+                if (e.vk != VK_SHIFT && e.vk != VK_CONTROL && e.vk != VK_MENU) got.push_back(e);
+            return got.size() >= count;
+        });
+        return describe_all(got);
+    }
+    static bool have_setxkbmap() { return run("command -v setxkbmap >/dev/null") == 0; }
+    static constexpr const char *kNoSetxkbmap =
+        "setxkbmap is not installed (package x11-xkb-utils), so the layout cannot be changed";
+
     HostId host_ = 0;
 };
 
@@ -205,23 +225,8 @@ TEST_F(X11Input, AutoRepeatGivesRepeatedPressesAndOneRelease) {
 // The server's own layout decides the character, shifted and with AltGr,
 // and a dead key joins the next key; virtual keys keep their US codes except
 // letters, which follow the layout (Ctrl+A is where the French layout has A).
-// xdotool's numbers are keycodes, which stay where the keys are.
 TEST_F(X11Input, TheServersLayoutDecidesTheCharacter) {
-    if (run("command -v setxkbmap >/dev/null") != 0)
-        GTEST_SKIP() << "setxkbmap is not installed (package x11-xkb-utils), so the layout cannot be changed";
-    auto presses_after = [&](const std::string &layout, const std::string &keys, size_t count) {
-        recorded().clear();
-        EXPECT_EQ(run("setxkbmap -layout " + layout), 0) << layout;
-        EXPECT_EQ(run("xdotool key " + keys), 0) << keys;
-        std::vector<InputEvent> got;
-        pump_until([&] {
-            got.clear();
-            for (const InputEvent &e : recorded_of({Kind::KeyDown, Kind::Text}))
-                if (e.vk != VK_SHIFT && e.vk != VK_CONTROL && e.vk != VK_MENU) got.push_back(e);
-            return got.size() >= count;
-        });
-        return describe_all(got);
-    };
+    if (!have_setxkbmap()) GTEST_SKIP() << kNoSetxkbmap;
     constexpr int kDeadKey = InputEvent::kTypedNothing;
     EXPECT_EQ(presses_after("fr", "10 shift+10 11 34 26 ctrl+24", 6), (Keys{
                   key(true, '1', 0x02, false, 0, false, '&'),
@@ -238,6 +243,21 @@ TEST_F(X11Input, TheServersLayoutDecidesTheCharacter) {
               }));
     // The input method needed a UTF-8 locale; the program keeps its own.
     EXPECT_STREQ(std::setlocale(LC_CTYPE, nullptr), "C");
+}
+
+// Without an input context the key's symbol says what it typed: Latin-1,
+// the euro sign and the older Latin-2 symbols; a dead key still types
+// nothing, though it no longer joins the next key.
+TEST_F(X11Input, WithoutAnInputMethodTheKeysSymbolDecides) {
+    if (!have_setxkbmap()) GTEST_SKIP() << kNoSetxkbmap;
+    standin::x11_destroy_ic(*standin::x11_host(host_));
+    EXPECT_EQ(presses_after("fr", "11 34 26", 3), (Keys{
+                  key(true, '2', 0x03, false, 0, false, 0xE9),  // é
+                  key(true, VK_OEM_4, 0x1A, false, 0, false, InputEvent::kTypedNothing),
+                  key(true, 'E', 0x12, false, 0, false, 'e'),
+              }));
+    EXPECT_EQ(presses_after("de", "ISO_Level3_Shift+26", 1), (Keys{key(true, 'E', 0x12, false, 0, false, 0x20AC)}));
+    EXPECT_EQ(presses_after("cz", "11", 1), (Keys{key(true, '2', 0x03, false, 0, false, 0x011B)}));  // ě
 }
 
 TEST_F(X11Input, ButtonsWithHostCoordinatesAndNoWheel) {
