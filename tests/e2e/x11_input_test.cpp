@@ -231,9 +231,9 @@ TEST_F(X11Input, TheServersLayoutDecidesTheCharacter) {
     EXPECT_EQ(presses_after("fr", "10 shift+10 11 34 26 ctrl+24", 6), (Keys{
                   key(true, '1', 0x02, false, 0, false, '&'),
                   key(true, '1', 0x02, false, kKeyShift, false, '1'),
-                  key(true, '2', 0x03, false, 0, false, 0xE9),        // é
+                  key(true, '2', 0x03, false, 0, false, 0xE9),           // é
                   key(true, VK_OEM_4, 0x1A, false, 0, false, kDeadKey),  // ^
-                  key(true, 'E', 0x12, false, 0, false, 0xEA),        // ê
+                  key(true, 'E', 0x12, false, 0, false, 0xEA),           // ê
                   key(true, 'A', 0x10, false, standin::kKeyControl),
               }));
     EXPECT_EQ(presses_after("de", "shift+16 ISO_Level3_Shift+24 ISO_Level3_Shift+26", 3), (Keys{

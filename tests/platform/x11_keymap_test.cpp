@@ -1,8 +1,10 @@
-// The x11 backend's keysym table held to rules: every key of the US keyboard
-// table is reached from its Xlib-named keysym with that key's codes, and
-// other layouts fall back to the US key in the same place. Pure: keysyms and
+// The x11 backend's keysym tables held to rules: every key of the US keyboard
+// table is reached from its Xlib-named keysym with that key's codes, other
+// layouts fall back to the US key in the same place, and what keys type
+// comes out as code points. Pure: keysyms and
 // evdev keycodes (scan code + 8), no X server.
 #include "backends/x11/x11_keymap.h"
+#include "backends/x11/x11_text.h"
 #include "kernel/us_keyboard.h"
 
 #include <windows.h>
@@ -99,6 +101,30 @@ TEST(X11Keymap, UnknownSymbolsFallBackToTheKeyPosition) {
     // Keycodes outside any keyboard give no scan code rather than garbage.
     expect_key(XK_a, 0, 'A', {0, false});
     expect_key(XK_a, 255, 'A', {0, false});
+}
+
+// Text from the input method keeps every character, however bad the bytes
+// around it: truncated, overlong, surrogate and stray bytes are U+FFFD.
+TEST(X11Text, Utf8BecomesCodePointsAndBadBytesOneReplacementEach) {
+    auto decode = [](const char *bytes) {
+        return standin::x11_utf8_to_code_points(bytes, static_cast<int>(std::strlen(bytes)));
+    };
+    EXPECT_EQ(decode("a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"), (std::u32string{U'a', 0xE9, 0x20AC, 0x1F600}));
+    EXPECT_EQ(decode("\xE2\x82x\x80y\xE0\x80\x80z\xED\xA0\x80\xC3"),
+              (std::u32string{0xFFFD, U'x', 0xFFFD, U'y', 0xFFFD, U'z', 0xFFFD, 0xFFFD}));
+}
+
+// Without an input method the keysym says the character: Latin-1, Unicode
+// keysyms, the older Latin-2 and Latin-9 ones; keys that type none give 0.
+TEST(X11Text, KeysymsGiveTheirCharacters) {
+    EXPECT_EQ(standin::x11_keysym_to_unicode(XK_eacute), 0xE9u);
+    EXPECT_EQ(standin::x11_keysym_to_unicode(0x100011B), 0x11Bu);  // U011B
+    EXPECT_EQ(standin::x11_keysym_to_unicode(XStringToKeysym("ecaron")), 0x11Bu);
+    EXPECT_EQ(standin::x11_keysym_to_unicode(XStringToKeysym("OE")), 0x152u);
+    EXPECT_EQ(standin::x11_keysym_to_unicode(XK_EuroSign), 0x20ACu);
+    const unsigned long none_typed[] = {XK_Return, XK_KP_1, XK_Shift_L, XK_dead_acute, 0x1000007 /* U+0007 */};
+    for (unsigned long none : none_typed)
+        EXPECT_EQ(standin::x11_keysym_to_unicode(none), 0u) << XKeysymToString(none);
 }
 
 }  // namespace

@@ -54,8 +54,7 @@ void x11_open_im() {
     // later, so what a key does would depend on which server runs.
     XSetLocaleModifiers("@im=none");
     st.im = XOpenIM(st.display, nullptr, nullptr, nullptr);
-    if (st.im == nullptr)
-        std::fprintf(stderr, "x11: no input method opened; dead keys and Compose will not combine\n");
+    if (st.im == nullptr) std::fprintf(stderr, "x11: no input method opened; dead keys and Compose will not combine\n");
 }
 
 void x11_close_im() {

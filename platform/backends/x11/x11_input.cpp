@@ -55,8 +55,8 @@ bool is_repeat_release(X11State &st, const XKeyEvent &key) {
 // Ctrl+letter stays a command whatever the layout; so are the keys whose
 // character is a control code (Return, Tab, BackSpace, Escape, Delete) and
 // the keys that type nothing but are no dead key (arrows, function keys).
-int32_t typed_of(const XKeyEvent &key, const std::u32string &text, unsigned long keysym, bool held_back) {
-    if (x11_is_keypad_keysym(XLookupKeysym(const_cast<XKeyEvent *>(&key), 0)) || (key.state & ControlMask) != 0)
+int32_t typed_of(XKeyEvent &key, const std::u32string &text, unsigned long keysym, bool held_back) {
+    if (x11_is_keypad_keysym(XLookupKeysym(&key, 0)) || (key.state & ControlMask) != 0)
         return InputEvent::kTypedByTable;
     // A press the input method held back is a dead key or the start of a
     // compose sequence.

@@ -1,5 +1,5 @@
 // Keysyms to Unicode: Latin-1 keysyms are their own code points, keysyms
-// from 0x01000100 carry one, and the older Latin-2 and publishing keysyms
+// from 0x01000000 carry one, and the older Latin-2 and publishing keysyms
 // that layouts still use come from a table (the Windows-1252 characters
 // among them first of all). UTF-8 decoding for the input method's text.
 #include "backends/x11/x11_text.h"
@@ -41,9 +41,10 @@ constexpr char32_t kReplacement = 0xFFFD;
 
 char32_t x11_keysym_to_unicode(unsigned long keysym) {
     if ((keysym >= 0x20 && keysym <= 0x7E) || (keysym >= 0xA0 && keysym <= 0xFF)) return static_cast<char32_t>(keysym);
-    // The keysym form of the first 256 code points is their Latin-1 one.
-    if (keysym >= kUnicodeKeysyms + 0x100 && keysym <= kUnicodeKeysyms + 0x10FFFF)
-        return static_cast<char32_t>(keysym - kUnicodeKeysyms);
+    if (keysym >= kUnicodeKeysyms && keysym <= kUnicodeKeysyms + 0x10FFFF) {
+        const auto c = static_cast<char32_t>(keysym - kUnicodeKeysyms);
+        return c < 0x20 || (c >= 0x7F && c < 0xA0) ? 0 : c;  // control codes type nothing here
+    }
     if (keysym == XK_EuroSign) return 0x20AC;
     for (const SymChar &e : kLegacy)
         if (e.sym == keysym) return e.ch;

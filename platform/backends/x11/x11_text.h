@@ -14,8 +14,8 @@ char32_t x11_keysym_to_unicode(unsigned long keysym);
 // A dead key types nothing itself but changes the next key's character.
 bool x11_is_dead_keysym(unsigned long keysym);
 
-// The code points of `length` bytes of UTF-8; a malformed or overlong
-// sequence is one U+FFFD, so bad input never loses the characters after it.
+// The code points of `length` bytes of UTF-8; each malformed sequence or
+// stray byte becomes U+FFFD, and the characters after it are kept.
 std::u32string x11_utf8_to_code_points(const char *text, int length);
 
 }  // namespace standin
