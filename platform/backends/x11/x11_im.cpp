@@ -84,15 +84,18 @@ void x11_focus_ic(X11Host &host, bool in) {
         XUnsetICFocus(host.ic);
 }
 
-std::u32string x11_lookup_text(X11Host &host, XKeyEvent &key, unsigned long *keysym) {
+std::u32string x11_key_text(XKeyEvent &key, unsigned long *keysym) {
     KeySym sym = NoSymbol;
-    if (host.ic == nullptr) {
-        char bytes[32];
-        XLookupString(&key, bytes, sizeof bytes, &sym, nullptr);
-        *keysym = sym;
-        const char32_t c = x11_keysym_to_unicode(sym);
-        return c != 0 ? std::u32string(1, c) : std::u32string();
-    }
+    char bytes[32];
+    XLookupString(&key, bytes, sizeof bytes, &sym, nullptr);
+    *keysym = sym;
+    const char32_t c = x11_keysym_to_unicode(sym);
+    return c != 0 ? std::u32string(1, c) : std::u32string();
+}
+
+std::u32string x11_lookup_text(X11Host &host, XKeyEvent &key, unsigned long *keysym) {
+    if (host.ic == nullptr) return x11_key_text(key, keysym);
+    KeySym sym = NoSymbol;
     std::vector<char> bytes(64);
     Status status = 0;
     int length = Xutf8LookupString(host.ic, &key, bytes.data(), static_cast<int>(bytes.size()), &sym, &status);

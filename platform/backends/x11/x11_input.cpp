@@ -77,6 +77,21 @@ bool take_composed(X11State &st, const XKeyEvent &key, XEvent *composed) {
     return true;
 }
 
+// A press the input method held back without a result. A dead key waits for
+// the next key; a key that cannot take its accent ends the wait as Windows
+// ends it, with the accent then the key's own character (^ then q: "^q").
+// Any other held key is inside a Compose sequence and types nothing yet.
+std::u32string held_back_text(X11State &st, XKeyEvent &key, unsigned long *keysym) {
+    std::u32string own = x11_key_text(key, keysym);
+    if (x11_is_dead_keysym(*keysym)) {
+        st.dead_key = *keysym;
+        return {};
+    }
+    const char32_t accent = x11_dead_key_spacing(st.dead_key);
+    if (accent == 0 || own.empty()) return {};
+    return accent + own;
+}
+
 void deliver_text(HostId host, const std::u32string &text, size_t from) {
     for (size_t i = from; i < text.size(); ++i) {
         if (text[i] < 0x20 || text[i] == 0x7F) continue;
@@ -116,6 +131,9 @@ void deliver_key(X11State &st, XKeyEvent &key, bool press, bool held_back) {
             text = x11_lookup_text(*host, key, &keysym);
         else if (take_composed(st, key, &composed))
             text = x11_lookup_text(*host, composed.xkey, &keysym);
+        else
+            text = held_back_text(st, key, &keysym);
+        if (!held_back || !text.empty()) st.dead_key = NoSymbol;
     }
 
     KeyTranslation k = translate(key);

@@ -69,6 +69,7 @@ struct X11State {
     std::bitset<256> keys_down;      // by keycode: marks auto-repeat
     std::array<uint8_t, 256> lock_mods_at_press{};  // lock state reported with a lock key's press
     XIM im = nullptr;                // Xlib's own input method; null: keysyms alone say what keys type
+    unsigned long dead_key = 0;      // the dead key the input method holds, waiting for the next key
 
     std::vector<std::unique_ptr<X11Host>> hosts;
     HostId next_id = 1;
@@ -105,6 +106,8 @@ void x11_focus_ic(X11Host &host, bool in);
 // it types none), and in *keysym the symbol the lookup chose. Call it only
 // for presses that XFilterEvent let through or put back.
 std::u32string x11_lookup_text(X11Host &host, XKeyEvent &key, unsigned long *keysym);
+// The key's own character by its keysym alone, past any input method.
+std::u32string x11_key_text(XKeyEvent &key, unsigned long *keysym);
 
 // Releases a host's shared segment; the server is told first.
 void x11_release_shm(X11Host &host);

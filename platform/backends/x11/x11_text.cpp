@@ -55,6 +55,25 @@ bool x11_is_dead_keysym(unsigned long keysym) {
     return keysym >= XK_dead_grave && keysym <= XK_dead_longsolidusoverlay;
 }
 
+char32_t x11_dead_key_spacing(unsigned long keysym) {
+    switch (keysym) {
+        case XK_dead_grave: return U'`';
+        case XK_dead_acute: return 0xB4;
+        case XK_dead_circumflex: return U'^';
+        case XK_dead_tilde: return U'~';
+        case XK_dead_macron: return 0xAF;
+        case XK_dead_breve: return 0x2D8;
+        case XK_dead_abovedot: return 0x2D9;
+        case XK_dead_diaeresis: return 0xA8;
+        case XK_dead_abovering: return 0x2DA;
+        case XK_dead_doubleacute: return 0x2DD;
+        case XK_dead_caron: return 0x2C7;
+        case XK_dead_cedilla: return 0xB8;
+        case XK_dead_ogonek: return 0x2DB;
+        default: return 0;
+    }
+}
+
 std::u32string x11_utf8_to_code_points(const char *text, int length) {
     std::u32string out;
     const auto *p = reinterpret_cast<const unsigned char *>(text);

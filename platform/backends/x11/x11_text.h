@@ -13,6 +13,9 @@ char32_t x11_keysym_to_unicode(unsigned long keysym);
 
 // A dead key types nothing itself but changes the next key's character.
 bool x11_is_dead_keysym(unsigned long keysym);
+// The character a dead key types when the next key cannot take its accent
+// (^ then q types "^q"), or 0 for a dead key without one here.
+char32_t x11_dead_key_spacing(unsigned long keysym);
 
 // The code points of `length` bytes of UTF-8; each malformed sequence or
 // stray byte becomes U+FFFD, and the characters after it are kept.
