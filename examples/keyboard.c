@@ -1,18 +1,20 @@
 /* keyboard: the letters you type appear in the window; Backspace takes the
  * last one back, Enter starts afresh. Each key event carries one character:
- * Shift gives capitals, Enter is '\r' (13) and Backspace is '\b' (8). */
+ * Shift gives capitals, Enter is '\r' (13) and Backspace is '\b' (8).
+ * Letters of other keyboards come in Windows-1252 (e is 233 with its accent),
+ * above 127, so the code is read as an unsigned char. */
 #include <string.h>
 
 #include "telka.h"
 
 #define MAX_TYPED 30
 
-static void show(const char *typed, char last)
+static void show(const char *typed, unsigned char last)
 {
     TELKA_clear();
     TELKA_text(TELKA_GRAY_50, -280, 200, 14, "Type something (Enter clears, Esc ends):");
     TELKA_text(TELKA_NAVY_BLUE, -280, 100, 36, typed);
-    if (last >= ' ')
+    if (last >= ' ' && last != 127)
         TELKA_textf(TELKA_GRAY_50, -280, 20, 14, "last key: '%c', code %d", last, last);
     else
         TELKA_textf(TELKA_GRAY_50, -280, 20, 14, "last key: code %d", last);
@@ -42,11 +44,11 @@ int main(void)
         } else if (key == '\r') { /* Enter */
             n = 0;
             typed[0] = '\0';
-        } else if (key >= ' ' && n < MAX_TYPED) { /* a printable character */
+        } else if ((unsigned char)key >= ' ' && key != 127 && n < MAX_TYPED) { /* a printable character */
             typed[n++] = key;
             typed[n] = '\0';
         }
-        show(typed, key);
+        show(typed, (unsigned char)key);
     }
     TELKA_close();
     return 0;
