@@ -46,9 +46,10 @@ export function diagnosticText({line, column, severity, message}) {
 
 export function showDiagnostics(app, diagnostics, extra = []) {
   const {ui, editor} = app;
-  editor.showDiagnostics(diagnostics);
-  ui.diagnostics.replaceChildren();
+  // A crash's line is marked in the margin as a compiler's message is.
   const all = [...diagnostics, ...extra];
+  editor.showDiagnostics(all);
+  ui.diagnostics.replaceChildren();
   for (const d of all) {
     const item = document.createElement('li');
     const button = document.createElement('button');
