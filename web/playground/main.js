@@ -8,6 +8,7 @@ import {startCompiling} from './compile.js';
 import {bindExamples, loadExamples} from './examples.js';
 import {bindFiles, save} from './files.js';
 import {bindKeys} from './keys.js';
+import {bindLayout} from './layout.js';
 import {bindOutput} from './output.js';
 import {bindPicture} from './picture.js';
 import {bindRun, run} from './run.js';
@@ -52,6 +53,7 @@ const ui = {
   calls: $('pg-calls'),
   callsTitle: $('pg-calls-title'),
   historyText: $('pg-history-text'),
+  pageKeys: $('pg-page-keys'),
 };
 
 const state = createState();
@@ -77,6 +79,7 @@ bindTimeline(app);
 bindPixelHistory(app);
 bindOutput(app);
 bindPicture(app);
+bindLayout(app);
 
 if (firstLink && !firstLink.ok) {
   app.status.set(`${firstLink.message} ${stored ? 'Your own program is shown.' : ''}`, true);

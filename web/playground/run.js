@@ -146,7 +146,7 @@ async function launch(app, wasm, fileName) {
   page.state = 'running';
   ui.stop.disabled = false;
   if (state.script) state.run.program.loadScript(state.script);
-  status.set('Running. Click its window to give it the keyboard.');
+  status.set('Running: its window has the keyboard. Ctrl+Shift+L gives the keyboard back to the page.');
 }
 
 export function bindRun(app) {

@@ -17,6 +17,7 @@ export function createState() {
       end: null,
       crash: null, // link: set once the address's fragment is read
       runs: 0, // Run presses that started a compile
+      windowsZoom: 1, // layout.js: the scale the program's windows are shown at
     },
     // status.js: a sticky message (a link that did not open, a failure) stays
     // until the student does something; loading progress may replace only itself.

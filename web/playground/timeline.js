@@ -1,4 +1,5 @@
-// The run's timeline under the graphics window: a slider over every frame
+// The run's timeline beside the program's windows, outside them so that its
+// keys are the page's and Tab reaches it while the program runs: a slider over every frame
 // of the graphics window kept so far (program.frames, frame-store.js),
 // buttons and keys that step a frame or an event, and Live. Showing a past
 // frame holds the window's display only: the program runs on and its frames
@@ -88,9 +89,6 @@ function update(app) {
   if (!frames || !frames.last) return;
   // A shown frame the budget dropped gives way to the oldest one kept.
   if (t.shown !== null && t.shown < frames.first) return showFrame(app, frames.first);
-  // Under the graphics window, among the program's windows.
-  const host = graphicsHost(app);
-  if (host && ui.timeline.previousElementSibling !== host.frame) host.frame.after(ui.timeline);
   ui.timeline.hidden = false;
   const number = t.shown ?? frames.last;
   const record = frames.record(number);

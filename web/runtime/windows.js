@@ -28,6 +28,7 @@ export class Windows {
     this.presentPixels = 0;
     this.presentMs = 0; // time spent putting pixels on canvases
     this.held = 0; // a host showing a past frame: its presents are counted, not drawn
+    this.showing = false; // show() is moving the focus: no activation record follows
   }
 
   create({id, title, width, height, owner, dialog}) {
@@ -49,7 +50,12 @@ export class Windows {
     canvas.width = Math.max(1, width);
     canvas.height = Math.max(1, height);
     canvas.className = 'telka-surface';
-    canvas.tabIndex = 0; // a click gives the window the keyboard
+    canvas.tabIndex = 0; // a click or Tab gives the window the keyboard
+    // Focus by keyboard activates the window exactly as a click does; the
+    // focus show() gives a new window is the program's own doing, not the user's.
+    canvas.addEventListener('focus', () => {
+      if (!this.showing) this.activate(id);
+    });
     canvas.addEventListener('pointerdown', (e) => this.button(host, e, true));
     canvas.addEventListener('pointerup', (e) => this.button(host, e, false));
     canvas.addEventListener('pointermove', (e) => {
@@ -78,6 +84,7 @@ export class Windows {
     if (!host) return;
     const first = host.frame.hidden && visible && !this.anyShown();
     host.frame.hidden = !visible;
+    this.showing = true;
     if (visible && host.dialog) {
       this.place(host);
       this.active = id;
@@ -85,8 +92,12 @@ export class Windows {
     } else if (!visible && this.active === id) {
       this.active = host.owner;
     }
-    // The program's first window takes the keyboard, as a new window does.
+    // The program's first window takes the keyboard, as a new window does on
+    // the student's own computer: a game answers its keys at once. It is no
+    // trap: the page's Ctrl+Shift+L gives the keyboard back, and the status
+    // line, read out by screen readers, says so when the run starts.
     if (first) host.canvas.focus({preventScroll: true});
+    this.showing = false;
   }
 
   anyShown() {
