@@ -54,7 +54,7 @@ const at = (x, y) => [300 + x, surface.height - CLIENT_H + 260 - y];
 async function ask(x, y) {
   const before = await historyText();
   const [sx, sy] = at(x, y);
-  await page.mouse.click(surface.left + sx + 0.5, surface.top + sy + 0.5);
+  await page.mouse.click(surface.left + (sx + 0.5) * surface.scale, surface.top + (sy + 0.5) * surface.scale);
   await page.waitForFunction(
     (old) => {
       const t = document.querySelector('#pg-history-text').innerText;
@@ -98,7 +98,8 @@ before(async () => {
   surface = await page.evaluate((title) => {
     const c = document.querySelector(`.telka-window[data-title="${title}"] canvas`);
     const r = c.getBoundingClientRect();
-    return {left: r.left, top: r.top, height: c.height};
+    // The page may show the windows scaled to fit its height.
+    return {left: r.left, top: r.top, height: c.height, scale: r.width / c.width};
   }, G);
 });
 after(async () => {

@@ -53,6 +53,16 @@ async function run(p) {
   return state(p);
 }
 
+// The line numbers beside the editor's error marks.
+const marginErrors = (p) =>
+  p.$$eval('.cm-lint-marker-error', (marks) =>
+    marks.map((m) => {
+      const top = m.closest('.cm-gutterElement').getBoundingClientRect().top;
+      const numbers = [...document.querySelectorAll('.cm-lineNumbers .cm-gutterElement')];
+      return numbers.find((n) => Math.abs(n.getBoundingClientRect().top - top) < 2)?.textContent;
+    })
+  );
+
 async function setSource(p, text, lang = 'c') {
   await p.evaluate((text, lang) => window.telkaPlayground.setSource(text, lang), text, lang);
 }
@@ -255,6 +265,7 @@ test('a crash names the function and the line', async () => {
     await statusText(page)
   );
   assert.match(await statusText(page), /^The program crashed: integer divide by zero in share \(main\.c line 7\)\.$/);
+  assert.deepEqual(await marginErrors(page), ['7'], 'the crash is marked in the margin');
 
   // A write through NULL (past its start, as trail[i] is) crashes as it would natively.
   await setSource(
@@ -265,6 +276,7 @@ test('a crash names the function and the line', async () => {
   await run(page);
   const nullCrash = /through a null pointer.* in main \(main\.c line 9\)\.$/;
   assert.ok(await s.eventually(async () => nullCrash.test(await statusText(page)), 10000), await statusText(page));
+  assert.deepEqual(await marginErrors(page), ['9'], "the next crash's mark replaces it");
 });
 
 test('a program that allocates without end is ended with a message', async () => {
@@ -274,6 +286,7 @@ test('a program that allocates without end is ended with a message', async () =>
       '    TELKA_open();\n    for (;;)\n        last = malloc(1 << 20);\n}\n'
   );
   await run(page);
+  assert.deepEqual(await marginErrors(page), [], "the last run's crash mark is gone");
   assert.ok(await s.eventually(async () => (await state(page)) === 'crashed', 30000), await statusText(page));
   assert.ok(
     await s.eventually(async () => /ran out of memory in main \(main\.c line 10\)/.test(await statusText(page))),

@@ -176,13 +176,15 @@ export function note(name, value) {
   console.log(`# ${name}: ${typeof value === 'number' ? value.toFixed(2) : JSON.stringify(value)}`);
 }
 
-// A left click at a host-surface point of the window titled `title`.
+// A left click at a host-surface point of the window titled `title`, in
+// the middle of that pixel however large the page shows the canvas.
 export async function click(page, title, x, y) {
   const at = await page.evaluate((title) => {
-    const r = document.querySelector(`.telka-window[data-title="${title}"] canvas`).getBoundingClientRect();
-    return {left: r.left, top: r.top};
+    const c = document.querySelector(`.telka-window[data-title="${title}"] canvas`);
+    const r = c.getBoundingClientRect();
+    return {left: r.left, top: r.top, sx: r.width / c.width, sy: r.height / c.height};
   }, title);
-  await page.mouse.click(at.left + x + 0.5, at.top + y + 0.5);
+  await page.mouse.click(at.left + (x + 0.5) * at.sx, at.top + (y + 0.5) * at.sy);
 }
 
 // A keypad digit with NumLock on (puppeteer's own keypad keys have it off).

@@ -31,6 +31,7 @@ export function bindLayout(app) {
     scheduled = false;
     const zoom = fit(desktop);
     desktop.style.zoom = zoom === 1 ? '' : String(zoom);
+    desktop.classList.toggle('pg-scaled', zoom < 1);
     app.state.page.windowsZoom = zoom;
     const now = anyShown(desktop);
     if (now && !shown && stackedUnder(desktop)) desktop.scrollIntoView({block: 'start'});
