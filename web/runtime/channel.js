@@ -15,10 +15,24 @@ export const FILE_TAKEN = 6; // the offer the worker has taken
 export const FILE_LENGTH = 7;
 const HEADER = 16;
 
-// A record: kind, host, keyCode, location, mods, repeat, button, x, y (the
-// layout of platform/backends/web/web_internal.h).
-export const RECORD_INTS = 9;
-export const RECORD = {keyDown: 1, keyUp: 2, buttonDown: 3, buttonUp: 4, motion: 5, focusIn: 6, close: 7};
+// A record: kind, host, keyCode, location, mods, repeat, button, x, y, typed
+// (the layout of platform/backends/web/web_internal.h). typed: the code
+// point a key down typed on the student's layout, TYPED_NOTHING for a dead
+// key, TYPED_BY_TABLE when the key types no character of its own (Enter,
+// arrows: the program's US table decides); a text record's code point.
+export const RECORD_INTS = 10;
+export const RECORD = {keyDown: 1, keyUp: 2, buttonDown: 3, buttonUp: 4, motion: 5, focusIn: 6, close: 7, text: 8};
+export const TYPED_NOTHING = 0;
+export const TYPED_BY_TABLE = -1;
+
+export function keyRecord(down, host, keyCode, location, mods, {repeat = false, typed = TYPED_BY_TABLE} = {}) {
+  return [down ? RECORD.keyDown : RECORD.keyUp, host, keyCode, location, mods, repeat ? 1 : 0, 0, 0, 0, typed];
+}
+
+// A character that came without a key, one code point.
+export function textRecord(host, codePoint) {
+  return [RECORD.text, host, 0, 0, 0, 0, 0, 0, 0, codePoint];
+}
 
 // Room for more input than a person can type between two waits; records
 // beyond it wait in the page (see InputWriter), none is dropped.

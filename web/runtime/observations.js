@@ -5,6 +5,7 @@
 // fixed by its module, arguments and starting files. The log is a byte
 // stream of tagged entries with variable-length numbers: clocks go as
 // differences, so a ten-minute game run stays a few MB.
+import {RECORD_INTS} from './channel.js';
 
 const TAG = {pending: 1, take: 2, screen: 3, wait: 4, file: 5, clock: 6, clockFull: 7, random: 8, poll: 9};
 const TAG_NAMES = Object.fromEntries(Object.entries(TAG).map(([name, tag]) => [tag, name]));
@@ -20,7 +21,6 @@ const ASKS = {
   poll: 'a sleep',
 };
 const POLL_EVENT_BYTES = 32;
-const RECORD_WORDS = 9;
 
 // Bytes that grow by doubling; the page keeps one for the last run too.
 export class ByteLog {
@@ -195,7 +195,7 @@ export class RecordingInput {
     const ok = this.reader.take(out, index);
     this.w.tag(TAG.take);
     this.w.number(ok ? 1 : 0);
-    if (ok) for (let i = 0; i < RECORD_WORDS; ++i) this.w.number(zigzag(out[index + i]));
+    if (ok) for (let i = 0; i < RECORD_INTS; ++i) this.w.number(zigzag(out[index + i]));
     return ok;
   }
 
@@ -242,7 +242,7 @@ export class ReplayInput {
   take(out, index) {
     this.r.expect(TAG.take);
     if (this.r.number() === 0) return false;
-    for (let i = 0; i < RECORD_WORDS; ++i) out[index + i] = unzigzag(this.r.number());
+    for (let i = 0; i < RECORD_INTS; ++i) out[index + i] = unzigzag(this.r.number());
     return true;
   }
 

@@ -4,10 +4,11 @@
 // pixels for the canvases, what it prints to onOutput, and its end (status,
 // trap, stop) to onExit. Needs a cross-origin isolated page (Atomics.wait
 // on a SharedArrayBuffer). Fonts are fetched once per page.
-import {InputWriter, RECORD, makeChannel} from './channel.js';
+import {InputWriter, TYPED_BY_TABLE, TYPED_NOTHING, keyRecord, makeChannel, textRecord} from './channel.js';
 import {FrameStore} from './frame-store.js';
 import {ByteLog} from './observations.js';
 import {replay} from './replay.js';
+import {TextInput, methodKey, typedCode} from './text-input.js';
 import {Windows, keyMods} from './windows.js';
 
 export {replay};
@@ -49,6 +50,15 @@ export function runtimeProblem() {
 // Keys the browser keeps: reload, full screen, developer tools, the system key.
 const browserKey = (e) => e.keyCode === 116 || e.keyCode === 122 || e.keyCode === 123 || e.metaKey;
 
+const CONTROL = 17; // keyCode of either Ctrl
+
+// A key's modifiers as Windows reports them: AltGr is Ctrl+Alt there, which
+// some engines say as AltGraph alone.
+function mods(e) {
+  const altGr = e.getModifierState && e.getModifierState('AltGraph');
+  return keyMods(e) | (altGr ? 2 | 4 : 0);
+}
+
 // playScript: the program plays TELKA.SCR (files['TELKA.SCR']) from its
 // first wait, as Run > Playback Script (Ctrl+P) would. keepFrames: every
 // frame of the graphics window is kept in program.frames (frame-store.js).
@@ -80,7 +90,9 @@ export async function startProgram({
   const channel = makeChannel();
   const writer = new InputWriter(channel);
   const windows = new Windows(desktop, (record) => writer.push(record));
+  const text = new TextInput((codePoint) => writer.push(textRecord(windows.active, codePoint)));
   const keysDown = new Map(); // keyCode -> location, released when the page loses focus
+  let lastDown = 0; // keyCode of the key the program last got a key down of, 0 after a key up
   let script = files['TELKA.SCR'] ? new Uint8Array(files['TELKA.SCR']) : null;
   let ended = false;
 
@@ -88,13 +100,13 @@ export async function startProgram({
     // Ctrl+P, queued before the program starts, is the first input its
     // first wait takes.
     const ctrl = 2;
-    for (const [kind, code, mods] of [
-      [RECORD.keyDown, 17, ctrl],
-      [RECORD.keyDown, 80, ctrl],
-      [RECORD.keyUp, 80, ctrl],
-      [RECORD.keyUp, 17, 0],
+    for (const [down, code, mods] of [
+      [true, 17, ctrl],
+      [true, 80, ctrl],
+      [false, 80, ctrl],
+      [false, 17, 0],
     ])
-      writer.push([kind, 0, code, code === 17 ? 1 : 0, mods, 0, 0, 0, 0]);
+      writer.push(keyRecord(down, 0, code, code === 17 ? 1 : 0, mods));
   }
 
   const screen = () => writer.setScreen(Math.max(640, window.innerWidth | 0), Math.max(480, window.innerHeight | 0));
@@ -110,28 +122,38 @@ export async function startProgram({
   };
   const onKey = (e, down) => {
     if (!forProgram(e) || browserKey(e) || pageKey(e)) return;
+    // The input method's keys are its own; its result comes as text.
+    if (down && methodKey(e)) return;
+    if (!down && !keysDown.has(e.keyCode)) return;
+    const typed = down ? typedCode(e) : TYPED_BY_TABLE;
     // Ctrl+letter would reload, print or find: the program's commands win.
-    e.preventDefault();
-    if (down) keysDown.set(e.keyCode, e.location);
-    else keysDown.delete(e.keyCode);
-    writer.push([
-      down ? RECORD.keyDown : RECORD.keyUp,
-      windows.active,
-      e.keyCode,
-      e.location,
-      keyMods(e),
-      e.repeat ? 1 : 0,
-      0,
-      0,
-      0,
-    ]);
+    // A dead key keeps its default, so that an engine that composes in the
+    // field can.
+    if (typed !== TYPED_NOTHING) e.preventDefault();
+    if (down && e.key === 'AltGraph' && lastDown === CONTROL && keysDown.get(CONTROL) === 1) {
+      // Windows sends AltGr as a left Ctrl and then the right Alt; that Ctrl,
+      // held, would make the library drop AltGr's characters as it drops
+      // Ctrl+letter's, so the program sees it let go at once.
+      keysDown.delete(CONTROL);
+      writer.push(keyRecord(false, windows.active, CONTROL, 1, keyMods(e) & ~(2 | 4)));
+    }
+    lastDown = down ? e.keyCode : 0;
+    if (down) {
+      keysDown.set(e.keyCode, e.location);
+      text.keyTyped(e, typed);
+    } else {
+      keysDown.delete(e.keyCode);
+      text.keyReleased(e);
+    }
+    writer.push(keyRecord(down, windows.active, e.keyCode, e.location, mods(e), {repeat: e.repeat, typed}));
   };
   const keyDown = (e) => onKey(e, true);
   const keyUp = (e) => onKey(e, false);
   // Keys released while the page had no focus never reach it.
   const blur = () => {
-    for (const [code, location] of keysDown) writer.push([RECORD.keyUp, windows.active, code, location, 0, 0, 0, 0, 0]);
+    for (const [code, location] of keysDown) writer.push(keyRecord(false, windows.active, code, location, 0));
     keysDown.clear();
+    text.sentByKey.clear();
   };
   window.addEventListener('keydown', keyDown, true);
   window.addEventListener('keyup', keyUp, true);
@@ -159,6 +181,7 @@ export async function startProgram({
     switch (m.t) {
       case 'create':
         windows.create(m);
+        text.attach(windows.hosts.get(m.id));
         break;
       case 'destroy':
         windows.destroy(m.id);

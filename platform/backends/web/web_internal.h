@@ -22,6 +22,7 @@ enum WebRecordField {
     kWebButton,    // 1 left, 2 middle, 3 right
     kWebX,         // canvas pixels
     kWebY,
+    kWebTyped,  // a key down's InputEvent::typed, from the page's layout; a text record's code point
     kWebRecordFields,
 };
 
@@ -33,6 +34,7 @@ enum WebRecordKind {
     kWebMotion = 5,
     kWebFocusIn = 6,
     kWebCloseRequest = 7,
+    kWebText = 8,  // a character without a key (an input method, an on-screen keyboard, dictation)
 };
 
 // Driver slots kept in files of their own (web_present.cpp, web_wait.cpp).
