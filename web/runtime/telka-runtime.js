@@ -90,7 +90,7 @@ export async function startProgram({
   const channel = makeChannel();
   const writer = new InputWriter(channel);
   const windows = new Windows(desktop, (record) => writer.push(record));
-  const text = new TextInput((codePoint) => writer.push(textRecord(windows.active, codePoint)));
+  const text = new TextInput((codePoint) => ended || writer.push(textRecord(windows.active, codePoint)));
   const keysDown = new Map(); // keyCode -> location, released when the page loses focus
   let lastDown = 0; // keyCode of the key the program last got a key down of, 0 after a key up
   let script = files['TELKA.SCR'] ? new Uint8Array(files['TELKA.SCR']) : null;
