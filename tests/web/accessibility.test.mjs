@@ -79,7 +79,10 @@ const focused = () =>
     if (!e || e === document.body) return 'body';
     if (e.closest('.cm-editor')) return 'editor';
     const frame = e.closest('.telka-window');
-    if (frame && e.tagName === 'CANVAS' && !e.classList.contains('pg-overlay')) return `window ${frame.dataset.title}`;
+    // The window's canvas hands the focus to its field for input methods (text-input.js).
+    const surface =
+      e.tagName === 'CANVAS' ? !e.classList.contains('pg-overlay') : e.classList.contains('telka-text-input');
+    if (frame && surface) return `window ${frame.dataset.title}`;
     return e.id ? `#${e.id}` : e.getAttribute('aria-label') || e.tagName.toLowerCase();
   });
 
