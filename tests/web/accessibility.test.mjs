@@ -13,7 +13,6 @@ import * as s from './support.mjs';
 
 const AXE = path.join(path.dirname(new URL(import.meta.url).pathname), 'node_modules/axe-core/axe.min.js');
 const TAGS = ['wcag2a', 'wcag2aa', 'wcag21a', 'wcag21aa', 'wcag22aa', 'best-practice'];
-const READY_MS = 240000; // a cold load compiles 75 MB of clang on 2 cores
 const RUN_MS = 60000;
 const G = 'TELKA Graphics';
 const T = 'TELKA Text';
@@ -111,17 +110,13 @@ async function axe(name) {
   return found.map((v) => ({...v, state: name}));
 }
 
+const pageErrors = [];
 before(async () => {
   env = await s.start();
-  page = await env.browser.newPage();
-  await page.setViewport({width: 1366, height: 768});
-  page.on('pageerror', (e) => console.log(`# page error: ${e.message}`));
-  await page.goto(`${env.base}playground.html`);
-  await page.waitForFunction(() => window.telkaPlayground && window.telkaPlayground.compiler !== 'loading', {
-    timeout: READY_MS,
-  });
+  page = await s.openPlayground(env, {errors: pageErrors});
 });
 after(async () => {
+  for (const e of pageErrors) console.log(`# page error: ${e}`);
   await env?.close();
 });
 
@@ -169,7 +164,7 @@ test('the keyboard alone reaches Run, the editor, the program window and Stop', 
     assert.equal(await focused(), want, keys.join(' '));
   };
   await page.reload();
-  await page.waitForFunction(() => window.telkaPlayground?.compiler === 'ready', {timeout: READY_MS});
+  await page.waitForFunction(() => window.telkaPlayground?.compiler === 'ready', {timeout: s.PLAYGROUND_READY_MS});
   await setSource(KEYS_PROGRAM);
 
   await press('Tab');

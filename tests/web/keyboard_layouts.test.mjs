@@ -12,7 +12,6 @@ import {after, before, test} from 'node:test';
 
 import * as s from './support.mjs';
 
-const READY_MS = 240000; // a cold load compiles 75 MB of clang on 2 cores
 const RUN_MS = 60000;
 
 // Every TELKA_KBD key as a number; Tab asks for a line and prints its bytes.
@@ -52,12 +51,7 @@ let cdp;
 before(async () => {
   if (!fs.existsSync(path.join(s.SITE, 'playground.html'))) throw new Error(`no playground in ${s.SITE}`);
   env = await s.start();
-  page = await env.browser.newPage();
-  await page.setViewport({width: 1366, height: 768});
-  await page.goto(`${env.base}playground.html`);
-  await page.waitForFunction(() => window.telkaPlayground && window.telkaPlayground.compiler !== 'loading', {
-    timeout: READY_MS,
-  });
+  page = await s.openPlayground(env);
   assert.equal(await page.evaluate(() => window.telkaPlayground.compiler), 'ready');
   cdp = await page.createCDPSession();
 });

@@ -77,6 +77,21 @@ export async function open(env, program, {timeout = 20000} = {}) {
   return {page, errors};
 }
 
+// The playground in a page of `width` x `height`, once its compiler has
+// loaded (a cold load compiles 75 MB of clang on 2 cores); the page's errors
+// go to `errors`.
+export const PLAYGROUND_READY_MS = 240000;
+export async function openPlayground(env, {width = 1366, height = 768, errors = []} = {}) {
+  const page = await env.browser.newPage();
+  await page.setViewport({width, height});
+  page.on('pageerror', (e) => errors.push(e.message));
+  await page.goto(`${env.base}playground.html`);
+  await page.waitForFunction(() => window.telkaPlayground && window.telkaPlayground.compiler !== 'loading', {
+    timeout: PLAYGROUND_READY_MS,
+  });
+  return page;
+}
+
 export async function shot(page, name) {
   await page.screenshot({path: path.join(SHOTS, `${name}.png`)});
 }

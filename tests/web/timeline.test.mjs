@@ -64,13 +64,7 @@ async function clickAt(x, y) {
 
 before(async () => {
   env = await s.start();
-  page = await env.browser.newPage();
-  await page.setViewport({width: 1366, height: 900});
-  page.on('pageerror', (e) => errors.push(e.message));
-  await page.goto(`${env.base}playground.html`);
-  await page.waitForFunction(() => window.telkaPlayground && window.telkaPlayground.compiler !== 'loading', {
-    timeout: 240000,
-  });
+  page = await s.openPlayground(env, {height: 900, errors});
 });
 after(async () => {
   await env?.close();

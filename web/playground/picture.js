@@ -5,6 +5,7 @@
 // would drown everything else a reader says.
 import {describePicture} from './describe.js';
 import {addPageKey} from './page-keys.js';
+import {titledSection} from './sections.js';
 import {frameText} from './timeline.js';
 
 const KEYS = 'Ctrl+Shift+D';
@@ -47,12 +48,7 @@ function hintOnCanvas(app) {
 }
 
 export function bindPicture(app) {
-  const section = document.createElement('section');
-  section.className = 'pg-sr-picture';
-  section.setAttribute('aria-labelledby', 'pg-sr-picture-title');
-  const title = document.createElement('h2');
-  title.id = 'pg-sr-picture-title';
-  title.textContent = 'Picture in words';
+  const {section, title} = titledSection('pg-sr-picture', 'pg-sr-picture-title', 'Picture in words');
   const button = document.createElement('button');
   button.type = 'button';
   button.id = 'pg-sr-describe';

@@ -4,6 +4,8 @@
 // announcement every INTERVAL_MS, so a program printing in a loop never
 // floods the reader. The Announcer is plain logic with its clock handed in.
 
+import {titledSection} from './sections.js';
+
 export const KEEP = 300; // text window lines kept as text
 export const INTERVAL_MS = 2000; // between two announcements at least
 const GATHER_MS = 300; // a first line waits this long for the lines that follow it
@@ -70,12 +72,7 @@ export class Announcer {
 // The page's part, put in `parent` before `before`: the list of text window
 // lines (for a reader only: the window shows them) and the live region.
 export function createTextLines(parent, before) {
-  const section = document.createElement('section');
-  section.className = 'pg-sr-text pg-visually-hidden';
-  section.setAttribute('aria-labelledby', 'pg-sr-text-title');
-  const title = document.createElement('h2');
-  title.id = 'pg-sr-text-title';
-  title.textContent = 'Text window as text';
+  const {section, title} = titledSection('pg-sr-text pg-visually-hidden', 'pg-sr-text-title', 'Text window as text');
   const list = document.createElement('ol');
   list.id = 'pg-sr-text-lines';
   list.setAttribute('aria-labelledby', 'pg-sr-text-title');
