@@ -352,6 +352,11 @@ test('a share link opens the program as text and runs nothing until Run', async 
   await s.shot(shared, 'playground-shared-link');
   // Opening the link kept the student's own program saved.
   assert.equal(await shared.evaluate(() => JSON.parse(localStorage.getItem('telka-playground')).source), own);
+  // A C++ link warms the compiler's C++ paths up before the first Run.
+  await shared.waitForFunction(() => !['asked', null].includes(window.telkaPlayground.compilerWarmCxx), {
+    timeout: 120000,
+  });
+  assert.equal(await shared.evaluate(() => window.telkaPlayground.compilerWarmCxx), 'done');
   // Its compiler message quotes the markup, as text too.
   assert.equal(await run(shared), 'errors');
   const items = await shared.$$eval('#pg-diagnostics button', (b) => b.map((x) => x.textContent));

@@ -15,6 +15,15 @@ const started = performance.now();
 // (telka.h, the link with libtelka.a) as the first Run will.
 const WARM = '#include <telka.h>\nint main(void)\n{\n    TELKA_open();\n    TELKA_close();\n    return 0;\n}\n';
 
+// The C++ paths (the C++ front end, a standard header, libc++ at the link)
+// are as slow the first time: warmed with this when the page says its
+// student writes C++.
+const WARM_CXX =
+  '#include <string>\n#include <telka.h>\nint main()\n{\n    std::string title = "warm";\n' +
+  '    TELKA_open();\n    TELKA_text(TELKA_RED, 0, 0, 12, title.c_str());\n    TELKA_close();\n    return 0;\n}\n';
+const warmed = new Set(['c']);
+let waitingRequests = 0; // Runs queued: a warm-up never goes before one
+
 async function json(name) {
   const response = await fetch(here(name));
   if (!response.ok) throw new Error(`${name}: HTTP ${response.status}`);
@@ -77,13 +86,29 @@ let queue = compilerReady.then(
   () => null
 );
 
+// A language's warm-up, asked for by the page; skipped when a Run is waiting,
+// whose own compile warms the same paths.
+async function warmLanguage(compiler, message) {
+  const lang = message.lang === 'c++' ? 'c++' : 'c';
+  if (warmed.has(lang) || waitingRequests > 0) {
+    self.postMessage({id: message.id, type: 'warmed', lang, ms: null});
+    return;
+  }
+  warmed.add(lang);
+  const t = performance.now();
+  const result = await compiler.compile({source: WARM_CXX, lang, name: 'warm'});
+  self.postMessage({id: message.id, type: 'warmed', lang, ok: result.ok, ms: performance.now() - t});
+}
+
 async function handle(message) {
   const compiler = await compilerReady.catch(() => null);
   if (!compiler) {
     self.postMessage({id: message.id, type: 'error', message: 'the compiler did not load'});
     return;
   }
-  if (message.type === 'compile') {
+  if (message.type === 'warm') {
+    await warmLanguage(compiler, message);
+  } else if (message.type === 'compile') {
     const result = await compiler.compile({source: message.source, lang: message.lang, name: message.name});
     const transfer = result.wasm ? [result.wasm.buffer] : [];
     self.postMessage({id: message.id, type: 'compiled', ...result}, transfer);
@@ -103,8 +128,13 @@ async function handle(message) {
 
 self.onmessage = (event) => {
   const message = event.data || {};
+  const counted = message.type !== 'warm';
+  if (counted) ++waitingRequests;
   queue = queue
-    .then(() => handle(message))
+    .then(() => {
+      if (counted) --waitingRequests;
+      return handle(message);
+    })
     .catch((e) => {
       self.postMessage({id: message.id, type: 'error', message: String(e && e.message ? e.message : e)});
     });

@@ -38,6 +38,19 @@ export function store(app) {
 export function setLang(app, value) {
   app.state.source.lang = value === 'c++' ? 'c++' : 'c';
   app.ui.lang.value = app.state.source.lang;
+  // A C++ student's first Run should not be the one that warms C++ up.
+  if (app.state.source.lang === 'c++' && app.compiler && !app.state.page.compilerWarmCxx) {
+    app.state.page.compilerWarmCxx = 'asked';
+    app.compiler.warm('c++').then(
+      (m) => {
+        app.state.page.compilerWarmCxx = m.ms === null ? 'skipped' : m.ok ? 'done' : 'failed';
+        app.state.page.compilerWarmCxxMs = m.ms;
+      },
+      () => {
+        app.state.page.compilerWarmCxx = 'failed';
+      }
+    );
+  }
 }
 
 export function leaveLink(app) {

@@ -12,6 +12,10 @@ export function createState() {
       compilerMs: null,
       compilerWarmMs: null,
       compilerWarm: null,
+      // The C++ warm-up, asked for once the language is C++: null, 'asked',
+      // 'done', 'skipped' (a Run came first) or 'failed'; and its ms.
+      compilerWarmCxx: null,
+      compilerWarmCxxMs: null,
       state: 'idle', // idle, compiling, errors, running, ended, stopped, crashed
       result: null,
       end: null,
