@@ -52,13 +52,6 @@ const browserKey = (e) => e.keyCode === 116 || e.keyCode === 122 || e.keyCode ==
 
 const CONTROL = 17; // keyCode of either Ctrl
 
-// A key's modifiers as Windows reports them: AltGr is Ctrl+Alt there, which
-// some engines say as AltGraph alone.
-function mods(e) {
-  const altGr = e.getModifierState && e.getModifierState('AltGraph');
-  return keyMods(e) | (altGr ? 2 | 4 : 0);
-}
-
 // playScript: the program plays TELKA.SCR (files['TELKA.SCR']) from its
 // first wait, as Run > Playback Script (Ctrl+P) would. keepFrames: every
 // frame of the graphics window is kept in program.frames (frame-store.js).
@@ -145,7 +138,7 @@ export async function startProgram({
       keysDown.delete(e.keyCode);
       text.keyReleased(e);
     }
-    writer.push(keyRecord(down, windows.active, e.keyCode, e.location, mods(e), {repeat: e.repeat, typed}));
+    writer.push(keyRecord(down, windows.active, e.keyCode, e.location, keyMods(e), {repeat: e.repeat, typed}));
   };
   const keyDown = (e) => onKey(e, true);
   const keyUp = (e) => onKey(e, false);

@@ -3,11 +3,14 @@
 // input turned into records. Dialogs sit over the middle of their owner.
 import {RECORD} from './channel.js';
 
+// An event's modifiers as Windows reports them: AltGr is Ctrl+Alt there,
+// which some engines say as AltGraph alone.
 export function keyMods(e) {
   let m = 0;
+  const altGr = e.getModifierState && e.getModifierState('AltGraph');
   if (e.shiftKey) m |= 1;
-  if (e.ctrlKey) m |= 2;
-  if (e.altKey) m |= 4;
+  if (e.ctrlKey || altGr) m |= 2;
+  if (e.altKey || altGr) m |= 4;
   if (e.getModifierState && e.getModifierState('CapsLock')) m |= 8;
   if (e.getModifierState && e.getModifierState('NumLock')) m |= 16;
   return m;
