@@ -1,14 +1,20 @@
 // Figures, not a test: the time from pressing Run to the program running in
-// the playground (headless Chromium, the compiler warm after its warm-up
-// build), for a short C program and a short C++ one, three Runs each in a
-// fresh page; for C++ also with the page's C++ warm-up left to finish first
-// (as when a student picks C++ and writes before pressing Run). Uses the
-// browser tests' page driver; run after make test-web (or make web and
-// npm ci in tests/web):
-//   node bench/web_run_bench.mjs [PAGES]     (default 2)
+// the playground (headless Chromium), three Runs in a fresh page each, for a
+// short C program, a short C++ one and the game's own four C++ files made
+// one (its headers' text in place of their includes):
+// - cold: nothing compiled of the program's includes yet, Run at once;
+// - cold, warm-up first: the same, after the page's warm-up for the
+//   language and the program has finished (a student who reads first);
+// - warm: a later visit, the includes compiled in the browser's storage.
+// Uses the browser tests' page driver; run after make test-web (or make web
+// and npm ci in tests/web):
+//   node bench/web_run_bench.mjs [PAGES]     (default 1)
+import fs from 'node:fs';
+import path from 'node:path';
+
 import * as s from '../tests/web/support.mjs';
 
-const pages = Number.parseInt(process.argv[2] || '2', 10);
+const pages = Number.parseInt(process.argv[2] || '1', 10);
 if (!Number.isInteger(pages) || pages < 1 || pages > 10) {
   console.error('web_run_bench: PAGES must be a whole number from 1 to 10');
   process.exit(2);
@@ -54,6 +60,19 @@ int main()
 ${WAIT_LOOP}`,
 };
 
+// The game as one file: its system includes first, then each header and
+// source with the includes of its own headers taken out.
+function gameSource() {
+  const dir = path.join(path.dirname(new URL(import.meta.url).pathname), '../game');
+  const order = ['game.h', 'world.h', 'screen.h', 'game.cpp', 'world.cpp', 'screen.cpp', 'main.cpp'];
+  const texts = order.map((f) => fs.readFileSync(path.join(dir, f), 'utf8'));
+  const system = new Set();
+  for (const t of texts) for (const m of t.matchAll(/^#include <([^>]+)>$/gm)) system.add(m[1]);
+  const body = texts.map((t) => t.replace(/^#include ".*"$/gm, '').replace(/^#pragma once$/gm, ''));
+  return [...system, 'telka.h'].map((h) => `#include <${h}>\n`).join('') + body.join('\n');
+}
+PROGRAMS.game = gameSource();
+
 async function runOnce(page) {
   const runs = await page.evaluate(() => window.telkaPlayground.runs);
   const t0 = performance.now();
@@ -70,25 +89,36 @@ async function runOnce(page) {
 }
 
 const env = await s.start();
+const NAMES = {c: 'C   ', 'c++': 'C++ ', game: 'game'};
 try {
-  for (const [lang, warmFirst] of [
-    ['c', false],
-    ['c++', false],
-    ['c++', true],
-  ]) {
-    for (let p = 0; p < pages; ++p) {
-      const page = await s.openPlayground(env);
-      await page.waitForFunction(() => window.telkaPlayground.compilerWarmMs !== null, {timeout: 240000});
-      await page.evaluate((text, l) => window.telkaPlayground.setSource(text, l), PROGRAMS[lang], lang);
-      if (warmFirst)
-        await page.waitForFunction(() => !['asked', null].includes(window.telkaPlayground.compilerWarmCxx), {
-          timeout: 120000,
-        });
-      const times = [];
-      for (let r = 0; r < 3; ++r) times.push(await runOnce(page));
-      const how = lang === 'c' ? '' : warmFirst ? ', C++ warm-up finished first' : ', Run at once';
-      console.log(`${lang === 'c' ? 'C  ' : 'C++'} page ${p + 1}${how}: Run to running ${times.join(', ')} ms`);
-      await page.close();
+  for (const program of ['c', 'c++', 'game']) {
+    const lang = program === 'c' ? 'c' : 'c++';
+    for (const mode of ['cold', 'cold, warm-up first', 'warm']) {
+      for (let p = 0; p < pages; ++p) {
+        const page = await s.openPlayground(env);
+        if (mode !== 'warm') await page.evaluate(() => caches.delete('compiled-headers-v1'));
+        // The warm-ups of the page's start (its build, then the stored text's).
+        await page.waitForFunction(
+          () => window.telkaPlayground.compilerWarmMs !== null && window.telkaPlayground.compilerWarmHeaders,
+          {timeout: 240000}
+        );
+        await page.evaluate(() => (window.telkaPlayground.compilerWarmHeaders = null));
+        await page.evaluate((text, l) => window.telkaPlayground.setSource(text, l), PROGRAMS[program], lang);
+        // The warm-up the language and the text asked for has answered.
+        if (mode !== 'cold')
+          await page.waitForFunction(() => window.telkaPlayground.compilerWarmHeaders, {timeout: 240000});
+        const times = [];
+        const headers = [];
+        for (let r = 0; r < 3; ++r) {
+          times.push(await runOnce(page));
+          headers.push(await page.evaluate(() => window.telkaPlayground.result.headers));
+        }
+        console.log(
+          `${NAMES[program]} ${mode}${pages > 1 ? `, page ${p + 1}` : ''}: Run to running ` +
+            `${times.join(', ')} ms (headers ${headers.join(', ')})`
+        );
+        await page.close();
+      }
     }
   }
 } finally {

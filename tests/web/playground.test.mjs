@@ -327,6 +327,55 @@ test('the line-input dialog returns the typed line', async () => {
   assert.ok(await s.eventually(async () => (await state(page)) === 'ended', 10000));
 });
 
+// The includes a C++ Run leads with are compiled once and kept: the Runs
+// after it read them compiled, and what they draw and print is what the
+// same program parsing every header draws and prints. "#if 1" before the
+// includes keeps them out of the cache without changing the program or a
+// line number; <cassert> again after NDEBUG must still turn assert off.
+test("a C++ program's includes are compiled once, and it draws and prints the same", async () => {
+  const includes = ['iostream', 'string', 'vector', 'map', 'algorithm', 'cmath', 'cstdio', 'cstdlib', 'telka.h']
+    .map((h) => `#include <${h}>\n`)
+    .join('');
+  const body =
+    '#include <cassert>\n#define NDEBUG\n#include <cassert>\n\nint main()\n{\n' +
+    '    std::vector<std::string> names{"Grace", "Ada", "Alan"};\n    std::sort(names.begin(), names.end());\n' +
+    '    std::map<std::string, int> size;\n    for (auto &n : names) size[n] = int(n.size());\n' +
+    '    int32_t x, y;\n    char key;\n    TELKA_open();\n    int row = 100;\n' +
+    '    for (auto &n : names) {\n        TELKA_text(TELKA_RED, -100, row, 20, n.c_str());\n' +
+    '        TELKA_circle(TELKA_BLUE, 100, row, int(std::sqrt(double(size[n] * 40))) + std::abs(-2));\n' +
+    '        row -= 40;\n    }\n    assert(names.size() == 7);\n' +
+    '    std::printf("first %s\\n", names[0].c_str());\n    std::cout << "sizes " << size.size() << std::endl;\n' +
+    '    for (;;)\n        if (TELKA_await_event(&x, &y, &key) == TELKA_QUIT)\n            break;\n    TELKA_close();\n}\n';
+  const seen = async (source) => {
+    await setSource(page, source, 'c++');
+    let headers;
+    // The first Run of new includes parses them; they are compiled after it.
+    for (let i = 0; i < 3; ++i) {
+      assert.equal(await run(page), 'running', await statusText(page));
+      headers = await page.evaluate(() => window.telkaPlayground.result.headers);
+      if (headers !== 'miss') break;
+    }
+    assert.ok(await s.eventually(() => page.$eval('#pg-console', (e) => e.textContent.includes('sizes 3')), 10000));
+    const shown = {
+      headers,
+      compile: await page.evaluate(() => window.telkaPlayground.result.ms.compile),
+      picture: await s.checksum(page, G, 0, 0, 601, 560),
+      console: await page.$eval('#pg-console', (e) => e.textContent),
+    };
+    await page.locator('::-p-aria([name="Stop"][role="button"])').click();
+    return shown;
+  };
+  const parsed = await seen(`#if 1\n${includes}#endif\n${body}`);
+  const compiled = await seen(`\n${includes}\n${body}`);
+  assert.equal(parsed.headers, 'none');
+  assert.equal(compiled.headers, 'hit');
+  s.note('playground: C++ compile, every header parsed (ms)', parsed.compile);
+  s.note('playground: C++ compile, the headers compiled (ms)', compiled.compile);
+  assert.match(parsed.console, /first Ada\s+sizes 3/);
+  assert.equal(compiled.console, parsed.console);
+  assert.equal(compiled.picture, parsed.picture);
+});
+
 test('a share link opens the program as text and runs nothing until Run', async () => {
   const hostile =
     '/* <img src=x onerror="window.pwned=1"> </script><script>window.pwned=2</script> é ✓ */\n' +

@@ -11,6 +11,8 @@ import {test} from 'node:test';
 import {
   compileArgs,
   linkArgs,
+  headerArgs,
+  headerPrefix,
   makeCompiler,
   parseDiagnostics,
   parseDriverPlan,
@@ -101,6 +103,42 @@ test('clang and wasm-ld messages become located diagnostics', () => {
   ]);
 });
 
+// The compiled-headers cache stands for a program's first lines only when
+// nothing but includes of system headers (and comments) is in them.
+test("a program's leading includes are what its compiled headers hold, and nothing the student defines", () => {
+  const prefix = (text) => headerPrefix(text) && headerPrefix(text).text;
+  assert.equal(
+    prefix('#include <stdio.h>\n#include "telka.h"\n\nint main(void) {}\n'),
+    '#include <stdio.h>\n#include "telka.h"\n\n'
+  );
+  // Comments anywhere, even across lines, and a directive after one.
+  assert.equal(
+    prefix('// a\n/* b\n c */ # include<vector> // d\nusing namespace std;\n'),
+    '// a\n/* b\n c */ # include<vector> // d\n'
+  );
+  // What ends it: a #define (it could change any header after it), an own
+  // header, code, a continued line, a comment still open at the last include.
+  assert.equal(prefix('#include <cmath>\n#define _USE_MATH_DEFINES\n#include <cmath>\n'), '#include <cmath>\n');
+  assert.equal(prefix('#define NDEBUG\n#include <cassert>\n'), null);
+  assert.equal(prefix('#include "mine.h"\n'), null);
+  assert.equal(prefix('#include <string> \\\n#include <map>\n'), null);
+  assert.equal(prefix('#include <string> // ??/\n#include <map>\n'), null);
+  assert.equal(prefix('#include <string> /* open\n'), null);
+  assert.equal(prefix('int x;\n#include <string>\n'), null);
+  assert.equal(headerPrefix('\ufeff#include <iostream>\r\n#include <map>\r\nint').includes, 2);
+  // Built with the program's own flags, as a header of its language.
+  const [cc, ...flags] = compileArgs('c++').slice(0, -4);
+  assert.deepEqual(headerArgs('c++').slice(0, flags.length + 1), [cc, ...flags]);
+  assert.ok(headerArgs('c').includes('c-header') && headerArgs('c++').includes('c++-header'));
+  // A message placed in the compiled prefix's file is on the program's line.
+  const log =
+    'In file included from prefix.hpp:2:\n/usr/include/c++/v1/map:9:1: error: oops\nprefix.hpp:3:10: warning: w\n';
+  assert.deepEqual(
+    parseDiagnostics(log, 'main.cpp', 'prefix.hpp').map((d) => d.line),
+    [2, 3]
+  );
+});
+
 test('the compile and link commands', () => {
   assert.deepEqual(compileArgs('c').slice(0, 2), ['clang', '-std=c17']);
   assert.ok(compileArgs('c++').includes('-fno-exceptions') && compileArgs('c++').includes('-std=c++20'));
@@ -178,13 +216,16 @@ test('the reused command lines compile as the driver does, and errors still come
   await runLLVM([cc, '-###', ...args], {'main.c': ''}, hear);
   const plan = parseDriverPlan(said);
   assert.ok(plan && plan.length === 1 && plan[0].includes('-cc1'), said);
-  const viaPlan = await runLLVM(plan[0], {'main.c': source}, quiet);
-  const viaDriver = await runClang(compileArgs('c'), {'main.c': source}, quiet);
-  assert.equal(
-    Buffer.compare(Buffer.from(viaPlan['main.o']), Buffer.from(viaDriver['main.o'])),
-    0,
-    'the same object file, byte for byte'
-  );
+  // The object comes on standard output.
+  const object = async (run, argv) => {
+    const chunks = [];
+    await run(argv, {'main.c': source}, {...quiet, stdout: (b) => b && chunks.push(Buffer.from(b))});
+    return Buffer.concat(chunks);
+  };
+  const viaPlan = await object(runLLVM, plan[0]);
+  const viaDriver = await object(runClang, compileArgs('c'));
+  assert.ok(viaPlan.length > 0);
+  assert.equal(Buffer.compare(viaPlan, viaDriver), 0, 'the same object file, byte for byte');
 
   const compiler = makeCompiler({runClang, runLLVM, Exit, linkFlags: ['-lc++', '-lc++abi']});
   assert.deepEqual(await compiler.prepare(['c', 'c++']), {c: true, 'c++': true, link: true});
@@ -207,6 +248,71 @@ test('the reused command lines compile as the driver does, and errors still come
     [[1, 'error']],
     cxx.log
   );
+});
+
+// The wasm sections of an object file but its debug information, by name.
+function codeSections(bytes) {
+  const out = {};
+  let at = 8;
+  const leb = () => {
+    let value = 0;
+    for (let shift = 0; ; shift += 7) {
+      const b = bytes[at++];
+      value += (b & 0x7f) * 2 ** shift;
+      if (!(b & 0x80)) return value;
+    }
+  };
+  while (at < bytes.length) {
+    const id = bytes[at++];
+    const size = leb();
+    const start = at;
+    let name = `#${id}`;
+    if (id === 0) name = Buffer.from(bytes.subarray(at + 1, at + 1 + bytes[at])).toString();
+    if (!/debug/.test(name)) out[name] = Buffer.from(bytes.subarray(start, start + size)).toString('hex');
+    at = start + size;
+  }
+  return out;
+}
+
+test('a program compiled with its headers kept compiled is the same code as one that parses them', async (t) => {
+  const bundle = new URL('../../web/node_modules/@yowasp/clang/gen/bundle.js', import.meta.url);
+  if (!fs.existsSync(bundle)) return t.skip('the compiler package is not installed (cd web && npm ci)');
+  const {Exit, runClang, runLLVM} = await import(bundle.href);
+  await runLLVM(null, {}, {fetchProgress: () => {}});
+  const objects = [];
+  const keep = async (argv, files, options) => {
+    if (!argv.includes('-emit-obj')) return runLLVM(argv, files, options);
+    const chunks = [];
+    const tree = await runLLVM(argv, files, {
+      ...options,
+      stdout: (b) => {
+        if (b) chunks.push(Buffer.from(b));
+        options.stdout(b);
+      },
+    });
+    objects.push(new Uint8Array(Buffer.concat(chunks)));
+    return tree;
+  };
+  const compiler = makeCompiler({runClang, runLLVM: keep, Exit, linkFlags: []});
+  const headers = ['iostream', 'string', 'vector', 'map', 'algorithm', 'cmath', 'cstdio', 'cstdlib'];
+  // Each header used; and <cassert> again after NDEBUG, which the
+  // compiled prefix must not have settled.
+  const source =
+    headers.map((h) => `#include <${h}>\n`).join('') +
+    '#include <cassert>\n#define NDEBUG\n#include <cassert>\n' +
+    'int main()\n{\n    std::vector<std::string> w{"b", "a"};\n    std::map<std::string, int> n;\n' +
+    '    std::sort(w.begin(), w.end());\n    for (auto &s : w) n[s] = std::abs(-3) + int(std::sqrt(16.0));\n' +
+    '    std::printf("%d\\n", n["a"]);\n    std::cout << w[0] << std::endl;\n    assert(w.size() == 5);\n}\n';
+  const plain = await compiler.compile({source, lang: 'c++'});
+  assert.equal(plain.headers, 'miss');
+  const kept = await compiler.cacheHeaders({source, lang: 'c++'});
+  assert.ok(kept.kept && kept.bytes > 0, JSON.stringify(kept));
+  const cached = await compiler.compile({source, lang: 'c++'});
+  assert.equal(cached.headers, 'hit');
+  assert.equal(objects.length, 2, 'one object from each compile');
+  assert.deepEqual(codeSections(objects[1]), codeSections(objects[0]));
+  // Both end at the link, which has no TELKA here, and say the same.
+  assert.deepEqual(cached.diagnostics, plain.diagnostics);
 });
 
 // The page's side of the compile worker with a stand-in Worker: a worker

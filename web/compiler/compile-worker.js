@@ -2,11 +2,13 @@
 // package): loads clang, lld and the trimmed sysroot from beside this file,
 // asks the driver for its command lines and says it is ready, then warms clang
 // with a small program (before any request) and compiles, links and
-// symbolizes on request, one request at a time. Protocol: see the page's
-// compiler-client.js.
+// symbolizes on request, one request at a time. A Run's leading includes are
+// compiled once, while nobody waits, and kept for the Runs after it.
+// Protocol: see the page's compiler-client.js.
 import {Exit, runClang, runLLVM} from '@yowasp/clang';
 
 import {makeCompiler, parseLinkFlags} from './compiler.js';
+import {browserHeaderStore} from './header-store.js';
 
 const here = (name) => new URL(`./${name}`, import.meta.url);
 const started = performance.now();
@@ -55,7 +57,16 @@ async function load() {
     }
   );
   const loaded = performance.now();
-  const compiler = makeCompiler({runClang, runLLVM, Exit, linkFlags: parseLinkFlags(flags)});
+  const compiler = makeCompiler({
+    runClang,
+    runLLVM,
+    Exit,
+    linkFlags: parseLinkFlags(flags),
+    headers: browserHeaderStore(),
+    // Compiled headers from another build of the compiler or the SDK are
+    // never asked for.
+    cacheVersion: sizes && typeof sizes.version === 'string' ? sizes.version : String(self.location.href),
+  });
   await compiler.prepare();
   const ready = performance.now();
   self.postMessage({type: 'ready', ms: {load: loaded - started, prepare: ready - loaded, total: ready - started}});
@@ -86,18 +97,27 @@ let queue = compilerReady.then(
   () => null
 );
 
-// A language's warm-up, asked for by the page; skipped when a Run is waiting,
-// whose own compile warms the same paths.
+// A language's warm-up, asked for by the page with the student's source;
+// skipped when a Run is waiting, whose own compile warms the same paths. It
+// compiles the source's leading includes for the Runs to come, then builds
+// the source itself once (or a small program of the language) so that the
+// first Run finds clang's code for that language already compiled by V8.
 async function warmLanguage(compiler, message) {
   const lang = message.lang === 'c++' ? 'c++' : 'c';
-  if (warmed.has(lang) || waitingRequests > 0) {
+  const source = typeof message.source === 'string' ? message.source : '';
+  if (waitingRequests > 0) {
     self.postMessage({id: message.id, type: 'warmed', lang, ms: null});
     return;
   }
-  warmed.add(lang);
   const t = performance.now();
-  const result = await compiler.compile({source: WARM_CXX, lang, name: 'warm'});
-  self.postMessage({id: message.id, type: 'warmed', lang, ok: result.ok, ms: performance.now() - t});
+  const headers = await compiler.cacheHeaders({source, lang});
+  let ok = true;
+  if (!warmed.has(lang) && waitingRequests === 0) {
+    warmed.add(lang);
+    const result = await compiler.compile({source: headers.prefix ? source : WARM_CXX, lang, name: 'warm'});
+    ok = result.ok || headers.prefix;
+  }
+  self.postMessage({id: message.id, type: 'warmed', lang, ok, headers, ms: performance.now() - t});
 }
 
 async function handle(message) {
@@ -112,6 +132,10 @@ async function handle(message) {
     const result = await compiler.compile({source: message.source, lang: message.lang, name: message.name});
     const transfer = result.wasm ? [result.wasm.buffer] : [];
     self.postMessage({id: message.id, type: 'compiled', ...result}, transfer);
+    // The next Run of the same includes need not parse them again.
+    if (result.headers === 'miss') enqueue({type: 'cache-headers', source: message.source, lang: message.lang});
+  } else if (message.type === 'cache-headers') {
+    if (waitingRequests === 0) await compiler.cacheHeaders({source: message.source, lang: message.lang});
   } else if (message.type === 'symbolize') {
     const wasm =
       message.wasm instanceof Uint8Array
@@ -126,9 +150,11 @@ async function handle(message) {
   }
 }
 
-self.onmessage = (event) => {
-  const message = event.data || {};
-  const counted = message.type !== 'warm';
+// Work the page did not wait for (a warm-up, compiling a Run's includes) is
+// not counted as waiting, and is skipped when a request waits by the time
+// its turn comes.
+function enqueue(message) {
+  const counted = message.type !== 'warm' && message.type !== 'cache-headers';
   if (counted) ++waitingRequests;
   queue = queue
     .then(() => {
@@ -138,4 +164,11 @@ self.onmessage = (event) => {
     .catch((e) => {
       self.postMessage({id: message.id, type: 'error', message: String(e && e.message ? e.message : e)});
     });
+}
+
+self.onmessage = (event) => {
+  const message = event.data || {};
+  // Only the worker itself asks for its includes to be compiled.
+  if (message.type === 'cache-headers') return;
+  enqueue(message);
 };

@@ -5,11 +5,13 @@
 // (esbuild, the compiler package, CodeMirror) and an SDK folder holding
 // include/telka.h, lib/libtelka.a and link-flags.txt.
 //   node web/playground/build.mjs --site DIR --sdk DIR [--sizes]
+import crypto from 'node:crypto';
 import fs from 'node:fs';
 import path from 'node:path';
 import {fileURLToPath} from 'node:url';
 import zlib from 'node:zlib';
 
+import {growingFiles} from '../compiler/growing-files.mjs';
 import {buildSysroot} from '../compiler/sysroot.mjs';
 
 const HERE = path.dirname(fileURLToPath(import.meta.url));
@@ -107,6 +109,7 @@ export async function buildPlayground({site, sdk, sourceRoot = ROOT}) {
     outfile: path.join(compilerDir, 'compile-worker.js'),
     external: ['node:*'],
     nodePaths: [path.join(web, 'node_modules')],
+    plugins: [growingFiles],
   });
   const wasmFiles = fs
     .readdirSync(packageDir)
@@ -121,9 +124,17 @@ export async function buildPlayground({site, sdk, sourceRoot = ROOT}) {
   fs.copyFileSync(path.join(sdk, 'link-flags.txt'), path.join(compilerDir, 'link-flags.txt'));
   const fetched = [...wasmFiles, 'llvm-resources.tar'];
   const sizes = Object.fromEntries(fetched.map((f) => [f, fs.statSync(path.join(compilerDir, f)).size]));
+  // Names this compiler with this sysroot (telka.h in it): headers compiled
+  // in a student's browser by another build are never used by this one.
+  const version = crypto.createHash('sha256');
+  for (const f of [...fetched, 'link-flags.txt']) version.update(fs.readFileSync(path.join(compilerDir, f)));
   fs.writeFileSync(
     path.join(compilerDir, 'compiler-files.json'),
-    JSON.stringify({files: sizes, total: Object.values(sizes).reduce((a, b) => a + b, 0)}) + '\n'
+    JSON.stringify({
+      files: sizes,
+      total: Object.values(sizes).reduce((a, b) => a + b, 0),
+      version: version.digest('hex').slice(0, 32),
+    }) + '\n'
   );
 
   const examples = writeExamples(sourceRoot, path.join(site, 'examples'));

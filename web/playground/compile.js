@@ -94,6 +94,7 @@ export async function compileSource(app, lang) {
     ok: result.ok,
     diagnostics: result.diagnostics,
     ms: result.ms,
+    headers: result.headers,
     log: result.log,
     bytes: result.wasm ? result.wasm.length : 0,
   };

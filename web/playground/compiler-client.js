@@ -3,11 +3,14 @@
 // loaded) or starts it at once, reports loading progress, and turns its
 // replies into promises.
 //   to the worker:   {id, type: 'compile', source, lang, name} | {id, type: 'symbolize', wasm, offsets}
-//                    {id, type: 'warm', lang} (warm a language's paths up, unless a Run waits)
+//                    {id, type: 'warm', lang, source} (ready a language's paths and the source's
+//                      includes, unless a Run waits)
 //   from the worker: {type: 'progress', loaded, total} | {type: 'ready', ms} | {type: 'failed', message}
 //                    {type: 'warm', ms} (the warm-up build after ready is done)
-//                    {id, type: 'compiled', ok, wasm, diagnostics, log, ms} | {id, type: 'symbolized', places}
-//                    {id, type: 'warmed', lang, ok, ms} (ms null: already warm, or a Run came first)
+//                    {id, type: 'compiled', ok, wasm, diagnostics, log, ms, headers}
+//                      (headers: 'hit', 'miss', 'refused' or 'none': how its includes were read)
+//                    {id, type: 'symbolized', places}
+//                    {id, type: 'warmed', lang, ok, headers, ms} (ms null: a Run came first)
 //                    {id, type: 'error', message}
 
 export function startCompiler({url, onProgress, onReady, onWarm = () => {}, onFailed}) {
@@ -69,7 +72,7 @@ export function startCompiler({url, onProgress, onReady, onWarm = () => {}, onFa
 
   return {
     compile: ({source, lang, name}) => ask({type: 'compile', source, lang, name}),
-    warm: (lang) => ask({type: 'warm', lang}),
+    warm: (lang, source = '') => ask({type: 'warm', lang, source: String(source)}),
     // The wasm is copied: the page keeps its own for the next crash.
     symbolize: (wasm, offsets) => ask({type: 'symbolize', wasm: wasm.slice(), offsets}).then((m) => m.places),
   };

@@ -38,19 +38,34 @@ export function store(app) {
 export function setLang(app, value) {
   app.state.source.lang = value === 'c++' ? 'c++' : 'c';
   app.ui.lang.value = app.state.source.lang;
-  // A C++ student's first Run should not be the one that warms C++ up.
-  if (app.state.source.lang === 'c++' && app.compiler && !app.state.page.compilerWarmCxx) {
-    app.state.page.compilerWarmCxx = 'asked';
-    app.compiler.warm('c++').then(
+  warmCompiler(app);
+}
+
+// The compiler readies the language and the program's includes while the
+// student reads, so that the first Run is not the one that does it. Asked
+// once the editor holds the new text (callers set the language before or
+// after replacing it).
+function warmCompiler(app) {
+  const source = app.state.source;
+  clearTimeout(source.warmTimer);
+  source.warmTimer = setTimeout(() => {
+    if (!app.compiler || !app.editor) return;
+    const lang = source.lang;
+    const page = app.state.page;
+    const first = lang === 'c++' && !page.compilerWarmCxx;
+    if (first) page.compilerWarmCxx = 'asked';
+    app.compiler.warm(lang, app.editor.text()).then(
       (m) => {
-        app.state.page.compilerWarmCxx = m.ms === null ? 'skipped' : m.ok ? 'done' : 'failed';
-        app.state.page.compilerWarmCxxMs = m.ms;
+        page.compilerWarmHeaders = m.headers || null;
+        if (!first) return;
+        page.compilerWarmCxx = m.ms === null ? 'skipped' : m.ok ? 'done' : 'failed';
+        page.compilerWarmCxxMs = m.ms;
       },
       () => {
-        app.state.page.compilerWarmCxx = 'failed';
+        if (first) page.compilerWarmCxx = 'failed';
       }
     );
-  }
+  }, 0);
 }
 
 export function leaveLink(app) {

@@ -16,6 +16,9 @@ export function createState() {
       // 'done', 'skipped' (a Run came first) or 'failed'; and its ms.
       compilerWarmCxx: null,
       compilerWarmCxxMs: null,
+      // What the last warm-up did with the program's includes (see the
+      // compiler's cacheHeaders).
+      compilerWarmHeaders: null,
       state: 'idle', // idle, compiling, errors, running, ended, stopped, crashed
       result: null,
       end: null,
@@ -33,6 +36,7 @@ export function createState() {
       // until they change it: opening a link loses nothing.
       fromLink: false,
       storeTimer: 0, // the store an edit scheduled, 0 when none is due
+      warmTimer: 0, // the compiler warm-up a change of language or text scheduled
     },
     run: {
       busy: false, // a Run is compiling or starting: another press is ignored
