@@ -1,7 +1,8 @@
 // Figures, not a test: what a first and a second visit of the playground
 // download (bytes as served, and the files' own sizes), and when the
 // compiler is ready after navigation, in a browser with an empty profile.
-// The first visit waits until the service worker holds the whole site.
+// The first visit waits until the service worker holds the whole site, then
+// turns to C++ and runs a program.
 // Run after make web: node tests/web/visit_bytes.mjs
 import {spawn} from 'node:child_process';
 import fs from 'node:fs';
@@ -89,6 +90,32 @@ try {
       `${visit} visit: compiler ready ${ms.ready.toFixed(0)} ms after navigation, warmed up at ` +
         `${ms.warm.toFixed(0)} ms (worker: ${JSON.stringify(ms.worker)}); ${summary(requests.slice(from))}`
     );
+    if (visit === 'first') {
+      // A C++ student on the same visit: the includes are compiled in the
+      // browser, so the site sends nothing more.
+      const cxxFrom = requests.length;
+      const program =
+        '#include <string>\n#include <vector>\n#include <telka.h>\n\nint main()\n{\n' +
+        '    std::vector<std::string> v{"a"};\n    TELKA_open();\n    TELKA_close();\n    return 0;\n}\n';
+      await page.evaluate((text) => window.telkaPlayground.setSource(text, 'c++'), program);
+      await page.waitForFunction(() => !['asked', null].includes(window.telkaPlayground.compilerWarmCxx), {
+        timeout: 300000,
+      });
+      const runs = await page.evaluate(() => window.telkaPlayground.runs);
+      await page.click('#pg-run');
+      await page.waitForFunction(
+        (n) => window.telkaPlayground.runs > n && window.telkaPlayground.state !== 'compiling',
+        {
+          timeout: 300000,
+        },
+        runs
+      );
+      const kept = await page.evaluate(() => window.telkaPlayground.compilerWarmHeaders);
+      console.log(
+        `first visit, then C++ and a Run: ${summary(requests.slice(cxxFrom))}; its includes compiled in the ` +
+          `browser, ${((kept && kept.bytes) / 1e6).toFixed(2)} MB kept in its storage`
+      );
+    }
     await page.close();
   }
 } finally {

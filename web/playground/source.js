@@ -2,6 +2,7 @@
 // its copy in the browser's storage and whether it came from a link, with the
 // handles tests use to read and replace it. The first text is a link's
 // program, else the student's saved one, else the starter.
+import {headerPrefix} from '../compiler/compiler.js';
 import {createEditor} from './editor.js';
 import {MAX_SOURCE_BYTES, readFragment} from './share.js';
 import STARTER from './starter.c';
@@ -44,13 +45,16 @@ export function setLang(app, value) {
 // The compiler readies the language and the program's includes while the
 // student reads, so that the first Run is not the one that does it. Asked
 // once the editor holds the new text (callers set the language before or
-// after replacing it).
-function warmCompiler(app) {
+// after replacing it), and when an edit changes the leading includes, once
+// the typing has paused.
+const INCLUDES_PAUSE_MS = 1500;
+function warmCompiler(app, delay = 0) {
   const source = app.state.source;
   clearTimeout(source.warmTimer);
   source.warmTimer = setTimeout(() => {
     if (!app.compiler || !app.editor) return;
     const lang = source.lang;
+    source.warmedIncludes = includesOf(app.editor.text());
     const page = app.state.page;
     const first = lang === 'c++' && !page.compilerWarmCxx;
     if (first) page.compilerWarmCxx = 'asked';
@@ -65,7 +69,12 @@ function warmCompiler(app) {
         if (first) page.compilerWarmCxx = 'failed';
       }
     );
-  }, 0);
+  }, delay);
+}
+
+function includesOf(text) {
+  const prefix = headerPrefix(text);
+  return prefix ? prefix.text : '';
 }
 
 export function leaveLink(app) {
@@ -95,6 +104,7 @@ export async function openSource(app, {parent, onRun, onSave}) {
       if (update.transactions.some((t) => t.docChanged && !t.isUserEvent('link'))) leaveLink(app);
       clearTimeout(state.source.storeTimer);
       state.source.storeTimer = setTimeout(() => store(app), 300);
+      if (includesOf(app.editor.text()) !== state.source.warmedIncludes) warmCompiler(app, INCLUDES_PAUSE_MS);
     },
   });
   window.addEventListener('pagehide', () => store(app));

@@ -37,6 +37,7 @@ export function createState() {
       fromLink: false,
       storeTimer: 0, // the store an edit scheduled, 0 when none is due
       warmTimer: 0, // the compiler warm-up a change of language or text scheduled
+      warmedIncludes: '', // the leading includes of the text last warmed up for
     },
     run: {
       busy: false, // a Run is compiling or starting: another press is ignored
