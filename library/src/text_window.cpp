@@ -20,11 +20,11 @@ static int32_t next_slot(int32_t slot) { return (slot + 1) % kTextRingSize; }
 static void tell_debugger(const char *prefix, const char *text) {
     const size_t p = std::strlen(prefix);
     char message[32 + kFormatBufferSize];
-    int32_t n = text_length(text);
+    size_t n = std::strlen(text);
     if (n > 0 && text[n - 1] == '\n') --n;
-    if (p + static_cast<size_t>(n) + 2 > sizeof message) return;
+    if (p + n + 2 > sizeof message) return;
     std::memcpy(message, prefix, p);
-    std::memcpy(message + p, text, static_cast<size_t>(n));
+    std::memcpy(message + p, text, n);
     message[p + n] = '\n';
     message[p + n + 1] = '\0';
     OutputDebugStringA(message);

@@ -321,11 +321,7 @@ FontInstance *font_instance(Font *font) {
     return font->instance = fi;
 }
 
-int glyph_advance(FontInstance *fi, uint8_t b) {
-    GlyphSlot &g = fi->smooth[b];
-    if (g.advance < 0) measure(fi, b);
-    return g.advance;
-}
+void measure_glyph(FontInstance *fi, uint8_t b) { measure(fi, b); }
 
 int64_t text_width(FontInstance *fi, const char *s, size_t n) {
     int64_t w = 0;
