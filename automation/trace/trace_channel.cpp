@@ -6,7 +6,7 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <string>
+#include <vector>
 
 namespace standin {
 
@@ -23,7 +23,10 @@ TraceSinks g_sinks;
 // The site announced for the call that comes next.
 struct PendingSite {
     int64_t line = 0;
-    std::string file;
+    // The file's name and a NUL: a vector, whose calls inline, where the
+    // browser build's string would call into its C++ library several times
+    // for every call announced.
+    std::vector<char> file;
     bool set = false;
 };
 
@@ -71,7 +74,10 @@ void on_site(const char *rest) {
     site.line = line;
     // Calls come from a few files: most sites name the file the last one did.
     const size_t n = without_newline(rest);
-    if (site.file.size() != n || site.file.compare(0, n, rest, n) != 0) site.file.assign(rest, n);
+    if (site.file.size() != n + 1 || std::memcmp(site.file.data(), rest, n) != 0) {
+        site.file.assign(rest, rest + n);
+        site.file.push_back('\0');
+    }
     site.set = true;
 }
 
@@ -82,8 +88,8 @@ void on_call(const char *rest) {
     call.length = without_newline(rest);
     if (site.set) {
         call.line = site.line;
-        call.file = site.file.c_str();
-        call.file_length = site.file.size();
+        call.file = site.file.data();
+        call.file_length = site.file.size() - 1;
     }
     if (g_sinks.record_call) g_sinks.record_call(call);
     if (g_sinks.explain_call) g_sinks.explain_call(call);

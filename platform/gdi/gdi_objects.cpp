@@ -65,7 +65,7 @@ Font *stock_font_object(int height, int weight, int pitch_family, const char *fa
     f->height = height;
     f->weight = weight;
     f->pitch_family = pitch_family;
-    f->face = face;
+    f->set_face(face);
     return make_stock(f);
 }
 
@@ -361,7 +361,7 @@ HFONT WINAPI CreateFontA(int cHeight, int cWidth, int cEscapement, int cOrientat
     f->italic = bItalic != 0;
     f->charset = static_cast<int>(iCharSet);
     f->pitch_family = static_cast<int>(iPitchAndFamily);
-    if (pszFaceName) f->face.assign(pszFaceName, strnlen(pszFaceName, LF_FACESIZE - 1));
+    f->set_face(pszFaceName);
     return static_cast<HFONT>(gdi_register(f));
 }
 

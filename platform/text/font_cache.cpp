@@ -303,10 +303,10 @@ FontInstance *font_instance(Font *font) {
     if (!font) font = gdi_stock_font(SYSTEM_FONT);
     if (font->instance) return font->instance;
     Cache &c = cache();
-    const LogicalView request{font->face, font->height, font->weight, font->pitch_family, font->italic};
+    const LogicalView request{font->face_name(), font->height, font->weight, font->pitch_family, font->italic};
     if (auto it = c.logical.find(request); it != c.logical.end()) return font->instance = it->second;
 
-    const FaceChoice choice = face_for(font->face, font->weight, font->italic, font->pitch_family);
+    const FaceChoice choice = face_for(std::string(font->face_name()), font->weight, font->italic, font->pitch_family);
     const int ppem = ppem_for_height(choice.file, font->height);
     const InstanceKey ik{choice.file, choice.embolden, choice.oblique, ppem};
     FontInstance *fi;
@@ -317,7 +317,7 @@ FontInstance *font_instance(Font *font) {
         c.instances.emplace(ik, fi);
     }
     if (c.logical.size() >= kMaxCachedRequests) c.logical.clear();
-    c.logical.emplace(LogicalKey{font->face, font->height, font->weight, font->pitch_family, font->italic}, fi);
+    c.logical.emplace(LogicalKey{std::string(font->face_name()), font->height, font->weight, font->pitch_family, font->italic}, fi);
     return font->instance = fi;
 }
 
