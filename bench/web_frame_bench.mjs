@@ -2,7 +2,9 @@
 // is the browser's engine, and prints its line: node:wasi for the C library, /fonts from
 // site/fonts, and a minimal stand-in for the page's "telka" imports (windows, presents, waits).
 // Usage: node bench/web_frame_bench.mjs [BUILD_DIR] [RUNS] (defaults build-web, 1); with several
-// runs it also prints the median of the runs' medians. Profile with node --cpu-prof.
+// runs it also prints the median of the runs' medians. Profile with node --cpu-prof. On Linux each
+// run's line is followed by how long it ran and waited for a CPU: a slow run that waited long was
+// sharing the machine.
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
@@ -56,11 +58,26 @@ async function runOnce(module) {
   return output.trim();
 }
 
+// How long this thread ran and how long it waited, runnable, for a CPU (Linux; null elsewhere):
+// a run that waits for much of its time measures the machine's other work, not the frame.
+function schedstat() {
+  try {
+    const [ran, waited] = fs.readFileSync('/proc/thread-self/schedstat', 'utf8').trim().split(' ').map(Number);
+    return { ran, waited };
+  } catch {
+    return null;
+  }
+}
+
 const module = await WebAssembly.compile(fs.readFileSync(file));
 const medians = [];
 for (let i = 0; i < runs; ++i) {
+  const before = schedstat();
   const line = await runOnce(module);
+  const after = schedstat();
   console.log(line);
+  if (before && after)
+    console.log(`  ran ${((after.ran - before.ran) / 1e6).toFixed(0)} ms, waited for a CPU ${((after.waited - before.waited) / 1e6).toFixed(0)} ms`);
   const m = /median ([0-9.]+) us/.exec(line);
   if (m) medians.push(Number(m[1]));
 }

@@ -6,7 +6,7 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <string>
+#include <vector>
 
 namespace standin {
 
@@ -23,7 +23,10 @@ TraceSinks g_sinks;
 // The site announced for the call that comes next.
 struct PendingSite {
     int64_t line = 0;
-    std::string file;
+    // The file's name and a NUL: a vector, whose calls inline, where the
+    // browser build's string would call into its C++ library several times
+    // for every call announced.
+    std::vector<char> file;
     bool set = false;
 };
 
@@ -39,7 +42,11 @@ size_t without_newline(const char *text) {
 
 template <size_t N>
 const char *after(const char *text, const char (&prefix)[N]) {
-    return std::strncmp(text, prefix, N - 1) == 0 ? text + N - 1 : nullptr;
+    // Character by character: a call into the C library for each prefix tried
+    // costs more than the comparison (the text ends at a NUL that no prefix has).
+    for (size_t i = 0; i + 1 < N; ++i)
+        if (text[i] != prefix[i]) return nullptr;
+    return text + N - 1;
 }
 
 // A decimal number at *p, moved past; false when there is none.
@@ -65,7 +72,12 @@ void on_site(const char *rest) {
     if (!read_number(&rest, &line) || *rest != ' ' || line <= 0) return;
     ++rest;
     site.line = line;
-    site.file.assign(rest, without_newline(rest));
+    // Calls come from a few files: most sites name the file the last one did.
+    const size_t n = without_newline(rest);
+    if (site.file.size() != n + 1 || std::memcmp(site.file.data(), rest, n) != 0) {
+        site.file.assign(rest, rest + n);
+        site.file.push_back('\0');
+    }
     site.set = true;
 }
 
@@ -76,8 +88,8 @@ void on_call(const char *rest) {
     call.length = without_newline(rest);
     if (site.set) {
         call.line = site.line;
-        call.file = site.file.c_str();
-        call.file_length = site.file.size();
+        call.file = site.file.data();
+        call.file_length = site.file.size() - 1;
     }
     if (g_sinks.record_call) g_sinks.record_call(call);
     if (g_sinks.explain_call) g_sinks.explain_call(call);

@@ -20,11 +20,11 @@ static int32_t next_slot(int32_t slot) { return (slot + 1) % kTextRingSize; }
 static void tell_debugger(const char *prefix, const char *text) {
     const size_t p = std::strlen(prefix);
     char message[32 + kFormatBufferSize];
-    int32_t n = text_length(text);
+    size_t n = std::strlen(text);
     if (n > 0 && text[n - 1] == '\n') --n;
-    if (p + static_cast<size_t>(n) + 2 > sizeof message) return;
+    if (p + n + 2 > sizeof message) return;
     std::memcpy(message, prefix, p);
-    std::memcpy(message + p, text, static_cast<size_t>(n));
+    std::memcpy(message + p, text, n);
     message[p + n] = '\n';
     message[p + n + 1] = '\0';
     OutputDebugStringA(message);
@@ -72,6 +72,15 @@ int TELKA_printf(const char *format, ...) {
     return count;
 }
 
+// format_text with the arguments given here.
+static void format_into(char *buffer, const char *format, ...) TELKA_PRINTF(2, 3);
+static void format_into(char *buffer, const char *format, ...) {
+    va_list args;
+    va_start(args, format);
+    format_text(buffer, format, args);
+    va_end(args);
+}
+
 void log_drawing_call(const char *format, ...) {
     // The site belongs to this call only, whoever listens.
     const char *file = lib.callFile;
@@ -90,7 +99,7 @@ void log_drawing_call(const char *format, ...) {
     if (!listening) return;
     if (file != nullptr) {
         char site[kFormatBufferSize];
-        std::snprintf(site, sizeof site, "%d %s", static_cast<int>(line), file);
+        format_into(site, "%d %s", static_cast<int>(line), file);
         tell_debugger("TELKA site: ", site);
     }
     tell_debugger("TELKA call: ", text);

@@ -162,10 +162,15 @@ private:
     }
     // settle's working space, kept between calls so a frame allocates nothing:
     // the bands and runs it writes (swapped with the kept ones when it is
-    // kept), and one row of a run's colour to compare rows against.
+    // kept), the rows drawn over since the kept settle, and one row of a
+    // run's colour to compare rows against.
+    struct DrawnRow {
+        int32_t y, l, r;  // row y's touched span [l, r)
+    };
     struct Scratch {
         std::vector<Band> bands;
         std::vector<FillRun> runs;
+        std::vector<DrawnRow> drawn;
         std::vector<uint32_t> pattern;
         size_t pattern_len = 0;  // how much of pattern holds pattern_px
         uint32_t pattern_px = 0;

@@ -186,6 +186,21 @@ void BitmapPixels::settle() const {
     std::vector<uint32_t> &pattern = scratch_.pattern;  // one run of the piece's colour
     size_t &pattern_len = scratch_.pattern_len;
     uint32_t &pattern_px = scratch_.pattern_px;
+    // The rows drawn over since the kept settle, listed when a band written
+    // with its pieces is first met: only those rows of such bands are read,
+    // and a frame's background has hundreds of rows with nothing drawn on
+    // them. Listed before this settle writes: what it writes itself lies in
+    // pieces of its own, which the kept pieces cannot cover.
+    std::vector<DrawnRow> &drawn = scratch_.drawn;
+    bool drawn_listed = false;
+    const auto list_drawn_rows = [&] {
+        drawn.clear();
+        for (int32_t y = touched_t_; y < touched_b_; ++y) {
+            const Span &s = touched_[static_cast<size_t>(y)];
+            if (s.l < s.r) drawn.push_back(DrawnRow{y, s.l, s.r});
+        }
+        drawn_listed = true;
+    };
     size_t old = 0;  // the first band of the kept settle not above this one
     for (const Band &band : bands) {
         const FillRun *pieces = runs.data() + band.first;
@@ -213,40 +228,40 @@ void BitmapPixels::settle() const {
         // that colour; of a run that changes, only the span from its first to
         // its last differing pixel is written and marked.
         for (size_t i = 0; i < band.n; ++i) {
-            const size_t len = static_cast<size_t>(pieces[i].r - pieces[i].l);
+            const FillRun &piece = pieces[i];
+            const size_t len = static_cast<size_t>(piece.r - piece.l);
             // Refilled only when the colour changes or the run is longer than
             // what it holds: a frame's background repeats one colour band after band.
-            if (pattern_px != pieces[i].px || pattern_len < len) {
+            if (pattern_px != piece.px || pattern_len < len) {
                 if (pattern.size() < len) pattern.resize(len);
-                if (pattern_px != pieces[i].px) pattern_len = 0;
-                fill_pixels(pattern.data() + pattern_len, len - pattern_len, pieces[i].px);
+                if (pattern_px != piece.px) pattern_len = 0;
+                fill_pixels(pattern.data() + pattern_len, len - pattern_len, piece.px);
                 pattern_len = len;
-                pattern_px = pieces[i].px;
+                pattern_px = piece.px;
             }
-            for (size_t k = 0; k < nparts; ++k) {
-                int32_t y0 = parts[k].t, y1 = parts[k].b;
-                if (parts[k].same) {
-                    y0 = std::max(y0, touched_t_);
-                    y1 = std::min(y1, touched_b_);
+            const auto write = [&](int32_t y, int32_t l, int32_t r) {
+                uint32_t *run = base + static_cast<size_t>(y) * w + l;
+                size_t a = 0, b = 0;
+                if (!differing_span(run, pattern.data(), static_cast<size_t>(r - l), &a, &b)) return;
+                fill_pixels(run + a, b - a, piece.px);
+                const auto from = l + static_cast<int32_t>(a), to = l + static_cast<int32_t>(b);
+                widen(static_cast<size_t>(y), from, to);
+                if (!keep) {
+                    widen(touched_[static_cast<size_t>(y)], from, to);
+                    touch_rows(y, y + 1);
                 }
-                for (int32_t y = y0; y < y1; ++y) {
-                    int32_t l = pieces[i].l, r = pieces[i].r;
-                    if (parts[k].same) {
-                        const Span &s = touched_[static_cast<size_t>(y)];
-                        l = std::max(l, s.l);
-                        r = std::min(r, s.r);
-                        if (l >= r) continue;
-                    }
-                    uint32_t *run = base + static_cast<size_t>(y) * w + l;
-                    size_t a = 0, b = 0;
-                    if (!differing_span(run, pattern.data(), static_cast<size_t>(r - l), &a, &b)) continue;
-                    fill_pixels(run + a, b - a, pieces[i].px);
-                    const auto from = l + static_cast<int32_t>(a), to = l + static_cast<int32_t>(b);
-                    widen(static_cast<size_t>(y), from, to);
-                    if (!keep) {
-                        widen(touched_[static_cast<size_t>(y)], from, to);
-                        touch_rows(y, y + 1);
-                    }
+            };
+            for (size_t k = 0; k < nparts; ++k) {
+                if (!parts[k].same) {
+                    for (int32_t y = parts[k].t; y < parts[k].b; ++y) write(y, piece.l, piece.r);
+                    continue;
+                }
+                if (!drawn_listed) list_drawn_rows();
+                const auto from = std::lower_bound(drawn.begin(), drawn.end(), parts[k].t,
+                                                   [](const DrawnRow &d, int32_t y) { return d.y < y; });
+                for (auto d = from; d != drawn.end() && d->y < parts[k].b; ++d) {
+                    const int32_t l = std::max(piece.l, d->l), r = std::min(piece.r, d->r);
+                    if (l < r) write(d->y, l, r);
                 }
             }
         }
@@ -255,8 +270,12 @@ void BitmapPixels::settle() const {
         settled_bands_.swap(bands);
         settled_pieces_.swap(runs);
         settled_area_ = area;
-        if (touched_t_ < touched_b_)
+        // A kept settle widens no touched span, so the list holds them all.
+        if (drawn_listed) {
+            for (const DrawnRow &d : drawn) touched_[static_cast<size_t>(d.y)] = Span{};
+        } else if (touched_t_ < touched_b_) {
             std::fill(touched_.begin() + touched_t_, touched_.begin() + touched_b_, Span{});
+        }
         touched_t_ = touched_b_ = 0;
     }
     fills_.clear();

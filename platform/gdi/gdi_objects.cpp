@@ -1,13 +1,13 @@
 // Object registry, stock objects, creation, selection and deletion of GDI
 // objects, and the attribute calls of device contexts, with Win32's results.
 #include "gdi/gdi_objects.h"
+#include "gdi/address_set.h"
 
 #include <array>
 #include <cstdint>
 #include <cstring>
 #include <memory>
 #include <type_traits>
-#include <unordered_set>
 
 namespace standin {
 
@@ -19,22 +19,14 @@ constexpr int64_t kMaxBitmapPixels = int64_t{1} << 27;
 // Every live object, stock ones included. What the program still holds when
 // the process ends is freed here, as Windows frees a process's GDI objects,
 // so a leak checker reports only memory that nothing owns.
-// Handles are looked up on every call: the address itself is the hash (as
-// GCC's library does), not the C++ library's byte-wise hash of it that the
-// browser build's library computes.
-struct AddressHash {
-    size_t operator()(const GdiObject *p) const { return reinterpret_cast<uintptr_t>(p); }
-};
-using LiveSet = std::unordered_set<GdiObject *, AddressHash>;
-
 struct Registry {
-    LiveSet live;
+    AddressSet live;
     ~Registry() {
-        for (GdiObject *obj : live) delete obj;
+        live.for_each([](void *obj) { delete static_cast<GdiObject *>(obj); });
     }
 };
 
-LiveSet &registry() {
+AddressSet &registry() {
     static Registry r;
     return r.live;
 }
@@ -43,7 +35,7 @@ template <class T>
 T *lookup_as(HGDIOBJ h, GdiType type) {
     if (!h) return nullptr;
     auto *obj = static_cast<GdiObject *>(h);
-    if (!registry().count(obj) || obj->type != type) return nullptr;
+    if (!registry().contains(obj) || obj->type != type) return nullptr;
     return static_cast<T *>(obj);
 }
 
@@ -73,7 +65,7 @@ Font *stock_font_object(int height, int weight, int pitch_family, const char *fa
     f->height = height;
     f->weight = weight;
     f->pitch_family = pitch_family;
-    f->face = face;
+    f->set_face(face);
     return make_stock(f);
 }
 
@@ -157,7 +149,7 @@ HGDIOBJ gdi_register(GdiObject *obj) {
 static GdiObject *gdi_lookup(HGDIOBJ h) {
     if (!h) return nullptr;
     auto *obj = static_cast<GdiObject *>(h);
-    return registry().count(obj) ? obj : nullptr;
+    return registry().contains(obj) ? obj : nullptr;
 }
 Brush *gdi_brush(HGDIOBJ h) { return lookup_as<Brush>(h, GdiType::Brush); }
 Font *gdi_font(HGDIOBJ h) { return lookup_as<Font>(h, GdiType::Font); }
@@ -166,8 +158,9 @@ Dc *gdi_dc(HDC h) { return lookup_as<Dc>(h, GdiType::Dc); }
 
 size_t gdi_live_count() {
     size_t n = 0;
-    for (GdiObject *o : registry())
-        if (!o->stock) ++n;
+    registry().for_each([&n](void *o) {
+        if (!static_cast<GdiObject *>(o)->stock) ++n;
+    });
     return n;
 }
 
@@ -368,7 +361,7 @@ HFONT WINAPI CreateFontA(int cHeight, int cWidth, int cEscapement, int cOrientat
     f->italic = bItalic != 0;
     f->charset = static_cast<int>(iCharSet);
     f->pitch_family = static_cast<int>(iPitchAndFamily);
-    if (pszFaceName) f->face.assign(pszFaceName, strnlen(pszFaceName, LF_FACESIZE - 1));
+    f->set_face(pszFaceName);
     return static_cast<HFONT>(gdi_register(f));
 }
 

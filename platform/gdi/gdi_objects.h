@@ -9,7 +9,9 @@
 #include "gdi/bitmap_pixels.h"
 
 #include <cstdint>
+#include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace standin {
@@ -50,7 +52,16 @@ struct Font final : GdiObject {
     bool italic = false;
     int charset = ANSI_CHARSET;
     int pitch_family = DEFAULT_PITCH;  // low bits pitch, high bits family
-    std::string face;
+    // The face name, at most LF_FACESIZE - 1 characters, NUL-terminated: in
+    // the object itself, as fonts are created and deleted around every text
+    // drawn and a string of the browser build's C++ library costs calls.
+    char face[LF_FACESIZE] = {};
+    std::string_view face_name() const { return std::string_view(face); }
+    void set_face(const char *name) {
+        const size_t n = name ? strnlen(name, LF_FACESIZE - 1) : 0;
+        std::memcpy(face, name ? name : "", n);
+        face[n] = '\0';
+    }
     FontInstance *instance = nullptr;  // resolved on first use (font cache)
 };
 

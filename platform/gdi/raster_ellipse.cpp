@@ -8,7 +8,10 @@
 #include "gdi/raster_math.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
+#include <memory>
+#include <vector>
 
 namespace standin {
 
@@ -59,8 +62,9 @@ int64_t grid_below_curve(int64_t vmax, int64_t parity, int64_t A, int64_t B, int
     return correct_guess<i128>(v, vmax, A, B, u);
 }
 
-// The ellipse's pixels on row y. Offsets are doubled and measured from the
-// box centre between its first and last pixel centres: the curve has
+// Half the doubled width of row offset Y (doubled, from the box centre) of
+// the ellipse with semi-axes A and B. Offsets are doubled and measured from
+// the box centre between its first and last pixel centres: the curve has
 // semi-axes A = W - 1 and B = H - 1 there. A row takes the pixel nearest to
 // where the curve crosses it, and the row nearest to where the curve crosses
 // each column also reaches out to that column (exact halves go inwards), so
@@ -68,25 +72,70 @@ int64_t grid_below_curve(int64_t vmax, int64_t parity, int64_t A, int64_t B, int
 // full width and every row keeps its middle pixel(s), so even a degenerate
 // box draws a line or a dot and touches all four sides; everything is
 // symmetric about the box centre.
-Span ellipse_row(const Box &e, int64_t y) {
-    if (y < e.t || y >= e.b) return Span{};
-    const int64_t A = e.r - e.l - 1, B = e.b - e.t - 1;
-    const int64_t Y = std::abs(2 * (y - e.t) - B);
-    int64_t hw = A;
-    if (Y > 1) {
-        // Row crossing: largest X with X - 1 nearer the curve than X + 1.
-        const int64_t by_row = grid_below_curve(A - 1, (A + 1) & 1, A, B, Y) + 1;
-        // Column crossings reaching this row: largest X whose curve height is above Y - 1.
-        const int64_t by_column = grid_below_curve(A, A & 1, A, B, Y - 1);
-        hw = std::max({by_row, by_column, A & 1});
-    }
-    return Span{e.l + (A - hw) / 2, e.l + (A + hw) / 2 + 1};
+int64_t half_width(int64_t A, int64_t B, int64_t Y) {
+    if (Y <= 1) return A;
+    // Row crossing: largest X with X - 1 nearer the curve than X + 1.
+    const int64_t by_row = grid_below_curve(A - 1, (A + 1) & 1, A, B, Y) + 1;
+    // Column crossings reaching this row: largest X whose curve height is above Y - 1.
+    const int64_t by_column = grid_below_curve(A, A & 1, A, B, Y - 1);
+    return std::max({by_row, by_column, A & 1});
 }
+
+// The rows of one box's ellipse. Their widths depend on the box's size only,
+// and a program draws the same few sizes frame after frame: up to a size,
+// they are worked out once per size and kept in a small table (the oldest
+// size makes way), which an ellipse being drawn shares.
+class EllipseRows {
+public:
+    explicit EllipseRows(const Box &e) : e_(e), A_(e.r - e.l - 1), B_(e.b - e.t - 1) {
+        constexpr int64_t kMaxKeptRows = 4096;
+        if (B_ + 1 > kMaxKeptRows || A_ > INT32_MAX) return;
+        struct Kept {
+            int64_t A = -1, B = -1;
+            std::shared_ptr<std::vector<int64_t>> hw;
+        };
+        static std::array<Kept, 8> kept;
+        static size_t oldest = 0;
+        for (const Kept &k : kept)
+            if (k.A == A_ && k.B == B_) {
+                hw_ = k.hw;
+                return;
+            }
+        // Worked out as rows are first drawn: a clipped ellipse costs its visible rows.
+        auto hw = std::make_shared<std::vector<int64_t>>(static_cast<size_t>(B_ + 1), kUnknown);
+        kept[oldest] = Kept{A_, B_, hw};
+        oldest = (oldest + 1) % kept.size();
+        hw_ = std::move(hw);
+    }
+
+    // The ellipse's pixels on row y.
+    Span operator()(int64_t y) const {
+        if (y < e_.t || y >= e_.b) return Span{};
+        const int64_t Y = std::abs(2 * (y - e_.t) - B_);
+        int64_t hw;
+        if (!hw_) {
+            hw = half_width(A_, B_, Y);
+        } else {
+            int64_t &kept = (*hw_)[static_cast<size_t>(y - e_.t)];
+            if (kept == kUnknown) kept = half_width(A_, B_, Y);
+            hw = kept;
+        }
+        return Span{e_.l + (A_ - hw) / 2, e_.l + (A_ + hw) / 2 + 1};
+    }
+
+private:
+    static constexpr int64_t kUnknown = -1;
+    Box e_;
+    int64_t A_, B_;
+    std::shared_ptr<std::vector<int64_t>> hw_;
+};
 
 void fill_ellipse(const Target &t, const Box &e, uint32_t px) {
     const int64_t y0 = std::max(e.t, t.ct), y1 = std::min(e.b, t.cb);
+    if (y0 >= y1) return;
+    const EllipseRows ellipse_row(e);
     for (int64_t y = y0; y < y1; ++y) {
-        const Span s = ellipse_row(e, y);
+        const Span s = ellipse_row(y);
         fill_span(t, y, s.l, s.r, px);
     }
 }
@@ -99,9 +148,10 @@ void thin_ellipse(const Target &t, const Box &e, const Stroke &pen, const Fill &
     }
     const int64_t y0 = std::max(e.t, t.ct), y1 = std::min(e.b, t.cb);
     if (y0 >= y1) return;
-    Span prev = ellipse_row(e, y0 - 1), cur = ellipse_row(e, y0);
+    const EllipseRows ellipse_row(e);
+    Span prev = ellipse_row(y0 - 1), cur = ellipse_row(y0);
     for (int64_t y = y0; y < y1; ++y) {
-        const Span next = ellipse_row(e, y + 1);
+        const Span next = ellipse_row(y + 1);
         Span inner{};
         if (!prev.empty() && !next.empty())
             inner = Span{std::max({cur.l + 1, prev.l, next.l}), std::min({cur.r - 1, prev.r, next.r})};
@@ -127,9 +177,11 @@ void wide_ellipse(const Target &t, const Box &e, const Stroke &pen, const Fill &
     const bool has_inner = e.r - e.l > 2 * g_in && e.b - e.t > 2 * g_in;
     const Box inner{e.l + g_in, e.t + g_in, e.r - g_in, e.b - g_in};
     const int64_t y0 = std::max(outer.t, t.ct), y1 = std::min(outer.b, t.cb);
+    if (y0 >= y1) return;
+    const EllipseRows outer_row(outer), inner_row(has_inner ? inner : outer);
     for (int64_t y = y0; y < y1; ++y) {
-        const Span o = ellipse_row(outer, y);
-        Span i = has_inner ? ellipse_row(inner, y) : Span{};
+        const Span o = outer_row(y);
+        Span i = has_inner ? inner_row(y) : Span{};
         i.l = std::max(i.l, o.l);
         i.r = std::min(i.r, o.r);
         Span pen_spans[2];

@@ -21,8 +21,14 @@ struct Block {
 
 // Movable blocks are found by their handle (the Block's address); fixed blocks
 // by their data pointer, which is their handle.
-std::unordered_map<void *, Block *> &blocks() {
-    static std::unordered_map<void *, Block *> map;
+// The address itself: the C++ library's pointer hash is a call per lookup,
+// and the library locks a block for every text it draws.
+struct AddressHash {
+    size_t operator()(const void *p) const { return reinterpret_cast<uintptr_t>(p); }
+};
+
+std::unordered_map<void *, Block *, AddressHash> &blocks() {
+    static std::unordered_map<void *, Block *, AddressHash> map;
     return map;
 }
 

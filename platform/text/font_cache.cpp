@@ -15,6 +15,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <string_view>
 #include <tuple>
 #include <unordered_map>
 
@@ -49,21 +50,48 @@ struct LogicalKey {
     bool operator==(const LogicalKey &) const = default;
 };
 
+// A Font's request as it stands, looked up without copying its face name:
+// fonts are created and deleted around every text a program draws.
+struct LogicalView {
+    std::string_view face;
+    int height;
+    int weight;
+    int pitch_family;
+    bool italic;
+};
+
 struct LogicalHash {
-    size_t operator()(const LogicalKey &k) const {
-        size_t h = std::hash<std::string>()(k.face);
+    using is_transparent = void;
+    size_t operator()(const LogicalView &k) const {
+        // FNV-1a over the name, inline: the C++ library's string hash is a
+        // call per lookup, and a lookup per text drawn.
+        uint64_t h = 0xCBF29CE484222325ull;
+        for (const char c : k.face) h = (h ^ static_cast<uint8_t>(c)) * 0x100000001B3ull;
         auto mix = [&h](uint64_t v) { h = (h ^ v) * 0x100000001B3ull + (h >> 29); };
         mix(static_cast<uint32_t>(k.height));
         mix(static_cast<uint32_t>(k.weight));
         mix(static_cast<uint32_t>(k.pitch_family) * 2u + (k.italic ? 1u : 0u));
-        return h;
+        return static_cast<size_t>(h);
     }
+    size_t operator()(const LogicalKey &k) const { return (*this)(view(k)); }
+    static LogicalView view(const LogicalKey &k) { return {k.face, k.height, k.weight, k.pitch_family, k.italic}; }
+};
+
+struct LogicalEqual {
+    using is_transparent = void;
+    static bool same(const LogicalView &a, const LogicalView &b) {
+        return a.face == b.face && a.height == b.height && a.weight == b.weight && a.pitch_family == b.pitch_family &&
+               a.italic == b.italic;
+    }
+    bool operator()(const LogicalKey &a, const LogicalKey &b) const { return a == b; }
+    bool operator()(const LogicalView &a, const LogicalKey &b) const { return same(a, LogicalHash::view(b)); }
+    bool operator()(const LogicalKey &a, const LogicalView &b) const { return same(LogicalHash::view(a), b); }
 };
 
 using InstanceKey = std::tuple<FaceFile *, bool, bool, int>;  // file, embolden, oblique, ppem
 
 struct Cache {
-    std::unordered_map<LogicalKey, FontInstance *, LogicalHash> logical;
+    std::unordered_map<LogicalKey, FontInstance *, LogicalHash, LogicalEqual> logical;
     std::map<InstanceKey, FontInstance *> instances;
     size_t coverage_bytes = 0;
     std::vector<uint8_t> scratch;  // a glyph too large to keep
@@ -275,10 +303,10 @@ FontInstance *font_instance(Font *font) {
     if (!font) font = gdi_stock_font(SYSTEM_FONT);
     if (font->instance) return font->instance;
     Cache &c = cache();
-    LogicalKey key{font->face, font->height, font->weight, font->pitch_family, font->italic};
-    if (auto it = c.logical.find(key); it != c.logical.end()) return font->instance = it->second;
+    const LogicalView request{font->face_name(), font->height, font->weight, font->pitch_family, font->italic};
+    if (auto it = c.logical.find(request); it != c.logical.end()) return font->instance = it->second;
 
-    const FaceChoice choice = face_for(font->face, font->weight, font->italic, font->pitch_family);
+    const FaceChoice choice = face_for(std::string(font->face_name()), font->weight, font->italic, font->pitch_family);
     const int ppem = ppem_for_height(choice.file, font->height);
     const InstanceKey ik{choice.file, choice.embolden, choice.oblique, ppem};
     FontInstance *fi;
@@ -289,15 +317,11 @@ FontInstance *font_instance(Font *font) {
         c.instances.emplace(ik, fi);
     }
     if (c.logical.size() >= kMaxCachedRequests) c.logical.clear();
-    c.logical.emplace(std::move(key), fi);
+    c.logical.emplace(LogicalKey{std::string(font->face_name()), font->height, font->weight, font->pitch_family, font->italic}, fi);
     return font->instance = fi;
 }
 
-int glyph_advance(FontInstance *fi, uint8_t b) {
-    GlyphSlot &g = fi->smooth[b];
-    if (g.advance < 0) measure(fi, b);
-    return g.advance;
-}
+void measure_glyph(FontInstance *fi, uint8_t b) { measure(fi, b); }
 
 int64_t text_width(FontInstance *fi, const char *s, size_t n) {
     int64_t w = 0;

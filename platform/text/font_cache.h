@@ -52,8 +52,15 @@ struct FontInstance {
 // font gets the system font. Never returns null.
 FontInstance *font_instance(Font *font);
 
-// Advance of byte `b` in pixels (loads the glyph on first use).
-int glyph_advance(FontInstance *fi, uint8_t b);
+// Loads byte `b`'s advance and ink box into its smooth slot.
+void measure_glyph(FontInstance *fi, uint8_t b);
+
+// Advance of byte `b` in pixels (loads the glyph on first use). Inline: text
+// asks for it three times a glyph.
+inline int glyph_advance(FontInstance *fi, uint8_t b) {
+    if (fi->smooth[b].advance < 0) measure_glyph(fi, b);
+    return fi->smooth[b].advance;
+}
 
 // Sum of the advances of n bytes, without kerning; 64-bit so long strings of
 // huge glyphs cannot overflow.

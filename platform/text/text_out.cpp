@@ -8,7 +8,9 @@
 #include "gdi/target.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
+#include <vector>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -123,14 +125,91 @@ void note_covered(const Target &t, int64_t y, int64_t x0, const uint8_t *cov, si
     }
 }
 
+// Whether all n pixels are c: four at a time in a vector, the rest one by one.
+bool row_is(const uint32_t *p, size_t n, uint32_t c) {
+    using Four = uint32_t __attribute__((vector_size(16)));
+    const Four cs = {c, c, c, c};
+    Four d = {};
+    size_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+        Four v;
+        __builtin_memcpy(&v, p + i, sizeof v);
+        d |= v ^ cs;
+    }
+    uint32_t rest = d[0] | d[1] | d[2] | d[3];
+    for (; i < n; ++i) rest |= p[i] ^ c;
+    return rest == 0;
+}
+
+// Copies n pixels in fixed-size pieces: a copy of a glyph's row is a few
+// pixels, too short for a call into the C library (or, in the browser, a
+// bulk memory instruction) to pay.
+void copy_row(uint32_t *dst, const uint32_t *src, size_t n) {
+    size_t i = 0;
+    for (; i + 4 <= n; i += 4) __builtin_memcpy(dst + i, src + i, 4 * sizeof(uint32_t));
+    if (i + 2 <= n) {
+        __builtin_memcpy(dst + i, src + i, 2 * sizeof(uint32_t));
+        i += 2;
+    }
+    if (i < n) dst[i] = src[i];
+}
+
+// A glyph blended whole over one solid colour: text is mostly drawn on a
+// plain background, where each of its rows is then a copy of one of these.
+// Kept per instance, byte and pair of colours (instances live for the
+// process, and a byte's coverage is the same each time it is rendered), in a
+// small table of sets of four, where a newcomer takes the place of the
+// set's oldest.
+struct InkedGlyph {
+    const FontInstance *fi = nullptr;
+    uint8_t b = 0;
+    uint32_t ink = 0, paper = 0;
+    GlyphBox box;
+    std::vector<uint32_t> px;  // box.width x box.rows
+};
+
+const InkedGlyph &inked_glyph(const FontInstance *fi, uint8_t b, const uint8_t *cov, const GlyphBox &box, uint32_t ink,
+                              uint32_t paper) {
+    constexpr size_t kSets = 64, kWays = 4;
+    struct Set {
+        std::array<InkedGlyph, kWays> ways;
+        size_t oldest = 0;
+    };
+    static std::array<Set, kSets> table;
+    uint64_t key = (reinterpret_cast<uintptr_t>(fi) >> 4) ^ (uint64_t{b} * 0x9E3779B1u) ^
+                   (uint64_t{ink} * 0x85EBCA77u) ^ (uint64_t{paper} * 0xC2B2AE3Du);
+    key ^= key >> 29;
+    Set &set = table[(key ^ (key >> 13)) % kSets];
+    for (InkedGlyph &g : set.ways)
+        if (g.fi == fi && g.b == b && g.ink == ink && g.paper == paper && g.box.width == box.width &&
+            g.box.rows == box.rows && g.box.left == box.left && g.box.top == box.top)
+            return g;
+    InkedGlyph &g = set.ways[set.oldest];
+    set.oldest = (set.oldest + 1) % kWays;
+    g.fi = fi;
+    g.b = b;
+    g.ink = ink;
+    g.paper = paper;
+    g.box = box;
+    const size_t n = static_cast<size_t>(box.width) * static_cast<size_t>(box.rows);
+    g.px.assign(n, paper);
+    blend_row(g.px.data(), cov, n, ink);
+    return g;
+}
+
 // Draws a coverage bitmap whose top-left lands on device (gx, gy); returns
-// false when none of it is inside the clip.
-bool blit_glyph(const Target &t, const uint8_t *cov, const GlyphBox &box, int64_t gx, int64_t gy, uint32_t px,
-                Touched *touched) {
+// false when none of it is inside the clip. Byte b of instance fi.
+bool blit_glyph(const Target &t, const FontInstance *fi, uint8_t b, const uint8_t *cov, const GlyphBox &box,
+                int64_t gx, int64_t gy, uint32_t px, Touched *touched) {
     const int64_t x0 = std::max(gx, t.cl), x1 = std::min(gx + box.width, t.cr);
     const int64_t y0 = std::max(gy, t.ct), y1 = std::min(gy + box.rows, t.cb);
     if (x0 >= x1 || y0 >= y1) return false;
     const size_t n = static_cast<size_t>(x1 - x0);
+    // The colour under the glyph's first pixel: rows of only that colour
+    // take their pixels from the glyph blended over it, the same bytes as
+    // blending them here.
+    const uint32_t paper = t.row(y0)[x0];
+    const InkedGlyph *inked = nullptr;
     for (int64_t y = y0; y < y1; ++y) {
         const uint8_t *src = cov + (y - gy) * box.width + (x0 - gx);
         uint32_t *dst = t.row(y) + x0;
@@ -139,7 +218,12 @@ bool blit_glyph(const Target &t, const uint8_t *cov, const GlyphBox &box, int64_
             for (size_t i = 0; i < n; ++i)
                 if (src[i]) dst[i] = px;
         } else {
-            blend_row(dst, src, n, px);
+            if (row_is(dst, n, paper)) {
+                if (!inked) inked = &inked_glyph(fi, b, cov, box, px, paper);
+                copy_row(dst, inked->px.data() + (y - gy) * box.width + (x0 - gx), n);
+            } else {
+                blend_row(dst, src, n, px);
+            }
             if (t.explain) [[unlikely]]
                 note_covered(t, y, x0, src, n);
         }
@@ -193,7 +277,7 @@ BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR lpString, int c) {
             continue;
         GlyphBox drawn;
         const uint8_t *cov = glyph_coverage(fi, b, t.mono, &drawn);
-        if (cov) blit_glyph(cell, cov, drawn, pen + drawn.left, baseline - drawn.top, px, &touched);
+        if (cov) blit_glyph(cell, fi, b, cov, drawn, pen + drawn.left, baseline - drawn.top, px, &touched);
     }
     if (touched.l < touched.r) target_touched(t, touched.l, touched.t, touched.r, touched.b);
     return TRUE;

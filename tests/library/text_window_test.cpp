@@ -5,6 +5,8 @@
 #include "library_fixture.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdio>
 #include <string>
 
 using namespace libtest;
@@ -85,6 +87,32 @@ TEST_F(TextWindow, PrintfReturnsTheFormattedCountAndStoresOneLinePerCall) {
     EXPECT_EQ(TELKA_printf("%s", ""), 0);
     EXPECT_EQ(TELKA_printf("two\nparts"), 9);
     EXPECT_EQ(ring(), (std::vector<std::string>{"abc 42\n", "", "two\nparts"}));
+}
+
+// The library formats %s, %d and %% itself and leaves the rest to the C
+// library: either way a line is what the C library makes of it, cut alike.
+TEST_F(TextWindow, PrintfFormatsAsTheCLibraryDoes) {
+    const std::string long_text(1100, 'y');
+    struct Case {
+        const char *format;
+        const char *s;
+        int a, b;
+    };
+    const Case cases[] = {
+        {"%s at (%d,%d)\n", "Red", INT_MIN, INT_MAX},
+        {"100%% %s%d%d", "", 0, -7},
+        {"%s %d %d", long_text.c_str(), 12, 34},
+        {"%s|%5d|%x", "width", 42, 255},
+        {"%s%%%d%%", "%d", -1, 0},
+    };
+    for (const Case &c : cases) {
+        clear_ring();
+        char want[1024];
+        const int n = std::snprintf(want, sizeof want, c.format, c.s, c.a, c.b);
+        EXPECT_EQ(TELKA_printf(c.format, c.s, c.a, c.b), std::min(n, 1023)) << c.format;
+        ASSERT_EQ(ring().size(), 1u);
+        EXPECT_EQ(ring()[0], want) << c.format;
+    }
 }
 
 TEST_F(TextWindow, OutputLongerThan1023IsCut) {

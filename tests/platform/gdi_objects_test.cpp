@@ -4,7 +4,11 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "gdi/address_set.h"
 #include "gdi/gdi_objects.h"
+
+#include <random>
+#include <set>
 
 namespace {
 
@@ -149,6 +153,35 @@ TEST(GlobalMemory, ZeroSizeAndHugeRequests) {
     for (int i = 0; i < 8; ++i) EXPECT_EQ(z[i], 0);
     GlobalUnlock(zeroed);
     GlobalFree(zeroed);
+}
+
+// The registry's table against an ordered set: many addresses that share
+// their home slots, inserted and erased in random order, with the table
+// growing on the way; every erase must leave the rest findable.
+TEST(AddressSet, AgreesWithASetThroughInsertsAndErases) {
+    standin::AddressSet table;
+    std::set<uintptr_t> model;
+    std::mt19937 rng(7);
+    for (int step = 0; step < 20000; ++step) {
+        const uintptr_t a = 16 * (1 + rng() % 300);
+        void *p = reinterpret_cast<void *>(a);
+        if (rng() % 3 == 0) {
+            ASSERT_EQ(table.erase(p), model.erase(a) == 1);
+        } else {
+            ASSERT_EQ(table.insert(p), model.insert(a).second);
+        }
+        ASSERT_EQ(table.size(), model.size());
+        const uintptr_t probe = 16 * (1 + rng() % 300);
+        ASSERT_EQ(table.contains(reinterpret_cast<void *>(probe)), model.count(probe) == 1) << step;
+    }
+    size_t seen = 0;
+    table.for_each([&](void *p) {
+        EXPECT_EQ(model.count(reinterpret_cast<uintptr_t>(p)), 1u);
+        ++seen;
+    });
+    EXPECT_EQ(seen, model.size());
+    EXPECT_FALSE(table.contains(nullptr));
+    EXPECT_FALSE(table.insert(nullptr));
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -57,6 +58,7 @@ public:
     int height() const { return h_; }
     uint32_t at(int x, int y) const { return bitmap_->pixels[static_cast<size_t>(y) * w_ + x]; }
     const std::vector<uint32_t> &pixels() const { return bitmap_->pixels; }
+    std::span<uint32_t> for_writing() { return bitmap_->pixels.for_writing(); }
     bool text(int x, int y, const std::string &s) const {
         return TextOutA(dc_, x, y, s.data(), static_cast<int>(s.size())) != FALSE;
     }
@@ -163,6 +165,45 @@ TEST(TextOutTransparent, ChangesOnlyGlyphBoxesInsideTheCell) {
         }
     EXPECT_GT(full, 0);
     EXPECT_GT(partial, 0);  // antialiased edges on a colour surface
+}
+
+// Text on a plain background and text on a striped one blend each pixel
+// alike: every column of the striped picture is the column of the plain
+// picture in that column's colour, for each ink and paper, with text drawn
+// over itself and cut by the edges.
+TEST(TextOutTransparent, EachPixelBlendsAsOnAPlainBackground) {
+    constexpr int kW = 140, kH = 30;
+    const uint32_t papers[2] = {0x0000FF, 0x20A040};
+    const COLORREF inks[2] = {RGB(255, 255, 255), RGB(250, 10, 90)};
+    const std::string s = "Lives: 3 Wjg";
+    const auto draw = [&](TextCanvas &c, COLORREF ink) {
+        c.use_font(make_font(-16));
+        SetBkMode(c.dc(), TRANSPARENT);
+        SetTextColor(c.dc(), ink);
+        ASSERT_TRUE(c.text(5, 2, s));
+        ASSERT_TRUE(c.text(5, 2, s));
+        ASSERT_TRUE(c.text(-3, 17, s));
+    };
+    for (const COLORREF ink : inks) {
+        std::vector<uint32_t> plain[2];
+        for (int k = 0; k < 2; ++k) {
+            TextCanvas c(kW, kH, 32, papers[k]);
+            draw(c, ink);
+            plain[k] = c.pixels();
+        }
+        TextCanvas striped(kW, kH);
+        std::span<uint32_t> px = striped.for_writing();
+        for (size_t i = 0; i < px.size(); ++i) px[i] = papers[i % kW % 2];
+        draw(striped, ink);
+        int inked = 0;
+        for (int y = 0; y < kH; ++y)
+            for (int x = 0; x < kW; ++x) {
+                const size_t i = static_cast<size_t>(y) * kW + x;
+                ASSERT_EQ(striped.at(x, y), plain[x % 2][i]) << x << "," << y;
+                inked += plain[x % 2][i] != papers[x % 2];
+            }
+        EXPECT_GT(inked, 100);
+    }
 }
 
 TEST(TextOutMono, OnlyBlackAndWhiteAppear) {
