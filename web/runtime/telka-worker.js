@@ -198,6 +198,11 @@ function telkaImports() {
       trace.take(cString(ptr));
       if (trace.text.length > 0) output.due();
     },
+    // Those since the last present (or the last text line), each ended by a NUL.
+    debug_output_batch(ptr, size) {
+      const texts = decoder1252.decode(bytes().slice(ptr, ptr + size)).split('\0');
+      for (let i = 0; i < texts.length - 1; ++i) trace.take(texts[i]);
+    },
     // A live run explains nothing; a replay that does answers these itself.
     explain_frame() {
       return 0;

@@ -16,6 +16,7 @@ namespace {
 
 std::set<HostId> g_hosts;
 void (*g_present_listener)(HostId host) = nullptr;
+void (*g_before_present)() = nullptr;
 HostId g_next_host = 1;
 
 bool web_init(std::string *error) {
@@ -65,6 +66,7 @@ void web_present_known(HostId host, const uint32_t *pixels, int width, int heigh
         std::fprintf(stderr, "web: present on unknown host %lu ignored\n", static_cast<unsigned long>(host));
         return;
     }
+    if (g_before_present) g_before_present();
     web_present(host, pixels, width, height, stride, rects, count);
     if (g_present_listener) g_present_listener(host);
 }
@@ -79,6 +81,8 @@ void web_screen_size(int *width, int *height) {
 }  // namespace
 
 void web_set_present_listener(void (*listener)(HostId host)) { g_present_listener = listener; }
+
+void web_set_before_present(void (*hook)()) { g_before_present = hook; }
 
 int64_t web_now_ns() {
     timespec ts{};
